@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# ./dev.sh run    install what is missing, build, start the program
+# ./dev.sh test   install what is missing, build, run all tests
+# ./dev.sh bench  build and run the benchmarks
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(build-essential cmake pkg-config qtbase5-dev qttools5-dev-tools qttools5-dev
+          libqrencode-dev libbenchmark-dev clang libclang-rt-14-dev)
+BUILD=${BUILD_DIR:-build}
+
+deps() {
+    local missing=()
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+}
+
+build() {
+    cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build "$BUILD" -j"$(nproc)"
+}
+
+case "${1:-run}" in
+run)
+    deps; build
+    exec "$BUILD/app/VemoCommonPlugin"
+    ;;
+test)
+    deps; build
+    cd "$BUILD" && ctest --output-on-failure -j"$(nproc)"
+    ;;
+bench)
+    deps; build
+    for b in "$BUILD"/bench/bench_*; do [ -x "$b" ] && "$b"; done
+    ;;
+*)
+    echo "usage: $0 run|test|bench" >&2; exit 2 ;;
+esac
