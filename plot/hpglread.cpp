@@ -1,0 +1,347 @@
+#include "hpgltool.h"
+
+#include <QLine>
+
+#include <climits>
+#include <cmath>
+
+namespace {
+
+// qRound is defined only inside this range (it is false for NaN and infinity).
+bool roundable(double v)
+{
+    return v >= -2147483647.0 && v <= 2147483647.0;
+}
+
+// A segment vanishes at whole-unit resolution, or cannot be rounded at all.
+bool isDegenerate(const QLineF &s)
+{
+    if (!roundable(s.x1()) || !roundable(s.y1()) || !roundable(s.x2()) || !roundable(s.y2()))
+        return true;
+    const QLine r = s.toLine();
+    return r.p1() == r.p2();
+}
+
+// Whether s continues t in the same direction, so that t can absorb it.
+bool joins(const QLineF &t, const QLineF &s)
+{
+    if (!(t.p2() == s.p1()))
+        return false;
+    // The exact test takes two arc tangents; segments that clearly turn
+    // (more than 1e-6 rad, far above the threshold) are refused without them.
+    const double tx = t.dx(), ty = t.dy(), sx = s.dx(), sy = s.dy();
+    const double tt = tx * tx + ty * ty, ss = sx * sx + sy * sy;
+    if (tt > 1e-100 && tt < 1e100 && ss > 1e-100 && ss < 1e100 && !t.isNull() && !s.isNull()) {
+        const double dot = tx * sx + ty * sy;
+        const double cross = tx * sy - ty * sx;
+        if (dot <= 0 || cross * cross > 1e-12 * tt * ss)
+            return false;
+    }
+    return t.angleTo(s) < double(1e-5f);
+}
+
+// Collects the segments of one path, merging each into the one before it
+// where they run on in one direction.
+class MergingPath
+{
+public:
+    void add(const QLineF &s)
+    {
+        if (!m_hasLast) {
+            m_last = s;
+            m_hasLast = true;
+        } else if (joins(m_last, s)) {
+            m_last.setP2(s.p2());
+        } else {
+            m_lines.append(m_last);
+            m_last = s;
+        }
+    }
+    QList<QLineF> take()
+    {
+        if (m_hasLast)
+            m_lines.append(m_last);
+        m_hasLast = false;
+        QList<QLineF> out;
+        out.swap(m_lines);
+        return out;
+    }
+    void reserve(int n) { m_lines.reserve(n); }
+
+private:
+    QList<QLineF> m_lines;
+    QLineF m_last;
+    bool m_hasLast = false;
+};
+
+// A number being read, converted as QString::toInt would convert its text:
+// an optional leading "-" and at least one digit, inside the int range; 0
+// for anything else.
+class IntBuffer
+{
+public:
+    bool isEmpty() const { return !m_any; }
+    void clear() { m_any = m_negative = m_bad = m_digits = false, m_value = 0; }
+    void pushMinus()
+    {
+        if (m_any)
+            m_bad = true;
+        m_negative = m_any = true;
+    }
+    void pushDigit(int d)
+    {
+        m_any = m_digits = true;
+        if (m_value <= kCap)
+            m_value = m_value * 10 + d;
+    }
+    int value() const
+    {
+        if (m_bad || !m_digits)
+            return 0;
+        const qint64 v = m_negative ? -m_value : m_value;
+        return v < INT_MIN || v > INT_MAX ? 0 : int(v);
+    }
+
+private:
+    static constexpr qint64 kCap = qint64(1) << 40; // well past the int range
+    qint64 m_value = 0;
+    bool m_any = false, m_negative = false, m_bad = false, m_digits = false;
+};
+
+inline bool isDigit(ushort c)
+{
+    return unsigned(c - '0') < 10u;
+}
+
+enum class State { Command, AfterP, AfterS, AfterL, X, Y, PenNumber, LineType };
+
+struct Settings
+{
+    int pen = 0;
+    int lineType = 0;
+    double patternLength = 0.0;
+    int lineTypeMode = 0;
+};
+
+class Reader
+{
+public:
+    QList<CutPath> read(const QString &text);
+
+private:
+    void applyPair(int x, int y);
+    void closePath();
+    void lineTypeSeparator();
+    void lineTypeEnd();
+
+    bool m_penDown = false;
+    int m_curX = 0, m_curY = 0;
+    bool m_hasPrev = false;
+    QPointF m_prevEnd;
+    Settings m_current;
+    Settings m_open;
+    MergingPath m_path;
+    QList<CutPath> m_result;
+    QString m_penBuf, m_ltBuf;
+    int m_k = 0;
+};
+
+QList<CutPath> Reader::read(const QString &text)
+{
+    State state = State::Command;
+    IntBuffer xBuf, yBuf;
+    int x = 0;
+    const ushort *p = text.utf16();
+    const ushort *const end = p + text.size();
+    for (; p != end; ++p) {
+        const ushort c = *p;
+        switch (state) {
+        case State::X:
+            if (isDigit(c)) {
+                xBuf.pushDigit(c - '0');
+            } else if (c == ',' || c == ' ') {
+                if (!xBuf.isEmpty()) {
+                    x = xBuf.value();
+                    xBuf.clear();
+                    state = State::Y;
+                }
+            } else if (c == '-') {
+                xBuf.pushMinus();
+            } else if (c == ';') {
+                // an x without its y: its digits must not reach the next x
+                xBuf.clear();
+                state = State::Command;
+            }
+            break;
+        case State::Y:
+            if (isDigit(c)) {
+                yBuf.pushDigit(c - '0');
+            } else if (c == ',' || c == ';') {
+                applyPair(x, yBuf.value());
+                yBuf.clear();
+                state = c == ',' ? State::X : State::Command;
+            } else if (c == '-') {
+                yBuf.pushMinus();
+            }
+            break;
+        case State::Command:
+            if (c == 'P')
+                state = State::AfterP;
+            else if (c == 'S')
+                state = State::AfterS;
+            else if (c == 'L')
+                state = State::AfterL;
+            break;
+        case State::AfterP:
+            state = State::X;
+            if (c == 'U')
+                m_penDown = false;
+            else if (c == 'D')
+                m_penDown = true;
+            else if (c != 'A')
+                state = State::Command;
+            break;
+        case State::AfterS:
+            state = c == 'P' ? State::PenNumber : State::Command;
+            break;
+        case State::AfterL:
+            state = c == 'T' ? State::LineType : State::Command;
+            break;
+        case State::PenNumber:
+            if (c == ';') {
+                m_current.pen = m_penBuf.toInt();
+                m_penBuf.clear();
+                state = State::Command;
+            } else if (isDigit(c)) {
+                m_penBuf.append(QChar(c));
+            }
+            break;
+        case State::LineType:
+            if (c == ' ' || c == ',') {
+                lineTypeSeparator();
+            } else if (c == ';') {
+                lineTypeEnd();
+                state = State::Command;
+            } else if (c == '-' || c == '.' || isDigit(c)) {
+                m_ltBuf.append(QChar(c));
+            }
+            break;
+        }
+    }
+    closePath();
+    return m_result;
+}
+
+void Reader::lineTypeSeparator()
+{
+    if (m_k == 0) {
+        m_current.lineType = m_ltBuf.toInt();
+        m_ltBuf.clear();
+        m_k = 1;
+    } else if (m_k == 1) {
+        m_current.patternLength = m_ltBuf.toDouble();
+        m_ltBuf.clear();
+        m_k = 2;
+    }
+}
+
+void Reader::lineTypeEnd()
+{
+    if (m_k == 0 && m_ltBuf.isEmpty())
+        m_current.lineType = 0, m_current.patternLength = 0.0, m_current.lineTypeMode = 0;
+    else if (m_k == 0)
+        m_current.lineType = m_ltBuf.toInt();
+    else if (m_k == 1)
+        m_current.patternLength = m_ltBuf.toDouble();
+    else
+        m_current.lineTypeMode = m_ltBuf.toInt();
+    m_ltBuf.clear();
+    m_k = 0;
+}
+
+void Reader::applyPair(int x, int y)
+{
+    if (!m_penDown) {
+        m_curX = x, m_curY = y;
+        return;
+    }
+    const QPointF start(m_curX, m_curY), end(x, y);
+    if (!m_hasPrev || !(start == m_prevEnd)) {
+        if (m_hasPrev)
+            closePath();
+        m_open = m_current;
+    }
+    const QLineF segment(start, end);
+    if (!isDegenerate(segment))
+        m_path.add(segment);
+    m_prevEnd = end;
+    m_hasPrev = true;
+    m_curX = x, m_curY = y;
+}
+
+void Reader::closePath()
+{
+    QList<QLineF> lines = m_path.take();
+    if (lines.isEmpty())
+        return;
+    CutPath path;
+    path.pen = m_open.pen;
+    path.lineType = m_open.lineType;
+    path.patternLength = m_open.patternLength;
+    path.lineTypeMode = m_open.lineTypeMode;
+    path.lines = std::move(lines);
+    m_result.append(std::move(path));
+}
+
+CutPath emptyLike(const CutPath &path)
+{
+    CutPath out;
+    out.pen = path.pen;
+    out.lineType = path.lineType;
+    out.patternLength = path.patternLength;
+    out.lineTypeMode = path.lineTypeMode;
+    return out;
+}
+
+} // namespace
+
+QList<CutPath> HpglTool::readPlt(QString text)
+{
+    // Dropping and merging work path by path, so they are done while each
+    // path is read; the result equals mergeCollinear(dropDegenerate(paths)).
+    return Reader().read(text);
+}
+
+QList<CutPath> HpglTool::dropDegenerate(QList<CutPath> paths)
+{
+    QList<CutPath> result;
+    result.reserve(paths.size());
+    for (const CutPath &path : qAsConst(paths)) {
+        CutPath out = emptyLike(path);
+        out.lines.reserve(path.lines.size());
+        for (const QLineF &s : path.lines) {
+            if (!isDegenerate(s))
+                out.lines.append(s);
+        }
+        if (!out.lines.isEmpty())
+            result.append(std::move(out));
+    }
+    return result;
+}
+
+QList<CutPath> HpglTool::mergeCollinear(QList<CutPath> paths)
+{
+    QList<CutPath> result;
+    result.reserve(paths.size());
+    for (const CutPath &path : qAsConst(paths)) {
+        CutPath out = emptyLike(path);
+        MergingPath merged;
+        merged.reserve(path.lines.size());
+        for (const QLineF &s : path.lines)
+            merged.add(s);
+        out.lines = merged.take();
+        if (!out.lines.isEmpty())
+            result.append(std::move(out));
+    }
+    return result;
+}

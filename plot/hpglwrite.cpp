@@ -1,0 +1,307 @@
+#include "hpgltool.h"
+
+#include <QLine>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <iterator>
+#include <vector>
+
+namespace {
+
+enum class Joint {
+    Integer, // rounded end of one segment equals rounded start of the next
+    Fuzzy, // unrounded ends equal under Qt's fuzzy point comparison
+};
+
+struct Style
+{
+    const char *opening;
+    const char *closing;
+    bool penOrder; // pen-1 paths first, "SP" on every pen change
+    bool dashed; // paths with a line type cut as dashes
+    Joint joint;
+    bool xFirst;
+};
+
+const Style kPen1 { "IN;PA;SP1;", "PU;", false, false, Joint::Integer, false };
+const Style kPen2 { "SP2;", "PU;!PG;", false, false, Joint::Integer, false };
+const Style kPen2Dashed { "SP2;", "PU;!PG;", false, true, Joint::Integer, false };
+const Style kPens { "IN;PA;", "PU;!PG;", true, false, Joint::Fuzzy, false };
+const Style kPensDashed { "IN;PA;", "PU;!PG;", true, true, Joint::Fuzzy, false };
+const Style kPlain { "IN;PA;", "PU;", false, false, Joint::Integer, true };
+
+// Room for one segment at most: ";PU" + point + ";PD" + point + ",".
+constexpr int kSegmentRoom = 3 + 23 + 3 + 23 + 1;
+
+// Appends ASCII into a QString grown ahead of time, without re-checking the
+// size for every character.
+class TextBuffer
+{
+public:
+    explicit TextBuffer(int expected) { grow(expected); }
+
+    void reserve(int n)
+    {
+        if (m_pos + n > m_cap)
+            grow(n);
+    }
+    void put(char c) { m_data[m_pos++] = ushort(c); }
+    void put(const char *s)
+    {
+        while (*s)
+            m_data[m_pos++] = ushort(*s++);
+    }
+    void putInt(int v)
+    {
+        char digits[12];
+        int n = 0;
+        quint32 u = v < 0 ? 0u - quint32(v) : quint32(v);
+        do {
+            digits[n++] = char('0' + u % 10);
+            u /= 10;
+        } while (u);
+        if (v < 0)
+            m_data[m_pos++] = '-';
+        while (n)
+            m_data[m_pos++] = ushort(digits[--n]);
+    }
+    void unput() { --m_pos; }
+    QString take()
+    {
+        m_text.truncate(m_pos);
+        return std::move(m_text);
+    }
+
+private:
+    void grow(int n)
+    {
+        m_cap = qMax(m_cap * 2, m_pos + n + 1024);
+        m_text.resize(m_cap);
+        m_data = reinterpret_cast<ushort *>(m_text.data());
+    }
+
+    QString m_text;
+    ushort *m_data = nullptr;
+    int m_pos = 0;
+    int m_cap = 0;
+};
+
+bool isFinite(const QLineF &s)
+{
+    return std::isfinite(s.x1()) && std::isfinite(s.y1()) && std::isfinite(s.x2())
+           && std::isfinite(s.y2());
+}
+
+// qRound where it is defined; beyond the int range the value saturates.
+int saturatingRound(double v)
+{
+    if (v >= -2147483647.0 && v <= 2147483647.0)
+        return qRound(v);
+    return v > 0 ? INT_MAX : INT_MIN;
+}
+
+QLine wholeUnits(const QLineF &s)
+{
+    const double lim = 2147483647.0;
+    if (std::fabs(s.x1()) <= lim && std::fabs(s.y1()) <= lim && std::fabs(s.x2()) <= lim
+        && std::fabs(s.y2()) <= lim)
+        return s.toLine();
+    return QLine(saturatingRound(s.x1()), saturatingRound(s.y1()), saturatingRound(s.x2()),
+                 saturatingRound(s.y2()));
+}
+
+void putPoint(TextBuffer &out, const QPoint &p, bool xFirst)
+{
+    out.putInt(xFirst ? p.x() : p.y());
+    out.put(',');
+    out.putInt(xFirst ? p.y() : p.x());
+}
+
+// One path: a pen-up move to its start, then its segment ends after "PD";
+// every break turns into a pen-up move to the start of the next piece.
+template<typename Lines>
+void writeBody(TextBuffer &out, const Lines &lines, const Style &style)
+{
+    const int n = int(lines.size());
+    QLine prevWhole = wholeUnits(lines[0]);
+    out.reserve(kSegmentRoom);
+    out.put("PU");
+    putPoint(out, prevWhole.p1(), style.xFirst);
+    out.put(';');
+    bool penDownWritten = false;
+    for (int i = 0; i < n; ++i) {
+        const QLineF &s = lines[i];
+        const QLine whole = i == 0 ? prevWhole : wholeUnits(s);
+        out.reserve(kSegmentRoom);
+        bool connected = true;
+        if (i > 0) {
+            connected = style.joint == Joint::Integer ? prevWhole.p2() == whole.p1()
+                                                      : lines[i - 1].p2() == s.p1();
+        }
+        if (!connected) {
+            out.unput();
+            out.put(";PU");
+            putPoint(out, whole.p1(), style.xFirst);
+            out.put(";PD");
+            penDownWritten = true;
+        } else if (!penDownWritten) {
+            out.put("PD");
+            penDownWritten = true;
+        }
+        putPoint(out, whole.p2(), style.xFirst);
+        if (i + 1 < n)
+            out.put(',');
+        prevWhole = whole;
+    }
+    out.put(';');
+}
+
+bool isDashed(const CutPath &path)
+{
+    return path.lineType != 0 || path.patternLength != 0.0 || path.lineTypeMode != 0;
+}
+
+// Cuts a path into dashes of posLen with gaps of negLen, starting with a
+// dash; the pattern runs on across corners.
+std::vector<QLineF> dashWalk(const QList<QLineF> &lines, double posLen, double negLen)
+{
+    std::vector<QLineF> dashes;
+    dashes.reserve(size_t(lines.size()) * 2);
+    bool dash = true;
+    double remaining = posLen;
+    for (QLineF s : lines) {
+        // Lengths far below the resolution of the coordinates cannot move the
+        // split point; after a dash and a gap that both stood still the rest
+        // of the segment is taken whole so the walk ends.
+        int stalled = 0;
+        for (;;) {
+            const double length = s.length();
+            if (std::isnan(length) || std::isnan(remaining))
+                break;
+            if (stalled >= 2) {
+                if (dash)
+                    dashes.push_back(s);
+                break;
+            }
+            if (remaining > length) {
+                if (dash)
+                    dashes.push_back(s);
+                remaining -= length;
+                break;
+            }
+            if (remaining == length) {
+                if (dash)
+                    dashes.push_back(s);
+                dash = !dash;
+                remaining = dash ? posLen : negLen;
+                break;
+            }
+            const QPointF p = s.p1() + (s.p2() - s.p1()) * (remaining / length);
+            if (dash)
+                dashes.push_back(QLineF(s.p1(), p));
+            stalled = p.x() == s.x1() && p.y() == s.y1() ? stalled + 1 : 0;
+            s.setP1(p);
+            dash = !dash;
+            remaining = dash ? posLen : negLen;
+        }
+    }
+    return dashes;
+}
+
+QString write(const QList<CutPath> &paths, const Style &style, double posLen = 0,
+              double negLen = 0)
+{
+    // Without positive, finite lengths the walk would never end: write solid.
+    const bool dashes = style.dashed && std::isfinite(posLen) && std::isfinite(negLen)
+                        && posLen > 0 && negLen > 0;
+
+    QVector<int> order;
+    order.reserve(paths.size());
+    if (style.penOrder) {
+        for (int i = 0; i < paths.size(); ++i)
+            if (paths[i].pen == 1)
+                order << i;
+        for (int i = 0; i < paths.size(); ++i)
+            if (paths[i].pen != 1)
+                order << i;
+    } else {
+        for (int i = 0; i < paths.size(); ++i)
+            order << i;
+    }
+
+    qint64 segments = 0;
+    for (const CutPath &p : paths)
+        segments += p.lines.size();
+    TextBuffer out(int(qMin<qint64>(segments * 14 + paths.size() * 16 + 64, 1 << 28)));
+    out.put(style.opening);
+
+    int lastPen = 0;
+    QList<QLineF> finite;
+    for (int index : qAsConst(order)) {
+        const CutPath &path = paths[index];
+        // A coordinate that is not a number has no place in the text.
+        const QList<QLineF> *lines = &path.lines;
+        if (!std::all_of(path.lines.begin(), path.lines.end(), isFinite)) {
+            finite.clear();
+            std::copy_if(path.lines.begin(), path.lines.end(), std::back_inserter(finite),
+                         isFinite);
+            lines = &finite;
+        }
+        std::vector<QLineF> cut;
+        if (dashes && isDashed(path)) {
+            cut = dashWalk(*lines, posLen, negLen);
+            if (cut.empty())
+                continue;
+        } else if (lines->isEmpty()) {
+            continue;
+        }
+        if (style.penOrder && path.pen != lastPen) {
+            out.reserve(16);
+            out.put("SP");
+            out.putInt(path.pen);
+            out.put(';');
+            lastPen = path.pen;
+        }
+        if (dashes && isDashed(path))
+            writeBody(out, cut, style);
+        else
+            writeBody(out, *lines, style);
+    }
+    out.reserve(16);
+    out.put(style.closing);
+    return out.take();
+}
+
+} // namespace
+
+QString HpglTool::writePen1(QList<CutPath> paths)
+{
+    return write(paths, kPen1);
+}
+
+QString HpglTool::writePen2(QList<CutPath> paths)
+{
+    return write(paths, kPen2);
+}
+
+QString HpglTool::writePen2Dashed(QList<CutPath> paths, double posLen, double negLen)
+{
+    return write(paths, kPen2Dashed, posLen, negLen);
+}
+
+QString HpglTool::writePens(QList<CutPath> paths)
+{
+    return write(paths, kPens);
+}
+
+QString HpglTool::writePensDashed(QList<CutPath> paths, double posLen, double negLen)
+{
+    return write(paths, kPensDashed, posLen, negLen);
+}
+
+QString HpglTool::writePlain(QList<CutPath> paths)
+{
+    return write(paths, kPlain);
+}
