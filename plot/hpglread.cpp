@@ -113,7 +113,17 @@ inline bool isDigit(ushort c)
     return unsigned(c - '0') < 10u;
 }
 
-enum class State { Command, AfterP, AfterS, AfterL, X, Y, PenNumber, LineType };
+enum class State
+{
+    Command,
+    AfterP,
+    AfterS,
+    AfterL,
+    X,
+    Y,
+    PenNumber,
+    LineType
+};
 
 struct Settings
 {

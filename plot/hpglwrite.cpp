@@ -10,7 +10,8 @@
 
 namespace {
 
-enum class Joint {
+enum class Joint
+{
     Integer, // rounded end of one segment equals rounded start of the next
     Fuzzy, // unrounded ends equal under Qt's fuzzy point comparison
 };
@@ -91,7 +92,7 @@ private:
 bool isFinite(const QLineF &s)
 {
     return std::isfinite(s.x1()) && std::isfinite(s.y1()) && std::isfinite(s.x2())
-           && std::isfinite(s.y2());
+        && std::isfinite(s.y2());
 }
 
 // qRound where it is defined; beyond the int range the value saturates.
@@ -109,7 +110,7 @@ QLine wholeUnits(const QLineF &s)
         && std::fabs(s.y2()) <= lim)
         return s.toLine();
     return QLine(saturatingRound(s.x1()), saturatingRound(s.y1()), saturatingRound(s.x2()),
-                 saturatingRound(s.y2()));
+        saturatingRound(s.y2()));
 }
 
 void putPoint(TextBuffer &out, const QPoint &p, bool xFirst)
@@ -121,8 +122,7 @@ void putPoint(TextBuffer &out, const QPoint &p, bool xFirst)
 
 // One path: a pen-up move to its start, then its segment ends after "PD";
 // every break turns into a pen-up move to the start of the next piece.
-template<typename Lines>
-void writeBody(TextBuffer &out, const Lines &lines, const Style &style)
+template <typename Lines> void writeBody(TextBuffer &out, const Lines &lines, const Style &style)
 {
     const int n = int(lines.size());
     QLine prevWhole = wholeUnits(lines[0]);
@@ -210,12 +210,11 @@ std::vector<QLineF> dashWalk(const QList<QLineF> &lines, double posLen, double n
     return dashes;
 }
 
-QString write(const QList<CutPath> &paths, const Style &style, double posLen = 0,
-              double negLen = 0)
+QString write(const QList<CutPath> &paths, const Style &style, double posLen = 0, double negLen = 0)
 {
     // Without positive, finite lengths the walk would never end: write solid.
-    const bool dashes = style.dashed && std::isfinite(posLen) && std::isfinite(negLen)
-                        && posLen > 0 && negLen > 0;
+    const bool dashes = style.dashed && std::isfinite(posLen) && std::isfinite(negLen) && posLen > 0
+        && negLen > 0;
 
     QVector<int> order;
     order.reserve(paths.size());
@@ -245,8 +244,8 @@ QString write(const QList<CutPath> &paths, const Style &style, double posLen = 0
         const QList<QLineF> *lines = &path.lines;
         if (!std::all_of(path.lines.begin(), path.lines.end(), isFinite)) {
             finite.clear();
-            std::copy_if(path.lines.begin(), path.lines.end(), std::back_inserter(finite),
-                         isFinite);
+            std::copy_if(
+                path.lines.begin(), path.lines.end(), std::back_inserter(finite), isFinite);
             lines = &finite;
         }
         std::vector<QLineF> cut;

@@ -14,21 +14,21 @@ inline QString dumpPaths(const QList<CutPath> &paths)
         QStringList segs;
         for (const QLineF &s : p.lines)
             segs << QString::number(s.x1(), 'g', 15) + QLatin1Char(',')
-                            + QString::number(s.y1(), 'g', 15) + QLatin1Char('>')
-                            + QString::number(s.x2(), 'g', 15) + QLatin1Char(',')
-                            + QString::number(s.y2(), 'g', 15);
+                    + QString::number(s.y1(), 'g', 15) + QLatin1Char('>')
+                    + QString::number(s.x2(), 'g', 15) + QLatin1Char(',')
+                    + QString::number(s.y2(), 'g', 15);
         out << QStringLiteral("%1/%2/%3/%4: ")
-                        .arg(p.pen)
-                        .arg(p.lineType)
-                        .arg(p.patternLength)
-                        .arg(p.lineTypeMode)
-                        + segs.join(QLatin1Char(' '));
+                    .arg(p.pen)
+                    .arg(p.lineType)
+                    .arg(p.patternLength)
+                    .arg(p.lineTypeMode)
+                + segs.join(QLatin1Char(' '));
     }
     return out.join(QStringLiteral(" | "));
 }
 
 inline CutPath makePath(const QList<QLineF> &lines, int pen = 0, int lineType = 0,
-                        double patternLength = 0.0, int mode = 0)
+    double patternLength = 0.0, int mode = 0)
 {
     CutPath p;
     p.pen = pen;
@@ -41,7 +41,7 @@ inline CutPath makePath(const QList<QLineF> &lines, int pen = 0, int lineType = 
 
 // A path through the given points, one segment between each two.
 inline CutPath polyline(const QList<QPointF> &pts, int pen = 0, int lineType = 0,
-                        double patternLength = 0.0, int mode = 0)
+    double patternLength = 0.0, int mode = 0)
 {
     QList<QLineF> lines;
     for (int i = 1; i < pts.size(); ++i)

@@ -9,6 +9,6 @@
 inline QString sampleDir()
 {
     const QString dir = QFileInfo(QStringLiteral(__FILE__)).absolutePath()
-                        + QStringLiteral("/../../../shared/data/hpgl-samples");
+        + QStringLiteral("/../../../shared/data/hpgl-samples");
     return QDir(dir).exists() ? QDir(dir).absolutePath() : QString();
 }

@@ -42,37 +42,51 @@ void TestHpglRead::readPlt_data()
     QTest::newRow("pen change between paths") << "SP2;PU0,0;PD10,0;SP3;PU20,0;PD30,0;"
                                               << "2/0/0/0: 0,0>10,0 | 3/0/0/0: 20,0>30,0";
     QTest::newRow("line types")
-            << "LT1,2.5,3;PU0,0;PD10,0;LT4;PU20,0;PD30,0;LT;PU40,0;PD50,0;"
-            << "0/1/2.5/3: 0,0>10,0 | 0/4/2.5/3: 20,0>30,0 | 0/0/0/0: 40,0>50,0";
+        << "LT1,2.5,3;PU0,0;PD10,0;LT4;PU20,0;PD30,0;LT;PU40,0;PD50,0;"
+        << "0/1/2.5/3: 0,0>10,0 | 0/4/2.5/3: 20,0>30,0 | 0/0/0/0: 40,0>50,0";
     QTest::newRow("line type, two values") << "LT7,1.5;PU0,0;PD10,0;"
                                            << "0/7/1.5/0: 0,0>10,0";
-    QTest::newRow("zero-length dropped") << "PD10,10,10,10,20,20;" << "0/0/0/0: 0,0>20,20";
+    QTest::newRow("zero-length dropped") << "PD10,10,10,10,20,20;"
+                                         << "0/0/0/0: 0,0>20,20";
     QTest::newRow("decimal point skipped") << "PU100,200;PD12.5,300;"
                                            << "0/0/0/0: 100,200>125,300";
     QTest::newRow("PA follows last pen") << "PU0,0;PD;PA10,0,10,10;PU;PA50,50;"
                                          << "0/0/0/0: 0,0>10,0 10,0>10,10";
-    QTest::newRow("spaces") << "PU 100 200;PD 300 2 00;" << "0/0/0/0: 100,200>300,200";
+    QTest::newRow("spaces") << "PU 100 200;PD 300 2 00;"
+                            << "0/0/0/0: 100,200>300,200";
     QTest::newRow("line breaks") << "IN;\r\nPU0,0;\nPD10,0;\r\nPD10,10;\n"
                                  << "0/0/0/0: 0,0>10,0 10,0>10,10";
-    QTest::newRow("relative moves ignored") << "PU0,0;PR10,10;PD10,0;" << "0/0/0/0: 0,0>10,0";
-    QTest::newRow("negative") << "PU-5,-7;PD-5,3;" << "0/0/0/0: -5,-7>-5,3";
+    QTest::newRow("relative moves ignored") << "PU0,0;PR10,10;PD10,0;"
+                                            << "0/0/0/0: 0,0>10,0";
+    QTest::newRow("negative") << "PU-5,-7;PD-5,3;"
+                              << "0/0/0/0: -5,-7>-5,3";
     QTest::newRow("job header skipped") << "MD0,0,12000,8000,4;IN;PA;PU0,0;PD0,10;PU;!PG;"
                                         << "0/0/0/0: 0,0>0,10";
     QTest::newRow("reversal not joined") << "PU0,0;PD10,0,0,0;"
                                          << "0/0/0/0: 0,0>10,0 10,0>0,0";
     // a pair cut short by ";" must not leave its digits for the next number
-    QTest::newRow("x without y") << "PU100;PU5,6;PD7,6;" << "0/0/0/0: 5,6>7,6";
+    QTest::newRow("x without y") << "PU100;PU5,6;PD7,6;"
+                                 << "0/0/0/0: 5,6>7,6";
     QTest::newRow("malformed numbers read as 0") << "PU0,5;PD5-3,5;PD--2,9;"
                                                  << "0/0/0/0: 0,5>0,9";
-    QTest::newRow("beyond int reads as 0") << "PU7,0;PD2147483648,0;" << "0/0/0/0: 7,0>0,0";
-    QTest::newRow("int minimum cannot be rounded") << "PU0,0;PD-2147483648,0;" << "";
-    QTest::newRow("int maximum") << "PU0,0;PD2147483647,0;" << "0/0/0/0: 0,0>2147483647,0";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("header only") << "IN;MD0,0,1000,2000,4;PU;" << "";
-    QTest::newRow("lower case") << "pu0,0;pd10,10;" << "";
-    QTest::newRow("doubled letter") << "PPD10,10;" << "";
-    QTest::newRow("missing semicolons") << "PU0,0PD10,0;" << "";
-    QTest::newRow("pen number skips noise") << "SP-1 2;PU0,0;PD1,1;" << "12/0/0/0: 0,0>1,1";
+    QTest::newRow("beyond int reads as 0") << "PU7,0;PD2147483648,0;"
+                                           << "0/0/0/0: 7,0>0,0";
+    QTest::newRow("int minimum cannot be rounded") << "PU0,0;PD-2147483648,0;"
+                                                   << "";
+    QTest::newRow("int maximum") << "PU0,0;PD2147483647,0;"
+                                 << "0/0/0/0: 0,0>2147483647,0";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("header only") << "IN;MD0,0,1000,2000,4;PU;"
+                                 << "";
+    QTest::newRow("lower case") << "pu0,0;pd10,10;"
+                                << "";
+    QTest::newRow("doubled letter") << "PPD10,10;"
+                                    << "";
+    QTest::newRow("missing semicolons") << "PU0,0PD10,0;"
+                                        << "";
+    QTest::newRow("pen number skips noise") << "SP-1 2;PU0,0;PD1,1;"
+                                            << "12/0/0/0: 0,0>1,1";
 }
 
 void TestHpglRead::readPlt()
@@ -119,30 +133,28 @@ void TestHpglRead::mergeCollinear_data()
     QTest::addColumn<CutPath>("path");
     QTest::addColumn<QString>("merged");
 
-    QTest::newRow("three in a row") << polyline({ { 0, 0 }, { 1, 0 }, { 2, 0 }, { 5, 0 } }, 3)
-                                    << "3/0/0/0: 0,0>5,0";
+    QTest::newRow("three in a row")
+        << polyline({ { 0, 0 }, { 1, 0 }, { 2, 0 }, { 5, 0 } }, 3) << "3/0/0/0: 0,0>5,0";
     QTest::newRow("square stays") << polyline({ { 0, 0 }, { 9, 0 }, { 9, 9 }, { 0, 9 }, { 0, 0 } })
                                   << "0/0/0/0: 0,0>9,0 9,0>9,9 9,9>0,9 0,9>0,0";
     QTest::newRow("closing and opening sides stay apart")
-            << polyline({ { 5, 0 }, { 9, 0 }, { 9, 9 }, { 0, 9 }, { 0, 0 }, { 5, 0 } })
-            << "0/0/0/0: 5,0>9,0 9,0>9,9 9,9>0,9 0,9>0,0 0,0>5,0";
+        << polyline({ { 5, 0 }, { 9, 0 }, { 9, 9 }, { 0, 9 }, { 0, 0 }, { 5, 0 } })
+        << "0/0/0/0: 5,0>9,0 9,0>9,9 9,9>0,9 0,9>0,0 0,0>5,0";
     QTest::newRow("gap between") << makePath({ QLineF(0, 0, 1, 0), QLineF(2, 0, 3, 0) })
                                  << "0/0/0/0: 0,0>1,0 2,0>3,0";
     QTest::newRow("fuzzy meeting point")
-            << makePath({ QLineF(0, 0, 10, 0), QLineF(10 + 1e-12, 0, 20, 0) })
-            << "0/0/0/0: 0,0>20,0";
+        << makePath({ QLineF(0, 0, 10, 0), QLineF(10 + 1e-12, 0, 20, 0) }) << "0/0/0/0: 0,0>20,0";
     // y grows down on screen but Qt's angles count counter-clockwise with y up:
     // a tiny turn one way is an angle just above 0, the other way just below 360
     QTest::newRow("tiny turn joined")
-            << polyline({ { 0, 0 }, { 1e8, 0 }, { 2e8, -1 } }) << "0/0/0/0: 0,0>200000000,-1";
-    QTest::newRow("tiny turn other way kept")
-            << polyline({ { 0, 0 }, { 1e8, 0 }, { 2e8, 1 } })
-            << "0/0/0/0: 0,0>100000000,0 100000000,0>200000000,1";
+        << polyline({ { 0, 0 }, { 1e8, 0 }, { 2e8, -1 } }) << "0/0/0/0: 0,0>200000000,-1";
+    QTest::newRow("tiny turn other way kept") << polyline({ { 0, 0 }, { 1e8, 0 }, { 2e8, 1 } })
+                                              << "0/0/0/0: 0,0>100000000,0 100000000,0>200000000,1";
     QTest::newRow("small turn kept") << polyline({ { 0, 0 }, { 1e4, 0 }, { 2e4, -1 } })
                                      << "0/0/0/0: 0,0>10000,0 10000,0>20000,-1";
     QTest::newRow("zero length absorbed")
-            << makePath({ QLineF(0, 0, 5, 0), QLineF(5, 0, 5, 0), QLineF(5, 0, 5, 5) })
-            << "0/0/0/0: 0,0>5,0 5,0>5,5";
+        << makePath({ QLineF(0, 0, 5, 0), QLineF(5, 0, 5, 0), QLineF(5, 0, 5, 5) })
+        << "0/0/0/0: 0,0>5,0 5,0>5,5";
     QTest::newRow("empty path dropped") << CutPath() << "";
 }
 
