@@ -1,0 +1,81 @@
+#include "cutterprotocol.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
+namespace CutterCommand {
+
+QString integer(int n)
+{
+    return QString::number(n);
+}
+
+QString real(double v)
+{
+    return QString::number(v, 'g', 6);
+}
+
+QString feed(int units)
+{
+    return QStringLiteral(";CMD:20,") + integer(units) + QLatin1Char(';');
+}
+
+QString moveTo(int first, int second)
+{
+    return QStringLiteral("PU") + integer(first) + QLatin1Char(',') + integer(second) + QLatin1Char(';');
+}
+
+QString moveTo(double first, double second)
+{
+    return QStringLiteral("PU") + real(first) + QLatin1Char(',') + real(second) + QLatin1Char(';');
+}
+
+QString ledIntensity(int value)
+{
+    return QStringLiteral(";CMD:103,") + integer(value) + QLatin1Char(';');
+}
+
+QString setCamOffset(double a, double b)
+{
+    return QStringLiteral(";CMD:201,") + real(a) + QLatin1Char(',') + real(b) + QLatin1Char(';');
+}
+
+bool noPaper(const QString &reply)
+{
+    return reply.contains(QLatin1String("S3:0;"));
+}
+
+void camOffsetFromReply(const QString &reply, double *x, double *y)
+{
+    const int iX = reply.indexOf(QLatin1Char('X'));
+    const int iC = reply.indexOf(QLatin1Char(','));
+    const int iY = reply.indexOf(QLatin1Char('Y'));
+    const int iS = reply.indexOf(QLatin1Char(';'));
+    // toDouble gives 0 for anything that is not a number
+    *x = reply.mid(iX + 2, iC - iX - 2).toDouble();
+    *y = reply.mid(iY + 2, iS - iY - 2).toDouble();
+}
+
+} // namespace CutterCommand
+
+void timedWait(int ms)
+{
+    QElapsedTimer clock; // monotonic
+    clock.start();
+    if (!QCoreApplication::instance()) {
+        QThread::msleep(ulong(std::max(0, ms)));
+        return;
+    }
+    while (clock.elapsed() < ms) {
+        QEventLoop loop;
+        QTimer timer;
+        timer.setSingleShot(true);
+        timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        timer.start(int(ms - clock.elapsed()));
+        loop.exec();
+    }
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+// Texts and number formats of the cutter's command protocol, and the timed
+// wait used between its steps.
+namespace CutterCommand {
+
+// Number forms of commands: whole numbers, and reals with 6 significant digits.
+QString integer(int n);
+QString real(double v);
+
+inline QString busyPoll() { return QStringLiteral(";CMD:10;"); }
+inline QString paperState() { return QStringLiteral(";CMD:14;"); }
+QString feed(int units);                       // ";CMD:20,n;"
+QString moveTo(int first, int second);         // "PUa,b;"
+QString moveTo(double first, double second);   // "PUa,b;" with reals
+inline QString origin() { return QStringLiteral("PU0,0;"); }
+inline QString scanQr() { return QStringLiteral(";CMD:101;"); }
+inline QString pageEnd() { return QStringLiteral("!PG;"); }
+QString ledIntensity(int value);               // ";CMD:103,v;"
+inline QString findMark() { return QStringLiteral(";CMD:106;"); }
+inline QString camOffset() { return QStringLiteral(";CMD:200;"); }
+QString setCamOffset(double a, double b);      // ";CMD:201,a,b;"
+inline QString blankStart() { return QStringLiteral(";CMD:202;"); }
+
+inline QString replyFree() { return QStringLiteral("FREE;"); }
+inline QString replyOk() { return QStringLiteral("OK;"); }
+inline QString replyNoQr() { return QStringLiteral("NOQR;"); }
+inline QString replyNoMark() { return QStringLiteral("NOMARK;"); }
+
+// The paper-state reply tells "no paper" by holding "S3:0;" anywhere.
+bool noPaper(const QString &reply);
+
+// Camera offset from the reply to ";CMD:200;" ("X=a,Y=b;"): the text from two
+// characters after the first "X" to the first ",", and from two after the
+// first "Y" to the first ";"; a part that is not a number gives 0.
+void camOffsetFromReply(const QString &reply, double *x, double *y);
+
+} // namespace CutterCommand
+
+// Waits `ms` milliseconds while the event loop runs, so the windows stay live
+// and an idle wait costs no processor time. The deadline is monotonic.
+void timedWait(int ms);

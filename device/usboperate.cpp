@@ -1,0 +1,299 @@
+#include "usboperate.h"
+
+#include "cutterprotocol.h"
+#include "registry.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+
+#include <cstring>
+#include <cwchar>
+
+namespace {
+
+const int PathChars = 260;
+
+// Appends `src` to the zero-terminated `dst` of `cap` characters, cutting it
+// short when it does not fit.
+void appendBounded(wchar_t *dst, const wchar_t *src, int cap)
+{
+    int n = int(wcsnlen(dst, size_t(cap)));
+    for (int i = 0; src[i] && n < cap - 1; ++i)
+        dst[n++] = src[i];
+    dst[std::min(n, cap - 1)] = 0;
+}
+
+void copyText(wchar_t *dst, const QString &text, int cap)
+{
+    wmemset(dst, 0, size_t(cap));
+    const int n = std::min<int>(text.size(), cap - 1);
+    text.left(n).toWCharArray(dst);
+    dst[n] = 0;
+}
+
+// Whether the device at `path` can be opened now; the handle goes at once.
+bool opens(const wchar_t *path)
+{
+    const DevHandle h = devOpen(path, DevOpenPlain);
+    if (h == InvalidDevHandle)
+        return false;
+    devClose(h);
+    return true;
+}
+
+} // namespace
+
+// ---- UsbRead ----------------------------------------------------------------
+
+UsbRead::UsbRead(QObject *parent) : QObject(parent) {}
+UsbRead::~UsbRead() = default;
+
+void UsbRead::Read()
+{
+    if (handle == InvalidDevHandle) {
+        // nothing to read from; still report, or the link would wait forever
+        on_read_timeout();
+        return;
+    }
+    char buffer[64];
+    memset(buffer, 0, sizeof buffer);
+    DevOverlapped ov;
+    const DevIoStatus started = devRead(handle, buffer, int(sizeof buffer), &ov);
+    if (started == DevIoFailed) {
+        on_read_timeout();
+        return;
+    }
+    if (started == DevIoPending && !devWaitEvent(&ov, timeoutMs)) {
+        // Timed out: end the read before the buffer goes out of scope, so a
+        // late reply never lands in it. A reply that slipped in meanwhile is kept.
+        devCancelIo(handle, &ov);
+        int n = 0;
+        if (!devOverlappedResult(handle, &ov, &n, true)) {
+            on_read_timeout();
+            return;
+        }
+    } else {
+        int n = 0;
+        devOverlappedResult(handle, &ov, &n, true);
+    }
+    emit upgrade(QString::fromLatin1(buffer, int(strnlen(buffer, sizeof buffer))));
+}
+
+void UsbRead::on_read_timeout()
+{
+    emit upgrade(QString());
+}
+
+// ---- UsbWrite ---------------------------------------------------------------
+
+UsbWrite::UsbWrite(QObject *parent) : QObject(parent) {}
+UsbWrite::~UsbWrite() = default;
+
+void UsbWrite::Write()
+{
+    if (handle == InvalidDevHandle) {
+        emit written(0, 0);
+        emit done();
+        return;
+    }
+    const QByteArray bytes = data.toUtf8();
+    const int size = int(strnlen(bytes.constData(), size_t(bytes.size())));
+    int count = 0;
+    if (!devWrite(handle, bytes.constData(), size, &count))
+        count = 0;
+    emit written(count, size);
+    emit done();
+}
+
+// ---- UsbOperate -------------------------------------------------------------
+
+UsbOperate::UsbOperate(QObject *parent) : QObject(parent)
+{
+    copyText(pathPrefix, QStringLiteral("\\??\\USB#VID_0483&PID_5750#"), PathChars);
+    copyText(pathSuffix, QStringLiteral("#{a5dcbf10-6530-11d2-901f-00c04fb951ed}"), PathChars);
+    wmemset(devicePath, 0, PathChars);
+    wmemset(instanceName, 0, PathChars);
+}
+
+UsbOperate::~UsbOperate() = default;
+
+QStringList UsbOperate::deviceList()
+{
+    QStringList list;
+    RegKey key = 0;
+    if (regOpenKey(QStringLiteral("SYSTEM\\CurrentControlSet\\Enum\\USB\\VID_0483&PID_5750"), &key)
+        != RegSuccess)
+        return list;
+    for (int index = 0;; ++index) {
+        int length = 0;
+        if (regEnumKey(key, index, instanceName, 256, &length) != RegSuccess)
+            break;
+        for (int i = 0; i < length; ++i)
+            if (instanceName[i] == L'/') {
+                instanceName[i] = L'#';
+                break;
+            }
+        wchar_t candidate[PathChars];
+        wmemset(candidate, 0, PathChars);
+        appendBounded(candidate, pathPrefix, PathChars);
+        appendBounded(candidate, instanceName, PathChars);
+        appendBounded(candidate, pathSuffix, PathChars);
+        if (opens(candidate)) {
+            list << QString::fromWCharArray(instanceName, length);
+            wmemset(instanceName, 0, PathChars);
+        }
+    }
+    regCloseKey(key);
+    return list;
+}
+
+void UsbOperate::setDevice(QString name)
+{
+    wmemset(devicePath, 0, PathChars);
+    copyText(instanceName, name, PathChars);
+    appendBounded(devicePath, pathPrefix, PathChars);
+    appendBounded(devicePath, instanceName, PathChars);
+    appendBounded(devicePath, pathSuffix, PathChars);
+}
+
+bool UsbOperate::isConnected()
+{
+    return opens(devicePath);
+}
+
+QString UsbOperate::devicePathText() const
+{
+    return QString::fromWCharArray(devicePath);
+}
+
+void UsbOperate::waitUntil(const bool &flag)
+{
+    // Sleeps in the event loop; the worker's report (a queued slot call) ends it.
+    while (!flag) {
+        QEventLoop loop;
+        activeWait = &loop;
+        loop.exec();
+        activeWait = nullptr;
+    }
+}
+
+void UsbOperate::Read(int timeoutMs)
+{
+    if (!isConnected())
+        return;
+    // Only a slot running inside this link's own wait can find the mutex
+    // taken; that call is refused rather than deadlocking or stealing the reply.
+    if (!mutex.tryLock())
+        return;
+    waitUntil(readDone);
+    replyText.clear();
+    const DevHandle handle = devOpen(devicePath, DevOpenOverlapped);
+    if (handle == InvalidDevHandle) {
+        mutex.unlock();
+        return;
+    }
+    readDone = false;
+    auto *worker = new UsbRead;
+    worker->handle = handle;
+    worker->timeoutMs = timeoutMs;
+    auto *thread = new QThread;
+    connect(thread, &QThread::started, worker, &UsbRead::Read);
+    connect(worker, &UsbRead::upgrade, this, &UsbOperate::on_UsbRead_upgrade);
+    connect(worker, &UsbRead::upgrade, thread, &QThread::quit);
+    connect(thread, &QThread::finished, worker, &QObject::deleteLater);
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    worker->moveToThread(thread);
+    thread->start(QThread::InheritPriority);
+    waitUntil(readDone);
+    devClose(handle);
+    mutex.unlock();
+}
+
+bool UsbOperate::Write(QString data)
+{
+    if (!isConnected())
+        return false;
+    if (!mutex.tryLock())
+        return false;
+    waitUntil(writeDone);
+    const DevHandle handle = devOpen(devicePath, DevOpenPlain);
+    if (handle == InvalidDevHandle) {
+        mutex.unlock();
+        return false;
+    }
+    writeDone = false;
+    writtenBytes = -1;
+    offeredBytes = -1;
+    auto *worker = new UsbWrite;
+    worker->handle = handle;
+    worker->data = data;
+    auto *thread = new QThread;
+    connect(thread, &QThread::started, worker, &UsbWrite::Write);
+    connect(worker, &UsbWrite::written, this, &UsbOperate::on_UsbWrite_written);
+    connect(worker, &UsbWrite::done, this, &UsbOperate::on_UsbWrite_done);
+    connect(worker, &UsbWrite::done, thread, &QThread::quit);
+    connect(thread, &QThread::finished, worker, &QObject::deleteLater);
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    worker->moveToThread(thread);
+    thread->start(QThread::InheritPriority);
+    waitUntil(writeDone);
+    devClose(handle);
+    mutex.unlock();
+    return writtenBytes >= 0 && writtenBytes == offeredBytes;
+}
+
+QString UsbOperate::readStr()
+{
+    return replyText;
+}
+
+void UsbOperate::on_UsbRead_upgrade(QString str)
+{
+    replyText = str;
+    readDone = true;
+    if (activeWait)
+        activeWait->quit();
+}
+
+void UsbOperate::on_UsbWrite_written(int bytesWritten, int bytesOffered)
+{
+    writtenBytes = bytesWritten;
+    offeredBytes = bytesOffered;
+}
+
+void UsbOperate::on_UsbWrite_done()
+{
+    writeDone = true;
+    if (activeWait)
+        activeWait->quit();
+}
+
+void UsbOperate::waitFree()
+{
+    timedWait(500);
+    for (;;) {
+        if (!isConnected())
+            return;
+        timedWait(500);
+        // A poll the device did not take gets no answer: treat it as gone
+        // instead of waiting forever for a reply.
+        if (!Write(CutterCommand::busyPoll()))
+            return;
+        Read(-1);
+        if (replyText == CutterCommand::replyFree())
+            return;
+    }
+}
+
+void UsbOperate::waitFor(QString expected)
+{
+    for (;;) {
+        if (!isConnected())
+            return;
+        timedWait(500);
+        Read(-1);
+        if (replyText == expected)
+            return;
+    }
+}

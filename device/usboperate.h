@@ -1,0 +1,103 @@
+#pragma once
+
+#include "devicefile.h"
+
+#include <QMutex>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class QEventLoop;
+
+// Reads one reply (at most 64 bytes) on a thread of its own.
+class UsbRead : public QObject
+{
+    Q_OBJECT
+public:
+    explicit UsbRead(QObject *parent = nullptr);
+    ~UsbRead() override;
+
+    DevHandle handle = InvalidDevHandle; // opened for overlapped reading by UsbOperate::Read
+    int timeoutMs = -1;                  // -1: no limit
+
+signals:
+    void upgrade(QString readStr);
+
+public slots:
+    void Read();
+    void on_read_timeout();
+};
+
+// Writes one whole text on a thread of its own.
+class UsbWrite : public QObject
+{
+    Q_OBJECT
+public:
+    explicit UsbWrite(QObject *parent = nullptr);
+    ~UsbWrite() override;
+
+    DevHandle handle = InvalidDevHandle;
+    QString data;
+
+signals:
+    // how many of the text's bytes the device took; sent just before done()
+    void written(int bytesWritten, int bytesOffered);
+    void done();
+
+public slots:
+    void Write();
+};
+
+// The program's link to the cutter: device discovery and one transfer at a
+// time, each on a worker thread while the GUI thread keeps processing events.
+class UsbOperate : public QObject
+{
+    Q_OBJECT
+public:
+    explicit UsbOperate(QObject *parent = nullptr);
+    ~UsbOperate() override;
+
+    // Instance names of the cutters that open now, in registry order.
+    QStringList deviceList();
+    void setDevice(QString name);
+    bool isConnected();
+
+    // One reply into readStr(). Returns at once, the reply untouched, when the
+    // device is absent or a transfer of this link is already under way.
+    void Read(int timeoutMs);
+    // The whole text in one device write. True when the device took all of
+    // it; false when it is absent, took less, or a transfer is under way.
+    bool Write(QString data);
+    QString readStr();
+
+    // Polls ";CMD:10;" until the cutter answers "FREE;" or goes away.
+    void waitFree();
+    // Reads (sending nothing) until a reply equals `expected` or the cutter goes away.
+    void waitFor(QString expected);
+
+    // The full device path of the chosen device.
+    QString devicePathText() const;
+    // Bytes the device took in the last write (-1 when none was made).
+    int lastWritten() const { return writtenBytes; }
+
+public slots:
+    void on_UsbRead_upgrade(QString str);
+    void on_UsbWrite_done();
+    void on_UsbWrite_written(int bytesWritten, int bytesOffered);
+
+private:
+    void waitUntil(const bool &flag);
+
+    wchar_t devicePath[260];
+    wchar_t pathPrefix[260];
+    wchar_t instanceName[260];
+    wchar_t pathSuffix[260];
+    QString replyText;
+    QMutex mutex;
+    bool readDone = true;
+    bool writeDone = true;
+
+    int writtenBytes = -1;
+    int offeredBytes = -1;
+    QEventLoop *activeWait = nullptr;
+};

@@ -1,0 +1,34 @@
+#include "devicenotifier.h"
+
+#include <QCoreApplication>
+#include <QMutex>
+#include <QPointer>
+
+namespace {
+QMutex notifierMutex;
+QPointer<DeviceNotifier> notifier;
+} // namespace
+
+DeviceNotifier::DeviceNotifier(QObject *parent) : QObject(parent) {}
+
+DeviceNotifier *DeviceNotifier::instance()
+{
+    QMutexLocker lock(&notifierMutex);
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!notifier && app) {
+        // child of the application object: it goes when the application goes
+        auto *n = new DeviceNotifier;
+        n->moveToThread(app->thread());
+        n->setParent(app);
+        notifier = n;
+    }
+    return notifier.data();
+}
+
+void DeviceNotifier::post(quint32 event)
+{
+    DeviceNotifier *n = instance();
+    if (!n)
+        return;
+    QMetaObject::invokeMethod(n, [n, event] { emit n->deviceChange(event); }, Qt::QueuedConnection);
+}

@@ -1,0 +1,136 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QPointF>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// An emulated cutting plotter behind the device-file stand-in. It registers
+// its instance name under the cutter's registry key, can be plugged in and
+// out at run time, answers the device command protocol, records every write
+// and every job it cut, and injects faults on demand. Thread-safe.
+//
+// On this platform the program finds one cutter plugged in by default
+// (defaultCutter()); it is withdrawn as soon as any other EmulatedCutter is
+// built, so tests see only their own. VEMO_USB_NO_DEFAULT=1 switches it off.
+
+// The registry key that lists the cutter's instances.
+QString cutterRegistryKey();
+// Milliseconds on the stand-in's monotonic clock.
+qint64 usbClockMs();
+
+struct CutterWrite
+{
+    QByteArray data;   // the bytes the device took
+    int offered = 0;   // the bytes it was asked to take
+    qint64 atMs = 0;   // usbClockMs() of the write
+    qintptr handle = 0; // the device handle (one per transfer) it came through
+};
+
+struct CutterStroke
+{
+    int pen = 0;
+    // Program frame: x is the cutter's second axis, y its first (down the sheet).
+    QVector<QPointF> points;
+};
+
+struct CutterJob
+{
+    QByteArray text;
+    QList<int> header;  // the numbers after "MD", empty without a header
+    QList<CutterStroke> strokes;
+    qint64 atMs = 0;
+};
+
+struct CutterTiming
+{
+    int replyMs = 2;             // latency of every reply
+    double cutUnitsPerMs = 8.0;  // cutting speed (plotter units per ms; 8 = 200 mm/s)
+    double moveUnitsPerMs = 16.0;
+    double feedUnitsPerMs = 20.0;
+    int jobOverheadMs = 300;     // lowering, raising, settling per job
+    int moveOverheadMs = 100;
+    int pageEndMs = 200;
+};
+
+struct CutterFault
+{
+    enum Kind {
+        NoReply,          // the command gets no reply
+        LateReply,        // the reply comes after delayMs
+        ReplaceReply,     // the reply is `reply` (garbage, 64 bytes, high Latin-1 ...)
+        UnplugAtCommand,  // the device goes away when the command arrives
+        UnplugDuringRead, // the device goes away delayMs into the next read
+        ShortWrite,       // the device takes only `bytes` bytes of a write
+        FailedWrite,      // the device takes nothing
+    };
+    Kind kind = NoReply;
+    QByteArray command; // the faulty command starts with this text; empty = any
+    int delayMs = 0;
+    QByteArray reply;
+    int bytes = 0;
+    int times = 1;      // how often it strikes; -1 = always
+};
+
+class EmulatedCutter
+{
+public:
+    // `instance` is the registry subkey name (it may hold a "/").
+    explicit EmulatedCutter(const QString &instance, bool plugged = true);
+    ~EmulatedCutter();
+    EmulatedCutter(const EmulatedCutter &) = delete;
+    EmulatedCutter &operator=(const EmulatedCutter &) = delete;
+
+    QString instanceName() const;
+    // The name as the device path carries it: first "/" turned into "#".
+    QString pathName() const;
+
+    void plug();
+    void unplug();
+    bool isPlugged() const;
+
+    void setPaper(bool loaded);
+    bool hasPaper() const;
+    // Codes of the sheets waiting in order; ";CMD:101;" reads the first, a page
+    // end ("!PG;") moves to the next. An empty code is a label that can't be read.
+    void setSheets(const QStringList &codes);
+    QStringList sheets() const;
+    // Reply of ";CMD:106;"; empty means no mark in view.
+    void setMarkReply(const QByteArray &reply);
+    void setCameraOffset(double x, double y);
+    QPointF cameraOffset() const;
+    int ledLevel() const;
+
+    void setTiming(const CutterTiming &timing);
+    CutterTiming timing() const;
+    // The cutter works for `ms` from now (";CMD:10;" answers busy meanwhile).
+    void setBusyFor(int ms);
+    bool isBusy() const;
+
+    // Puts a reply in the outgoing queue without a command (after delayMs).
+    void queueReply(const QByteArray &reply, int delayMs = 0);
+    int pendingReplies() const;
+
+    void addFault(const CutterFault &fault);
+    void clearFaults();
+
+    QList<CutterWrite> writes() const;
+    QList<QByteArray> writtenTexts() const;
+    QList<CutterJob> jobs() const;
+    int readsStarted() const;
+    void clearRecords();
+
+    // The cutter the program finds on this platform; created on first use of
+    // the device stand-ins. Null once withdrawn or when switched off.
+    static EmulatedCutter *defaultCutter();
+
+    // Parses job text back into strokes (first axis = y). Exposed for tests.
+    static CutterJob parseJob(const QByteArray &text);
+
+    struct Private;
+
+private:
+    Private *d;
+};
