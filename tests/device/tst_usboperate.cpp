@@ -1,0 +1,366 @@
+#include "cutterprotocol.h"
+#include "emulatedcutter.h"
+#include "registry.h"
+#include "usboperate.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+int threadCount()
+{
+    return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+}
+
+QString pathOf(const QString &name)
+{
+    return QStringLiteral("\\??\\USB#VID_0483&PID_5750#") + name
+           + QStringLiteral("#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
+}
+
+} // namespace
+
+class TstUsbOperate : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void deviceListFollowsRegistry_data();
+    void deviceListFollowsRegistry();
+    void listedNameOpensDevice();
+    void absentDeviceLeavesReplyAlone();
+
+    void replyBytes_data();
+    void replyBytes();
+    void silentDeviceTimesOut();
+    void lateReplyAfterTimeoutIsKept();
+    void unplugDuringReadEndsIt();
+
+    void largeJobGoesInOneWrite();
+    void incompleteWriteIsReported_data();
+    void incompleteWriteIsReported();
+
+    void reentrantTransferIsRefused();
+    void noThreadsLeftAfterManyTransfers();
+
+    void waitFreePollsUntilFree();
+    void waitFreeEndsOnUnplug();
+    void waitFreeEndsWhenPollIsNotTaken();
+    void waitForReadsPastOtherReplies();
+    void waitForEndsOnUnplug();
+
+private:
+    std::unique_ptr<EmulatedCutter> cutter;
+    UsbOperate link;
+
+    void plugOne(const QString &name = QStringLiteral("CUT-1"))
+    {
+        cutter.reset(new EmulatedCutter(name));
+        link.setDevice(cutter->pathName());
+    }
+};
+
+void TstUsbOperate::initTestCase()
+{
+    qputenv("VEMO_USB_NO_DEFAULT", "1");
+}
+
+void TstUsbOperate::cleanup()
+{
+    cutter.reset();
+    regRemoveKey(cutterRegistryKey());
+}
+
+void TstUsbOperate::deviceListFollowsRegistry_data()
+{
+    QTest::addColumn<QStringList>("registered");
+    QTest::addColumn<QStringList>("plugged");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("none") << QStringList() << QStringList() << QStringList();
+    QTest::newRow("one") << QStringList{"A1"} << QStringList{"A1"} << QStringList{"A1"};
+    QTest::newRow("first slash only") << QStringList{"6/B2/x"} << QStringList{"6/B2/x"}
+                                      << QStringList{"6#B2/x"};
+    QTest::newRow("absent left out") << QStringList{"A1", "GONE", "C3"} << QStringList{"A1", "C3"}
+                                     << QStringList{"A1", "C3"};
+    QTest::newRow("registry order") << QStringList{"Z9", "A1", "M5"} << QStringList{"M5", "A1", "Z9"}
+                                    << QStringList{"Z9", "A1", "M5"};
+    QTest::newRow("all absent") << QStringList{"A1", "B2"} << QStringList() << QStringList();
+}
+
+void TstUsbOperate::deviceListFollowsRegistry()
+{
+    QFETCH(QStringList, registered);
+    QFETCH(QStringList, plugged);
+    QFETCH(QStringList, expected);
+
+    // the registry remembers every instance; only plugged ones have a device
+    for (const QString &name : registered)
+        regAddSubkey(cutterRegistryKey(), name);
+    std::vector<std::unique_ptr<EmulatedCutter>> devices;
+    for (const QString &name : plugged)
+        devices.emplace_back(new EmulatedCutter(name));
+    QCOMPARE(link.deviceList(), expected);
+}
+
+void TstUsbOperate::listedNameOpensDevice()
+{
+    EmulatedCutter other(QStringLiteral("5&AB/CD"));
+    const QStringList names = link.deviceList();
+    QCOMPARE(names, QStringList{"5&AB#CD"});
+    link.setDevice(names.first());
+    QCOMPARE(link.devicePathText(), pathOf("5&AB#CD"));
+    QVERIFY(link.isConnected());
+    other.unplug();
+    QVERIFY(!link.isConnected());
+    QVERIFY(link.deviceList().isEmpty());
+}
+
+void TstUsbOperate::absentDeviceLeavesReplyAlone()
+{
+    plugOne();
+    cutter->queueReply("FREE;");
+    link.Read(-1);
+    QCOMPARE(link.readStr(), QStringLiteral("FREE;"));
+    cutter->unplug();
+    QElapsedTimer t;
+    t.start();
+    link.Read(-1);
+    QVERIFY(!link.Write(QStringLiteral(";CMD:10;")));
+    QVERIFY(t.elapsed() < 500);
+    QCOMPARE(link.readStr(), QStringLiteral("FREE;"));
+}
+
+void TstUsbOperate::replyBytes_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QString>("expected");
+
+    const QByteArray full(64, 'A');
+    QTest::newRow("plain") << QByteArray("FREE;") << QStringLiteral("FREE;");
+    QTest::newRow("exactly 64 bytes") << full << QString(64, QLatin1Char('A'));
+    QTest::newRow("zero after five") << QByteArray("ABCDE\0\0\0XY", 10) << QStringLiteral("ABCDE");
+    QTest::newRow("zero first") << QByteArray("\0OK;", 4) << QString();
+    QTest::newRow("longer than a packet") << QByteArray(70, 'B') << QString(64, QLatin1Char('B'));
+    QTest::newRow("high latin-1") << QByteArray("\xe9\xff\x80;") << QString::fromLatin1("\xe9\xff\x80;");
+}
+
+void TstUsbOperate::replyBytes()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(QString, expected);
+    plugOne();
+    cutter->addFault({CutterFault::ReplaceReply, ";CMD:14;", 0, reply, 0, 1});
+    QVERIFY(link.Write(CutterCommand::paperState()));
+    link.Read(-1);
+    QCOMPARE(link.readStr(), expected);
+    QCOMPARE(link.readStr().size(), expected.size());
+}
+
+void TstUsbOperate::silentDeviceTimesOut()
+{
+    plugOne();
+    cutter->queueReply("OLD;");
+    link.Read(-1);
+    QElapsedTimer t;
+    t.start();
+    link.Read(1000);
+    const qint64 ms = t.elapsed();
+    QVERIFY2(ms >= 950 && ms < 3000, qPrintable(QString::number(ms)));
+    QCOMPARE(link.readStr(), QString());
+}
+
+void TstUsbOperate::lateReplyAfterTimeoutIsKept()
+{
+    plugOne();
+    cutter->addFault({CutterFault::LateReply, ";CMD:103,", 600, {}, 0, 1});
+    QVERIFY(link.Write(CutterCommand::ledIntensity(3000)));
+    link.Read(200);
+    QCOMPARE(link.readStr(), QString());
+    // the reply arrives after the read was cancelled: it stays with the device
+    timedWait(700);
+    QCOMPARE(cutter->pendingReplies(), 1);
+    link.Read(1000);
+    QCOMPARE(link.readStr(), QStringLiteral("OK;"));
+    QCOMPARE(cutter->ledLevel(), 3000);
+}
+
+void TstUsbOperate::unplugDuringReadEndsIt()
+{
+    plugOne();
+    cutter->addFault({CutterFault::UnplugDuringRead, {}, 300, {}, 0, 1});
+    QElapsedTimer t;
+    t.start();
+    link.Read(-1);
+    QVERIFY(t.elapsed() < 3000);
+    QCOMPARE(link.readStr(), QString());
+    QVERIFY(!link.isConnected());
+}
+
+void TstUsbOperate::largeJobGoesInOneWrite()
+{
+    plugOne();
+    QString job = QStringLiteral("MD0,0,12000,8000,4;IN;PA;SP1;");
+    int y = 0;
+    while (job.size() < 300 * 1024) {
+        job += QStringLiteral("PU%1,0;PD%1,4000,%2,4000;").arg(y).arg(y + 40);
+        y += 80;
+    }
+    job += QStringLiteral("PU;!PG;");
+    QVERIFY(link.Write(job));
+    const QList<CutterWrite> writes = cutter->writes();
+    QCOMPARE(writes.size(), 1);
+    QCOMPARE(writes.first().data, job.toLatin1());
+    QCOMPARE(link.lastWritten(), job.size());
+    const QList<CutterJob> jobs = cutter->jobs();
+    QCOMPARE(jobs.size(), 1);
+    QCOMPARE(jobs.first().header, (QList<int>{0, 0, 12000, 8000, 4}));
+    QCOMPARE(jobs.first().strokes.size(), y / 80);
+    QCOMPARE(jobs.first().strokes.first().points,
+             (QVector<QPointF>{{0, 0}, {4000, 0}, {4000, 40}}));
+}
+
+void TstUsbOperate::incompleteWriteIsReported_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("taken");
+    QTest::newRow("short") << int(CutterFault::ShortWrite) << 5;
+    QTest::newRow("none taken") << int(CutterFault::ShortWrite) << 0;
+    QTest::newRow("failed") << int(CutterFault::FailedWrite) << 0;
+}
+
+void TstUsbOperate::incompleteWriteIsReported()
+{
+    QFETCH(int, kind);
+    QFETCH(int, taken);
+    plugOne();
+    cutter->addFault({CutterFault::Kind(kind), {}, 0, {}, taken, 1});
+    QVERIFY(!link.Write(QStringLiteral("IN;PA;SP1;PU0,0;PD0,400;PU;!PG;")));
+    QCOMPARE(link.lastWritten(), taken);
+    // the link itself is still usable
+    QVERIFY(link.Write(CutterCommand::busyPoll()));
+    link.Read(-1);
+    QCOMPARE(link.readStr(), QStringLiteral("FREE;"));
+}
+
+void TstUsbOperate::reentrantTransferIsRefused()
+{
+    plugOne();
+    cutter->addFault({CutterFault::LateReply, ";CMD:101;", 800, {}, 0, 1});
+    cutter->setSheets({QStringLiteral("JOB7")});
+    cutter->queueReply("BEFORE;");
+    link.Read(-1);
+    QVERIFY(link.Write(CutterCommand::scanQr()));
+
+    bool innerRan = false;
+    bool innerWrite = true;
+    QString innerReply;
+    qint64 innerMs = -1;
+    // a slot that runs inside the outer read's wait, like the LED slider
+    QTimer::singleShot(100, this, [&] {
+        QElapsedTimer t;
+        t.start();
+        innerWrite = link.Write(CutterCommand::ledIntensity(10));
+        link.Read(1000);
+        innerReply = link.readStr();
+        innerMs = t.elapsed();
+        innerRan = true;
+    });
+    link.Read(-1);
+    QVERIFY(innerRan);
+    QVERIFY(!innerWrite);
+    QVERIFY2(innerMs < 200, qPrintable(QString::number(innerMs)));
+    QCOMPARE(innerReply, QString()); // the outer read had cleared it; the inner one left it
+    QCOMPARE(link.readStr(), QStringLiteral("JOB7"));
+    for (const QByteArray &w : cutter->writtenTexts())
+        QVERIFY(!w.startsWith(";CMD:103,"));
+}
+
+void TstUsbOperate::noThreadsLeftAfterManyTransfers()
+{
+    plugOne();
+    // let earlier tests' threads finish first
+    timedWait(100);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const int before = threadCount();
+    for (int i = 0; i < 150; ++i) {
+        QVERIFY(link.Write(CutterCommand::paperState()));
+        link.Read(-1);
+        QCOMPARE(link.readStr(), QStringLiteral("S1:1;S2:0;S3:1;"));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(threadCount(), before, 5000);
+}
+
+void TstUsbOperate::waitFreePollsUntilFree()
+{
+    plugOne();
+    cutter->setBusyFor(2500);
+    const qint64 start = usbClockMs();
+    link.waitFree();
+    const qint64 end = usbClockMs();
+    QVERIFY(end - start >= 2500);
+    QVERIFY(!cutter->isBusy());
+    const QList<CutterWrite> writes = cutter->writes();
+    QVERIFY(writes.size() >= 2);
+    for (const CutterWrite &w : writes)
+        QCOMPARE(w.data, QByteArray(";CMD:10;"));
+    QVERIFY2(writes.first().atMs - start >= 950, qPrintable(QString::number(writes.first().atMs - start)));
+    QCOMPARE(link.readStr(), QStringLiteral("FREE;"));
+}
+
+void TstUsbOperate::waitFreeEndsOnUnplug()
+{
+    plugOne();
+    cutter->setBusyFor(1000000);
+    QTimer::singleShot(1800, this, [this] { cutter->unplug(); });
+    QElapsedTimer t;
+    t.start();
+    link.waitFree();
+    QVERIFY(t.elapsed() < 4000);
+    QVERIFY(!cutter->writes().isEmpty());
+}
+
+void TstUsbOperate::waitFreeEndsWhenPollIsNotTaken()
+{
+    plugOne();
+    cutter->addFault({CutterFault::ShortWrite, ";CMD:10;", 0, {}, 3, -1});
+    QElapsedTimer t;
+    t.start();
+    link.waitFree();
+    QVERIFY(t.elapsed() < 3000);
+    QCOMPARE(cutter->writes().size(), 1);
+}
+
+void TstUsbOperate::waitForReadsPastOtherReplies()
+{
+    plugOne();
+    QVERIFY(link.Write(CutterCommand::busyPoll()));
+    QVERIFY(link.Write(CutterCommand::feed(400)));
+    cutter->queueReply("BUSY;");
+    link.waitFor(QStringLiteral("OK;"));
+    QCOMPARE(link.readStr(), QStringLiteral("OK;"));
+    QCOMPARE(cutter->readsStarted(), 2); // "FREE;" then "OK;"
+    QCOMPARE(cutter->pendingReplies(), 1);
+    QCOMPARE(cutter->writes().size(), 2); // waitFor writes nothing
+}
+
+void TstUsbOperate::waitForEndsOnUnplug()
+{
+    plugOne();
+    QTimer::singleShot(800, this, [this] { cutter->unplug(); });
+    QElapsedTimer t;
+    t.start();
+    link.waitFor(QStringLiteral("OK;"));
+    QVERIFY(t.elapsed() < 3000);
+}
+
+QTEST_MAIN(TstUsbOperate)
+#include "tst_usboperate.moc"
