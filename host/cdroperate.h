@@ -1,0 +1,108 @@
+#pragma once
+
+// CdrOperate: the program's one link to the illustration host, made per user
+// action and deleted when the action ends.
+//
+// How an operation uses the frame (hostframe.h):
+//
+//     HostFrame f(this);
+//     if (!f.open())                // host check, optimisation on, document, page
+//         return;                   // no host object: nothing was sent
+//     f.rememberActiveLayer();      // only operations that restore it
+//     f.readLayers();               // layer list and count
+//     QAxObject *layer = f.clearOrCreateLayer(cuttingLayer);
+//     ... work, every call through hostcall::query / hostcall::call,
+//         which never touch a missing object ...
+//     f.close();                    // re-activate, optimisation off, refresh, release
+//
+// The frame's destructor closes it when an operation returns early, so the
+// host is never left with its optimisation on.
+
+#include <QAxObject>
+#include <QList>
+#include <QPoint>
+#include <QString>
+
+class HostFrame;
+
+class CdrOperate
+{
+public:
+    explicit CdrOperate(QString progId);
+    ~CdrOperate();
+    CdrOperate(const CdrOperate &) = delete;
+    CdrOperate &operator=(const CdrOperate &) = delete;
+
+    bool isConnected() const;
+    // "EN" gives the English layer names, anything else the Chinese ones.
+    void setLayerNames(QString language);
+
+    // cut-line layers
+    void createBoundary();
+    void createContour();
+    void createCuttingLayer();
+    void createCreasingLayer();
+
+    // HPGL export of layers into `file`
+    void exportCuttingLayerPlt(QString file);
+    void exportPrintablePlt(QString file);
+    void exportCreasingLayerPlt(QString file);
+
+    // document readers; plotter units, y down from the top edge
+    QList<QPoint> markCentres();
+    int pageHeight();
+    int pageWidth();
+    QString qrJobName();
+    // Whether a job name read from the document may name a file in the QR
+    // job folder: not empty, no path separator, no "..", no control character.
+    static bool isSafeJobName(const QString &name);
+
+    // PDF publishing and printing
+    void publishPdf(QString file);
+    void printDocument();
+
+    // registration marks (built in marks/); lengths in inches
+    void genCircleMarkByPage(double topRev, double leftRev, double rightRev, double bottomRev,
+                             double markDiameter, bool isSegment, double ySegLength,
+                             bool useQRCode, bool isInkJet, double qrCodeSize, int qrCodeStr,
+                             int C, int M, int Y, int K);
+    void genCircleMarkByFigure(double topRev, double leftRev, double rightRev, double bottomRev,
+                               double markDiameter, bool isSegment, double ySegLength,
+                               bool useQRCode, bool isInkJet, double qrCodeSize, int qrCodeStr,
+                               int C, int M, int Y, int K);
+    void genCrossMarkByPage(double topRev, double leftRev, double rightRev, double bottomRev,
+                            double markWidth, double markHeight, double markWeight,
+                            bool isSegment, double ySegLength, int C, int M, int Y, int K);
+    void genRtAngleMarkByPage(double topRev, double leftRev, double rightRev, double bottomRev,
+                              double markWidth, double markHeight, double markWeight,
+                              bool isSegment, double ySegLength, int C, int M, int Y, int K);
+    void genCrossMarkByFigure(double topRev, double leftRev, double rightRev, double bottomRev,
+                              double markWidth, double markHeight, double markWeight,
+                              bool isSegment, double ySegLength, int C, int M, int Y, int K);
+    void genRtAngleMarkByFigure(double topRev, double leftRev, double rightRev, double bottomRev,
+                                double markWidth, double markHeight, double markWeight,
+                                bool isSegment, double ySegLength, int C, int M, int Y, int K);
+    // The QR job label step of the circle layouts (built in marks/).
+    void genQrLabel(HostFrame &frame, bool byFigure, bool useQRCode, bool isInkJet,
+                    double qrCodeSize, int qrCodeStr, bool labelFound, int layerCount,
+                    double anchorX, double anchorY);
+
+    QString progId;
+    bool connected = false;
+    QString assistLayer;
+    QString markLayer;
+    QString cuttingLayer;
+    QString creasingLayer;
+    QString qrLayer;
+    double mmPerInch = 25.4;
+    double unitsPerMm = 40.0;
+    double hairline = 0.076 / 25.4;
+    double assistWidth = 0.2 / 25.4;
+    double clearance = 0.5 / 25.4;
+    int assistCmyk[4] = {0, 50, 0, 0};
+    QAxObject *app = nullptr;
+
+private:
+    // lengths in inches to whole plotter units, as the readers convert them
+    int toUnits(double inches) const;
+};

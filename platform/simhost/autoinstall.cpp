@@ -1,0 +1,7 @@
+// Compiled into every program that links the simulated host, so that the
+// host is "installed" (its ProgIDs registered) before main runs.
+#include "simhost.h"
+
+namespace {
+const bool installed = (simhost::SimHost::install(), true);
+}

@@ -1,0 +1,164 @@
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QList>
+#include <QPainterPath>
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+#include <vector>
+
+// A simulated vector illustration host, reachable through the automation
+// stand-in under the ProgIDs "CorelDraw.Application.14" to ".24". It lives as
+// long as the process, like the real host keeps running between actions.
+// Lengths are inches, origin at the page's bottom-left, y up.
+namespace simhost {
+
+struct Cmyk
+{
+    int c = 0, m = 0, y = 0, k = 100;
+    bool operator==(const Cmyk &o) const { return c == o.c && m == o.m && y == o.y && k == o.k; }
+    QColor toColor() const;
+};
+
+struct Shape
+{
+    quint64 id = 0;
+    quint64 layer = 0;
+    QString kind; // rectangle, ellipse, line, curve, text, bitmap, boundary, contour
+    QPainterPath path;
+    bool filled = false;
+    Cmyk fill;
+    double outlineWidth = 0.2 / 72.0; // inches; 0 is no outline
+    Cmyk outline;
+    bool dashed = false;
+    quint64 contourOf = 0; // linked to its source until Separate()
+    QImage bitmap;         // bitmap shapes: drawn into the path's bounds
+};
+
+struct Layer
+{
+    quint64 id = 0;
+    QString name;
+    bool visible = true;
+    bool printable = true;
+    bool editable = true;
+};
+
+struct Document
+{
+    quint64 id = 0;
+    QSizeF pageSize{210.0 / 25.4, 297.0 / 25.4};
+    std::vector<Layer> layers;    // host layer order, item 1 first (drawn first)
+    std::vector<Shape> shapes;    // z-order of the page, each on one layer
+    quint64 activeLayer = 0;
+    QList<quint64> selection;
+    int referencePoint = 9; // 5 is bottom-left, 9 the centre
+
+    Layer *layer(const QString &name);
+    Layer *layerById(quint64 id);
+    Shape *shape(quint64 id);
+    QList<const Shape *> shapesOn(const QString &layerName) const;
+    QString activeLayerName() const;
+};
+
+struct Call
+{
+    QString object; // kind of host object
+    QByteArray member;
+    QVariantList args;
+};
+
+struct PropertyWrite
+{
+    QByteArray name;
+    QVariant value;
+};
+
+struct ExportRecord
+{
+    QString file;
+    int filter = 0;
+    QList<PropertyWrite> settings;
+    int shapesWritten = 0;
+};
+
+struct PdfRecord
+{
+    QString file;
+    QList<PropertyWrite> settings;
+    QStringList layers; // printed layers
+    bool written = false;
+};
+
+struct PrintJob
+{
+    QStringList layers; // printed layers
+    int shapes = 0;
+};
+
+class SimHost
+{
+public:
+    static SimHost &instance();
+
+    // Registers the host under its ProgIDs (idempotent).
+    static void install();
+    static QStringList progIds();
+
+    // Back to a freshly started host: no document, empty logs, no faults,
+    // every ProgID registered, the window hidden.
+    void reset();
+
+    // fault injection
+    void setRegistered(const QString &progId, bool registered);
+    // The member (normalised text) answers with no object, after `skip`
+    // answers, `count` times (-1: always).
+    void failMember(const QByteArray &member, int skip = 0, int count = -1);
+    void setPrintDialogAnswer(bool answer);
+
+    // inspection
+    QStringList errors() const;
+    const QList<Call> &calls() const;
+    QList<Call> callsOf(const QByteArray &member) const;
+    void clearCalls();
+    bool optimization() const;
+    bool windowVisible() const;
+    int liveHandles() const;
+    const QList<ExportRecord> &exports() const;
+    const QList<PdfRecord> &pdfs() const;
+    const QList<PrintJob> &printJobs() const;
+
+    // documents
+    Document *activeDocument();
+    int documentCount() const;
+    Document &createDocument();
+    bool loadDocument(const QString &jsonPath, QString *error = nullptr);
+    bool loadDocumentJson(const QByteArray &json, QString *error = nullptr);
+    Shape &addShape(Document &doc, const QString &layerName, const QPainterPath &path,
+                    const QString &kind = QStringLiteral("curve"));
+    Layer &addLayer(Document &doc, const QString &name);
+
+    // drawing of the active page
+    QImage snapshot(double pixelsPerInch = 40.0) const;
+    bool saveSnapshot(const QString &file, double pixelsPerInch = 40.0) const;
+    void paintPage(class QPainter &p, const Document &doc, const QRectF &target,
+                   bool printableOnly) const;
+
+    // the HPGL export filter's writer
+    QString hpglOf(const Document &doc, double unitsPerInch) const;
+
+    struct Private;
+
+private:
+    SimHost();
+    ~SimHost();
+    std::unique_ptr<Private> d;
+};
+
+} // namespace simhost

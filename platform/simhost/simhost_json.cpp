@@ -1,0 +1,161 @@
+// The start document: a small JSON description of one page, read when the
+// simulated host starts (environment variable VEMO_SIMHOST_DOCUMENT).
+//
+// {
+//   "page": { "width": 210, "height": 297 },          millimetres
+//   "activeLayer": "Artwork",
+//   "layers": [ { "name": "Artwork", "visible": true, "printable": true,
+//                 "editable": true, "shapes": [ shape, ... ] } ]
+// }
+// shape: { "type": "rectangle", "x": .., "y": .., "width": .., "height": .. }
+//        { "type": "ellipse", "cx": .., "cy": .., "rx": .., "ry": .. }
+//        { "type": "polygon" | "polyline", "points": [[x, y], ...] }
+//        { "type": "text", "x": .., "y": .., "text": "..", "size": points }
+// with optional "fill": [c, m, y, k], "outline": [c, m, y, k],
+// "outlineWidth" (mm, 0 for none) and "dashed": true. Coordinates are
+// millimetres from the page's bottom-left corner, y up.
+#include "simhost_p.h"
+
+#include <QFile>
+#include <QFont>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTransform>
+
+namespace simhost {
+
+namespace {
+
+constexpr double mm = 1.0 / 25.4;
+
+bool readCmyk(const QJsonValue &v, Cmyk *out)
+{
+    const QJsonArray a = v.toArray();
+    if (a.size() != 4)
+        return false;
+    *out = Cmyk{a[0].toInt(), a[1].toInt(), a[2].toInt(), a[3].toInt()};
+    return true;
+}
+
+bool readShape(const QJsonObject &o, QPainterPath *path, QString *kind, QString *error)
+{
+    const QString type = o.value(QStringLiteral("type")).toString();
+    auto num = [&](const char *key) { return o.value(QLatin1String(key)).toDouble() * mm; };
+    if (type == QLatin1String("rectangle")) {
+        path->addRect(QRectF(num("x"), num("y"), num("width"), num("height")).normalized());
+    } else if (type == QLatin1String("ellipse")) {
+        const double rx = num("rx");
+        const double ry = o.contains(QStringLiteral("ry")) ? num("ry") : rx;
+        path->addEllipse(QPointF(num("cx"), num("cy")), rx, ry);
+    } else if (type == QLatin1String("polygon") || type == QLatin1String("polyline")) {
+        const QJsonArray pts = o.value(QStringLiteral("points")).toArray();
+        if (pts.size() < 2) {
+            *error = QStringLiteral("a %1 needs two points or more").arg(type);
+            return false;
+        }
+        for (int i = 0; i < pts.size(); ++i) {
+            const QJsonArray p = pts[i].toArray();
+            const QPointF pt(p.at(0).toDouble() * mm, p.at(1).toDouble() * mm);
+            i == 0 ? path->moveTo(pt) : path->lineTo(pt);
+        }
+        if (type == QLatin1String("polygon"))
+            path->closeSubpath();
+    } else if (type == QLatin1String("text")) {
+        QFont font(o.value(QStringLiteral("font")).toString(QStringLiteral("Sans")));
+        font.setPointSizeF(o.value(QStringLiteral("size")).toDouble(24));
+        QPainterPath glyphs;
+        glyphs.addText(QPointF(0, 0), font, o.value(QStringLiteral("text")).toString());
+        QTransform t;
+        t.translate(num("x"), num("y"));
+        t.scale(1.0 / 72.0, -1.0 / 72.0);
+        *path = t.map(glyphs);
+    } else {
+        *error = QStringLiteral("unknown shape type \"%1\"").arg(type);
+        return false;
+    }
+    *kind = type == QLatin1String("polygon") || type == QLatin1String("polyline")
+                ? QStringLiteral("curve")
+                : type;
+    return true;
+}
+
+} // namespace
+
+bool SimHost::loadDocument(const QString &jsonPath, QString *error)
+{
+    QFile f(jsonPath);
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    return loadDocumentJson(f.readAll(), error);
+}
+
+bool SimHost::loadDocumentJson(const QByteArray &json, QString *error)
+{
+    QString dummy;
+    QString &err = error ? *error : dummy;
+    QJsonParseError pe;
+    const QJsonDocument jd = QJsonDocument::fromJson(json, &pe);
+    if (!jd.isObject()) {
+        err = pe.errorString();
+        return false;
+    }
+    const QJsonObject root = jd.object();
+
+    // Build aside and add only when the whole file reads.
+    Document doc;
+    const QJsonObject page = root.value(QStringLiteral("page")).toObject();
+    const double w = page.value(QStringLiteral("width")).toDouble(210);
+    const double h = page.value(QStringLiteral("height")).toDouble(297);
+    if (!(w > 0 && h > 0 && w < 100000 && h < 100000)) {
+        err = QStringLiteral("page size out of range");
+        return false;
+    }
+    doc.pageSize = QSizeF(w * mm, h * mm);
+    const QJsonArray layers = root.value(QStringLiteral("layers")).toArray();
+    for (const QJsonValue &lv : layers) {
+        const QJsonObject lo = lv.toObject();
+        Layer l;
+        l.id = d->newId();
+        l.name = lo.value(QStringLiteral("name")).toString();
+        l.visible = lo.value(QStringLiteral("visible")).toBool(true);
+        l.printable = lo.value(QStringLiteral("printable")).toBool(true);
+        l.editable = lo.value(QStringLiteral("editable")).toBool(true);
+        doc.layers.push_back(l);
+        for (const QJsonValue &sv : lo.value(QStringLiteral("shapes")).toArray()) {
+            const QJsonObject so = sv.toObject();
+            Shape s;
+            s.id = d->newId();
+            s.layer = l.id;
+            if (!readShape(so, &s.path, &s.kind, &err))
+                return false;
+            s.filled = readCmyk(so.value(QStringLiteral("fill")), &s.fill);
+            readCmyk(so.value(QStringLiteral("outline")), &s.outline);
+            if (so.contains(QStringLiteral("outlineWidth")))
+                s.outlineWidth = qMax(0.0, so.value(QStringLiteral("outlineWidth")).toDouble()) * mm;
+            s.dashed = so.value(QStringLiteral("dashed")).toBool(false);
+            doc.shapes.push_back(s);
+        }
+    }
+    if (doc.layers.empty()) {
+        Layer l;
+        l.id = d->newId();
+        l.name = QStringLiteral("Layer 1");
+        doc.layers.push_back(l);
+    }
+    const QString active = root.value(QStringLiteral("activeLayer")).toString();
+    doc.activeLayer = doc.layers.front().id;
+    if (Layer *l = doc.layer(active))
+        doc.activeLayer = l->id;
+
+    auto stored = std::make_unique<Document>(std::move(doc));
+    stored->id = d->newId();
+    d->activeDoc = stored->id;
+    d->documents.push_back(std::move(stored));
+    return true;
+}
+
+} // namespace simhost
