@@ -1,0 +1,6 @@
+#include "markview.h"
+
+MarkView::MarkView(QWidget *parent)
+    : QWidget(parent)
+{
+}

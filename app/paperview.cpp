@@ -1,0 +1,6 @@
+#include "paperview.h"
+
+PaperView::PaperView(QWidget *parent)
+    : QWidget(parent)
+{
+}

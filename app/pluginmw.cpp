@@ -1,0 +1,607 @@
+#include "pluginmw.h"
+
+#include "dialogs.h"
+#include "process.h"
+#include "releasedate.h"
+#include "ui_pluginmw.h"
+#include "vemoresources.h"
+#include "workfolder.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRegion>
+#include <QScreen>
+#include <QSettings>
+#include <QTime>
+#include <QTranslator>
+
+namespace {
+// A client that sends more than this without completing one message is
+// dropped, so it cannot make us buffer without end.
+const qint64 maxPendingBytes = 64 * 1024;
+
+// Settings readers: a key that is missing or does not convert leaves the
+// widget as the form set it.
+bool readInt(const QSettings &s, const QString &key, int *out)
+{
+    bool ok = false;
+    const int v = s.value(key).toInt(&ok);
+    if (ok)
+        *out = v;
+    return ok;
+}
+
+bool readDouble(const QSettings &s, const QString &key, double *out)
+{
+    bool ok = false;
+    const double v = s.value(key).toDouble(&ok);
+    if (ok)
+        *out = v;
+    return ok;
+}
+
+void loadIndex(const QSettings &s, const QString &key, QComboBox *box)
+{
+    int v = 0;
+    if (readInt(s, key, &v) && v >= 0 && v < box->count())
+        box->setCurrentIndex(v);
+}
+
+void loadChecked(const QSettings &s, const QString &key, QAbstractButton *button)
+{
+    if (s.contains(key))
+        button->setChecked(s.value(key).toBool());
+}
+
+void loadValue(const QSettings &s, const QString &key, QDoubleSpinBox *spin)
+{
+    double v = 0.0;
+    if (readDouble(s, key, &v))
+        spin->setValue(v);
+}
+
+void loadValue(const QSettings &s, const QString &key, QSpinBox *spin)
+{
+    int v = 0;
+    if (readInt(s, key, &v))
+        spin->setValue(v);
+}
+
+void loadEnabled(const QSettings &s, const QString &key, QWidget *widget)
+{
+    if (s.contains(key))
+        widget->setEnabled(s.value(key).toBool());
+}
+
+void waitPumping(int ms)
+{
+    const QTime deadline = QTime::currentTime().addMSecs(ms);
+    while (QTime::currentTime() < deadline)
+        QCoreApplication::processEvents();
+}
+} // namespace
+
+PluginMW::PluginMW(QWidget *parent)
+    : QWidget(parent)
+    , ui(nullptr)
+    , basePath(workFolder())
+    , qrJobsPath(workFolder() + QStringLiteral("QR Jobs/"))
+    , qrPageinfoPath(workFolder() + QStringLiteral("QR Pageinfo/"))
+    , tempPltPath(workFolder() + QStringLiteral("ABDOPQR.plt"))
+    , mmPerInch(25.4)
+    , unitsPerMm(40.0)
+    , localServer(nullptr)
+    , localSocket(nullptr)
+    , pressPos(0, 0)
+    , dragging(false)
+    , restartPending(false)
+{
+    // Images and the catalogue live in a static library; the forms need them
+    // before the first icon is loaded.
+    initVemoResources();
+    ui = new Ui::PluginMW;
+    ui->setupUi(this);
+
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowMaximizeButtonHint | Qt::WindowStaysOnTopHint);
+    setWindowOpacity(0.9);
+    setAttribute(Qt::WA_TranslucentBackground);
+
+    const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+    move(avail.width() - width() - 30, 30);
+    resize(width(), ui->genMark->height() + 12);
+    ui->configWidget->hide();
+
+    for (QPushButton *b : { ui->genMark, ui->genOutline, ui->setPrint, ui->setCut, ui->saveFile,
+                            ui->qrCodeCtrl, ui->aboutBtn, ui->configBtn })
+        b->setMask(QRegion(b->x() + 2, b->y() + 2, 36, 36, QRegion::Ellipse));
+    for (QPushButton *b : { ui->minBtn, ui->exitBtn })
+        b->setMask(QRegion(b->x() + 2, b->y() + 2, 16, 36, QRegion::Ellipse));
+
+    connect(ui->markSelect, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &PluginMW::on_painter_configChanged);
+    for (QDoubleSpinBox *spin : { ui->topRev, ui->leftRev, ui->rightRev, ui->bottomRev })
+        connect(spin, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this,
+                &PluginMW::on_painter_configChanged);
+    connect(ui->byFigure, &QCheckBox::clicked, this, &PluginMW::on_painter_configChanged);
+    for (QDoubleSpinBox *spin :
+         { ui->markWidth, ui->markHeight, ui->markWeight, ui->markDiameter })
+        connect(spin, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this,
+                &PluginMW::on_painter_configChanged);
+    connect(ui->markColor, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &PluginMW::on_painter_configChanged);
+
+    for (const QString &path : { basePath, qrJobsPath, qrPageinfoPath }) {
+        if (!QDir(path).exists())
+            QDir(path).mkdir(path);
+    }
+
+    loadSettings();
+
+    // Only circle marks are offered; the index signal runs even when it was
+    // 2 already, so the icon and the size rows follow.
+    ui->markSelect->setCurrentIndex(2);
+    emit ui->markSelect->currentIndexChanged(2);
+    ui->markSelect->setEnabled(false);
+    ui->cutSelect->setCurrentIndex(1);
+
+    startLocalServer();
+}
+
+PluginMW::~PluginMW()
+{
+    delete ui;
+}
+
+QString PluginMW::serverName()
+{
+    return QStringLiteral("VEMO_COMMON_PLUGIN");
+}
+
+void PluginMW::startLocalServer()
+{
+    localServer = new QLocalServer(this);
+    bool listening = localServer->listen(serverName());
+#ifndef Q_OS_WIN
+    // A crashed run leaves its socket file behind. Only a copy that still
+    // answers counts as running; otherwise the name is ours to take.
+    if (!listening && localServer->serverError() == QAbstractSocket::AddressInUseError) {
+        QLocalSocket probe;
+        probe.connectToServer(serverName());
+        const bool running = probe.waitForConnected(1000);
+        probe.abort();
+        if (!running) {
+            QLocalServer::removeServer(serverName());
+            listening = localServer->listen(serverName());
+        }
+    }
+#endif
+    if (!listening)
+        return;
+    connect(localServer, &QLocalServer::newConnection, this,
+            &PluginMW::on_localSocket_newConnection);
+}
+
+void PluginMW::on_localSocket_newConnection()
+{
+    while (QLocalSocket *socket = localServer->nextPendingConnection()) {
+        localSocket = socket;
+        connect(socket, &QLocalSocket::readyRead, this, &PluginMW::on_localSocket_recieved);
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+            if (localSocket == socket)
+                localSocket = nullptr;
+            socket->deleteLater();
+        });
+        if (socket->bytesAvailable() > 0)
+            readMessages(socket);
+    }
+}
+
+void PluginMW::on_localSocket_recieved()
+{
+    auto *socket = qobject_cast<QLocalSocket *>(sender());
+    if (!socket)
+        socket = localSocket;
+    if (socket)
+        readMessages(socket);
+}
+
+void PluginMW::readMessages(QLocalSocket *socket)
+{
+    // Messages may arrive split or several at once: take every complete one.
+    QDataStream in(socket);
+    in.setVersion(QDataStream::Qt_5_0);
+    for (;;) {
+        in.startTransaction();
+        QString message;
+        in >> message;
+        if (!in.commitTransaction())
+            break;
+        if (message == QLatin1String("SHOW;"))
+            bringToView();
+    }
+    // Data that can never become a message ends the connection.
+    if (in.status() == QDataStream::ReadCorruptData
+        || socket->bytesAvailable() > maxPendingBytes)
+        socket->abort();
+}
+
+void PluginMW::bringToView()
+{
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+}
+
+void PluginMW::mousePressEvent(QMouseEvent *event)
+{
+    // The window has no frame: its top strip is the handle to drag it by.
+    if (event->pos().x() < width() && event->pos().y() < 10)
+        dragging = true;
+    pressPos = event->pos();
+    QWidget::mousePressEvent(event);
+}
+
+void PluginMW::mouseReleaseEvent(QMouseEvent *event)
+{
+    dragging = false;
+    QWidget::mouseReleaseEvent(event);
+}
+
+void PluginMW::mouseMoveEvent(QMouseEvent *event)
+{
+    if (dragging)
+        move(event->globalPos() - pressPos);
+    QWidget::mouseMoveEvent(event);
+}
+
+void PluginMW::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    // HighQualityAntialiasing is a no-op in Qt 5.15 and only warns.
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing
+                           | QPainter::SmoothPixmapTransform);
+    const QColor bar(200, 240, 240, 200);
+    painter.setPen(bar);
+    painter.setBrush(QBrush(bar, Qt::SolidPattern));
+    painter.drawRoundedRect(0, 0, width(), ui->genMark->height() + 12, 25.0, 25.0,
+                            Qt::AbsoluteSize);
+    if (!ui->configWidget->isHidden()) {
+        painter.setPen(QColor(240, 240, 200, 200));
+        painter.setBrush(QBrush(QColor(240, 240, 200, 255), Qt::SolidPattern));
+        painter.drawRoundedRect(ui->configWidget->geometry(), 25.0, 25.0, Qt::AbsoluteSize);
+    }
+}
+
+void PluginMW::closeEvent(QCloseEvent *event)
+{
+    if (sendMW.isVisible() || qrCodeMW.isVisible()) {
+        const auto answer = dialogs::warning(
+                this, tr("Warning"), tr("Close will stop all job sending, Confirm or Not?"),
+                QMessageBox::Yes | QMessageBox::No);
+        if (answer == QMessageBox::No) {
+            event->ignore();
+            // A refused close also calls off a language switch that asked for it.
+            if (restartPending) {
+                restartPending = false;
+                ui->language->setText(languageBeforeSwitch);
+            }
+            return;
+        }
+    }
+    saveSettings();
+    sendMW.close();
+    if (restartPending) {
+        restartPending = false;
+        startDetachedProgram(restartProgramName(),
+                             { QStringLiteral("500"), QCoreApplication::applicationFilePath() });
+    }
+    // Release the server name now: the process ends without running
+    // destructors, and the restarted copy must be able to take it.
+    if (localServer)
+        localServer->close();
+    exitProcess(0);
+    event->accept();
+}
+
+void PluginMW::on_genMark_clicked() { }
+
+void PluginMW::on_genOutline_clicked() { }
+
+void PluginMW::on_setPrint_clicked() { }
+
+void PluginMW::on_setCut_clicked() { }
+
+void PluginMW::on_saveFile_clicked() { }
+
+void PluginMW::on_qrCodeCtrl_clicked()
+{
+    qrCodeMW.showNormal();
+    qrCodeMW.raise();
+}
+
+void PluginMW::on_aboutBtn_clicked()
+{
+    const QString date = releaseDate(QStringLiteral(__DATE__));
+    dialogs::information(this, tr("Vemo"),
+                         tr("      Release Date:%1\n"
+                            "https://www.vemo-cut.example\n"
+                            "Vemo Print & Cut Systems")
+                                 .arg(date),
+                         QMessageBox::Ok);
+}
+
+void PluginMW::on_configBtn_clicked()
+{
+    if (ui->configWidget->isHidden()) {
+        ui->configBtn->setToolTip(tr("<font size=4><font color=blue>Retract Settings"));
+        ui->configWidget->show();
+    } else {
+        ui->configBtn->setToolTip(tr("<font size=4><font color=blue>Spread Settings"));
+        ui->configWidget->hide();
+        repaint();
+    }
+}
+
+void PluginMW::on_minBtn_clicked()
+{
+    showMinimized();
+}
+
+void PluginMW::on_exitBtn_clicked()
+{
+    close();
+}
+
+void PluginMW::on_markSelect_currentIndexChanged(int index)
+{
+    const QList<QWidget *> sizeRows = { ui->markWidthLbl,  ui->markWidth,  ui->markHeightLbl,
+                                        ui->markHeight,    ui->markWeightLbl, ui->markWeight };
+    if (index == 0 || index == 1) {
+        ui->genMark->setIcon(QIcon(index == 0 ? QStringLiteral(":/png/MarkCrossBtn.png")
+                                              : QStringLiteral(":/png/MarkRtAngleBtn.png")));
+        for (QWidget *w : sizeRows)
+            w->show();
+        ui->markDiameterLbl->hide();
+        ui->markDiameter->hide();
+    } else if (index == 2) {
+        ui->genMark->setIcon(QIcon(QStringLiteral(":/png/MarkCircleBtn.png")));
+        for (QWidget *w : sizeRows)
+            w->hide();
+        ui->markDiameterLbl->show();
+        ui->markDiameter->show();
+    }
+}
+
+void PluginMW::on_outlineSelect_currentIndexChanged(int index)
+{
+    switch (index) {
+    case 0:
+        ui->genOutline->setToolTip(tr("<font size=4><font color=blue>Create Layer Only"));
+        ui->genOutline->setIcon(QIcon(QStringLiteral(":/png/LayerBtn.png")));
+        break;
+    case 1:
+        ui->genOutline->setToolTip(tr("<font size=4><font color=blue>Create Boundary"));
+        ui->genOutline->setIcon(QIcon(QStringLiteral(":/png/OutlineBtn.png")));
+        break;
+    case 2:
+        ui->genOutline->setToolTip(tr("<font size=4><font color=blue>Create Contour"));
+        ui->genOutline->setIcon(QIcon(QStringLiteral(":/png/OutlineBtn.png")));
+        break;
+    default:
+        break;
+    }
+}
+
+void PluginMW::on_printSelect_currentIndexChanged(int index)
+{
+    switch (index) {
+    case 0:
+        ui->setPrint->setToolTip(tr("<font size=4><font color=blue>Adjust Printable"));
+        ui->setPrint->setIcon(QIcon(QStringLiteral(":/png/PrintBtn.png")));
+        break;
+    case 1:
+        ui->setPrint->setToolTip(tr("<font size=4><font color=blue>Adjust & Save PDF"));
+        ui->setPrint->setIcon(QIcon(QStringLiteral(":/png/SavePdfBtn.png")));
+        break;
+    default:
+        break;
+    }
+}
+
+void PluginMW::on_cutSelect_currentIndexChanged(int index)
+{
+    switch (index) {
+    case 0:
+        ui->setCut->setToolTip(tr("<font size=4><font color=blue>Directly Cut"));
+        ui->setCut->setIcon(QIcon(QStringLiteral(":/png/DirectCutBtn.png")));
+        break;
+    case 1:
+        ui->setCut->setToolTip(tr("<font size=4><font color=blue>By Path & Marks"));
+        ui->setCut->setIcon(QIcon(QStringLiteral(":/png/CutBtn.png")));
+        break;
+    case 2:
+        ui->setCut->setToolTip(tr("<font size=4><font color=blue>Blank Paper"));
+        ui->setCut->setIcon(QIcon(QStringLiteral(":/png/BlankCutBtn.png")));
+        break;
+    default:
+        break;
+    }
+}
+
+void PluginMW::on_painter_configChanged() { }
+
+void PluginMW::on_language_clicked()
+{
+    languageBeforeSwitch = ui->language->text();
+    ui->language->setText(ui->language->text() == tr("EN") ? tr("ZH") : tr("EN"));
+    restartPending = true;
+    waitPumping(500);
+    close();
+}
+
+void PluginMW::on_isSegment_clicked(bool checked)
+{
+    if (checked) {
+        ui->bySegPieces->setEnabled(true);
+        ui->bySegLength->setEnabled(true);
+        if (ui->bySegPieces->isChecked())
+            ui->ySegPieces->setEnabled(true);
+        else if (ui->bySegLength->isChecked())
+            ui->ySegLength->setEnabled(true);
+    } else {
+        ui->bySegPieces->setEnabled(false);
+        ui->bySegLength->setEnabled(false);
+        ui->ySegPieces->setEnabled(false);
+        ui->ySegLength->setEnabled(false);
+    }
+}
+
+void PluginMW::on_bySegPieces_clicked(bool checked)
+{
+    if (checked) {
+        ui->ySegPieces->setEnabled(true);
+        ui->ySegLength->setEnabled(false);
+    }
+}
+
+void PluginMW::on_bySegLength_clicked(bool checked)
+{
+    if (checked) {
+        ui->ySegPieces->setEnabled(false);
+        ui->ySegLength->setEnabled(true);
+    }
+}
+
+void PluginMW::on_useQRCode_clicked(bool checked)
+{
+    ui->isInkJet->setEnabled(checked);
+    ui->qrCodeSize->setEnabled(checked);
+    ui->qrPreStr->setEnabled(checked);
+}
+
+void PluginMW::on_qrPreStr_valueChanged(int value)
+{
+    const int n = ui->qrCodeStr->value();
+    ui->qrCodeStr->setValue(n % 10000000 + value * 10000000);
+}
+
+void PluginMW::loadSettings()
+{
+    const QString path = basePath + QStringLiteral("config.ini");
+    if (!QFile(path).exists())
+        return;
+    const QSettings s(path, QSettings::IniFormat);
+
+    loadIndex(s, QStringLiteral("PluginMW/markSelect"), ui->markSelect);
+    loadIndex(s, QStringLiteral("PluginMW/outlineSelect"), ui->outlineSelect);
+    loadIndex(s, QStringLiteral("PluginMW/printSelect"), ui->printSelect);
+    loadIndex(s, QStringLiteral("PluginMW/cutSelect"), ui->cutSelect);
+
+    // Anything but "ZH" is English, an empty or unknown code included.
+    const QString language = s.value(QStringLiteral("PluginMW/language")).toString();
+    if (language == QLatin1String("ZH")) {
+        static QTranslator translator;
+        if (translator.load(QStringLiteral(":/Chinese.qm"))) {
+            QCoreApplication::installTranslator(&translator);
+            // Re-translation puts back the form's first tooltips; keep the
+            // ones the lists have chosen since, in Chinese.
+            const QList<QAbstractButton *> chosen = { ui->genMark, ui->genOutline, ui->setPrint,
+                                                      ui->setCut, ui->configBtn };
+            QStringList tips;
+            for (QAbstractButton *b : chosen)
+                tips << b->toolTip();
+            ui->retranslateUi(this);
+            for (int i = 0; i < chosen.size(); ++i)
+                chosen[i]->setToolTip(
+                        QCoreApplication::translate("PluginMW", tips[i].toUtf8().constData()));
+        }
+        ui->language->setText(QStringLiteral("ZH"));
+        sendMW.changeLanguage(QStringLiteral("ZH"));
+        qrCodeMW.changeLanguage(QStringLiteral("ZH"));
+    } else {
+        ui->language->setText(QStringLiteral("EN"));
+    }
+
+    loadChecked(s, QStringLiteral("PluginMW/genCrease"), ui->genCrease);
+    loadChecked(s, QStringLiteral("PluginMW/byFigure"), ui->byFigure);
+    loadValue(s, QStringLiteral("PluginMW/topRev"), ui->topRev);
+    loadValue(s, QStringLiteral("PluginMW/leftRev"), ui->leftRev);
+    loadValue(s, QStringLiteral("PluginMW/rightRev"), ui->rightRev);
+    loadValue(s, QStringLiteral("PluginMW/buttomRev"), ui->bottomRev);
+    loadValue(s, QStringLiteral("PluginMW/markWidth"), ui->markWidth);
+    loadValue(s, QStringLiteral("PluginMW/markHeight"), ui->markHeight);
+    loadValue(s, QStringLiteral("PluginMW/markWeight"), ui->markWeight);
+    loadValue(s, QStringLiteral("PluginMW/markDiameter"), ui->markDiameter);
+    loadIndex(s, QStringLiteral("PluginMW/markColor"), ui->markColor);
+
+    // The check boxes' own slots set the enabled states of what hangs on them.
+    loadChecked(s, QStringLiteral("PluginMW/isSegment"), ui->isSegment);
+    emit ui->isSegment->clicked(ui->isSegment->isChecked());
+    loadChecked(s, QStringLiteral("PluginMW/bySegPieces"), ui->bySegPieces);
+    loadChecked(s, QStringLiteral("PluginMW/bySegLength"), ui->bySegLength);
+    loadValue(s, QStringLiteral("PluginMW/ySegPieces"), ui->ySegPieces);
+    loadEnabled(s, QStringLiteral("PluginMW/ySegPiecesEn"), ui->ySegPieces);
+    loadValue(s, QStringLiteral("PluginMW/ySegLength"), ui->ySegLength);
+    loadEnabled(s, QStringLiteral("PluginMW/ySegLengthEn"), ui->ySegLength);
+
+    loadChecked(s, QStringLiteral("PluginMW/useQRCode"), ui->useQRCode);
+    emit ui->useQRCode->clicked(ui->useQRCode->isChecked());
+    loadChecked(s, QStringLiteral("PluginMW/isInkJet"), ui->isInkJet);
+
+    // The serial's leading digit goes to qrPreStr first; its slot rewrites
+    // the serial, so the stored one is set again after it.
+    int serial = 0;
+    if (readInt(s, QStringLiteral("PluginMW/qrCodeStr"), &serial)) {
+        ui->qrPreStr->setValue(serial / 10000000);
+        ui->qrCodeStr->setValue(serial);
+    }
+    loadValue(s, QStringLiteral("PluginMW/qrCodeSize"), ui->qrCodeSize);
+
+    const QVariant version = s.value(QStringLiteral("PluginMW/useCDRVersion"));
+    if (version.isValid())
+        ui->useCDRVersion->setCurrentText(version.toString());
+}
+
+void PluginMW::saveSettings()
+{
+    QSettings s(basePath + QStringLiteral("config.ini"), QSettings::IniFormat);
+    s.setValue(QStringLiteral("PluginMW/markSelect"), ui->markSelect->currentIndex());
+    s.setValue(QStringLiteral("PluginMW/outlineSelect"), ui->outlineSelect->currentIndex());
+    s.setValue(QStringLiteral("PluginMW/printSelect"), ui->printSelect->currentIndex());
+    s.setValue(QStringLiteral("PluginMW/cutSelect"), ui->cutSelect->currentIndex());
+    s.setValue(QStringLiteral("PluginMW/language"), ui->language->text());
+    s.setValue(QStringLiteral("PluginMW/genCrease"), ui->genCrease->isChecked());
+    s.setValue(QStringLiteral("PluginMW/byFigure"), ui->byFigure->isChecked());
+    s.setValue(QStringLiteral("PluginMW/topRev"), ui->topRev->value());
+    s.setValue(QStringLiteral("PluginMW/leftRev"), ui->leftRev->value());
+    s.setValue(QStringLiteral("PluginMW/rightRev"), ui->rightRev->value());
+    s.setValue(QStringLiteral("PluginMW/buttomRev"), ui->bottomRev->value());
+    s.setValue(QStringLiteral("PluginMW/markWidth"), ui->markWidth->value());
+    s.setValue(QStringLiteral("PluginMW/markHeight"), ui->markHeight->value());
+    s.setValue(QStringLiteral("PluginMW/markWeight"), ui->markWeight->value());
+    s.setValue(QStringLiteral("PluginMW/markDiameter"), ui->markDiameter->value());
+    s.setValue(QStringLiteral("PluginMW/markColor"), ui->markColor->currentIndex());
+    s.setValue(QStringLiteral("PluginMW/isSegment"), ui->isSegment->isChecked());
+    s.setValue(QStringLiteral("PluginMW/bySegPieces"), ui->bySegPieces->isChecked());
+    s.setValue(QStringLiteral("PluginMW/bySegLength"), ui->bySegLength->isChecked());
+    s.setValue(QStringLiteral("PluginMW/ySegPieces"), ui->ySegPieces->value());
+    s.setValue(QStringLiteral("PluginMW/ySegPiecesEn"), ui->ySegPieces->isEnabled());
+    s.setValue(QStringLiteral("PluginMW/ySegLength"), ui->ySegLength->value());
+    s.setValue(QStringLiteral("PluginMW/ySegLengthEn"), ui->ySegLength->isEnabled());
+    s.setValue(QStringLiteral("PluginMW/useQRCode"), ui->useQRCode->isChecked());
+    s.setValue(QStringLiteral("PluginMW/isInkJet"), ui->isInkJet->isChecked());
+    s.setValue(QStringLiteral("PluginMW/qrCodeSize"), ui->qrCodeSize->value());
+    s.setValue(QStringLiteral("PluginMW/qrCodeStr"), ui->qrCodeStr->value());
+    s.setValue(QStringLiteral("PluginMW/useCDRVersion"), ui->useCDRVersion->currentText());
+}

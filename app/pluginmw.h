@@ -1,0 +1,85 @@
+#pragma once
+
+#include "qrcodemw.h"
+#include "sendmw.h"
+
+#include <QPoint>
+#include <QString>
+#include <QWidget>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace Ui {
+class PluginMW;
+}
+
+// The always-on-top button bar with its fold-out settings panel.
+class PluginMW : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit PluginMW(QWidget *parent = nullptr);
+    ~PluginMW() override;
+
+    // Name of the local server through which a caller brings the bar to view.
+    static QString serverName();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    void on_genMark_clicked();
+    void on_genOutline_clicked();
+    void on_setPrint_clicked();
+    void on_setCut_clicked();
+    void on_saveFile_clicked();
+    void on_qrCodeCtrl_clicked();
+    void on_aboutBtn_clicked();
+    void on_configBtn_clicked();
+    void on_minBtn_clicked();
+    void on_exitBtn_clicked();
+    void on_markSelect_currentIndexChanged(int index);
+    void on_outlineSelect_currentIndexChanged(int index);
+    void on_printSelect_currentIndexChanged(int index);
+    void on_cutSelect_currentIndexChanged(int index);
+    void on_painter_configChanged();
+    void on_language_clicked();
+    void on_isSegment_clicked(bool checked);
+    void on_bySegPieces_clicked(bool checked);
+    void on_bySegLength_clicked(bool checked);
+    void on_useQRCode_clicked(bool checked);
+    void on_qrPreStr_valueChanged(int value);
+    void on_localSocket_newConnection();
+    void on_localSocket_recieved();
+
+private:
+    void loadSettings();
+    void saveSettings();
+    void startLocalServer();
+    void readMessages(QLocalSocket *socket);
+    void bringToView();
+
+    Ui::PluginMW *ui;
+    QString basePath;
+    QString qrJobsPath;
+    QString qrPageinfoPath;
+    QString tempPltPath;
+    double mmPerInch;
+    double unitsPerMm;
+    QLocalServer *localServer;
+    QLocalSocket *localSocket;
+    QPoint pressPos;
+    bool dragging;
+    // Set by the language switch; the restart program starts only once the
+    // close it asks for is accepted.
+    bool restartPending;
+    QString languageBeforeSwitch;
+    SendMW sendMW;
+    QRCodeMW qrCodeMW;
+};

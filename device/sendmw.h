@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QWidget>
+
+namespace Ui {
+class SendMW;
+}
+
+// The send window: a top-level window of its own, owned by the main window.
+// Its options are kept in the group "SendMW/" of config.ini.
+class SendMW : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit SendMW(QWidget *parent = nullptr);
+    ~SendMW() override;
+
+    // Re-translates the form: "ZH" with the built-in catalogue, "EN" with the
+    // translators installed now; anything else is ignored.
+    void changeLanguage(QString language);
+
+    // Cutting options as the form holds them now; lengths in millimetres.
+    bool autoSort() const;
+    bool backlash() const;
+    bool closeOffsetChk() const;
+    double closeOffset() const;
+    bool knifeOffsetChk() const;
+    double knifeOffset() const;
+    double xBacklash() const;
+    double yBacklash() const;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void loadSettings();
+    void saveSettings();
+
+    Ui::SendMW *ui;
+};

@@ -1,0 +1,62 @@
+#include "process.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <cstdlib>
+
+namespace {
+StartDetachedHook &startHook()
+{
+    static StartDetachedHook hook;
+    return hook;
+}
+
+ExitHook &exitHook()
+{
+    static ExitHook hook;
+    return hook;
+}
+} // namespace
+
+QString restartProgramName()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("LaunchLater.exe");
+#else
+    return QStringLiteral("LaunchLater");
+#endif
+}
+
+bool startDetachedProgram(const QString &program, const QStringList &args)
+{
+    if (startHook())
+        return startHook()(program, args);
+    QString path = program;
+    if (!program.contains('/') && !program.contains('\\')) {
+        const QFileInfo beside(QDir(QCoreApplication::applicationDirPath()), program);
+        if (beside.isFile() && beside.isExecutable())
+            path = beside.absoluteFilePath();
+    }
+    return QProcess::startDetached(path, args);
+}
+
+void exitProcess(int code)
+{
+    if (exitHook()) {
+        exitHook()(code);
+        return;
+    }
+    std::exit(code);
+}
+
+void setStartDetachedHook(StartDetachedHook hook)
+{
+    startHook() = std::move(hook);
+}
+
+void setExitHook(ExitHook hook)
+{
+    exitHook() = std::move(hook);
+}

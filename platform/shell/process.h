@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// Process seams: the program starts other programs and ends itself only
+// through these, so tests can record what would have happened.
+
+// The restart program's name as the platform knows it ("LaunchLater.exe" on
+// Windows). It is started by bare name and found beside the main executable.
+QString restartProgramName();
+
+// Starts program detached with args. A bare name is looked up in the main
+// executable's folder first, as Windows does, then on the search path.
+// Returns whether the program could be started.
+bool startDetachedProgram(const QString &program, const QStringList &args);
+
+// Ends the process with code. Does not return unless a test hook is set.
+void exitProcess(int code);
+
+using StartDetachedHook = std::function<bool(const QString &, const QStringList &)>;
+using ExitHook = std::function<void(int)>;
+
+// Replace the real behaviour; an empty hook restores it.
+void setStartDetachedHook(StartDetachedHook hook);
+void setExitHook(ExitHook hook);

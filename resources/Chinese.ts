@@ -1,0 +1,385 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>PluginMW</name>
+    <message>
+        <source>&lt;font size=4&gt;&lt;font color=blue&gt;Create Registration Marks</source>
+        <translation>&lt;font size=4&gt;&lt;font color=blue&gt;生成定位标记</translation>
+    </message>
+    <message>
+        <source>&lt;font size=4&gt;&lt;font color=blue&gt;Create Layer Only</source>
+        <translation>&lt;font size=4&gt;&lt;font color=blue&gt;仅创建图层</translation>
+    </message>
+    <message>
+        <source>&lt;font size=4&gt;&lt;font color=blue&gt;Create Boundary</source>
+        <translation>&lt;font size=4&gt;&lt;font color=blue&gt;创建边界</translation>
+    </message>
+    <message>
+        <source>&lt;font size=4&gt;&lt;font color=blue&gt;Create Contour</source>
+        <translation>&lt;font size=4&gt;&lt;font color=blue&gt;创建轮廓</translation>
+    </message>
+    <message>
+        <source>&lt;font size=4&gt;&lt;font color=blue&gt;Adjust Printable Layer Only</source>
+        <translation>&lt;font size=4&gt;&lt;font color=blue&gt;仅调整可打印图层</translation>
+    </message>
+    <message>
+        <source>&lt;font size=4&gt;&lt;font color=blue&gt;Adjust Printable</source>
+        <translation>&lt;font size=4&gt;&lt;font color=blue&gt;调整可打印图层</translation>
+    </message>
+    <message>
+        <source>&lt;font size=4&gt;&lt;font color=blue&gt;Adjust &amp; Save PDF</source>
+        <translation>&lt;font size=4&gt;&lt;font color=blue&gt;调整并保存PDF</translation>
+    </message>
+    <message>
+        <source>&lt;font size=4&gt;&lt;font color=blue&gt;Directly Cut</source>
+        <translation>&lt;font size=4&gt;&lt;font color=blue&gt;直接切割</translation>
+    </message>
+    <message>
+        <source>&lt;font size=4&gt;&lt;font color=blue&gt;By Path &amp; Marks</source>
+        <translation>&lt;font size=4&gt;&lt;font color=blue&gt;直接输出</translation>
+    </message>
+    <message>
+        <source>&lt;font size=4&gt;&lt;font color=blue&gt;Blank Paper</source>
+        <translation>&lt;font size=4&gt;&lt;font color=blue&gt;空白切割</translation>
+    </message>
+    <message>
+        <source>&lt;font size=4&gt;&lt;font color=blue&gt;Save File</source>
+        <translation>&lt;font size=4&gt;&lt;font color=blue&gt;保存文件</translation>
+    </message>
+    <message>
+        <source>&lt;font size=4&gt;&lt;font color=blue&gt;Show QR Code Controller</source>
+        <translation>&lt;font size=4&gt;&lt;font color=blue&gt;显示二维码控制器</translation>
+    </message>
+    <message>
+        <source>&lt;font size=4&gt;&lt;font color=blue&gt;About Vemo</source>
+        <translation>&lt;font size=4&gt;&lt;font color=blue&gt;关于 Vemo</translation>
+    </message>
+    <message>
+        <source>&lt;font size=4&gt;&lt;font color=blue&gt;Spread Settings</source>
+        <translation>&lt;font size=4&gt;&lt;font color=blue&gt;展开设置</translation>
+    </message>
+    <message>
+        <source>&lt;font size=4&gt;&lt;font color=blue&gt;Retract Settings</source>
+        <translation>&lt;font size=4&gt;&lt;font color=blue&gt;收起设置</translation>
+    </message>
+    <message>
+        <source>&lt;font size=4&gt;&lt;font color=blue&gt;Minimize</source>
+        <translation>&lt;font size=4&gt;&lt;font color=blue&gt;最小化</translation>
+    </message>
+    <message>
+        <source>&lt;font size=4&gt;&lt;font color=blue&gt;Exit</source>
+        <translation>&lt;font size=4&gt;&lt;font color=blue&gt;退出</translation>
+    </message>
+    <message>
+        <source>Language:</source>
+        <translation>语言:</translation>
+    </message>
+    <message>
+        <source>Top Reserved:</source>
+        <translation>上边距:</translation>
+    </message>
+    <message>
+        <source>Left Reserved:</source>
+        <translation>左边距:</translation>
+    </message>
+    <message>
+        <source>Right Reserved:</source>
+        <translation>右边距:</translation>
+    </message>
+    <message>
+        <source>Bottom Reserved:</source>
+        <translation>下边距:</translation>
+    </message>
+    <message>
+        <source>Regist Marks By Figure</source>
+        <translation>按图形生成标记</translation>
+    </message>
+    <message>
+        <source>Use Crease Layer</source>
+        <translation>使用压痕图层</translation>
+    </message>
+    <message>
+        <source>Mark Width:</source>
+        <translation>标记宽度:</translation>
+    </message>
+    <message>
+        <source>Mark Height:</source>
+        <translation>标记高度:</translation>
+    </message>
+    <message>
+        <source>Mark Weight:</source>
+        <translation>标记线宽:</translation>
+    </message>
+    <message>
+        <source>Mark Diameter:</source>
+        <translation>标记直径:</translation>
+    </message>
+    <message>
+        <source>Mark Color:</source>
+        <translation>标记颜色:</translation>
+    </message>
+    <message>
+        <source>Segement:</source>
+        <translation>分段:</translation>
+    </message>
+    <message>
+        <source>By Pieces</source>
+        <translation>按段数</translation>
+    </message>
+    <message>
+        <source>By Length</source>
+        <translation>按长度</translation>
+    </message>
+    <message>
+        <source>Pieces for:</source>
+        <translation>每段长:</translation>
+    </message>
+    <message>
+        <source>Use QR Code:</source>
+        <translation>使用二维码:</translation>
+    </message>
+    <message>
+        <source>InkJet Printer</source>
+        <translation>喷墨打印机优化</translation>
+    </message>
+    <message>
+        <source>Begin:</source>
+        <translation>起始:</translation>
+    </message>
+    <message>
+        <source>Size:</source>
+        <translation>尺寸:</translation>
+    </message>
+    <message>
+        <source>Dashed Line Args:</source>
+        <translation>虚线参数:</translation>
+    </message>
+    <message>
+        <source>CorelDraw Version:</source>
+        <translation>CorelDraw 版本:</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>Close will stop all job sending, Confirm or Not?</source>
+        <translation>关闭将停止所有发送任务,是否确认?</translation>
+    </message>
+    <message>
+        <source>Please Confirm CorelDraw Installations and Choose Correct CorelDraw Version...</source>
+        <translation>请检查CorelDraw安装并确认版本选择正确...</translation>
+    </message>
+    <message>
+        <source>SavePDF</source>
+        <translation>保存为PDF</translation>
+    </message>
+    <message>
+        <source>SavePlt</source>
+        <translation>保存为PLT</translation>
+    </message>
+</context>
+<context>
+    <name>QRCodeMW</name>
+    <message>
+        <source>&lt;font color=blue&gt;All Done!</source>
+        <translation>&lt;font color=blue&gt;全部完成!</translation>
+    </message>
+    <message>
+        <source>&lt;font color=blue&gt;Curr File:</source>
+        <translation>&lt;font color=blue&gt;当前文件:</translation>
+    </message>
+    <message>
+        <source>&lt;font color=blue&gt;Feeding...</source>
+        <translation>&lt;font color=blue&gt;进纸...</translation>
+    </message>
+    <message>
+        <source>&lt;font color=blue&gt;File Height: </source>
+        <translation>&lt;font color=blue&gt;文件高度: </translation>
+    </message>
+    <message>
+        <source>&lt;font color=blue&gt;File Width: </source>
+        <translation>&lt;font color=blue&gt;文件宽度: </translation>
+    </message>
+    <message>
+        <source>&lt;font color=blue&gt;Move to QR Code and Mark...</source>
+        <translation>&lt;font color=blue&gt;移动至第一标记点及二维码处...</translation>
+    </message>
+    <message>
+        <source>&lt;font color=blue&gt;Scan QR Code...</source>
+        <translation>&lt;font color=blue&gt;扫描二维码...</translation>
+    </message>
+    <message>
+        <source>&lt;font color=blue&gt;Size is Acquired, Press Start.</source>
+        <translation>&lt;font color=blue&gt;尺寸已获取,请点击开始.</translation>
+    </message>
+    <message>
+        <source>&lt;font color=red&gt;Connect Error!!!</source>
+        <translation>&lt;font color=red&gt;连接错误!!!</translation>
+    </message>
+    <message>
+        <source>&lt;font color=red&gt;File Not Exist!</source>
+        <translation>&lt;font color=red&gt;文件不存在!</translation>
+    </message>
+    <message>
+        <source>&lt;font color=red&gt;No Paper!</source>
+        <translation>&lt;font color=red&gt;缺纸!</translation>
+    </message>
+    <message>
+        <source>&lt;font color=red&gt;Scan QR Code Failed!</source>
+        <translation>&lt;font color=red&gt;扫描二维码失败!</translation>
+    </message>
+    <message>
+        <source>Auto-Cam-Offset</source>
+        <translation>自动校准</translation>
+    </message>
+    <message>
+        <source>Auto-Next:</source>
+        <translation>连续发送:</translation>
+    </message>
+    <message>
+        <source>Auto-Offset</source>
+        <translation>自动校准</translation>
+    </message>
+    <message>
+        <source>Auto-Offset Completed!</source>
+        <translation>自动校准完成!</translation>
+    </message>
+    <message>
+        <source>Changed File</source>
+        <translation>更改文件</translation>
+    </message>
+    <message>
+        <source>Device:</source>
+        <translation>设备:</translation>
+    </message>
+    <message>
+        <source>Height: 0</source>
+        <translation>高度: 0</translation>
+    </message>
+    <message>
+        <source>LED Intensity:</source>
+        <translation>LED 强度:</translation>
+    </message>
+    <message>
+        <source>Open QR Folder.</source>
+        <translation>打开二维码文件目录.</translation>
+    </message>
+    <message>
+        <source>Please Put Blank Paper and Press OK to Start</source>
+        <translation>请放入空白纸张并按OK键开始</translation>
+    </message>
+    <message>
+        <source>Please Select A File to Get the Size</source>
+        <translation>请选择一个文件以获取尺寸</translation>
+    </message>
+    <message>
+        <source>QR Code Controller</source>
+        <translation>二维码控制器</translation>
+    </message>
+    <message>
+        <source>Select File</source>
+        <translation>选择文件</translation>
+    </message>
+    <message>
+        <source>Select a file.</source>
+        <translation>选择一个文件.</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>开始</translation>
+    </message>
+    <message>
+        <source>Start Auto-Adjust</source>
+        <translation>开始自动调节</translation>
+    </message>
+    <message>
+        <source>State:</source>
+        <translation>状态:</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>Width: 0</source>
+        <translation>宽度: 0</translation>
+    </message>
+</context>
+<context>
+    <name>SendMW</name>
+    <message>
+        <source>Auto-Next:</source>
+        <translation>连续发送:</translation>
+    </message>
+    <message>
+        <source>Auto-Sort</source>
+        <translation>自动排序</translation>
+    </message>
+    <message>
+        <source>Backlash:</source>
+        <translation>齿隙补偿:</translation>
+    </message>
+    <message>
+        <source>Blank Rev X:</source>
+        <translation>空白偏移X:</translation>
+    </message>
+    <message>
+        <source>Blank Rev Y:</source>
+        <translation>空白偏移Y:</translation>
+    </message>
+    <message>
+        <source>Close Offset:</source>
+        <translation>闭合补偿</translation>
+    </message>
+    <message>
+        <source>Device:</source>
+        <translation>设备:</translation>
+    </message>
+    <message>
+        <source>Get Cam Offset Failed!</source>
+        <translation>获取相机偏移量失败!</translation>
+    </message>
+    <message>
+        <source>Knife Offset:</source>
+        <translation>尖角补偿:</translation>
+    </message>
+    <message>
+        <source>No Paper!</source>
+        <translation>缺纸!</translation>
+    </message>
+    <message>
+        <source>Please Confirm CorelDraw Installations and Choose Correct CorelDraw Version...</source>
+        <translation>请检查CorelDraw安装并确认版本选择正确...</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>SavePlt</source>
+        <translation>保存为PLT</translation>
+    </message>
+    <message>
+        <source>Send</source>
+        <translation>发送</translation>
+    </message>
+    <message>
+        <source>Send To Device</source>
+        <translation>发送至设备</translation>
+    </message>
+    <message>
+        <source>Send to device</source>
+        <translation>发送至设备</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,81 @@
+#pragma once
+
+// Shared helpers of the main-window tests: a fresh work folder per test and
+// recorders in place of the restart program, the process exit and the boxes.
+
+#include "dialogs.h"
+#include "process.h"
+#include "workfolder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QList>
+#include <QSettings>
+#include <QStringList>
+#include <QWidget>
+
+struct Recorder
+{
+    QList<int> exits;
+    QList<QStringList> starts; // program, then its arguments
+    QList<dialogs::Message> messages;
+    QMessageBox::StandardButton answer = QMessageBox::Yes;
+
+    void install()
+    {
+        setExitHook([this](int code) { exits << code; });
+        setStartDetachedHook([this](const QString &program, const QStringList &args) {
+            starts << (QStringList() << program << args);
+            return true;
+        });
+        dialogs::setMessageHook([this](const dialogs::Message &m) {
+            messages << m;
+            return answer;
+        });
+    }
+
+    static void uninstall()
+    {
+        setExitHook({});
+        setStartDetachedHook({});
+        dialogs::setMessageHook({});
+    }
+};
+
+inline void freshWorkFolder()
+{
+    QDir(workFolder()).removeRecursively();
+    QDir().mkpath(publicDocumentsFolder());
+}
+
+inline QString configPath()
+{
+    return workFolder() + QStringLiteral("config.ini");
+}
+
+// Writes config.ini (creating the work folder) with the given keys.
+inline void writeConfig(const QVariantMap &keys)
+{
+    QDir().mkpath(workFolder());
+    QSettings s(configPath(), QSettings::IniFormat);
+    for (auto it = keys.begin(); it != keys.end(); ++it)
+        s.setValue(it.key(), it.value());
+}
+
+inline QWidget *topLevel(const QString &objectName)
+{
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == objectName)
+            return w;
+    }
+    return nullptr;
+}
+
+template<typename T>
+T *child(QWidget *w, const char *name)
+{
+    T *c = w->findChild<T *>(QLatin1String(name));
+    if (!c)
+        qFatal("no child %s", name);
+    return c;
+}

@@ -1,0 +1,523 @@
+// Main window: start-up, settings file, panel rules, language switch, close.
+#include "apptestkit.h"
+#include "pluginmw.h"
+#include "releasedate.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QtTest>
+
+namespace {
+const QString tip = QStringLiteral("<font size=4><font color=blue>");
+
+QImage iconImage(const QIcon &icon)
+{
+    return icon.pixmap(35, 35).toImage();
+}
+} // namespace
+
+class TestPluginMW : public QObject
+{
+    Q_OBJECT
+
+private:
+    Recorder rec;
+
+private slots:
+    void init()
+    {
+        freshWorkFolder();
+        rec = Recorder();
+        rec.install();
+    }
+    void cleanup() { Recorder::uninstall(); }
+
+    void startUp()
+    {
+        PluginMW w;
+        const Qt::WindowFlags want = Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint
+                | Qt::WindowMaximizeButtonHint | Qt::WindowStaysOnTopHint;
+        QCOMPARE(w.windowFlags() & want, want);
+        QVERIFY(w.isWindow());
+        QVERIFY(qAbs(w.windowOpacity() - 0.9) < 0.01);
+        QVERIFY(w.testAttribute(Qt::WA_TranslucentBackground));
+        const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+        QCOMPARE(w.pos(), QPoint(avail.width() - 415 - 30, 30));
+        QCOMPARE(w.size(), QSize(415, 52));
+        QVERIFY(child<QWidget>(&w, "configWidget")->isHidden());
+        for (const QString &sub : { QString(), QStringLiteral("QR Jobs/"),
+                                    QStringLiteral("QR Pageinfo/") })
+            QVERIFY2(QDir(workFolder() + sub).exists(), qPrintable(sub));
+        auto *markSelect = child<QComboBox>(&w, "markSelect");
+        QCOMPARE(markSelect->currentIndex(), 2);
+        QVERIFY(!markSelect->isEnabled());
+        auto *cutSelect = child<QComboBox>(&w, "cutSelect");
+        QCOMPARE(cutSelect->currentIndex(), 1);
+        QVERIFY(cutSelect->isEnabled());
+        // first start: circle icon, the cut tooltip of mode 1, the print
+        // button's first tooltip, the diameter row instead of width/height
+        QCOMPARE(iconImage(child<QPushButton>(&w, "genMark")->icon()),
+                 iconImage(QIcon(":/png/MarkCircleBtn.png")));
+        QCOMPARE(child<QPushButton>(&w, "setCut")->toolTip(), tip + "By Path & Marks");
+        QCOMPARE(child<QPushButton>(&w, "setPrint")->toolTip(),
+                 tip + "Adjust Printable Layer Only");
+        QVERIFY(!child<QWidget>(&w, "markDiameter")->isHidden());
+        QVERIFY(child<QWidget>(&w, "markWidth")->isHidden());
+        QVERIFY(child<QWidget>(&w, "markWeightLbl")->isHidden());
+        QVERIFY(child<QWidget>(&w, "ySegPieces")->isEnabled());
+        QVERIFY(child<QWidget>(&w, "qrPreStr")->isEnabled());
+        QVERIFY(!child<QWidget>(&w, "qrCodeStr")->isEnabled());
+        QCOMPARE(child<QPushButton>(&w, "language")->text(), QStringLiteral("EN"));
+        QCOMPARE(child<QPushButton>(&w, "genMark")->mask().boundingRect(), QRect(2, 2, 36, 36));
+        QCOMPARE(child<QPushButton>(&w, "exitBtn")->mask().boundingRect(), QRect(2, 2, 16, 36));
+        // the job windows are windows of their own, not shown yet
+        QWidget *send = topLevel("SendMW");
+        QWidget *qr = topLevel("QRCodeMW");
+        QVERIFY(send && qr);
+        QVERIFY(send->isWindow() && !send->isVisible());
+        QVERIFY(qr->isWindow() && !qr->isVisible());
+        // showing it keeps the bar and lets the panel open below it
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.height(), 52);
+    }
+
+    void forcedModes()
+    {
+        writeConfig({ { "PluginMW/markSelect", 0 }, { "PluginMW/cutSelect", 2 } });
+        PluginMW w;
+        QCOMPARE(child<QComboBox>(&w, "markSelect")->currentIndex(), 2);
+        QVERIFY(!child<QComboBox>(&w, "markSelect")->isEnabled());
+        QCOMPARE(child<QComboBox>(&w, "cutSelect")->currentIndex(), 1);
+        QVERIFY(!child<QWidget>(&w, "markDiameter")->isHidden());
+    }
+
+    void settingsRoundTrip()
+    {
+        {
+            PluginMW w;
+            child<QComboBox>(&w, "outlineSelect")->setCurrentIndex(2);
+            child<QComboBox>(&w, "printSelect")->setCurrentIndex(1);
+            child<QCheckBox>(&w, "genCrease")->setChecked(true);
+            child<QCheckBox>(&w, "byFigure")->setChecked(true);
+            child<QDoubleSpinBox>(&w, "topRev")->setValue(12.5);
+            child<QDoubleSpinBox>(&w, "leftRev")->setValue(6);
+            child<QDoubleSpinBox>(&w, "rightRev")->setValue(30);
+            child<QDoubleSpinBox>(&w, "bottomRev")->setValue(60);
+            child<QDoubleSpinBox>(&w, "markDiameter")->setValue(3.3);
+            child<QComboBox>(&w, "markColor")->setCurrentIndex(1);
+            child<QCheckBox>(&w, "isSegment")->click();
+            child<QRadioButton>(&w, "bySegLength")->click();
+            child<QDoubleSpinBox>(&w, "ySegLength")->setValue(300);
+            child<QCheckBox>(&w, "useQRCode")->click();
+            child<QCheckBox>(&w, "isInkJet")->setChecked(true);
+            child<QSpinBox>(&w, "qrPreStr")->setValue(3);
+            child<QSpinBox>(&w, "qrCodeStr")->setValue(30000042);
+            child<QSpinBox>(&w, "qrCodeSize")->setValue(12);
+            child<QComboBox>(&w, "useCDRVersion")->setCurrentText("CorelDraw.Application.20");
+            w.show();
+            QVERIFY(w.close());
+            QCOMPARE(rec.exits, QList<int>{ 0 });
+            QVERIFY(rec.messages.isEmpty());
+        }
+        QSettings s(configPath(), QSettings::IniFormat);
+        QCOMPARE(s.value("PluginMW/buttomRev").toDouble(), 60.0);
+        QCOMPARE(s.value("PluginMW/qrCodeStr").toInt(), 30000042);
+        QCOMPARE(s.value("PluginMW/language").toString(), QStringLiteral("EN"));
+        QCOMPARE(s.value("PluginMW/ySegLengthEn").toBool(), true);
+        QCOMPARE(s.value("PluginMW/ySegPiecesEn").toBool(), false);
+        QVERIFY(s.contains("SendMW/knifeOffset")); // the send window saved too
+
+        PluginMW w;
+        QCOMPARE(child<QComboBox>(&w, "outlineSelect")->currentIndex(), 2);
+        QCOMPARE(child<QPushButton>(&w, "genOutline")->toolTip(), tip + "Create Contour");
+        QCOMPARE(child<QComboBox>(&w, "printSelect")->currentIndex(), 1);
+        QCOMPARE(child<QPushButton>(&w, "setPrint")->toolTip(), tip + "Adjust & Save PDF");
+        QVERIFY(child<QCheckBox>(&w, "genCrease")->isChecked());
+        QVERIFY(child<QCheckBox>(&w, "byFigure")->isChecked());
+        QCOMPARE(child<QDoubleSpinBox>(&w, "topRev")->value(), 12.5);
+        QCOMPARE(child<QDoubleSpinBox>(&w, "leftRev")->value(), 6.0);
+        QCOMPARE(child<QDoubleSpinBox>(&w, "rightRev")->value(), 30.0);
+        QCOMPARE(child<QDoubleSpinBox>(&w, "bottomRev")->value(), 60.0);
+        QCOMPARE(child<QDoubleSpinBox>(&w, "markDiameter")->value(), 3.3);
+        QCOMPARE(child<QComboBox>(&w, "markColor")->currentIndex(), 1);
+        QVERIFY(child<QCheckBox>(&w, "isSegment")->isChecked());
+        QVERIFY(child<QRadioButton>(&w, "bySegLength")->isChecked());
+        QVERIFY(!child<QRadioButton>(&w, "bySegPieces")->isChecked());
+        QVERIFY(child<QWidget>(&w, "ySegLength")->isEnabled());
+        QVERIFY(!child<QWidget>(&w, "ySegPieces")->isEnabled());
+        QCOMPARE(child<QDoubleSpinBox>(&w, "ySegLength")->value(), 300.0);
+        QVERIFY(child<QCheckBox>(&w, "useQRCode")->isChecked());
+        QVERIFY(child<QWidget>(&w, "qrPreStr")->isEnabled());
+        QVERIFY(child<QCheckBox>(&w, "isInkJet")->isChecked());
+        QCOMPARE(child<QSpinBox>(&w, "qrPreStr")->value(), 3);
+        QCOMPARE(child<QSpinBox>(&w, "qrCodeStr")->value(), 30000042);
+        QCOMPARE(child<QSpinBox>(&w, "qrCodeSize")->value(), 12);
+        QCOMPARE(child<QComboBox>(&w, "useCDRVersion")->currentText(),
+                 QStringLiteral("CorelDraw.Application.20"));
+    }
+
+    // A file without the main window's keys leaves the form as it was built,
+    // and an unchecked "Use QR Code:" disables what hangs on it.
+    void missingKeysKeepForm()
+    {
+        writeConfig({ { "SendMW/autoSort", true } });
+        PluginMW w;
+        QCOMPARE(child<QDoubleSpinBox>(&w, "topRev")->value(), 9.0);
+        QCOMPARE(child<QDoubleSpinBox>(&w, "bottomRev")->value(), 9.0);
+        QCOMPARE(child<QDoubleSpinBox>(&w, "markWeight")->value(), 1.0);
+        QCOMPARE(child<QDoubleSpinBox>(&w, "markDiameter")->value(), 5.0);
+        QCOMPARE(child<QSpinBox>(&w, "qrCodeSize")->value(), 10);
+        QCOMPARE(child<QSpinBox>(&w, "qrCodeStr")->value(), 10000000);
+        QVERIFY(child<QRadioButton>(&w, "bySegPieces")->isChecked());
+        QCOMPARE(child<QPushButton>(&w, "language")->text(), QStringLiteral("EN"));
+        QVERIFY(!child<QWidget>(&w, "bySegPieces")->isEnabled());
+        QVERIFY(!child<QWidget>(&w, "ySegPieces")->isEnabled());
+        QVERIFY(!child<QWidget>(&w, "qrPreStr")->isEnabled());
+        QVERIFY(!child<QWidget>(&w, "isInkJet")->isEnabled());
+    }
+
+    void storedValues_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QString>("widget");
+        QTest::addColumn<QVariant>("shown");
+        QTest::newRow("margin above range") << "topRev" << QVariant(100.0) << "topRev" << QVariant(30.0);
+        QTest::newRow("margin below range") << "leftRev" << QVariant(1.0) << "leftRev" << QVariant(5.0);
+        QTest::newRow("bottom margin spelled buttomRev") << "buttomRev" << QVariant(65.5) << "bottomRev" << QVariant(65.5);
+        QTest::newRow("bottom margin above range") << "buttomRev" << QVariant(100.0) << "bottomRev" << QVariant(70.0);
+        QTest::newRow("unreadable number") << "markDiameter" << QVariant("abc") << "markDiameter" << QVariant(5.0);
+        QTest::newRow("serial of nine digits") << "qrCodeStr" << QVariant(123456789) << "qrCodeStr" << QVariant(99999999);
+        QTest::newRow("serial too small") << "qrCodeStr" << QVariant(5) << "qrCodeStr" << QVariant(10000000);
+        QTest::newRow("serial kept") << "qrCodeStr" << QVariant(35000001) << "qrCodeStr" << QVariant(35000001);
+        QTest::newRow("serial's first digit") << "qrCodeStr" << QVariant(35000001) << "qrPreStr" << QVariant(3);
+        QTest::newRow("colour outside the list") << "markColor" << QVariant(7) << "markColor" << QVariant(0);
+        QTest::newRow("colour red") << "markColor" << QVariant(1) << "markColor" << QVariant(1);
+        QTest::newRow("unknown host version") << "useCDRVersion" << QVariant("Foo") << "useCDRVersion" << QVariant("CorelDraw.Application.14");
+        QTest::newRow("host version") << "useCDRVersion" << QVariant("CorelDraw.Application.24") << "useCDRVersion" << QVariant("CorelDraw.Application.24");
+        QTest::newRow("empty language") << "language" << QVariant("") << "language" << QVariant("EN");
+        QTest::newRow("unknown language") << "language" << QVariant("FR") << "language" << QVariant("EN");
+        QTest::newRow("pieces below range") << "ySegPieces" << QVariant(0) << "ySegPieces" << QVariant(2);
+        QTest::newRow("segment length") << "ySegLength" << QVariant(700.0) << "ySegLength" << QVariant(700.0);
+    }
+
+    void storedValues()
+    {
+        QFETCH(QString, key);
+        QFETCH(QVariant, stored);
+        QFETCH(QString, widget);
+        QFETCH(QVariant, shown);
+        writeConfig({ { "PluginMW/" + key, stored } });
+        PluginMW w;
+        QWidget *c = child<QWidget>(&w, widget.toLatin1().constData());
+        QVariant actual;
+        if (auto *d = qobject_cast<QDoubleSpinBox *>(c))
+            actual = d->value();
+        else if (auto *i = qobject_cast<QSpinBox *>(c))
+            actual = i->value();
+        else if (auto *b = qobject_cast<QComboBox *>(c))
+            actual = shown.type() == QVariant::String ? QVariant(b->currentText())
+                                                      : QVariant(b->currentIndex());
+        else if (auto *p = qobject_cast<QPushButton *>(c))
+            actual = p->text();
+        QCOMPARE(actual.toString(), shown.toString());
+    }
+
+    void storedEnabledStatesWin()
+    {
+        writeConfig({ { "PluginMW/isSegment", true },
+                      { "PluginMW/bySegPieces", true },
+                      { "PluginMW/ySegPiecesEn", false },
+                      { "PluginMW/ySegLengthEn", true } });
+        PluginMW w;
+        QVERIFY(child<QWidget>(&w, "bySegLength")->isEnabled());
+        QVERIFY(!child<QWidget>(&w, "ySegPieces")->isEnabled());
+        QVERIFY(child<QWidget>(&w, "ySegLength")->isEnabled());
+    }
+
+    void panelFolding()
+    {
+        PluginMW w;
+        w.show();
+        auto *config = child<QPushButton>(&w, "configBtn");
+        auto *panel = child<QWidget>(&w, "configWidget");
+        config->click();
+        QVERIFY(!panel->isHidden());
+        QCOMPARE(config->toolTip(), tip + "Retract Settings");
+        QTRY_VERIFY(w.height() > 200);
+        config->click();
+        QVERIFY(panel->isHidden());
+        QCOMPARE(config->toolTip(), tip + "Spread Settings");
+    }
+
+    void listSlots_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("toolTip");
+        QTest::addColumn<QString>("icon");
+        QTest::newRow("layer only") << "outlineSelect" << 0 << "genOutline" << "Create Layer Only" << "LayerBtn";
+        QTest::newRow("boundary") << "outlineSelect" << 1 << "genOutline" << "Create Boundary" << "OutlineBtn";
+        QTest::newRow("contour shows the boundary picture") << "outlineSelect" << 2 << "genOutline" << "Create Contour" << "OutlineBtn";
+        QTest::newRow("pdf") << "printSelect" << 1 << "setPrint" << "Adjust & Save PDF" << "SavePdfBtn";
+        QTest::newRow("direct cut") << "cutSelect" << 0 << "setCut" << "Directly Cut" << "DirectCutBtn";
+        QTest::newRow("blank paper") << "cutSelect" << 2 << "setCut" << "Blank Paper" << "BlankCutBtn";
+        QTest::newRow("cross keeps the tooltip") << "markSelect" << 0 << "genMark" << "Create Registration Marks" << "MarkCrossBtn";
+        QTest::newRow("right angle") << "markSelect" << 1 << "genMark" << "Create Registration Marks" << "MarkRtAngleBtn";
+    }
+
+    void listSlots()
+    {
+        QFETCH(QString, list);
+        QFETCH(int, index);
+        QFETCH(QString, button);
+        QFETCH(QString, toolTip);
+        QFETCH(QString, icon);
+        PluginMW w;
+        auto *box = child<QComboBox>(&w, list.toLatin1().constData());
+        auto *b = child<QPushButton>(&w, button.toLatin1().constData());
+        box->setCurrentIndex(index);
+        QCOMPARE(b->toolTip(), tip + toolTip);
+        QCOMPARE(iconImage(b->icon()), iconImage(QIcon(":/png/" + icon + ".png")));
+    }
+
+    void printBackToFirstMode()
+    {
+        PluginMW w;
+        auto *box = child<QComboBox>(&w, "printSelect");
+        box->setCurrentIndex(1);
+        box->setCurrentIndex(0);
+        QCOMPARE(child<QPushButton>(&w, "setPrint")->toolTip(), tip + "Adjust Printable");
+    }
+
+    void markShapeRows()
+    {
+        PluginMW w;
+        auto *box = child<QComboBox>(&w, "markSelect");
+        box->setCurrentIndex(0);
+        QVERIFY(!child<QWidget>(&w, "markWidth")->isHidden());
+        QVERIFY(!child<QWidget>(&w, "markWeightLbl")->isHidden());
+        QVERIFY(child<QWidget>(&w, "markDiameter")->isHidden());
+        box->setCurrentIndex(2);
+        QVERIFY(child<QWidget>(&w, "markWidth")->isHidden());
+        QVERIFY(!child<QWidget>(&w, "markDiameterLbl")->isHidden());
+    }
+
+    void segmentRules()
+    {
+        PluginMW w;
+        auto *seg = child<QCheckBox>(&w, "isSegment");
+        auto *byPieces = child<QRadioButton>(&w, "bySegPieces");
+        auto *byLength = child<QRadioButton>(&w, "bySegLength");
+        auto *pieces = child<QWidget>(&w, "ySegPieces");
+        auto *length = child<QWidget>(&w, "ySegLength");
+        byLength->click();
+        QVERIFY(!pieces->isEnabled() && length->isEnabled());
+        seg->click(); // on, with "By Length" chosen
+        QVERIFY(byPieces->isEnabled() && byLength->isEnabled());
+        QVERIFY(length->isEnabled() && !pieces->isEnabled());
+        byPieces->click();
+        QVERIFY(pieces->isEnabled() && !length->isEnabled());
+        byPieces->click(); // already checked: runs again with checked true
+        QVERIFY(pieces->isEnabled() && !length->isEnabled());
+        seg->click(); // off
+        QVERIFY(!byPieces->isEnabled() && !byLength->isEnabled());
+        QVERIFY(!pieces->isEnabled() && !length->isEnabled());
+    }
+
+    void qrRules()
+    {
+        PluginMW w;
+        auto *use = child<QCheckBox>(&w, "useQRCode");
+        use->click();
+        use->click(); // off
+        for (const char *name : { "isInkJet", "qrCodeSize", "qrPreStr", "qrCodeStr" })
+            QVERIFY2(!child<QWidget>(&w, name)->isEnabled(), name);
+        use->click();
+        for (const char *name : { "isInkJet", "qrCodeSize", "qrPreStr" })
+            QVERIFY2(child<QWidget>(&w, name)->isEnabled(), name);
+        QVERIFY(!child<QWidget>(&w, "qrCodeStr")->isEnabled());
+    }
+
+    void qrLeadingDigit()
+    {
+        PluginMW w;
+        auto *pre = child<QSpinBox>(&w, "qrPreStr");
+        auto *serial = child<QSpinBox>(&w, "qrCodeStr");
+        serial->setValue(10000042);
+        pre->setValue(7);
+        QCOMPARE(serial->value(), 70000042);
+        pre->setValue(1);
+        QCOMPARE(serial->value(), 10000042);
+    }
+
+    void dragByTopEdge_data()
+    {
+        QTest::addColumn<int>("y");
+        QTest::addColumn<bool>("moves");
+        QTest::newRow("top strip") << 9 << true;
+        QTest::newRow("below the strip") << 10 << false;
+    }
+
+    void dragByTopEdge()
+    {
+        QFETCH(int, y);
+        QFETCH(bool, moves);
+        PluginMW w;
+        const QPoint start = w.pos();
+        const QPoint local(200, y);
+        const QPoint global = start + local;
+        QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(&w, &press);
+        QMouseEvent move(QEvent::MouseMove, local + QPoint(30, 40), global + QPoint(30, 40),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &move);
+        QCOMPARE(w.pos(), moves ? start + QPoint(30, 40) : start);
+        QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &release);
+        QApplication::sendEvent(&w, &move);
+        QCOMPARE(w.pos(), moves ? start + QPoint(30, 40) : start);
+    }
+
+    void exitWithoutJobWindowAsksNothing()
+    {
+        PluginMW w;
+        w.show();
+        child<QPushButton>(&w, "exitBtn")->click();
+        QVERIFY(rec.messages.isEmpty());
+        QCOMPARE(rec.exits, QList<int>{ 0 });
+        QVERIFY(rec.starts.isEmpty());
+        QVERIFY(QFile::exists(configPath()));
+    }
+
+    void closeWhileJobWindowShown_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("ends");
+        QTest::newRow("send window, no") << "SendMW" << int(QMessageBox::No) << false;
+        QTest::newRow("send window, yes") << "SendMW" << int(QMessageBox::Yes) << true;
+        QTest::newRow("QR window, no") << "QRCodeMW" << int(QMessageBox::No) << false;
+        QTest::newRow("QR window, box closed") << "QRCodeMW" << int(QMessageBox::Escape) << true;
+    }
+
+    void closeWhileJobWindowShown()
+    {
+        QFETCH(QString, window);
+        QFETCH(int, answer);
+        QFETCH(bool, ends);
+        PluginMW w;
+        w.show();
+        topLevel(window)->show();
+        rec.answer = QMessageBox::StandardButton(answer);
+        const bool closed = w.close();
+        QCOMPARE(rec.messages.size(), 1);
+        QCOMPARE(rec.messages[0].title, QStringLiteral("Warning"));
+        QCOMPARE(rec.messages[0].text,
+                 QStringLiteral("Close will stop all job sending, Confirm or Not?"));
+        QCOMPARE(rec.messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(closed, ends);
+        QCOMPARE(rec.exits, ends ? QList<int>{ 0 } : QList<int>{});
+        QCOMPARE(QFile::exists(configPath()), ends);
+        QCOMPARE(w.isVisible(), !ends);
+        topLevel(window)->hide();
+    }
+
+    void languageSwitchRestarts()
+    {
+        PluginMW w;
+        w.show();
+        auto *language = child<QPushButton>(&w, "language");
+        language->click();
+        QCOMPARE(language->text(), QStringLiteral("ZH"));
+        QCOMPARE(rec.starts.size(), 1);
+        QCOMPARE(rec.starts[0],
+                 QStringList({ restartProgramName(), "500",
+                               QCoreApplication::applicationFilePath() }));
+        QCOMPARE(rec.exits, QList<int>{ 0 });
+        QSettings s(configPath(), QSettings::IniFormat);
+        QCOMPARE(s.value("PluginMW/language").toString(), QStringLiteral("ZH"));
+    }
+
+    void languageSwitchRefused()
+    {
+        PluginMW w;
+        w.show();
+        topLevel("SendMW")->show();
+        rec.answer = QMessageBox::No;
+        auto *language = child<QPushButton>(&w, "language");
+        language->click();
+        QCOMPARE(rec.messages.size(), 1);
+        QVERIFY(rec.starts.isEmpty());
+        QVERIFY(rec.exits.isEmpty());
+        QCOMPARE(language->text(), QStringLiteral("EN"));
+        QVERIFY(w.isVisible());
+        // a later plain exit restarts nothing
+        rec.answer = QMessageBox::Yes;
+        QVERIFY(w.close());
+        QVERIFY(rec.starts.isEmpty());
+        QCOMPARE(rec.exits, QList<int>{ 0 });
+        QSettings s(configPath(), QSettings::IniFormat);
+        QCOMPARE(s.value("PluginMW/language").toString(), QStringLiteral("EN"));
+        topLevel("SendMW")->hide();
+    }
+
+    void aboutBox()
+    {
+        PluginMW w;
+        child<QPushButton>(&w, "aboutBtn")->click();
+        QCOMPARE(rec.messages.size(), 1);
+        QCOMPARE(rec.messages[0].icon, QMessageBox::Information);
+        QCOMPARE(rec.messages[0].title, QStringLiteral("Vemo"));
+        QVERIFY(QRegularExpression("^      Release Date:\\d{8}\\n.+\\n.+$")
+                        .match(rec.messages[0].text)
+                        .hasMatch());
+    }
+
+    void releaseDates_data()
+    {
+        QTest::addColumn<QString>("compiler");
+        QTest::addColumn<QString>("date");
+        QTest::newRow("one-digit day") << "Dec  7 2026" << "20261207";
+        QTest::newRow("two-digit day") << "Jan 15 2025" << "20250115";
+        QTest::newRow("unreadable") << "someday" << "";
+    }
+
+    void releaseDates()
+    {
+        QFETCH(QString, compiler);
+        QFETCH(QString, date);
+        QCOMPARE(releaseDate(compiler), date);
+    }
+
+    void qrWindowButton()
+    {
+        PluginMW w;
+        child<QPushButton>(&w, "qrCodeCtrl")->click();
+        QVERIFY(topLevel("QRCodeMW")->isVisible());
+        topLevel("QRCodeMW")->hide();
+    }
+
+    void minimise()
+    {
+        PluginMW w;
+        w.show();
+        child<QPushButton>(&w, "minBtn")->click();
+        QVERIFY(w.isMinimized());
+    }
+};
+
+QTEST_MAIN(TestPluginMW)
+#include "tst_pluginmw.moc"

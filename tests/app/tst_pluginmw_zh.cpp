@@ -1,0 +1,95 @@
+// Start-up with the stored language "ZH" and the built-in catalogue. Once
+// installed the catalogue stays for the whole process, hence a test of its own.
+#include "apptestkit.h"
+#include "pluginmw.h"
+#include "vemoresources.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTranslator>
+#include <QtTest>
+
+namespace {
+const QString tip = QStringLiteral("<font size=4><font color=blue>");
+}
+
+class TestPluginMWChinese : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void catalogue_data()
+    {
+        QTest::addColumn<QString>("context");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("chinese");
+        QTest::newRow("cut tooltip") << "PluginMW" << tip + "By Path & Marks" << tip + "直接输出";
+        QTest::newRow("blank tooltip") << "PluginMW" << tip + "Blank Paper" << tip + "空白切割";
+        QTest::newRow("spread") << "PluginMW" << tip + "Spread Settings" << tip + "展开设置";
+        QTest::newRow("segment") << "PluginMW" << "Segement:" << "分段:";
+        QTest::newRow("pieces") << "PluginMW" << "Pieces for:" << "每段长:";
+        QTest::newRow("inkjet") << "PluginMW" << "InkJet Printer" << "喷墨打印机优化";
+        QTest::newRow("version") << "PluginMW" << "CorelDraw Version:" << "CorelDraw 版本:";
+        QTest::newRow("warning") << "PluginMW" << "Warning" << "警告";
+        QTest::newRow("pdf caption") << "PluginMW" << "SavePDF" << "保存为PDF";
+        QTest::newRow("send title") << "SendMW" << "Send To Device" << "发送至设备";
+        QTest::newRow("close offset") << "SendMW" << "Close Offset:" << "闭合补偿";
+        QTest::newRow("qr title") << "QRCodeMW" << "QR Code Controller" << "二维码控制器";
+        QTest::newRow("qr status") << "QRCodeMW" << "<font color=red>Scan QR Code Failed!"
+                                   << "<font color=red>扫描二维码失败!";
+        QTest::newRow("Y: stays") << "PluginMW" << "Y:" << "";
+        QTest::newRow("language code stays") << "PluginMW" << "EN" << "";
+        QTest::newRow("X: stays in the send window") << "SendMW" << "X:" << "";
+    }
+
+    void catalogue()
+    {
+        QFETCH(QString, context);
+        QFETCH(QString, source);
+        QFETCH(QString, chinese);
+        initVemoResources();
+        QTranslator t;
+        QVERIFY(t.load(":/Chinese.qm"));
+        QCOMPARE(t.translate(context.toLatin1().constData(), source.toUtf8().constData()),
+                 chinese);
+    }
+
+    void chineseStartUp()
+    {
+        freshWorkFolder();
+        Recorder rec;
+        rec.install();
+        writeConfig({ { "PluginMW/language", "ZH" },
+                      { "PluginMW/outlineSelect", 1 },
+                      { "PluginMW/printSelect", 0 } });
+        PluginMW w;
+        QCOMPARE(child<QPushButton>(&w, "language")->text(), QStringLiteral("ZH"));
+        QCOMPARE(child<QLabel>(&w, "languageLbl")->text(), QStringLiteral("语言:"));
+        QCOMPARE(child<QCheckBox>(&w, "isSegment")->text(), QStringLiteral("分段:"));
+        QCOMPARE(child<QLabel>(&w, "ySegLbl")->text(), QStringLiteral("Y:"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Vemo"));
+        QCOMPARE(child<QPushButton>(&w, "setCut")->toolTip(), tip + "直接输出");
+        QCOMPARE(child<QPushButton>(&w, "configBtn")->toolTip(), tip + "展开设置");
+        // the tooltips the lists chose survive the re-translation
+        QCOMPARE(child<QPushButton>(&w, "genOutline")->toolTip(), tip + "创建边界");
+        QCOMPARE(child<QPushButton>(&w, "setPrint")->toolTip(), tip + "仅调整可打印图层");
+        QCOMPARE(child<QComboBox>(&w, "useCDRVersion")->itemText(0),
+                 QStringLiteral("CorelDraw.Application.14"));
+        QCOMPARE(topLevel("SendMW")->windowTitle(), QStringLiteral("发送至设备"));
+        QCOMPARE(topLevel("QRCodeMW")->windowTitle(), QStringLiteral("二维码控制器"));
+        QCOMPARE(child<QPushButton>(topLevel("QRCodeMW"), "startBtn")->text(),
+                 QStringLiteral("开始"));
+
+        // the switch back to English goes through a restart
+        child<QPushButton>(&w, "language")->click();
+        QCOMPARE(rec.starts.size(), 1);
+        QSettings s(configPath(), QSettings::IniFormat);
+        QCOMPARE(s.value("PluginMW/language").toString(), QStringLiteral("EN"));
+        Recorder::uninstall();
+    }
+};
+
+QTEST_MAIN(TestPluginMWChinese)
+#include "tst_pluginmw_zh.moc"
