@@ -36,6 +36,19 @@ const Style kPlain { "IN;PA;", "PU;", false, false, Joint::Integer, true };
 // Room for one segment at most: ";PU" + point + ";PD" + point + ",".
 constexpr int kSegmentRoom = 3 + 23 + 3 + 23 + 1;
 
+const char kDigitPairs[] = "00010203040506070809101112131415161718192021222324"
+                           "25262728293031323334353637383940414243444546474849"
+                           "50515253545556575859606162636465666768697071727374"
+                           "75767778798081828384858687888990919293949596979899";
+
+int digitCount(quint32 u)
+{
+    int n = 1;
+    for (quint32 limit = 10; n < 10 && u >= limit; limit *= 10)
+        ++n;
+    return n;
+}
+
 // Appends ASCII into a QString grown ahead of time, without re-checking the
 // size for every character.
 class TextBuffer
@@ -56,17 +69,23 @@ public:
     }
     void putInt(int v)
     {
-        char digits[12];
-        int n = 0;
         quint32 u = v < 0 ? 0u - quint32(v) : quint32(v);
-        do {
-            digits[n++] = char('0' + u % 10);
-            u /= 10;
-        } while (u);
         if (v < 0)
             m_data[m_pos++] = '-';
-        while (n)
-            m_data[m_pos++] = ushort(digits[--n]);
+        m_pos += digitCount(u);
+        ushort *p = m_data + m_pos;
+        while (u >= 100) {
+            const quint32 r = (u % 100) * 2;
+            u /= 100;
+            *--p = ushort(kDigitPairs[r + 1]);
+            *--p = ushort(kDigitPairs[r]);
+        }
+        if (u >= 10) {
+            *--p = ushort(kDigitPairs[u * 2 + 1]);
+            *--p = ushort(kDigitPairs[u * 2]);
+        } else {
+            *--p = ushort('0' + u);
+        }
     }
     void unput() { --m_pos; }
     QString take()
@@ -233,7 +252,7 @@ QString write(const QList<CutPath> &paths, const Style &style, double posLen = 0
     qint64 segments = 0;
     for (const CutPath &p : paths)
         segments += p.lines.size();
-    TextBuffer out(int(qMin<qint64>(segments * 14 + paths.size() * 16 + 64, 1 << 28)));
+    TextBuffer out(int(qMin<qint64>(segments * 16 + paths.size() * 16 + 64, 1 << 28)));
     out.put(style.opening);
 
     int lastPen = 0;
