@@ -1,0 +1,224 @@
+#include "markdriver.h"
+
+#include "cdroperate.h"
+#include "hostframe.h"
+
+using hostcall::call;
+using hostcall::query;
+using hostcall::release;
+
+namespace marks {
+
+void drawGuide(const CdrOperate &op, QAxObject *layer, const QLineF &l)
+{
+    QAxObject *line = query(layer, "CreateLineSegment(double,double,double,double)", l.x1(), l.y1(),
+                            l.x2(), l.y2());
+    call(query(line, "Fill()"), "ApplyNoFill()");
+    QAxObject *outline = query(line, "Outline()");
+    call(outline, "SetWidth(double)", op.assistWidth);
+    call(query(outline, "Color()"), "CMYKAssign(int,int,int,int)", op.assistCmyk[0],
+         op.assistCmyk[1], op.assistCmyk[2], op.assistCmyk[3]);
+    release(line); // its fill, outline and colour go with it
+}
+
+namespace {
+
+QAxObject *createPrimitive(QAxObject *layer, const Primitive &p)
+{
+    switch (p.kind) {
+    case PrimitiveKind::Disc:
+        return query(layer, "CreateEllipse2(double,double,double)", p.x1, p.y1, p.radius);
+    case PrimitiveKind::Rectangle:
+        return query(layer, "CreateRectangle(double, double ,double ,double)", p.x1, p.y1, p.x2, p.y2);
+    case PrimitiveKind::Line:
+        break;
+    }
+    return query(layer, "CreateLineSegment(double,double,double,double)", p.x1, p.y1, p.x2, p.y2);
+}
+
+void styleMarkShape(QAxObject *shape, MarkStyle style, double strokeWidth, const MarkColour &k)
+{
+    if (style == MarkStyle::Filled) {
+        call(query(query(shape, "Fill()"), "UniformColor()"), "CMYKAssign(int,int,int,int)", k.c, k.m,
+             k.y, k.k);
+        call(query(shape, "Outline()"), "SetWidth(double)", 0);
+    } else {
+        call(query(shape, "Fill()"), "ApplyNoFill()");
+        QAxObject *outline = query(shape, "Outline()");
+        call(outline, "SetWidth(double)", strokeWidth);
+        call(query(outline, "Color()"), "CMYKAssign(int,int,int,int)", k.c, k.m, k.y, k.k);
+    }
+}
+
+} // namespace
+
+void drawMark(HostFrame &frame, QAxObject *layer, const Mark &mark, MarkStyle style,
+              double strokeWidth, const MarkColour &colour)
+{
+    QList<QAxObject *> shapes;
+    for (const Primitive &p : mark.parts) {
+        QAxObject *shape = createPrimitive(layer, p);
+        styleMarkShape(shape, style, strokeWidth, colour);
+        shapes << shape;
+    }
+    if (shapes.size() > 1) {
+        // Only this mark's parts may be combined: nothing the user or an
+        // earlier step left selected.
+        frame.clearSelection();
+        for (QAxObject *shape : qAsConst(shapes))
+            call(shape, "AddToSelection()");
+        QAxObject *selection = query(frame.app(), "ActiveSelection()");
+        call(selection, "Combine()");
+        release(selection);
+    }
+    for (QAxObject *shape : qAsConst(shapes))
+        release(shape);
+}
+
+void runMarkLayout(CdrOperate &op, const MarkJob &job)
+{
+    HostFrame f(&op);
+    if (!f.open())
+        return;
+    f.rememberActiveLayer();
+
+    double width = 0.0, height = 0.0;
+    if (job.reference == Reference::Page) {
+        width = call(f.page(), "SizeWidth").toDouble();
+        height = call(f.page(), "SizeHeight()").toDouble();
+    }
+
+    f.readLayers();
+    const bool assistFound = f.hasLayer(op.assistLayer);
+    const bool markFound = f.hasLayer(op.markLayer);
+    const bool labelFound = job.withLabel && !f.findLayerByPrefix(op.qrLayer).isNull();
+
+    Frame frame;
+    if (job.reference == Reference::Page) {
+        frame = pageFrame(width, height, job.margins);
+    } else {
+        // The box is measured before our own layers are emptied; a stale
+        // selection must not widen it.
+        f.clearSelection();
+        QAxObject *selectable = query(f.page(), "SelectableShapes()");
+        call(query(selectable, "All()"), "AddToSelection()");
+        release(selectable);
+        QAxObject *range = query(f.app(), "ActiveSelectionRange()");
+        const double px = call(range, "PositionX()").toDouble();
+        const double py = call(range, "PositionY()").toDouble();
+        const double sw = call(range, "SizeWidth()").toDouble();
+        const double sh = call(range, "SizeHeight()").toDouble();
+        release(range);
+        frame = figureFrame(px, py, sw, sh, job.margins);
+    }
+    const Layout layout = buildLayout(job.spec, frame, job.isSegment, job.segLength);
+
+    QAxObject *assist = assistFound ? f.clearLayer(op.assistLayer) : f.createLayer(op.assistLayer);
+    for (const QLineF &line : layout.guides)
+        drawGuide(op, assist, line);
+    QAxObject *guides = query(assist, "Shapes()");
+    call(query(guides, "All()"), "Combine()");
+    release(guides);
+    call(assist, "SetEditable(bool)", false);
+    call(assist, "SetPrintable(bool)", false);
+
+    QAxObject *markLayer = markFound ? f.clearLayer(op.markLayer) : f.createLayer(op.markLayer);
+    for (const Mark &mark : layout.marks)
+        drawMark(f, markLayer, mark, layout.style, layout.strokeWidth, job.colour);
+    call(markLayer, "SetEditable(bool)", false);
+
+    if (job.withLabel) {
+        op.genQrLabel(f, job.reference == Reference::Figure, job.useQRCode, job.isInkJet,
+                      job.qrCodeSize, job.jobNumber, labelFound, f.layerCount(),
+                      frame.xl + job.labelAnchorDx, frame.yt);
+    }
+    f.close();
+}
+
+void qrLabelStep(CdrOperate &op, HostFrame &f, const LabelStep &step, const QrModules &symbol)
+{
+    // The first old label goes, whether or not a new one is made.
+    if (step.labelFound) {
+        for (int i = 1; i <= step.layerCount; ++i) {
+            QAxObject *item = query(f.layers(), "Item(int)", i);
+            const QString name = call(item, "Name()").toString();
+            const bool isLabel = item && name.left(op.qrLayer.size()) == op.qrLayer;
+            if (isLabel)
+                call(item, "Delete()");
+            release(item);
+            if (isLabel)
+                break;
+        }
+    }
+    if (!step.useQRCode)
+        return;
+    // A job must not be filed under a number that was never printed: no
+    // symbol, or no picture of it, means no label layer.
+    if (symbol.isNull())
+        return;
+    const QString text = labelText(step.jobNumber);
+    if (!saveLabelPicture(symbol, text, step.isInkJet))
+        return;
+
+    QAxObject *labelLayer = f.keep(query(f.page(), "CreateLayer(QString)", op.qrLayer + ":" + text));
+    QAxObject *options = query(f.app(), "CreateStructImportOptions()");
+    if (options) {
+        options->setProperty("Mode", 0);
+        options->setProperty("MaintainLayers", true);
+    }
+    QAxObject *filter = query(labelLayer, "ImportEx(const QString&, enum, QVariant)",
+                              labelPicturePath(), 802, hostcall::asArg(options));
+    call(filter, "Finish()");
+
+    const double x0 = step.anchorX + op.clearance;
+    if (!step.byFigure && op.progId == QLatin1String("CorelDraw.Application.20")) {
+        const int n = symbol.width;
+        const double m = step.qrCodeSize / n;
+        const double top = step.anchorY + step.qrCodeSize / 2;
+        for (int row = 0; row < n; ++row) {
+            for (int col = 0; col < n; ++col) {
+                if (!symbol.isDark(row, col))
+                    continue;
+                QAxObject *rect = query(labelLayer, "CreateRectangle(double, double, double, double)",
+                                        x0 + col * m, top - row * m, x0 + col * m + m,
+                                        top - row * m - m);
+                call(query(rect, "Outline()"), "SetWidth(double)", 0);
+                call(query(query(rect, "Fill()"), "UniformColor()"), "CMYKAssign(int,int,int,int)",
+                     100, 100, 100, 100);
+                release(rect);
+            }
+        }
+        hostcall::callList(labelLayer,
+                           "CreateArtisticText(double, double, QString, enum, enum, QString, double, "
+                           "enum, enum, enum, enum)",
+                           {x0 + 0.5 / op.mmPerInch,
+                            step.anchorY - step.qrCodeSize / 2 - 1.5 / op.mmPerInch, text, 2052, 0,
+                            QStringLiteral("Consolas"), 125 / op.mmPerInch, 0, 0, 0, 0});
+    } else {
+        QAxObject *shapes = query(labelLayer, "Shapes()");
+        QAxObject *shape = query(shapes, "Item(const QVariant&)", 1);
+        call(shape, "SetSizeEx(double, double, double, double)", 0, 0, step.qrCodeSize,
+             step.qrCodeSize * 1.25);
+        const double y = step.anchorY + step.qrCodeSize / 2.25;
+        if (step.byFigure)
+            call(shape, "SetPosition(double, double)", x0, y);
+        else
+            call(shape, "SetPositionEx(enum, double, double)", 3, x0, y);
+        QAxObject *bitmap = query(shape, "Bitmap()");
+        QAxObject *trace = query(bitmap, "Trace(enum)", 6);
+        if (trace) {
+            trace->setProperty("DeleteOriginalObject", true);
+            trace->setProperty("RemoveBackground", false);
+        }
+        call(trace, "Finish()");
+        release(trace);
+        release(bitmap);
+        release(shape);
+        release(shapes);
+    }
+    call(labelLayer, "SetEditable(bool)", false);
+    release(options);
+    release(filter);
+}
+
+} // namespace marks
