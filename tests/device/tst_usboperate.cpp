@@ -54,6 +54,8 @@ private slots:
     void waitFreePollsUntilFree();
     void waitFreeEndsOnUnplug();
     void waitFreeEndsWhenPollIsNotTaken();
+    void waitFreeUnderFaults_data();
+    void waitFreeUnderFaults();
     void waitForReadsPastOtherReplies();
     void waitForEndsOnUnplug();
 
@@ -337,6 +339,41 @@ void TstUsbOperate::waitFreeEndsWhenPollIsNotTaken()
     link.waitFree();
     QVERIFY(t.elapsed() < 3000);
     QCOMPARE(cutter->writes().size(), 1);
+}
+
+void TstUsbOperate::waitFreeUnderFaults_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("unplugAfterMs");
+    QTest::addColumn<bool>("endsFree");
+
+    QTest::newRow("garbage, then free") << int(CutterFault::ReplaceReply) << QByteArray("#\xff?\x01") << -1 << true;
+    QTest::newRow("64-byte reply, then free") << int(CutterFault::ReplaceReply) << QByteArray(64, 'F') << -1 << true;
+    QTest::newRow("late reply") << int(CutterFault::LateReply) << QByteArray() << -1 << true;
+    QTest::newRow("unplugged at the poll") << int(CutterFault::UnplugAtCommand) << QByteArray() << -1 << false;
+    QTest::newRow("no reply until unplugged") << int(CutterFault::NoReply) << QByteArray() << 1500 << false;
+}
+
+void TstUsbOperate::waitFreeUnderFaults()
+{
+    QFETCH(int, kind);
+    QFETCH(QByteArray, reply);
+    QFETCH(int, unplugAfterMs);
+    QFETCH(bool, endsFree);
+    plugOne();
+    cutter->addFault({CutterFault::Kind(kind), ";CMD:10;", 700, reply, 0, 1});
+    if (unplugAfterMs >= 0)
+        QTimer::singleShot(unplugAfterMs, this, [this] { cutter->unplug(); });
+    QElapsedTimer t;
+    t.start();
+    link.waitFree();
+    QVERIFY(t.elapsed() < 5000);
+    QCOMPARE(cutter->isPlugged(), endsFree);
+    if (endsFree) {
+        QCOMPARE(link.readStr(), QStringLiteral("FREE;"));
+        QCOMPARE(cutter->writes().size(), kind == CutterFault::LateReply ? 1 : 2);
+    }
 }
 
 void TstUsbOperate::waitForReadsPastOtherReplies()
