@@ -626,11 +626,19 @@ void TestCircleMarks::deletedRememberedLayer()
     QCOMPARE(SimHost::instance().callsOf("Refresh()").size(), 2);
 }
 
-// Pictures of each layout for a person to look at.
+// Pictures of each layout for a person to look at: the page, and its
+// top-left corner enlarged.
 void TestCircleMarks::snapshots()
 {
     const QString dir = publicDocumentsFolder() + "snapshots/";
     QDir().mkpath(dir);
+    auto save = [&](const QString &name, double cornerMm) {
+        QVERIFY(SimHost::instance().saveSnapshot(dir + name + ".png", 60));
+        const double ppi = 400;
+        const QImage page = SimHost::instance().snapshot(ppi);
+        const int side = int(in(cornerMm) * ppi);
+        QVERIFY(page.copy(0, 0, side, side).save(dir + name + "-corner.png"));
+    };
     Settings s;
     s.useQRCode = true;
     s.qrSize = 15;
@@ -638,7 +646,7 @@ void TestCircleMarks::snapshots()
         CdrOperate op(v24);
         byPage(op, s);
     }
-    QVERIFY(SimHost::instance().saveSnapshot(dir + "circle-page.png", 40));
+    save("circle-page", 40);
 
     init();
     SimHost::instance().addShape(doc(), "Layer 1", [] {
@@ -650,7 +658,7 @@ void TestCircleMarks::snapshots()
         CdrOperate op(v24);
         byFigure(op, s);
     }
-    QVERIFY(SimHost::instance().saveSnapshot(dir + "circle-figure.png", 40));
+    save("circle-figure", 70);
 
     init();
     s.isSegment = true;
@@ -658,7 +666,7 @@ void TestCircleMarks::snapshots()
         CdrOperate op(v24);
         byPage(op, s);
     }
-    QVERIFY(SimHost::instance().saveSnapshot(dir + "circle-page-segmented.png", 40));
+    save("circle-page-segmented", 40);
 
     init();
     SimHost::instance().addShape(doc(), "Layer 1", [] {
@@ -670,14 +678,14 @@ void TestCircleMarks::snapshots()
         CdrOperate op(v20);
         byFigure(op, s);
     }
-    QVERIFY(SimHost::instance().saveSnapshot(dir + "circle-figure-segmented.png", 40));
+    save("circle-figure-segmented", 70);
     init();
     {
         CdrOperate op(v20);
         s.isSegment = false;
         byPage(op, s);
     }
-    QVERIFY(SimHost::instance().saveSnapshot(dir + "circle-page-vector-label.png", 40));
+    save("circle-page-vector-label", 40);
     VERIFY_NO_HOST_ERRORS();
 }
 
