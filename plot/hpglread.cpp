@@ -7,7 +7,7 @@
 
 namespace {
 
-// qRound is defined only inside this range (it is false for NaN and infinity).
+// qRound is defined only inside this range; NaN and infinity fall outside it.
 bool roundable(double v)
 {
     return v >= -2147483647.0 && v <= 2147483647.0;
