@@ -124,6 +124,11 @@ void TstUsbOperate::listedNameOpensDevice()
     other.unplug();
     QVERIFY(!link.isConnected());
     QVERIFY(link.deviceList().isEmpty());
+
+    // an overlong name is cut to the path buffer, never past it
+    link.setDevice(QString(1000, QLatin1Char('x')));
+    QCOMPARE(link.devicePathText().size(), 259);
+    QVERIFY(!link.isConnected());
 }
 
 void TstUsbOperate::absentDeviceLeavesReplyAlone()
