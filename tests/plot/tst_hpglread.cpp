@@ -4,6 +4,7 @@
 #include "textfile.h"
 
 #include <QDir>
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <cmath>
@@ -22,7 +23,22 @@ private slots:
     void mergeCollinear();
     void samples_data();
     void samples();
+    void noise();
 };
+
+namespace {
+void checkClean(const QList<CutPath> &paths)
+{
+    for (const CutPath &p : paths) {
+        QVERIFY(!p.lines.isEmpty());
+        for (const QLineF &s : p.lines) {
+            for (double v : { s.x1(), s.y1(), s.x2(), s.y2() })
+                QVERIFY2(std::isfinite(v) && v == std::floor(v), qPrintable(QString::number(v)));
+            QVERIFY(s.toLine().p1() != s.toLine().p2());
+        }
+    }
+}
+} // namespace
 
 void TestHpglRead::readPlt_data()
 {
@@ -187,17 +203,34 @@ void TestHpglRead::samples()
     QVERIFY(!text.isEmpty());
     HpglTool tool;
     const QList<CutPath> paths = tool.readPlt(text);
-    for (const CutPath &p : paths) {
-        QVERIFY(!p.lines.isEmpty());
-        for (const QLineF &s : p.lines) {
-            for (double v : { s.x1(), s.y1(), s.x2(), s.y2() })
-                QVERIFY2(std::isfinite(v) && v == std::floor(v), qPrintable(QString::number(v)));
-            QVERIFY(s.toLine().p1() != s.toLine().p2());
-        }
-    }
+    checkClean(paths);
+    if (QTest::currentTestFailed())
+        return;
     QCOMPARE(tool.mergeCollinear(tool.dropDegenerate(paths)), paths);
     const QList<CutPath> again = tool.readPlt(tool.writePlain(paths));
     QCOMPARE(dumpPaths(tool.readPlt(tool.writePlain(again))), dumpPaths(again));
+}
+
+// Random text over the reader's own alphabet, long digit runs included.
+void TestHpglRead::noise()
+{
+    const QString alphabet = QStringLiteral("PUDASLTMpu0123456789-.,; \n");
+    QRandomGenerator rng(7);
+    HpglTool tool;
+    int withPaths = 0;
+    for (int round = 0; round < 3000; ++round) {
+        QString text;
+        const int n = rng.bounded(200);
+        for (int i = 0; i < n; ++i)
+            text += alphabet.at(rng.bounded(alphabet.size()));
+        const QList<CutPath> paths = tool.readPlt(text);
+        checkClean(paths);
+        if (QTest::currentTestFailed())
+            QFAIL(qPrintable(text));
+        QCOMPARE(tool.mergeCollinear(tool.dropDegenerate(paths)), paths);
+        withPaths += !paths.isEmpty();
+    }
+    QVERIFY(withPaths > 100); // the noise does reach the drawing code
 }
 
 QTEST_GUILESS_MAIN(TestHpglRead)
