@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QMutex>
 #include <QPointer>
+#include <QThread>
 
 namespace {
 QMutex notifierMutex;
@@ -16,10 +17,11 @@ DeviceNotifier *DeviceNotifier::instance()
     QMutexLocker lock(&notifierMutex);
     QCoreApplication *app = QCoreApplication::instance();
     if (!notifier && app) {
-        // child of the application object: it goes when the application goes
         auto *n = new DeviceNotifier;
         n->moveToThread(app->thread());
-        n->setParent(app);
+        // a child of the application goes with it; only its own thread may adopt it
+        if (QThread::currentThread() == app->thread())
+            n->setParent(app);
         notifier = n;
     }
     return notifier.data();
