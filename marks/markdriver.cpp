@@ -166,8 +166,10 @@ void qrLabelStep(CdrOperate &op, HostFrame &f, const LabelStep &step, const QrMo
         options->setProperty("Mode", 0);
         options->setProperty("MaintainLayers", true);
     }
-    QAxObject *filter = query(labelLayer, "ImportEx(const QString&, enum, QVariant)",
-                              labelPicturePath(), 802, hostcall::asArg(options));
+    // Without the options object the argument list would end early.
+    QAxObject *filter = options ? query(labelLayer, "ImportEx(const QString&, enum, QVariant)",
+                                        labelPicturePath(), 802, hostcall::asArg(options))
+                                : nullptr;
     call(filter, "Finish()");
 
     const double x0 = step.anchorX + op.clearance;
