@@ -43,8 +43,3 @@ void CdrOperate::setLayerNames(QString language)
         qrLayer = QStringLiteral("\u4E8C\u7EF4\u7801");
     }
 }
-
-int CdrOperate::toUnits(double inches) const
-{
-    return int(inches * mmPerInch * unitsPerMm + 0.5);
-}

@@ -176,18 +176,40 @@ QList<QPainterPath> subpaths(const QPainterPath &path)
     return out;
 }
 
+// Qt's path operations flatten curves to a tolerance in path units; in
+// inches that would turn a 5 mm circle into an octagon, so they work on a
+// finely scaled copy.
+constexpr double fine = 20000.0;
+
+QPainterPath toFine(const QPainterPath &p)
+{
+    // Flattened here, finely: the path operations would flatten each curve
+    // into a fixed number of pieces whatever its size.
+    QPainterPath out;
+    out.setFillRule(p.fillRule());
+    for (const QPolygonF &poly : QTransform::fromScale(fine, fine).map(p).toSubpathPolygons())
+        out.addPolygon(poly);
+    return out;
+}
+
+QPainterPath fromFine(const QPainterPath &p)
+{
+    return QTransform::fromScale(1 / fine, 1 / fine).map(p);
+}
+
 QPainterPath offsetPath(const QPainterPath &src, double offset, int direction)
 {
     // A contour a fraction of a micrometre away is the outline itself.
     if (std::abs(offset) < 1e-4)
-        return src.simplified();
+        return fromFine(toFine(src).simplified());
     QPainterPathStroker stroker;
-    stroker.setWidth(2 * std::abs(offset));
+    stroker.setWidth(2 * std::abs(offset) * fine);
     stroker.setJoinStyle(Qt::RoundJoin);
-    const QPainterPath band = stroker.createStroke(src);
+    const QPainterPath fineSrc = toFine(src);
+    const QPainterPath band = stroker.createStroke(fineSrc);
     if (direction == 2)
-        return src.united(band).simplified();
-    return src.subtracted(band).simplified();
+        return fromFine(fineSrc.united(band).simplified());
+    return fromFine(fineSrc.subtracted(band).simplified());
 }
 
 int declaredCount(const QByteArray &member)
@@ -569,10 +591,14 @@ QVariant Server::document(Handle &h, Document &doc, const QByteArray &m, const Q
     }
     if (m == "PublishToPDF(QString)") {
         // the settings written to this document's PDF settings objects
+        // the settings object of this document fetched last
         QList<PropertyWrite> settings;
-        for (const Handle &s : qAsConst(d->handles))
-            if (s.kind == Kind::PdfSettings && s.doc == doc.id)
-                settings += s.props;
+        quint64 newest = 0;
+        for (auto it = d->handles.cbegin(); it != d->handles.cend(); ++it)
+            if (it->kind == Kind::PdfSettings && it->doc == doc.id && it.key() > newest) {
+                newest = it.key();
+                settings = it->props;
+            }
         publishPdf(doc, a[0].toString(), settings);
         return QVariant();
     }
@@ -803,11 +829,11 @@ QVariant Server::shapeSet(Handle &h, Document &doc, const QByteArray &m, const Q
     if (m == "CreateBoundary(double,double,bool,bool)") {
         QPainterPath area;
         for (quint64 id : ids) {
-            QPainterPath p = doc.shape(id)->path;
+            QPainterPath p = toFine(doc.shape(id)->path);
             p.setFillRule(Qt::WindingFill);
             area = area.united(p);
         }
-        area = area.simplified();
+        area = fromFine(area.simplified());
         if (ids.isEmpty() || area.isEmpty() || !doc.layerById(doc.activeLayer))
             return QVariant();
         return object(Kind::Shape, doc.id,

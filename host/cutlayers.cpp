@@ -1,0 +1,124 @@
+// Cut-line layers: the Cutting and Creasing Layers, boundary and contour cut
+// lines.
+#include "cdroperate.h"
+#include "hostframe.h"
+
+using hostcall::asArg;
+using hostcall::call;
+using hostcall::query;
+using hostcall::release;
+
+namespace {
+
+// Makes sure the layer exists; a found layer is left exactly as it is.
+void ensureLayer(CdrOperate *op, const QString &name)
+{
+    HostFrame f(op);
+    if (!f.open())
+        return;
+    f.rememberActiveLayer();
+    f.readLayers();
+    if (!f.hasLayer(name))
+        f.createLayer(name);
+    f.close();
+}
+
+// No fill and a hairline outline: what the cutter reads as a cut line.
+void styleCutLine(QAxObject *shape, double hairline)
+{
+    QAxObject *fill = query(shape, "Fill()");
+    call(fill, "ApplyNoFill()");
+    release(fill);
+    QAxObject *outline = query(shape, "Outline()");
+    call(outline, "SetWidth(double)", hairline);
+    release(outline);
+}
+
+} // namespace
+
+void CdrOperate::createCuttingLayer()
+{
+    ensureLayer(this, cuttingLayer);
+}
+
+void CdrOperate::createCreasingLayer()
+{
+    ensureLayer(this, creasingLayer);
+}
+
+void CdrOperate::createBoundary()
+{
+    HostFrame f(this);
+    if (!f.open())
+        return;
+    f.rememberActiveLayer();
+    f.readLayers();
+    QAxObject *cutLayer = f.clearOrCreateLayer(cuttingLayer);
+    QAxObject *shapes = f.keep(query(f.page(), "SelectableShapes()"));
+    const int n = call(shapes, "Count()").toInt();
+    if (n > 0) {
+        // Shapes the user left selected (on a locked layer, say) must not
+        // end up inside the boundary.
+        f.clearSelection();
+        QAxObject *all = query(shapes, "All()");
+        call(all, "AddToSelection()");
+        release(all);
+        QAxObject *selection = f.keep(query(app, "ActiveSelection()"));
+        try {
+            QAxObject *boundary =
+                query(selection, "CreateBoundary(double,double,bool,bool)", 0, 0, true, false);
+            if (boundary) {
+                styleCutLine(boundary, hairline);
+                call(boundary, "BreakApartEx()");
+            }
+            release(boundary);
+        } catch (...) {
+            // whatever the host made so far stays; the layer is locked as usual
+        }
+        call(cutLayer, "SetEditable(bool)", false);
+    }
+    f.close();
+}
+
+void CdrOperate::createContour()
+{
+    HostFrame f(this);
+    if (!f.open())
+        return;
+    f.rememberActiveLayer();
+    f.readLayers();
+    QAxObject *cutLayer = f.clearOrCreateLayer(cuttingLayer);
+    QAxObject *shapes = f.keep(query(f.page(), "SelectableShapes()"));
+    const int n = call(shapes, "Count()").toInt(); // read once, before any contour
+    if (n > 0) {
+        QAxObject *black =
+            f.keep(query(app, "CreateCMYKColor(int, int, int, int)", 0, 0, 0, 100));
+        // Without the colour the contour call would lose its last three
+        // arguments; without the layer the contours would stay where they are.
+        if (black) {
+            try {
+                // The collection is live: the contour of item i is item i + 1.
+                for (int i = 1; i <= 2 * n; i += 2) {
+                    QAxObject *source = query(shapes, "Item(int)", i);
+                    call(source,
+                         "CreateContour(enum, double, int, enum, QVariant, QVariant, QVariant)", 1,
+                         0.00025 / mmPerInch, 1, 0, asArg(black), asArg(black), asArg(black));
+                    release(source);
+                    QAxObject *contour = query(shapes, "Item(int)", i + 1);
+                    call(contour, "Separate()");
+                    release(contour);
+                }
+                for (int i = 1; i <= 2 * n; i += 2) {
+                    QAxObject *contour = query(shapes, "Item(int)", i + 1);
+                    styleCutLine(contour, hairline);
+                    if (cutLayer)
+                        call(contour, "MoveToLayer(QVariant)", asArg(cutLayer));
+                    release(contour);
+                }
+            } catch (...) {
+            }
+        }
+        call(cutLayer, "SetEditable(bool)", false);
+    }
+    f.close();
+}

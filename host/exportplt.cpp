@@ -1,0 +1,148 @@
+// HPGL export of layers through the host's export filter into a scratch file.
+#include "cdroperate.h"
+#include "hostframe.h"
+
+#include <QFile>
+
+using hostcall::call;
+using hostcall::query;
+using hostcall::release;
+
+namespace {
+
+// A stale export must never be read back as this one's result.
+void removeScratch(const QString &file)
+{
+    if (!file.isEmpty())
+        QFile::remove(file);
+}
+
+void setAllLayers(HostFrame &f, bool printable)
+{
+    for (int i = 1; i <= f.layerCount(); ++i) {
+        QAxObject *item = query(f.layers(), "Item(int)", i);
+        call(item, "SetPrintable(bool)", printable);
+        call(item, "SetEditable(bool)", false);
+        release(item);
+    }
+}
+
+void makeTarget(HostFrame &f, const QString &name)
+{
+    QAxObject *layer = f.layerNamed(name);
+    call(layer, "SetVisible(bool)", true);
+    call(layer, "SetPrintable(bool)", true);
+    call(layer, "SetEditable(bool)", true);
+}
+
+// The host writes the printable layers of the page as HPGL, 1016 units per
+// inch, origin at the page's bottom-left.
+void exportStep(HostFrame &f, const QString &file)
+{
+    const double width = call(f.page(), "SizeWidth()").toDouble();
+    const double height = call(f.page(), "SizeHeight()").toDouble();
+    const QVariant options = call(f.app(), "CreateStructExportOptions()");
+    const QVariant palette = call(f.app(), "CreateStructPaletteOptions()");
+    QAxObject *filter = query(f.document(), "ExportEx(const QString&, enum, enum, QVariant, QVariant)",
+                              file, 1281, 0, options, palette);
+    if (!filter)
+        return;
+    filter->setProperty("PenLibIndex", 0);
+    filter->setProperty("FitToPage", false);
+    filter->setProperty("ScaleFactor", 100);
+    filter->setProperty("PageWidth", width);
+    filter->setProperty("PageHeight", height);
+    filter->setProperty("FillType", 0);
+    filter->setProperty("FillSpacing", 0.005);
+    filter->setProperty("FillAngle", 0);
+    filter->setProperty("HatchAngle", 90);
+    filter->setProperty("CurveResolution", 0.00025);
+    filter->setProperty("RemoveHiddenLines", false);
+    filter->setProperty("AutomaticWeld", false);
+    filter->setProperty("ExcludeWVC", false);
+    filter->setProperty("PlotterUnits", 1016);
+    filter->setProperty("PlotterOrigin", 1);
+    call(filter, "Finish()");
+    release(filter);
+}
+
+// Five times larger about the bottom-left corner, exported, then back.
+void magnifiedExport(HostFrame &f, const QString &file)
+{
+    QAxObject *selection = f.keep(query(f.app(), "ActiveSelection()"));
+    call(f.document(), "SetReferencePoint(enum)", 5);
+    call(selection, "Stretch(double)", 5.0);
+    exportStep(f, file);
+    call(selection, "Stretch(double)", 0.2);
+}
+
+} // namespace
+
+void CdrOperate::exportCuttingLayerPlt(QString file)
+{
+    HostFrame f(this);
+    if (!f.open())
+        return;
+    removeScratch(file);
+    f.rememberActiveLayer();
+    f.readLayers();
+    if (f.layerCount() >= 1) {
+        const bool found = f.hasLayer(cuttingLayer);
+        setAllLayers(f, false);
+        if (found) {
+            makeTarget(f, cuttingLayer);
+            // Shapes the user left selected would be stretched and exported
+            // with ours, and move the corner the scale-back is made about.
+            f.clearSelection();
+            QAxObject *layer = f.layerNamed(cuttingLayer);
+            QAxObject *shapes = query(layer, "Shapes()");
+            QAxObject *all = query(shapes, "All()");
+            call(all, "AddToSelection()");
+            release(shapes);
+            magnifiedExport(f, file);
+        }
+    }
+    f.close();
+}
+
+void CdrOperate::exportPrintablePlt(QString file)
+{
+    HostFrame f(this);
+    if (!f.open())
+        return;
+    removeScratch(file);
+    f.readLayers();
+    for (int i = 1; i <= f.layerCount(); ++i) {
+        QAxObject *item = query(f.layers(), "Item(int)", i);
+        if (call(item, "Printable()").toBool()) {
+            call(item, "SetVisible(bool)", true);
+            call(item, "SetEditable(bool)", true);
+        }
+        release(item);
+    }
+    f.clearSelection();
+    QAxObject *shapes = query(f.page(), "SelectableShapes()");
+    QAxObject *all = query(shapes, "All()");
+    call(all, "AddToSelection()");
+    release(shapes);
+    magnifiedExport(f, file);
+    f.close();
+}
+
+void CdrOperate::exportCreasingLayerPlt(QString file)
+{
+    HostFrame f(this);
+    if (!f.open())
+        return;
+    removeScratch(file);
+    f.rememberActiveLayer();
+    f.readLayers();
+    if (f.layerCount() >= 1) {
+        const bool found = f.hasLayer(creasingLayer);
+        setAllLayers(f, false);
+        if (found)
+            makeTarget(f, creasingLayer);
+    }
+    exportStep(f, file);
+    f.close();
+}

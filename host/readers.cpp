@@ -1,0 +1,117 @@
+// Document readers: mark centres, page size and the QR job name.
+#include "cdroperate.h"
+#include "hostframe.h"
+
+#include <cmath>
+#include <limits>
+
+using hostcall::call;
+using hostcall::query;
+using hostcall::release;
+
+int CdrOperate::toUnits(double inches) const
+{
+    const double v = inches * mmPerInch * unitsPerMm + 0.5;
+    // A value the host cannot mean must not overflow the conversion.
+    if (std::isnan(v))
+        return 0;
+    if (v >= double(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    if (v <= double(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    return int(v); // truncation toward zero
+}
+
+QList<QPoint> CdrOperate::markCentres()
+{
+    QList<QPoint> centres;
+    HostFrame f(this);
+    if (!f.open())
+        return centres;
+    f.rememberActiveLayer();
+    const double pageHeightInches = call(f.page(), "SizeHeight()").toDouble();
+    f.readLayers();
+    if (f.layerCount() >= 1 && f.hasLayer(markLayer)) {
+        QAxObject *layer = f.layerNamed(markLayer);
+        call(layer, "Activate()");
+        call(layer, "SetEditable(bool)", true);
+        QAxObject *shapes = query(layer, "Shapes()");
+        const int n = call(shapes, "Count()").toInt();
+        for (int j = 1; j <= n; ++j) {
+            QAxObject *shape = query(shapes, "Item(int)", j);
+            if (!shape)
+                continue;
+            const double cx = call(shape, "CenterX()").toDouble();
+            const double cy = call(shape, "CenterY()").toDouble();
+            centres << QPoint(toUnits(cx), toUnits(pageHeightInches - cy));
+            release(shape);
+        }
+        release(shapes);
+        call(layer, "SetEditable(bool)", false);
+    }
+    f.close();
+
+    // Top row first, left to right within a row; equal points keep their order.
+    bool swapped = true;
+    while (swapped) {
+        swapped = false;
+        for (int i = 0; i + 1 < centres.size(); ++i) {
+            const QPoint a = centres[i], b = centres[i + 1];
+            if (a.y() > b.y() || (a.y() == b.y() && a.x() > b.x())) {
+                centres.swapItemsAt(i, i + 1);
+                swapped = true;
+            }
+        }
+    }
+    return centres;
+}
+
+int CdrOperate::pageHeight()
+{
+    HostFrame f(this);
+    if (!f.open())
+        return -1;
+    const int result = toUnits(call(f.page(), "SizeHeight()").toDouble());
+    f.close();
+    return result;
+}
+
+int CdrOperate::pageWidth()
+{
+    HostFrame f(this);
+    if (!f.open())
+        return -1;
+    const int result = toUnits(call(f.page(), "SizeWidth()").toDouble());
+    f.close();
+    return result;
+}
+
+QString CdrOperate::qrJobName()
+{
+    QString result;
+    HostFrame f(this);
+    if (!f.open())
+        return result;
+    f.rememberActiveLayer();
+    f.readLayers();
+    if (f.layerCount() >= 1) {
+        const QString name = f.findLayerByPrefix(qrLayer);
+        if (!name.isNull())
+            result = name.mid(qrLayer.size() + 1); // past the separator
+    }
+    f.close();
+    return result;
+}
+
+bool CdrOperate::isSafeJobName(const QString &name)
+{
+    if (name.trimmed().isEmpty() || name.contains(QLatin1String("..")))
+        return false;
+    for (const QChar c : name) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':'))
+            return false;
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c.category() == QChar::Other_Control)
+            return false;
+    }
+    return true;
+}
