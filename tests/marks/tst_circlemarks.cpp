@@ -140,6 +140,7 @@ private slots:
     void figureMarks();
     void figureIgnoresStaleSelection();
     void figureSegmented();
+    void figureSegmentedTooShort();
     void noHostNoCalls();
     void noDocumentCreatesOne();
     void chineseNames();
@@ -151,6 +152,9 @@ private slots:
     void oldLabelRemoved();
     void noSymbolNoLabelLayer();
     void deletedRememberedLayer();
+    void hostReturnsNoObject_data();
+    void hostReturnsNoObject();
+    void readersAfterMarks();
     void snapshots();
 };
 
@@ -389,6 +393,24 @@ void TestCircleMarks::figureIgnoresStaleSelection()
     QCOMPARE(markCentresMm(), (QVector<QPointF>{{21, 259}, {189, 259}, {21, 41}, {189, 41}}));
 }
 
+void TestCircleMarks::figureSegmentedTooShort()
+{
+    // artwork 3 mm high with 1 mm margins: rows 5 mm apart, no more than a
+    // disc: no extra rows, and the sides are the plain sides
+    SimHost::instance().addShape(doc(), "Layer 1", [] {
+        QPainterPath p;
+        p.addRect(QRectF(in(30), in(100), in(150), in(3)));
+        return p;
+    }());
+    CdrOperate op(v24);
+    Settings s;
+    s.top = s.left = s.right = s.bottom = 1;
+    s.isSegment = true;
+    byFigure(op, s);
+    QCOMPARE(shapesOn("Mark Layer").size(), 4);
+    QCOMPARE(segmentsOf(shapesOn("Assist Layer")[0]->path).size(), 12);
+}
+
 void TestCircleMarks::figureSegmented()
 {
     SimHost::instance().addShape(doc(), "Layer 1", [] {
@@ -624,6 +646,74 @@ void TestCircleMarks::deletedRememberedLayer()
     QVERIFY(!layerNamed("QR Code:11111111"));
     QVERIFY(layerNamed(labelLayerName()));
     QCOMPARE(SimHost::instance().callsOf("Refresh()").size(), 2);
+}
+
+// A host object that does not come back is never called, and the host is
+// not left with its optimisation on.
+void TestCircleMarks::hostReturnsNoObject_data()
+{
+    QTest::addColumn<QByteArray>("member");
+    QTest::addColumn<int>("skip");
+    QTest::newRow("page") << QByteArray("ActivePage()") << 0;
+    QTest::newRow("layer list") << QByteArray("Layers()") << 0;
+    QTest::newRow("assist layer") << QByteArray("CreateLayer(QString)") << 0;
+    QTest::newRow("label layer") << QByteArray("CreateLayer(QString)") << 2;
+    QTest::newRow("a guide line") << QByteArray("CreateLineSegment(double,double,double,double)") << 3;
+    QTest::newRow("a disc's fill") << QByteArray("Fill()") << 21;
+    QTest::newRow("selection") << QByteArray("ActiveSelection()") << 0;
+    QTest::newRow("selection range") << QByteArray("ActiveSelectionRange()") << 0;
+    QTest::newRow("import options") << QByteArray("CreateStructImportOptions()") << 0;
+    QTest::newRow("imported picture") << QByteArray("Item(QVariant)") << 0;
+    QTest::newRow("bitmap") << QByteArray("Bitmap()") << 0;
+    QTest::newRow("trace") << QByteArray("Trace(enum)") << 0;
+    QTest::newRow("remembered layer") << QByteArray("Find(QString)") << 0;
+}
+
+void TestCircleMarks::hostReturnsNoObject()
+{
+    QFETCH(QByteArray, member);
+    QFETCH(int, skip);
+    SimHost::instance().failMember(member, skip, 1);
+    CdrOperate op(v24);
+    Settings s;
+    s.useQRCode = true;
+    byPage(op, s);
+    byFigure(op, s);
+    VERIFY_NO_HOST_ERRORS();
+    QVERIFY(!SimHost::instance().optimization());
+    QCOMPARE(SimHost::instance().callsOf("SetOptimization(bool)").size(), 4);
+}
+
+// What the cut preparation reads back from the marks and the label.
+void TestCircleMarks::readersAfterMarks()
+{
+    SimHost::instance().addShape(doc(), "Layer 1", [] {
+        QPainterPath p;
+        p.addRect(QRectF(in(30), in(50), in(150), in(200)));
+        return p;
+    }());
+    CdrOperate op(v24);
+    Settings s;
+    s.useQRCode = true;
+    s.isSegment = true;
+    byPage(op, s);
+    // plotter units, y down from the top edge, top row first
+    QCOMPARE(op.markCentres(), (QList<QPoint>{{400, 400}, {8000, 400}, {400, 4400}, {8000, 4400},
+                                               {400, 8400}, {8000, 8400}, {400, 11480}, {8000, 11480}}));
+    QCOMPARE(op.qrJobName(), QStringLiteral("12345678"));
+
+    s.isSegment = false;
+    s.top = s.left = s.right = s.bottom = 9;
+    s.number = 20261209;
+    byFigure(op, s);
+    QCOMPARE(op.markCentres(), (QList<QPoint>{{840, 1520}, {7560, 1520}, {840, 10240}, {7560, 10240}}));
+    QCOMPARE(op.qrJobName(), QStringLiteral("20261209"));
+
+    s.useQRCode = false;
+    byPage(op, s);
+    QCOMPARE(op.qrJobName(), QString());
+    flushDeletes();
+    VERIFY_NO_HOST_ERRORS();
 }
 
 // Pictures of each layout for a person to look at: the page, and its
