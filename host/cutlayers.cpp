@@ -98,18 +98,30 @@ void CdrOperate::createContour()
         if (black) {
             try {
                 // The collection is live: the contour of item i is item i + 1.
-                for (int i = 1; i <= 2 * n; i += 2) {
+                // A shape the host makes no contour for (a bitmap, say) would
+                // shift that rule, and the next source shape would be restyled
+                // and moved to the cutting layer; so the count is watched.
+                QList<int> contours;
+                int i = 1;
+                for (int k = 0; k < n; ++k) {
+                    const int before = call(shapes, "Count()").toInt();
                     QAxObject *source = query(shapes, "Item(int)", i);
                     call(source,
                          "CreateContour(enum, double, int, enum, QVariant, QVariant, QVariant)", 1,
                          0.00025 / mmPerInch, 1, 0, asArg(black), asArg(black), asArg(black));
                     release(source);
+                    if (call(shapes, "Count()").toInt() <= before) {
+                        ++i;
+                        continue;
+                    }
                     QAxObject *contour = query(shapes, "Item(int)", i + 1);
                     call(contour, "Separate()");
                     release(contour);
+                    contours << i + 1;
+                    i += 2;
                 }
-                for (int i = 1; i <= 2 * n; i += 2) {
-                    QAxObject *contour = query(shapes, "Item(int)", i + 1);
+                for (int index : qAsConst(contours)) {
+                    QAxObject *contour = query(shapes, "Item(int)", index);
                     styleCutLine(contour, hairline);
                     if (cutLayer)
                         call(contour, "MoveToLayer(QVariant)", asArg(cutLayer));

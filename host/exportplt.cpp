@@ -112,19 +112,27 @@ void CdrOperate::exportPrintablePlt(QString file)
         return;
     removeScratch(file);
     f.readLayers();
+    QList<int> printable;
     for (int i = 1; i <= f.layerCount(); ++i) {
         QAxObject *item = query(f.layers(), "Item(int)", i);
         if (call(item, "Printable()").toBool()) {
             call(item, "SetVisible(bool)", true);
             call(item, "SetEditable(bool)", true);
+            printable << i;
         }
         release(item);
     }
+    // Only what is exported is stretched: a shape on a layer that is not
+    // printable would move the corner of the stretch away from the corner of
+    // the export, and the read-back paths would come back displaced.
     f.clearSelection();
-    QAxObject *shapes = query(f.page(), "SelectableShapes()");
-    QAxObject *all = query(shapes, "All()");
-    call(all, "AddToSelection()");
-    release(shapes);
+    for (int i : qAsConst(printable)) {
+        QAxObject *item = query(f.layers(), "Item(int)", i);
+        QAxObject *shapes = query(item, "Shapes()");
+        QAxObject *all = query(shapes, "All()");
+        call(all, "AddToSelection()");
+        release(item);
+    }
     magnifiedExport(f, file);
     f.close();
 }

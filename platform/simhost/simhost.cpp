@@ -842,6 +842,9 @@ QVariant Server::shapeSet(Handle &h, Document &doc, const QByteArray &m, const Q
     if (m == "CreateContour(enum,double,int,enum,QVariant,QVariant,QVariant)") {
         for (quint64 id : ids) {
             const Shape src = *doc.shape(id);
+            // like the real host, no contour of a picture or of nothing
+            if (!src.bitmap.isNull() || src.path.isEmpty())
+                continue;
             const int pos = int(std::find_if(doc.shapes.begin(), doc.shapes.end(),
                                              [&](const Shape &x) { return x.id == id; })
                                 - doc.shapes.begin());
@@ -969,6 +972,10 @@ QVariant Server::filter(Handle &h, Document &doc, const QByteArray &m, const QVa
         t.target = h.target;
         t.filter = a[0].toInt();
         return QVariant::fromValue(ax::ObjectRef{d->addHandle(t)});
+    }
+    if (h.kind == Kind::Windows) {
+        refreshWindow(); // "Refresh()"
+        return QVariant();
     }
     if (m == "Finish()") {
         if (h.kind == Kind::ExportFilter)

@@ -279,6 +279,26 @@ private slots:
         QCOMPARE(host.callsOf("Activate()").size(), 0);
     }
 
+    // Blank-paper reading: the paths keep their place on the page, also with
+    // a shape on a layer that is not printed lying further down and left.
+    void printableExportKeepsPlace()
+    {
+        SimHost &host = SimHost::instance();
+        Document &doc = sheet({"Notes"});
+        host.addShape(doc, "Artwork", mmRect(100, 100, 30, 20));
+        host.addShape(doc, "Notes", mmRect(5, 5, 10, 10));
+        doc.layer("Notes")->printable = false;
+        CdrOperate op(progId);
+        op.exportPrintablePlt(scratch);
+        HpglTool tool;
+        const QList<CutPath> paths =
+            tool.mirrorY(tool.scaleDown(tool.readPlt(readAll(scratch)), 5.0), op.pageHeight());
+        const QRectF expected(4000, (297 - 120) * 40, 1200, 800);
+        QVERIFY2(near(extent(paths), expected, 1.0), qPrintable(describe(extent(paths))));
+        QVERIFY(near(doc.shapesOn("Notes")[0]->path.boundingRect(),
+                     QRectF(5 * mm, 5 * mm, 10 * mm, 10 * mm), 1e-12));
+    }
+
     void smoothSmallCircle()
     {
         SimHost &host = SimHost::instance();
@@ -323,6 +343,26 @@ private slots:
         QCOMPARE(doc.activeLayerName(), QStringLiteral("Artwork"));
         const auto items = host.callsOf("Item(int)");
         QCOMPARE(items.last().args, QVariantList{6});
+    }
+
+    // A shape the host makes no contour for must not shift the index rule:
+    // the artwork after it is neither restyled nor moved.
+    void contourSkipsPicture()
+    {
+        SimHost &host = SimHost::instance();
+        Document &doc = sheet();
+        host.addShape(doc, "Artwork", mmRect(10, 10, 20, 20)).filled = true;
+        Shape &picture = host.addShape(doc, "Artwork", mmRect(40, 10, 20, 20), "bitmap");
+        picture.bitmap = QImage(4, 4, QImage::Format_ARGB32);
+        host.addShape(doc, "Artwork", mmRect(70, 10, 20, 20)).filled = true;
+        CdrOperate op(progId);
+        op.createContour();
+        QCOMPARE(doc.shapesOn("Artwork").size(), 3);
+        for (const Shape *s : doc.shapesOn("Artwork"))
+            QVERIFY(s->filled || !s->bitmap.isNull());
+        const QList<const Shape *> cut = doc.shapesOn("Cutting Layer");
+        QCOMPARE(cut.size(), 2);
+        QVERIFY(near(cut[1]->path.boundingRect(), QRectF(70 * mm, 10 * mm, 20 * mm, 20 * mm), 1e-6));
     }
 
     // Cut lines of round shapes stay round: not flattened to a few corners.

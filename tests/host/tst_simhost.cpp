@@ -229,6 +229,42 @@ private slots:
         VERIFY_NO_HOST_ERRORS();
     }
 
+    // Every setting the operations write on the host's option objects.
+    void knownProperties()
+    {
+        Fixture fx;
+        const QList<QPair<Target, QStringList>> table{
+            {ExportFilter,
+             {"PenLibIndex", "FitToPage", "ScaleFactor", "PageWidth", "PageHeight", "FillType",
+              "FillSpacing", "FillAngle", "HatchAngle", "CurveResolution", "RemoveHiddenLines",
+              "AutomaticWeld", "ExcludeWVC", "PlotterUnits", "PlotterOrigin"}},
+            {ImportOptions, {"Mode", "MaintainLayers"}},
+            {TraceFilter, {"DeleteOriginalObject", "RemoveBackground"}},
+        };
+        for (const auto &entry : table) {
+            QAxObject *obj = fx.object(entry.first);
+            for (const QString &name : entry.second)
+                obj->setProperty(name.toLatin1(), 1);
+        }
+        VERIFY_NO_HOST_ERRORS();
+        fx.object(ImportOptions)->setProperty("Mod", 0);
+        QCOMPARE(SimHost::instance().errors().size(), 1);
+    }
+
+    void traceReplacesPicture()
+    {
+        Fixture fx;
+        QAxObject *trace = fx.object(TraceFilter);
+        trace->setProperty("DeleteOriginalObject", true);
+        trace->setProperty("RemoveBackground", false);
+        trace->dynamicCall("Finish()");
+        const Document *doc = SimHost::instance().activeDocument();
+        QCOMPARE(doc->shapes.size(), size_t(2)); // the rectangle and the traced curves
+        QCOMPARE(doc->shapes[1].kind, QStringLiteral("curve"));
+        QVERIFY(doc->shapes[1].filled);
+        VERIFY_NO_HOST_ERRORS();
+    }
+
     void listFormAndMoveToLayer()
     {
         Fixture fx;
