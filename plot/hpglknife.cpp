@@ -1,6 +1,8 @@
 // Knife offset with corner arcs, overcut of closed paths, and backlash.
 #include "hpgltool.h"
 
+#include <QLine>
+
 #include <cmath>
 #include <vector>
 
@@ -34,6 +36,30 @@ inline QLineF shifted(const QLineF &s, double d)
 {
     const QPointF v = (s.p2() - s.p1()) * d / s.length();
     return s.translated(v);
+}
+
+// QLineF::angleTo from the two lines' own angles, so that each segment's
+// arc tangent is taken once: 0 when either line is null, else the difference
+// in [0, 360) with a value fuzzily equal to 360 taken as 0.
+inline double angleBetween(double a1, bool null1, double a2, bool null2)
+{
+    if (null1 || null2)
+        return 0;
+    const double delta = a2 - a1;
+    const double normalized = delta < 0 ? delta + 360 : delta;
+    return qFuzzyCompare(normalized, 360.0) ? 0 : normalized;
+}
+
+// The clean-up rule of dropDegenerate: a segment vanishes when its rounded
+// ends coincide or when it cannot be rounded at all (not a number, or out of
+// the integer range).
+inline bool vanishes(const QLineF &s)
+{
+    auto roundable = [](double v) { return v >= -2147483647.0 && v <= 2147483647.0; };
+    if (!roundable(s.x1()) || !roundable(s.y1()) || !roundable(s.x2()) || !roundable(s.y2()))
+        return true;
+    const QLine r = s.toLine();
+    return r.p1() == r.p2();
 }
 
 // Three-way sign; a value that is not a number keeps the previous sign.
@@ -90,17 +116,18 @@ QList<CutPath> HpglTool::compensateKnifeOffset(QList<CutPath> paths, double knif
     if (d == 0 && overcut == 0)
         return paths;
 
+    // The final clean-up is done while each path is copied out of the work
+    // vectors, so no segment is allocated only to be dropped again.
     QList<CutPath> result;
     result.reserve(paths.size());
     std::vector<QLineF> work;
     std::vector<QLineF> moved;
+    std::vector<double> angle;
+    std::vector<char> null;
+    std::vector<QLineF> lines;
     for (const CutPath &path : qAsConst(paths)) {
-        CutPath out = path;
-        out.lines = QList<QLineF>();
-        if (path.lines.isEmpty()) {
-            result.append(out); // the clean-up below drops it
+        if (path.lines.isEmpty())
             continue;
-        }
 
         work.assign(path.lines.cbegin(), path.lines.cend());
         if (overcut > 0 && isClosed(path)) {
@@ -127,31 +154,45 @@ QList<CutPath> HpglTool::compensateKnifeOffset(QList<CutPath> paths, double knif
             }
         }
 
-        moved.resize(work.size());
-        for (size_t j = 0; j < work.size(); ++j)
+        const size_t m = work.size();
+        moved.resize(m);
+        angle.resize(m);
+        null.resize(m);
+        for (size_t j = 0; j < m; ++j) {
             moved[j] = shifted(work[j], d);
+            null[j] = moved[j].isNull();
+            angle[j] = null[j] ? 0 : moved[j].angle();
+        }
 
-        QList<QLineF> &lines = out.lines;
-        lines.reserve(int(moved.size()) * 2);
-        lines.append(moved[0]);
-        const size_t last = moved.size() - 1;
-        for (size_t j = 1; j < moved.size(); ++j) {
+        lines.clear();
+        lines.push_back(moved[0]);
+        for (size_t j = 1; j < m; ++j) {
             const QLineF &prev = moved[j - 1];
             const QLineF &cur = moved[j];
-            const int steps = arcSteps(prev.angleTo(cur));
+            const int steps = arcSteps(angleBetween(angle[j - 1], null[j - 1], angle[j], null[j]));
             if (steps > 0) {
-                lines.append(cornerArc(prev, cur, steps));
-                lines.append(cur);
-            } else if (j != last) {
-                lines.append(QLineF(prev.p2(), cur.p2()));
+                const QList<QLineF> arc = cornerArc(prev, cur, steps);
+                lines.insert(lines.end(), arc.cbegin(), arc.cend());
+                lines.push_back(cur);
+            } else if (j != m - 1) {
+                lines.push_back(QLineF(prev.p2(), cur.p2()));
             } else {
-                lines.append(QLineF(prev.p2(), cur.p1()));
-                lines.append(cur);
+                lines.push_back(QLineF(prev.p2(), cur.p1()));
+                lines.push_back(cur);
             }
         }
-        result.append(out);
+
+        CutPath out = path;
+        out.lines = QList<QLineF>();
+        out.lines.reserve(int(lines.size()));
+        for (const QLineF &l : lines) {
+            if (!vanishes(l))
+                out.lines.append(l);
+        }
+        if (!out.lines.isEmpty())
+            result.append(out);
     }
-    return dropDegenerate(result);
+    return result;
 }
 
 QList<CutPath> HpglTool::compensateBacklash(QList<CutPath> paths, double xBacklash,

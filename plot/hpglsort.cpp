@@ -10,7 +10,9 @@
 #include "hpgltool.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 CutPath HpglTool::normalizeDirection(CutPath path)
@@ -35,13 +37,18 @@ CutPath HpglTool::chooseStart(CutPath path)
     const QPointF c = minCorner(path);
     const QList<QLineF> &lines = path.lines;
     int best = 0;
-    double bestAngle = QLineF(c, lines.first().p1()).angle();
-    for (int i = 1; i < lines.size(); ++i) {
-        const double a = QLineF(c, lines.at(i).p1()).angle();
-        if (a < bestAngle) {
+    double bestAngle = 360;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QPointF start = lines.at(i).p1();
+        // A start on the top line has angle 0, which nothing undercuts: the
+        // first such start wins and the arc tangents of the rest are moot.
+        const double a = start.y() == c.y() ? 0.0 : QLineF(c, start).angle();
+        if (i == 0 || a < bestAngle) {
             bestAngle = a;
             best = i;
         }
+        if (bestAngle == 0)
+            break;
     }
     const QLineF first = lines.at(best);
     return rotateToStart(std::move(path), first);
@@ -56,23 +63,52 @@ QList<CutPath> HpglTool::chooseStarts(QList<CutPath> paths)
 
 namespace {
 
+// Runs work(0) ... work(count - 1) on up to four threads when the job is
+// big enough to repay starting them; the items must be independent.
+template<typename Work>
+void forEachItem(size_t count, bool big, const Work &work)
+{
+    unsigned threads = big ? std::min(4u, std::thread::hardware_concurrency()) : 1;
+    std::atomic<size_t> next{0};
+    auto run = [&] {
+        for (size_t i; (i = next.fetch_add(1)) < count;)
+            work(i);
+    };
+    std::vector<std::thread> helpers;
+    for (unsigned t = 1; t < threads && t < count; ++t) {
+        try {
+            helpers.emplace_back(run);
+        } catch (...) {
+            break; // no thread to be had: the others do the work
+        }
+    }
+    run();
+    for (std::thread &t : helpers)
+        t.join();
+}
+
 struct SortKey
 {
     double mx; // x of the minimum corner
     double my; // y of the minimum corner
-    double maxY; // y of the maximum corner
-    double h; // height, maxY - my
+    double h; // height: y of the maximum corner minus my
     int index; // position in the input list
 };
 
 // The same strict comparisons as minCorner and maxCorner, in one walk.
-SortKey keyOf(const CutPath &p, int index)
+SortKey keyOf(const CutPath &p, int index, double *maxYOut)
 {
-    SortKey k{0, 0, 0, 0, index};
-    if (!p.lines.isEmpty()) {
-        const QPointF s = p.lines.first().p1();
-        double minX = s.x(), minY = s.y(), maxY = s.y();
-        for (const QLineF &l : p.lines) {
+    double minX = 0, minY = 0, maxY = 0;
+    const QList<QLineF> &lines = p.lines;
+    const int n = lines.size();
+    if (n > 0) {
+        const QPointF s = lines.first().p1();
+        minX = s.x(), minY = s.y(), maxY = s.y();
+        for (int j = 0; j < n; ++j) {
+            // Segments live in separate heap cells; fetch ahead.
+            if (j + 8 < n)
+                __builtin_prefetch(&lines.at(j + 8));
+            const QLineF &l = lines.at(j);
             for (const QPointF &q : {l.p1(), l.p2()}) {
                 if (q.x() < minX)
                     minX = q.x();
@@ -82,12 +118,9 @@ SortKey keyOf(const CutPath &p, int index)
                     maxY = q.y();
             }
         }
-        k.mx = minX;
-        k.my = minY;
-        k.maxY = maxY;
     }
-    k.h = k.maxY - k.my;
-    return k;
+    *maxYOut = maxY;
+    return SortKey{minX, minY, maxY - minY, index};
 }
 
 // The row test of pass 2: a (in front) and b (behind) trade places.
@@ -96,30 +129,49 @@ inline bool rowSwap(const SortKey &a, const SortKey &b)
     return a.h > std::fabs(a.my - b.my) && a.mx > b.mx;
 }
 
-// Neighbour-swap passes until one makes no swap. A pass leaves the pairs
-// in front of its first swap untouched, so the next pass starts just
-// before it.
+// Neighbour-swap passes until one makes no swap. After a pass, a pair whose
+// two paths were compared and neither moved afterwards cannot swap in the
+// next pass: only pairs next to a swap can. So each pass visits just those,
+// carrying a path forward while it swaps, and the work follows the number
+// of swaps rather than passes times length.
 template<typename Swaps>
 void swapPasses(std::vector<SortKey> &k, size_t begin, size_t end, Swaps swaps)
 {
     if (end - begin < 2)
         return;
-    size_t from = begin;
-    for (;;) {
-        size_t firstSwap = end;
-        for (size_t i = from; i + 1 < end; ++i) {
-            if (swaps(k[i], k[i + 1])) {
-                std::swap(k[i], k[i + 1]);
-                if (firstSwap == end)
-                    firstSwap = i;
+    std::vector<size_t> dirty; // pairs (i, i + 1) to visit, ascending
+    std::vector<size_t> swapped;
+    dirty.reserve(end - begin);
+    for (size_t i = begin; i + 1 < end; ++i)
+        dirty.push_back(i);
+    while (!dirty.empty()) {
+        swapped.clear();
+        size_t d = 0;
+        while (d < dirty.size()) {
+            size_t i = dirty[d];
+            const SortKey carried = k[i];
+            while (i + 1 < end && swaps(carried, k[i + 1])) {
+                k[i] = k[i + 1];
+                swapped.push_back(i);
+                ++i;
             }
+            k[i] = carried;
+            // Pair i held; the pairs after it are untouched so far.
+            ++i;
+            while (d < dirty.size() && dirty[d] < i)
+                ++d;
         }
-        if (firstSwap == end)
-            return;
-        from = firstSwap > begin ? firstSwap - 1 : begin;
+        dirty.clear();
+        for (size_t j : swapped) {
+            if (j > begin && (dirty.empty() || dirty.back() < j - 1))
+                dirty.push_back(j - 1);
+            if (dirty.empty() || dirty.back() < j)
+                dirty.push_back(j);
+        }
     }
 }
 
+// Pass 2 on one block.
 void rowPass(std::vector<SortKey> &k, size_t begin, size_t end)
 {
     if (end - begin < 2)
@@ -137,6 +189,7 @@ void rowPass(std::vector<SortKey> &k, size_t begin, size_t end)
                          [](const SortKey &a, const SortKey &b) { return a.mx < b.mx; });
         return;
     }
+
     swapPasses(k, begin, end, rowSwap);
 }
 
@@ -146,7 +199,7 @@ void rowPass(std::vector<SortKey> &k, size_t begin, size_t end)
 // row test fails), or its left is not right of the leftmost path behind the
 // cut. Both bounds only grow along the list, so each path blocks cuts from
 // its own position up to the first position where one of them holds.
-void rowPassInBlocks(std::vector<SortKey> &k)
+void rowPassInBlocks(std::vector<SortKey> &k, const std::vector<double> &maxY)
 {
     const size_t n = k.size();
     std::vector<double> sufMinMx(n);
@@ -154,13 +207,14 @@ void rowPassInBlocks(std::vector<SortKey> &k)
     for (size_t i = n - 1; i-- > 0;)
         sufMinMx[i] = std::min(k[i].mx, sufMinMx[i + 1]);
 
+    std::vector<std::pair<size_t, size_t>> blocks;
     size_t blockStart = 0;
     size_t reach = 0; // cuts before this index are blocked
     for (size_t p = 0; p + 1 < n; ++p) {
-        const SortKey &a = k[p];
+        const double aMx = k[p].mx, aMaxY = maxY[k[p].index];
         // Cut c lies between positions c and c + 1.
         auto harmless = [&](size_t c) {
-            return a.maxY <= k[c + 1].my || a.mx <= sufMinMx[c + 1];
+            return aMaxY <= k[c + 1].my || aMx <= sufMinMx[c + 1];
         };
         size_t lo = p, hi = n - 1; // first harmless cut in [p, n - 1)
         while (lo < hi) {
@@ -172,11 +226,15 @@ void rowPassInBlocks(std::vector<SortKey> &k)
         }
         reach = std::max(reach, lo);
         if (reach <= p) {
-            rowPass(k, blockStart, p + 1);
+            blocks.emplace_back(blockStart, p + 1);
             blockStart = p + 1;
         }
     }
-    rowPass(k, blockStart, n);
+    blocks.emplace_back(blockStart, n);
+    // Blocks never exchange paths, so they can be worked on side by side.
+    forEachItem(blocks.size(), n >= 8192, [&](size_t b) {
+        rowPass(k, blocks[b].first, blocks[b].second);
+    });
 }
 
 } // namespace
@@ -187,21 +245,36 @@ QList<CutPath> HpglTool::sortPaths(QList<CutPath> paths)
     if (n < 2)
         return paths;
 
-    std::vector<SortKey> k;
-    k.reserve(n);
-    bool finite = true;
-    for (int i = 0; i < n; ++i) {
-        k.push_back(keyOf(paths.at(i), i));
-        const SortKey &s = k.back();
-        finite = finite && std::isfinite(s.mx) && std::isfinite(s.my) && std::isfinite(s.h);
-    }
+    // Keys once per path, in chunks that may run side by side.
+    std::vector<SortKey> k(n);
+    std::vector<double> maxY(n);
+    const int chunk = 1024;
+    const int chunks = (n + chunk - 1) / chunk;
+    std::vector<char> chunkFinite(chunks, 1);
+    const QList<CutPath> &input = paths;
+    forEachItem(chunks, n >= 8192, [&](size_t c) {
+        const int end = std::min(n, int(c + 1) * chunk);
+        for (int i = int(c) * chunk; i < end; ++i) {
+            // Each path is three hops away (record, segment table, first
+            // segment); start the hops a few paths ahead.
+            if (i + 12 < end)
+                __builtin_prefetch(&input.at(i + 12));
+            if (i + 6 < end && !input.at(i + 6).lines.isEmpty())
+                __builtin_prefetch(&input.at(i + 6).lines.first());
+            k[i] = keyOf(input.at(i), i, &maxY[i]);
+            const SortKey &s = k[i];
+            if (!(std::isfinite(s.mx) && std::isfinite(s.my) && std::isfinite(s.h)))
+                chunkFinite[c] = 0;
+        }
+    });
+    const bool finite = std::find(chunkFinite.begin(), chunkFinite.end(), 0) == chunkFinite.end();
 
     if (finite) {
         // Pass 1: neighbour swaps on a strict order are a stable sort.
         std::stable_sort(k.begin(), k.end(),
                          [](const SortKey &a, const SortKey &b) { return a.my < b.my; });
         // Pass 2.
-        rowPassInBlocks(k);
+        rowPassInBlocks(k, maxY);
     } else {
         // Keys that are not numbers break every shortcut; run the passes as
         // they stand. The reader never produces such paths.
@@ -222,9 +295,24 @@ QList<CutPath> HpglTool::sortPaths(QList<CutPath> paths)
         }
     }
 
-    QList<CutPath> out;
-    out.reserve(n);
-    for (const SortKey &s : k)
-        out.append(paths.at(s.index));
-    return out;
+    // Put the paths into that order by swapping list cells along the cycles
+    // of the permutation; the paths themselves are not touched.
+    std::vector<int> source(n);
+    for (int i = 0; i < n; ++i)
+        source[i] = k[i].index;
+    std::vector<bool> placed(n, false);
+    for (int i = 0; i < n; ++i) {
+        if (placed[i])
+            continue;
+        int cur = i;
+        for (;;) {
+            placed[cur] = true;
+            const int next = source[cur];
+            if (next == i)
+                break;
+            paths.swapItemsAt(cur, next);
+            cur = next;
+        }
+    }
+    return paths;
 }

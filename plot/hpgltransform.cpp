@@ -7,6 +7,7 @@
 // the caller's copy as it was.
 #include "hpgltool.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -109,14 +110,14 @@ bool HpglTool::isClockwise(CutPath path)
 
 CutPath HpglTool::reversePath(CutPath path)
 {
-    CutPath out = path;
-    out.lines = QList<QLineF>();
-    out.lines.reserve(path.lines.size());
-    for (int i = path.lines.size() - 1; i >= 0; --i) {
-        const QLineF &l = path.lines.at(i);
-        out.lines.append(QLineF(l.p2(), l.p1()));
-    }
-    return out;
+    // In place: a path handed over keeps its segment storage.
+    QList<QLineF> &lines = path.lines;
+    const int n = lines.size();
+    for (int i = 0, j = n - 1; i < j; ++i, --j)
+        lines.swapItemsAt(i, j);
+    for (QLineF &l : lines)
+        l = QLineF(l.p2(), l.p1());
+    return path;
 }
 
 CutPath HpglTool::rotateToStart(CutPath path, QLineF first)
@@ -126,13 +127,7 @@ CutPath HpglTool::rotateToStart(CutPath path, QLineF first)
     const int k = path.lines.indexOf(first);
     if (k <= 0)
         return path;
-    QList<QLineF> lines;
-    lines.reserve(path.lines.size());
-    for (int i = k; i < path.lines.size(); ++i)
-        lines.append(path.lines.at(i));
-    for (int i = 0; i < k; ++i)
-        lines.append(path.lines.at(i));
-    path.lines = lines;
+    std::rotate(path.lines.begin(), path.lines.begin() + k, path.lines.end());
     return path;
 }
 

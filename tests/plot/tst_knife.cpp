@@ -2,6 +2,7 @@
 #include "hpgltool.h"
 #include "pathdump.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <cmath>
@@ -49,6 +50,66 @@ double pathLength(const CutPath &p)
     return len;
 }
 
+// The knife offset step written out as the plain walk: shift, corner arcs
+// by the angle bands, joins, then the reader's clean-up; the overcut walks
+// one lap at most.
+QList<CutPath> plainKnife(const QList<CutPath> &paths, double d, double overcut)
+{
+    HpglTool t;
+    QList<CutPath> result;
+    for (const CutPath &path : paths) {
+        QList<QLineF> L = path.lines;
+        if (t.isClosed(path) && overcut > 0) {
+            double r = overcut;
+            const int lap = L.size();
+            for (int j = 0; j < lap; ++j) {
+                const QLineF s = L[j];
+                if (s.p1() == s.p2())
+                    continue;
+                const double len = s.length();
+                if (r > len) {
+                    L.append(s);
+                    r -= len;
+                } else if (qFuzzyCompare(len, r)) {
+                    L.append(s);
+                    break;
+                } else {
+                    L.append(QLineF(s.p1(), s.p1() + (s.p2() - s.p1()) * r / len));
+                    break;
+                }
+            }
+        }
+        auto T = [&](const QLineF &s) { return s.translated((s.p2() - s.p1()) * d / s.length()); };
+        QList<QLineF> N{T(L[0])};
+        for (int j = 1; j < L.size(); ++j) {
+            const QLineF prev = T(L[j - 1]), cur = T(L[j]);
+            const double a = prev.angleTo(cur);
+            int steps = 0;
+            if (a >= 150 && a < 210)
+                steps = 7;
+            else if ((a >= 120 && a < 150) || (a >= 210 && a < 240))
+                steps = 6;
+            else if ((a >= 90 && a < 120) || (a >= 240 && a < 270))
+                steps = 5;
+            else if ((a >= 60 && a < 90) || (a >= 270 && a < 300))
+                steps = 4;
+            else if ((a >= 30 && a < 60) || (a >= 300 && a < 330))
+                steps = 3;
+            if (steps) {
+                N << t.cornerArc(prev, cur, steps) << cur;
+            } else if (j != L.size() - 1) {
+                N << QLineF(prev.p2(), cur.p2());
+            } else {
+                N << QLineF(prev.p2(), cur.p1()) << cur;
+            }
+        }
+        CutPath out = path;
+        out.lines = N;
+        result << out;
+    }
+    return t.dropDegenerate(result);
+}
+
 } // namespace
 
 class TestKnife : public QObject
@@ -65,6 +126,7 @@ private slots:
     void arcBands();
     void overcutBounded();
     void knifeKeepsHeaders();
+    void knifeEqualsPlainWalk();
     void backlash_data();
     void backlash();
 };
@@ -230,6 +292,43 @@ void TestKnife::knifeKeepsHeaders()
     // The offset path stays one continuous run.
     for (int i = 1; i < out[0].lines.size(); ++i)
         QCOMPARE(out[0].lines[i].p1(), out[0].lines[i - 1].p2());
+}
+
+// Random closed and open polylines with every kind of turn, short and long
+// segments, against the plain walk.
+void TestKnife::knifeEqualsPlainWalk()
+{
+    QRandomGenerator rng(31);
+    HpglTool t;
+    for (int round = 0; round < 1500; ++round) {
+        QList<CutPath> paths;
+        const int count = 1 + rng.bounded(4);
+        for (int p = 0; p < count; ++p) {
+            QList<QPointF> pts;
+            QPointF at(rng.bounded(2000), rng.bounded(2000));
+            const int n = 1 + rng.bounded(12);
+            for (int i = 0; i <= n; ++i) {
+                pts << at;
+                const double len = rng.bounded(5) == 0 ? 0.5 + rng.bounded(3.0) : rng.bounded(400.0) + 1;
+                at += QPointF(len * std::cos(rng.bounded(6.3)), len * std::sin(rng.bounded(6.3)));
+            }
+            if (rng.bounded(2))
+                pts << pts.first(); // closed
+            paths << polyline(pts, p);
+        }
+        const double d = rng.bounded(3) == 0 ? 0.0 : rng.bounded(30.0);
+        const double overcut = rng.bounded(3) == 0 ? 0.0 : rng.bounded(300.0);
+        if (d == 0 && overcut == 0)
+            continue;
+        const QList<CutPath> fast = t.compensateKnifeOffset(paths, d, overcut);
+        const QList<CutPath> plain = plainKnife(paths, d, overcut);
+        if (fast != plain)
+            QFAIL(qPrintable(QStringLiteral("round %1, d %2, overcut %3:\n%4\n%5")
+                                     .arg(round)
+                                     .arg(d)
+                                     .arg(overcut)
+                                     .arg(dumpPaths(fast), dumpPaths(plain))));
+    }
 }
 
 void TestKnife::backlash_data()
