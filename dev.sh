@@ -7,11 +7,13 @@ cd "$(dirname "$0")"
 
 PACKAGES=(build-essential cmake pkg-config qtbase5-dev qttools5-dev-tools qttools5-dev
           libqrencode-dev libbenchmark-dev clang libclang-rt-14-dev)
+# Only for a person starting the program: a font that shows the Chinese interface.
+RUN_PACKAGES=(fonts-wqy-microhei)
 BUILD=${BUILD_DIR:-build}
 
 deps() {
     local missing=()
-    for p in "${PACKAGES[@]}"; do
+    for p in "${PACKAGES[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
@@ -28,7 +30,7 @@ build() {
 
 case "${1:-run}" in
 run)
-    deps; build
+    deps "${RUN_PACKAGES[@]}"; build
     exec "$BUILD/app/VemoCommonPlugin"
     ;;
 test)
