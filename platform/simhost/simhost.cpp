@@ -473,23 +473,21 @@ QVariant Server::invoke(quint64 objectId, const QByteArray &m, const QVariantLis
                   .arg(a.size()));
         return QVariant();
     }
+    // An injected fault: the host answers with nothing and does nothing.
+    for (Fault &f : d->faults) {
+        if (f.member != m || f.count == 0)
+            continue;
+        if (f.skip > 0) {
+            --f.skip;
+            continue;
+        }
+        if (f.count > 0)
+            --f.count;
+        return QVariant();
+    }
     QVariant result = dispatch(h, m, a);
     if (d->handles.contains(objectId))
         d->handles[objectId] = h;
-    if (result.userType() == qMetaTypeId<ax::ObjectRef>()) {
-        for (Fault &f : d->faults) {
-            if (f.member != m || f.count == 0)
-                continue;
-            if (f.skip > 0) {
-                --f.skip;
-                continue;
-            }
-            if (f.count > 0)
-                --f.count;
-            d->handles.remove(result.value<ax::ObjectRef>().id);
-            return QVariant();
-        }
-    }
     return result;
 }
 
@@ -497,6 +495,14 @@ QVariant Server::dispatch(Handle &h, const QByteArray &m, const QVariantList &a)
 {
     if (h.kind == Kind::App)
         return app(h, m, a);
+    if (h.kind == Kind::Windows) {
+        refreshWindow(); // "Refresh()"
+        return QVariant();
+    }
+    if (h.kind == Kind::Color && h.colourRole == 0) {
+        h.cmyk = Cmyk{a[0].toInt(), a[1].toInt(), a[2].toInt(), a[3].toInt()}; // "CMYKAssign"
+        return QVariant();
+    }
     Document *doc = d->doc(h.doc);
     if (!doc)
         return QVariant(); // the document was closed meanwhile: harmless
@@ -944,10 +950,6 @@ QVariant Server::style(Handle &h, Document &doc, const QByteArray &m, const QVar
     }
     if (m == "CMYKAssign(int,int,int,int)") {
         const Cmyk c{a[0].toInt(), a[1].toInt(), a[2].toInt(), a[3].toInt()};
-        if (h.colourRole == 0) {
-            h.cmyk = c;
-            return QVariant();
-        }
         for (quint64 id : ids) {
             Shape *s = doc.shape(id);
             if (h.colourRole == 1) {
@@ -972,10 +974,6 @@ QVariant Server::filter(Handle &h, Document &doc, const QByteArray &m, const QVa
         t.target = h.target;
         t.filter = a[0].toInt();
         return QVariant::fromValue(ax::ObjectRef{d->addHandle(t)});
-    }
-    if (h.kind == Kind::Windows) {
-        refreshWindow(); // "Refresh()"
-        return QVariant();
     }
     if (m == "Finish()") {
         if (h.kind == Kind::ExportFilter)

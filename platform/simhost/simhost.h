@@ -117,8 +117,9 @@ public:
 
     // fault injection
     void setRegistered(const QString &progId, bool registered);
-    // The member (normalised text) answers with no object, after `skip`
-    // answers, `count` times (-1: always).
+    // The member (normalised text) fails: it answers with nothing (no
+    // object, no value) and has no effect; after `skip` good answers,
+    // `count` times (-1: always).
     void failMember(const QByteArray &member, int skip = 0, int count = -1);
     void setPrintDialogAnswer(bool answer);
 
