@@ -284,6 +284,21 @@ private slots:
         QCOMPARE(doc->shapes[1].kind, QStringLiteral("text"));
     }
 
+    void contourTakesColourObject()
+    {
+        Fixture fx;
+        QAxObject *red = fx.app.querySubObject("CreateCMYKColor(int, int, int, int)", 0, 0, 0, 0);
+        red->dynamicCall("CMYKAssign(int,int,int,int)", 0, 100, 100, 0);
+        fx.object(Shape)->dynamicCall(
+            "CreateContour(enum, double, int, enum, QVariant, QVariant, QVariant)", 1,
+            0.00025 / 25.4, 1, 0, red->asVariant(), red->asVariant(), red->asVariant());
+        const Document *doc = SimHost::instance().activeDocument();
+        QCOMPARE(doc->shapes.size(), size_t(2));
+        QCOMPARE(doc->shapes[1].kind, QStringLiteral("contour"));
+        QVERIFY(doc->shapes[1].outline == (simhost::Cmyk{0, 100, 100, 0}));
+        VERIFY_NO_HOST_ERRORS();
+    }
+
     void unknownMembersAreErrors_data()
     {
         QTest::addColumn<QByteArray>("member");
