@@ -1,16 +1,21 @@
 #include "hpgltool.h"
 
-#include <QLine>
 
 #include <climits>
 #include <cmath>
 
 namespace {
 
-// qRound is defined only inside this range; NaN and infinity fall outside it.
+// Values that round to an int; NaN and infinity fall outside.
 bool roundable(double v)
 {
-    return v >= -2147483647.0 && v <= 2147483647.0;
+    return v >= -2147483648.5 && v < 2147483647.5;
+}
+
+// qRound of a roundable value; qRound itself overflows at the int minimum.
+int roundWhole(double v)
+{
+    return v > -2147483648.0 ? qRound(v) : INT_MIN;
 }
 
 // A segment vanishes at whole-unit resolution, or cannot be rounded at all.
@@ -18,8 +23,7 @@ bool isDegenerate(const QLineF &s)
 {
     if (!roundable(s.x1()) || !roundable(s.y1()) || !roundable(s.x2()) || !roundable(s.y2()))
         return true;
-    const QLine r = s.toLine();
-    return r.p1() == r.p2();
+    return roundWhole(s.x1()) == roundWhole(s.x2()) && roundWhole(s.y1()) == roundWhole(s.y2());
 }
 
 // Whether s continues t in the same direction, so that t can absorb it.

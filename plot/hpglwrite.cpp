@@ -117,16 +117,21 @@ bool isFinite(const QLineF &s)
 // qRound where it is defined; beyond the int range the value saturates.
 int saturatingRound(double v)
 {
-    if (v >= -2147483647.0 && v <= 2147483647.0)
+    if (v > -2147483648.0 && v < 2147483647.5)
         return qRound(v);
     return v > 0 ? INT_MAX : INT_MIN;
 }
 
-QLine wholeUnits(const QLineF &s)
+bool inIntRange(const QLineF &s)
 {
     const double lim = 2147483647.0;
-    if (std::fabs(s.x1()) <= lim && std::fabs(s.y1()) <= lim && std::fabs(s.x2()) <= lim
-        && std::fabs(s.y2()) <= lim)
+    return std::fabs(s.x1()) <= lim && std::fabs(s.y1()) <= lim && std::fabs(s.x2()) <= lim
+        && std::fabs(s.y2()) <= lim;
+}
+
+QLine wholeUnits(const QLineF &s)
+{
+    if (inIntRange(s))
         return s.toLine();
     return QLine(saturatingRound(s.x1()), saturatingRound(s.y1()), saturatingRound(s.x2()),
         saturatingRound(s.y2()));
@@ -195,6 +200,11 @@ std::vector<QLineF> dashWalk(const QList<QLineF> &lines, double posLen, double n
         // split point; after a dash and a gap that both stood still the rest
         // of the segment is taken whole so the walk ends.
         int stalled = 0;
+        // Beyond the int range a segment could not be printed as it is and
+        // might hold more dashes than memory: it is left out, like one whose
+        // length is not a number.
+        if (!inIntRange(s))
+            continue;
         for (;;) {
             const double length = s.length();
             if (std::isnan(length) || std::isnan(remaining))

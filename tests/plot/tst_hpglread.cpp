@@ -87,8 +87,8 @@ void TestHpglRead::readPlt_data()
                                                  << "0/0/0/0: 0,5>0,9";
     QTest::newRow("beyond int reads as 0") << "PU7,0;PD2147483648,0;"
                                            << "0/0/0/0: 7,0>0,0";
-    QTest::newRow("int minimum cannot be rounded") << "PU0,0;PD-2147483648,0;"
-                                                   << "";
+    QTest::newRow("int minimum") << "PU0,0;PD-2147483648,0;"
+                                 << "0/0/0/0: 0,0>-2147483648,0";
     QTest::newRow("int maximum") << "PU0,0;PD2147483647,0;"
                                  << "0/0/0/0: 0,0>2147483647,0";
     QTest::newRow("empty") << ""
@@ -128,6 +128,9 @@ void TestHpglRead::dropDegenerate_data()
     QTest::newRow("minus infinity") << QLineF(0, -inf, 10, 0) << false;
     QTest::newRow("beyond int") << QLineF(0, 0, 3e9, 0) << false;
     QTest::newRow("below int") << QLineF(-3e9, 0, 0, 0) << false;
+    QTest::newRow("near int minimum") << QLineF(-2147483647.2, 0, 0, 0) << true;
+    QTest::newRow("half below int minimum") << QLineF(-2147483648.5, 0, 0, 0) << true;
+    QTest::newRow("half above int maximum") << QLineF(0, 0, 2147483647.5, 0) << false;
 }
 
 void TestHpglRead::dropDegenerate()

@@ -124,6 +124,10 @@ void TestHpglWrite::writers_data()
     QTest::newRow("int extremes") << int(
         Plain) << QList<CutPath> { makePath({ QLineF(-2147483647, 0, 2147483647, 0) }) }
                                   << "IN;PA;PU-2147483647,0;PD2147483647,0;PU;";
+    QTest::newRow("int edges round")
+        << int(Plain)
+        << QList<CutPath> { makePath({ QLineF(-2147483647.2, 5, -2147483648.4, 2147483647.4) }) }
+        << "IN;PA;PU-2147483647,5;PD-2147483648,2147483647;PU;";
 }
 
 void TestHpglWrite::writers()
@@ -193,6 +197,14 @@ void TestHpglWrite::dashes_data()
     QTest::newRow("lengths below resolution end")
         << int(Pen2Dashed) << QList<CutPath> { polyline({ { 1e9, 0 }, { 1e9 + 100, 0 } }, 0, 1) }
         << 1e-300 << 1e-300 << "SP2;PU0,1000000000;PD0,1000000000,0,1000000100;PU;!PG;";
+    // beyond the int range a dash walk would not end, or split at not-a-number
+    QTest::newRow("dashes skip segments beyond int")
+        << int(Pen2Dashed)
+        << QList<CutPath> { polyline({ { 0, 0 }, { 100, 0 }, { 1e200, 0 } }, 0, 1) } << 40.0 << 4.0
+        << "SP2;PU0,0;PD0,40;PU0,44;PD0,84;PU0,88;PD0,100;PU;!PG;";
+    QTest::newRow("dashes across the whole double range")
+        << int(PensDashed) << QList<CutPath> { makePath({ QLineF(-1e308, 0, 1e308, 0) }, 0, 1) }
+        << 40.0 << 4.0 << "IN;PA;PU;!PG;";
 }
 
 void TestHpglWrite::dashes()
