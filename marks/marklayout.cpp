@@ -34,10 +34,17 @@ Segmentation segmentation(bool isSegment, double rowDistance, double segLength, 
     if (!std::isfinite(segLength) || segLength <= 0.0 || !std::isfinite(rowDistance)
         || !std::isfinite(threshold))
         return s;
-    const double q = rowDistance / segLength;
+    double q = rowDistance / segLength;
     if (!std::isfinite(q) || std::fabs(q) > maxSegmentPieces)
         return s;
     s.remainder = std::fmod(rowDistance, segLength);
+    // A whole number of segments in millimetres may come out a few ulps
+    // short of it in inches, leaving almost a whole segment as remainder:
+    // that is no remainder, or an extra pair would stand on the bottom row.
+    if (std::fabs(s.remainder) > segLength - remainderTolerance) {
+        s.remainder = 0.0;
+        q = std::round(q);
+    }
     // Millimetre settings arrive divided by 25.4: a remainder equal to the
     // mark height may come out a few ulps above it, which must not add a row.
     const bool extra = s.remainder > threshold + remainderTolerance;

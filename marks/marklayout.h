@@ -97,7 +97,8 @@ Frame figureFrame(double px, double py, double sw, double sh, const Margins &m);
 // segment length (from a hand-edited settings file) means no segmentation.
 constexpr double maxSegmentPieces = 1000.0;
 
-// Remainders this close to the mark height count as equal to it (inches).
+// Remainders this close to the mark height count as equal to it, and this
+// close to a whole segment as none (inches).
 constexpr double remainderTolerance = 1e-9;
 
 struct Segmentation {

@@ -141,6 +141,7 @@ private slots:
     void figureIgnoresStaleSelection();
     void figureSegmented();
     void figureSegmentedTooShort();
+    void figureSegmentedWholeSegments();
     void noHostNoCalls();
     void noDocumentCreatesOne();
     void chineseNames();
@@ -409,6 +410,32 @@ void TestCircleMarks::figureSegmentedTooShort()
     byFigure(op, s);
     QCOMPARE(shapesOn("Mark Layer").size(), 4);
     QCOMPARE(segmentsOf(shapesOn("Assist Layer")[0]->path).size(), 12);
+}
+
+// Rows exactly two segments apart in millimetres: one extra pair, none on
+// the bottom row, and the reader finds each mark once.
+void TestCircleMarks::figureSegmentedWholeSegments()
+{
+    SimHost::instance().addShape(doc(), "Layer 1", [] {
+        QPainterPath p;
+        p.addRect(QRectF(in(30), in(74), in(150), in(176)));
+        return p;
+    }());
+    CdrOperate op(v24);
+    Settings s;
+    s.top = s.left = s.right = s.bottom = 12;
+    s.isSegment = true;
+    byFigure(op, s);
+    VERIFY_NO_HOST_ERRORS();
+    QCOMPARE(markCentresMm(), (QVector<QPointF>{{18, 262}, {192, 262}, {18, 62}, {192, 62},
+                                                {18, 162}, {192, 162}}));
+    const QList<const Shape *> guides = shapesOn("Assist Layer");
+    QCOMPARE(segmentsOf(guides[0]->path).size(), 20);
+    QVERIFY(guideTopology(segmentsOf(guides[0]->path)).closed);
+    const QList<QPoint> centres = op.markCentres();
+    QCOMPARE(centres.size(), 6);
+    for (int i = 1; i < centres.size(); ++i)
+        QVERIFY(centres[i] != centres[i - 1]);
 }
 
 void TestCircleMarks::figureSegmented()

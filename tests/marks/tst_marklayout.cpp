@@ -74,6 +74,8 @@ private slots:
     void segmentationRule();
     void segmentationInInches_data();
     void segmentationInInches();
+    void segmentationFromMargins_data();
+    void segmentationFromMargins();
     void pageLayoutA4();
     void pageLayoutSegmented();
     void pageLayoutSingleSegment();
@@ -138,6 +140,45 @@ void TestMarkLayout::segmentationInInches()
     QFETCH(double, e);
     QFETCH(int, n);
     QCOMPARE(segmentation(true, in(L), in(s), in(e)).pieces, n);
+}
+
+// The row distance as the layouts compute it, from page or box and margins
+// in inches: a whole number of segments in millimetres can come out a hair
+// short of it, and must not put an extra pair onto the bottom row.
+void TestMarkLayout::segmentationFromMargins_data()
+{
+    QTest::addColumn<bool>("byPage");
+    QTest::addColumn<double>("extent");  // page height or box height, mm
+    QTest::addColumn<double>("top");
+    QTest::addColumn<double>("bottom");
+    QTest::addColumn<int>("n");
+    QTest::newRow("page, L 200") << true << 297.0 << 60.0 << 37.0 << 2;
+    QTest::newRow("page, L 200 (62/35)") << true << 297.0 << 62.0 << 35.0 << 2;
+    QTest::newRow("page, L 277") << true << 297.0 << 10.0 << 10.0 << 3;
+    QTest::newRow("page, L 205: remainder equal to e") << true << 297.0 << 10.0 << 82.0 << 2;
+    QTest::newRow("box 176, L 200") << false << 176.0 << 12.0 << 12.0 << 2;
+    QTest::newRow("box 178, L 200") << false << 178.0 << 11.0 << 11.0 << 2;
+    QTest::newRow("box 200, L 218") << false << 200.0 << 9.0 << 9.0 << 3;
+}
+
+void TestMarkLayout::segmentationFromMargins()
+{
+    QFETCH(bool, byPage);
+    QFETCH(double, extent);
+    QFETCH(double, top);
+    QFETCH(double, bottom);
+    QFETCH(int, n);
+    const Margins m = margins(top, 10, 10, bottom);
+    const Frame f = byPage ? pageFrame(in(210), in(extent), m)
+                           : figureFrame(in(30), in(250), in(150), in(extent), m);
+    const Layout l = buildLayout(circleByFigureSpec(in(5), in(clearanceMm)), f, true, in(100));
+    QCOMPARE(l.seg.pieces, n);
+    QCOMPARE(l.extraRows.size(), n - 1);
+    // no extra pair stands within a disc of the bottom row
+    for (double y : l.extraRows)
+        QVERIFY2(mm(y - f.yb) > 5, qPrintable(QString::number(mm(y - f.yb))));
+    QCOMPARE(l.guides.size(), 12 + 8 * (n - 1));
+    QVERIFY(guideTopology(l.guides).closed);
 }
 
 void TestMarkLayout::pageLayoutA4()
