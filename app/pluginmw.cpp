@@ -158,6 +158,9 @@ PluginMW::PluginMW(QWidget *parent)
 
 PluginMW::~PluginMW()
 {
+    // Open connections report their end as they go; let them while this
+    // window is still whole rather than from the base class's cleanup.
+    delete localServer;
     delete ui;
 }
 

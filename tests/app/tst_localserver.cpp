@@ -180,6 +180,21 @@ private slots:
         QTRY_COMPARE(server->findChildren<QLocalSocket *>().size(), 0);
     }
 
+    // The window may go while callers are still connected.
+    void windowGoesWhileClientsAreConnected()
+    {
+        QLocalSocket first, second;
+        {
+            PluginMW w;
+            auto *server = w.findChild<QLocalServer *>();
+            QVERIFY(connectClient(first));
+            QVERIFY(connectClient(second));
+            QTRY_COMPARE(server->findChildren<QLocalSocket *>().size(), 2);
+        }
+        QTRY_COMPARE(first.state(), QLocalSocket::UnconnectedState);
+        QTRY_COMPARE(second.state(), QLocalSocket::UnconnectedState);
+    }
+
 #ifndef Q_OS_WIN
     // A socket file left behind by a crashed run does not keep the new run
     // from listening.

@@ -76,8 +76,6 @@ private slots:
         QVERIFY(child<QWidget>(&w, "qrPreStr")->isEnabled());
         QVERIFY(!child<QWidget>(&w, "qrCodeStr")->isEnabled());
         QCOMPARE(child<QPushButton>(&w, "language")->text(), QStringLiteral("EN"));
-        QCOMPARE(child<QPushButton>(&w, "genMark")->mask().boundingRect(), QRect(2, 2, 36, 36));
-        QCOMPARE(child<QPushButton>(&w, "exitBtn")->mask().boundingRect(), QRect(2, 2, 16, 36));
         // the job windows are windows of their own, not shown yet
         QWidget *send = topLevel("SendMW");
         QWidget *qr = topLevel("QRCodeMW");
@@ -88,6 +86,70 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.height(), 52);
+    }
+
+    void roundButtons_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QRect>("circle");
+        for (const char *name : { "genMark", "genOutline", "setPrint", "setCut", "saveFile",
+                                  "qrCodeCtrl", "aboutBtn", "configBtn" })
+            QTest::newRow(name) << name << QRect(2, 2, 36, 36);
+        QTest::newRow("minBtn") << "minBtn" << QRect(2, 2, 16, 36);
+        QTest::newRow("exitBtn") << "exitBtn" << QRect(2, 2, 16, 36);
+    }
+
+    void roundButtons()
+    {
+        QFETCH(QString, button);
+        QFETCH(QRect, circle);
+        PluginMW w;
+        const QRegion mask = child<QPushButton>(&w, button.toLatin1().constData())->mask();
+        QCOMPARE(mask.boundingRect(), circle);
+        QVERIFY(!mask.contains(circle.topLeft())); // an ellipse, not the rectangle
+        QVERIFY(mask.contains(circle.center()));
+    }
+
+    // The bar's rounded background always, the panel's only while it is open.
+    void painting_data()
+    {
+        QTest::addColumn<bool>("panelOpen");
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QColor>("color");
+        const QColor bar(200, 240, 240, 200), panel(240, 240, 200, 255), none(0, 0, 0, 0);
+        QTest::newRow("bar") << false << "bar" << bar;
+        QTest::newRow("bar's rounded corner") << false << "corner" << none;
+        QTest::newRow("bar, panel open") << true << "bar" << bar;
+        QTest::newRow("panel") << true << "panel" << panel;
+        QTest::newRow("panel's rounded corner") << true << "panel corner" << none;
+    }
+
+    void painting()
+    {
+        QFETCH(bool, panelOpen);
+        QFETCH(QString, where);
+        QFETCH(QColor, color);
+        PluginMW w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto *panel = child<QWidget>(&w, "configWidget");
+        if (panelOpen) {
+            child<QPushButton>(&w, "configBtn")->click();
+            QTRY_VERIFY(w.height() > panel->geometry().bottom());
+        }
+        const QImage image = w.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        const QRect p = panel->geometry();
+        const QPoint at = where == "bar" ? QPoint(w.width() / 2, 2)
+                : where == "corner"     ? QPoint(1, 1)
+                : where == "panel"      ? p.topLeft() + QPoint(30, 60)
+                                        : p.bottomLeft() + QPoint(1, -1);
+        const QColor got = image.pixelColor(at);
+        QVERIFY2(qAbs(got.alpha() - color.alpha()) <= 2, qPrintable(got.name(QColor::HexArgb)));
+        if (color.alpha() > 0) {
+            QVERIFY2(qAbs(got.red() - color.red()) <= 2 && qAbs(got.green() - color.green()) <= 2
+                             && qAbs(got.blue() - color.blue()) <= 2,
+                     qPrintable(got.name(QColor::HexArgb)));
+        }
     }
 
     void forcedModes()
