@@ -152,6 +152,7 @@ private slots:
     void oldLabelRemoved_data();
     void oldLabelRemoved();
     void noSymbolNoLabelLayer();
+    void pictureNotWrittenNoLabelLayer();
     void deletedRememberedLayer();
     void hostReturnsNoObject_data();
     void hostReturnsNoObject();
@@ -656,6 +657,24 @@ void TestCircleMarks::noSymbolNoLabelLayer()
     VERIFY_NO_HOST_ERRORS();
     // the old label is gone, and no job is filed under the new number
     QCOMPARE(layerNames(), QStringList{"Layer 1"});
+    QVERIFY(!SimHost::instance().optimization());
+}
+
+// A picture that cannot be written must not be replaced by the one an
+// earlier run left: no label layer is made, the old label still goes.
+void TestCircleMarks::pictureNotWrittenNoLabelLayer()
+{
+    SimHost::instance().addLayer(doc(), "QR Code:11111111");
+    QFile::remove(marks::labelPicturePath());
+    QVERIFY(QDir().mkpath(marks::labelPicturePath())); // a folder where the picture goes
+    CdrOperate op(v24);
+    Settings s;
+    s.useQRCode = true;
+    byPage(op, s);
+    QDir(marks::labelPicturePath()).removeRecursively();
+    VERIFY_NO_HOST_ERRORS();
+    QCOMPARE(layerNames(), (QStringList{"Layer 1", "Assist Layer", "Mark Layer"}));
+    QCOMPARE(op.qrJobName(), QString());
     QVERIFY(!SimHost::instance().optimization());
 }
 
