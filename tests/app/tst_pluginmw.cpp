@@ -152,14 +152,31 @@ private slots:
         }
     }
 
+    void forcedModes_data()
+    {
+        QTest::addColumn<int>("markShape");
+        QTest::addColumn<int>("cutMode");
+        QTest::newRow("cross, direct cut") << 0 << 0;
+        QTest::newRow("right angle, blank paper") << 1 << 2;
+        QTest::newRow("circle, by path and marks") << 2 << 1;
+    }
+
     void forcedModes()
     {
-        writeConfig({ { "PluginMW/markSelect", 0 }, { "PluginMW/cutSelect", 2 } });
+        QFETCH(int, markShape);
+        QFETCH(int, cutMode);
+        writeConfig({ { "PluginMW/markSelect", markShape }, { "PluginMW/cutSelect", cutMode } });
         PluginMW w;
         QCOMPARE(child<QComboBox>(&w, "markSelect")->currentIndex(), 2);
         QVERIFY(!child<QComboBox>(&w, "markSelect")->isEnabled());
         QCOMPARE(child<QComboBox>(&w, "cutSelect")->currentIndex(), 1);
         QVERIFY(!child<QWidget>(&w, "markDiameter")->isHidden());
+        QVERIFY(child<QWidget>(&w, "markWidth")->isHidden());
+        QCOMPARE(iconImage(child<QPushButton>(&w, "genMark")->icon()),
+                 iconImage(QIcon(":/png/MarkCircleBtn.png")));
+        QCOMPARE(iconImage(child<QPushButton>(&w, "setCut")->icon()),
+                 iconImage(QIcon(":/png/CutBtn.png")));
+        QCOMPARE(child<QPushButton>(&w, "setCut")->toolTip(), tip + "By Path & Marks");
     }
 
     void settingsRoundTrip()
