@@ -27,12 +27,13 @@ void setAllLayers(HostFrame &f, bool printable)
     }
 }
 
-void makeTarget(HostFrame &f, const QString &name)
+QAxObject *makeTarget(HostFrame &f, const QString &name)
 {
     QAxObject *layer = f.layerNamed(name);
     call(layer, "SetVisible(bool)", true);
     call(layer, "SetPrintable(bool)", true);
     call(layer, "SetEditable(bool)", true);
+    return layer;
 }
 
 // The host writes the printable layers of the page as HPGL, 1016 units per
@@ -90,11 +91,10 @@ void CdrOperate::exportCuttingLayerPlt(QString file)
         const bool found = f.hasLayer(cuttingLayer);
         setAllLayers(f, false);
         if (found) {
-            makeTarget(f, cuttingLayer);
+            QAxObject *layer = makeTarget(f, cuttingLayer);
             // Shapes the user left selected would be stretched and exported
             // with ours, and move the corner the scale-back is made about.
             f.clearSelection();
-            QAxObject *layer = f.layerNamed(cuttingLayer);
             QAxObject *shapes = query(layer, "Shapes()");
             QAxObject *all = query(shapes, "All()");
             call(all, "AddToSelection()");

@@ -1,0 +1,371 @@
+// Every host call of each operation, in order, with its arguments and their
+// types: the member texts, values and order are what a real host sees, so
+// the whole sequence is compared, not just the outcome.
+#include "hosttestutil.h"
+
+#include <cdroperate.h>
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+
+using simhost::Document;
+using simhost::SimHost;
+
+namespace {
+const QString progId = QStringLiteral("CorelDraw.Application.24");
+constexpr double mm = 1.0 / 25.4;
+
+QString arg(const QVariant &v)
+{
+    if (v.userType() == qMetaTypeId<ax::ObjectRef>())
+        return QStringLiteral("obj");
+    switch (v.userType()) {
+    case QMetaType::Bool: return v.toBool() ? "bool:true" : "bool:false";
+    case QMetaType::Int: return "int:" + QString::number(v.toInt());
+    case QMetaType::Double: return "double:" + QString::number(v.toDouble(), 'g', 10);
+    case QMetaType::QString: return "'" + v.toString() + "'";
+    default: return QStringLiteral("?%1").arg(v.typeName());
+    }
+}
+
+QStringList logged()
+{
+    QStringList out;
+    for (const simhost::Call &c : SimHost::instance().calls()) {
+        QStringList args;
+        for (const QVariant &a : c.args)
+            args << arg(a);
+        QString s = c.object + '.' + QString::fromLatin1(c.member);
+        if (!args.isEmpty())
+            s += " " + args.join(", ");
+        out << s;
+    }
+    return out;
+}
+
+// Expected sequences, built from the pieces every operation shares.
+struct Seq
+{
+    QStringList s;
+    Seq &operator<<(const QString &c)
+    {
+        s << c;
+        return *this;
+    }
+    Seq &operator<<(const QStringList &l)
+    {
+        s << l;
+        return *this;
+    }
+};
+
+QStringList opening(bool remember, bool layers = true)
+{
+    QStringList s{"Application.SetOptimization(bool) bool:true", "Application.ActiveDocument()",
+                  "Document.ActivePage()"};
+    if (remember)
+        s << "Document.ActiveLayer()" << "Layer.Name()";
+    if (layers)
+        s << "Page.Layers()" << "Layers.Count()";
+    return s;
+}
+
+QStringList lookup(int upTo)
+{
+    QStringList s;
+    for (int i = 1; i <= upTo; ++i)
+        s << "Layers.Item(int) int:" + QString::number(i) << "Layer.Name()";
+    return s;
+}
+
+QStringList closing(bool reactivate)
+{
+    QStringList s;
+    if (reactivate)
+        s << "Layers.Find(QString) 'Artwork'" << "Layer.Activate()";
+    s << "Application.SetOptimization(bool) bool:false" << "Application.Refresh()"
+      << "Application.Windows()" << "Windows.Refresh()";
+    return s;
+}
+
+QStringList clearing(const QString &name)
+{
+    return {"Layers.Find(QString) '" + name + "'", "Layer.Activate()",
+            "Layer.SetEditable(bool) bool:true", "Layer.Shapes()", "Shapes.All()",
+            "ShapeRange.Delete()"};
+}
+
+QStringList allLayersOff(int count)
+{
+    QStringList s;
+    for (int i = 1; i <= count; ++i)
+        s << "Layers.Item(int) int:" + QString::number(i) << "Layer.SetPrintable(bool) bool:false"
+          << "Layer.SetEditable(bool) bool:false";
+    return s;
+}
+
+QStringList target(const QString &name)
+{
+    return {"Layers.Find(QString) '" + name + "'", "Layer.SetVisible(bool) bool:true",
+            "Layer.SetPrintable(bool) bool:true", "Layer.SetEditable(bool) bool:true"};
+}
+
+QStringList exportStep(const QString &file, double w, double h)
+{
+    QStringList s{"Page.SizeWidth()", "Page.SizeHeight()",
+                  "Application.CreateStructExportOptions()",
+                  "Application.CreateStructPaletteOptions()",
+                  "Document.ExportEx(QString,enum,enum,QVariant,QVariant) '" + file
+                      + "', int:1281, int:0, obj, obj"};
+    const QStringList props{"PenLibIndex int:0",
+                            "FitToPage bool:false",
+                            "ScaleFactor int:100",
+                            "PageWidth double:" + QString::number(w, 'g', 10),
+                            "PageHeight double:" + QString::number(h, 'g', 10),
+                            "FillType int:0",
+                            "FillSpacing double:0.005",
+                            "FillAngle int:0",
+                            "HatchAngle int:90",
+                            "CurveResolution double:0.00025",
+                            "RemoveHiddenLines bool:false",
+                            "AutomaticWeld bool:false",
+                            "ExcludeWVC bool:false",
+                            "PlotterUnits int:1016",
+                            "PlotterOrigin int:1"};
+    for (const QString &p : props)
+        s << "ExportFilter.=" + p;
+    s << "ExportFilter.Finish()";
+    return s;
+}
+
+QStringList pdfSettings()
+{
+    const QStringList p{
+        "PublishRange int:0", "PageRange ''", "Author 'Administrator'", "Subject ''",
+        "Keywords ''", "BitmapCompression int:2", "JPEGQualityFactor int:10",
+        "TextAsCurves bool:false", "EmbedFonts bool:true", "EmbedBaseFonts bool:true",
+        "TrueTypeToType1 bool:true", "SubsetFonts bool:true", "SubsetPct int:80",
+        "CompressText bool:true", "Encoding int:1", "DownsampleColor bool:true",
+        "DownsampleGray bool:true", "DownsampleMono bool:true", "ColorResolution int:200",
+        "MonoResolution int:600", "GrayResolution int:200", "Hyperlinks bool:true",
+        "Bookmarks bool:true", "Thumbnails bool:false", "Startup int:0",
+        "ComplexFillsAsBitmaps bool:false", "Overprints bool:true", "Halftones bool:false",
+        "MaintainOPILinks bool:false", "FountainSteps int:256", "EPSAs int:0", "pdfVersion int:6",
+        "IncludeBleed bool:false", "Bleed int:31750", "Linearize bool:false",
+        "CropMarks bool:false", "RegistrationMarks bool:false", "DensitometerScales bool:false",
+        "FileInformation bool:false", "ColorMode int:3", "UseColorProfile bool:true",
+        "ColorProfile int:1", "EmbedFilename ''", "EmbedFile bool:false",
+        "JP2QualityFactor int:10", "TextExportMode int:0", "PrintPermissions int:0",
+        "EditPermissions int:0", "ContentCopyingAllowed bool:false", "OpenPassword ''",
+        "PermissionPassword ''", "EncryptType int:0", "OutputSpotColorsAs int:0",
+        "OverprintBlackLimit int:95"};
+    QStringList s;
+    for (const QString &x : p)
+        s << "PdfSettings.=" + x;
+    return s;
+}
+
+const QString hairline = "double:" + QString::number(0.076 / 25.4, 'g', 10);
+
+using Op = std::function<void(CdrOperate &, const QString &file)>;
+} // namespace
+
+Q_DECLARE_METATYPE(Op)
+
+class TestHostCalls : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+private slots:
+    void init()
+    {
+        flushDeletes();
+        SimHost::instance().reset();
+    }
+    void cleanup() { flushDeletes(); }
+
+    // Layers in host order: Artwork (active), Mark Layer, Cutting Layer,
+    // Creasing Layer (not printable). Shapes: a rectangle on the artwork, a
+    // mark, old cut lines.
+    void sequence_data()
+    {
+        QTest::addColumn<Op>("op");
+        QTest::addColumn<QStringList>("expected");
+        const QString file = dir.filePath("ABDOPQR.plt");
+        const double w = 210 * mm, h = 297 * mm;
+
+        QTest::newRow("createCuttingLayer, found")
+            << Op([](CdrOperate &o, const QString &) { o.createCuttingLayer(); })
+            << (Seq() << opening(true) << lookup(3) << closing(true)).s;
+
+        QTest::newRow("createCreasingLayer, missing under the Chinese names")
+            << Op([](CdrOperate &o, const QString &) {
+                   o.setLayerNames("ZH");
+                   o.createCreasingLayer();
+               })
+            << (Seq() << opening(true) << lookup(4)
+                      << QString::fromUtf8("Page.CreateLayer(QString) '压痕层'") << closing(true))
+                   .s;
+
+        QTest::newRow("createBoundary")
+            << Op([](CdrOperate &o, const QString &) { o.createBoundary(); })
+            << (Seq() << opening(true) << lookup(3) << clearing("Cutting Layer")
+                      << "Page.SelectableShapes()" << "Shapes.Count()"
+                      << "Document.ClearSelection()" << "Shapes.All()"
+                      << "ShapeRange.AddToSelection()" << "Application.ActiveSelection()"
+                      << "Selection.CreateBoundary(double,double,bool,bool) double:0, double:0, "
+                         "bool:true, bool:false"
+                      << "Shape.Fill()" << "Fill.ApplyNoFill()" << "Shape.Outline()"
+                      << "Outline.SetWidth(double) " + hairline << "Shape.BreakApartEx()"
+                      << "Layer.SetEditable(bool) bool:false" << closing(true))
+                   .s;
+
+        {
+            // Two selectable shapes once the cutting layer is emptied; the
+            // counts around each contour only watch that one was made.
+            Seq s;
+            s << opening(true) << lookup(3) << clearing("Cutting Layer")
+              << "Page.SelectableShapes()" << "Shapes.Count()"
+              << "Application.CreateCMYKColor(int,int,int,int) int:0, int:0, int:0, int:100";
+            for (int i = 1; i <= 3; i += 2)
+                s << "Shapes.Count()" << "Shapes.Item(int) int:" + QString::number(i)
+                  << "Shape.CreateContour(enum,double,int,enum,QVariant,QVariant,QVariant) int:1, "
+                     "double:"
+                         + QString::number(0.00025 / 25.4, 'g', 10) + ", int:1, int:0, obj, obj, obj"
+                  << "Shapes.Count()" << "Shapes.Item(int) int:" + QString::number(i + 1)
+                  << "Shape.Separate()";
+            for (int i = 1; i <= 3; i += 2)
+                s << "Shapes.Item(int) int:" + QString::number(i + 1) << "Shape.Fill()"
+                  << "Fill.ApplyNoFill()" << "Shape.Outline()"
+                  << "Outline.SetWidth(double) " + hairline << "Shape.MoveToLayer(QVariant) obj";
+            s << "Layer.SetEditable(bool) bool:false" << closing(true);
+            QTest::newRow("createContour")
+                << Op([](CdrOperate &o, const QString &) { o.createContour(); }) << s.s;
+        }
+
+        QTest::newRow("exportCuttingLayerPlt")
+            << Op([](CdrOperate &o, const QString &f) { o.exportCuttingLayerPlt(f); })
+            << (Seq() << opening(true) << lookup(3) << allLayersOff(4) << target("Cutting Layer")
+                      << "Document.ClearSelection()" << "Layer.Shapes()" << "Shapes.All()"
+                      << "ShapeRange.AddToSelection()" << "Application.ActiveSelection()"
+                      << "Document.SetReferencePoint(enum) int:5"
+                      << "Selection.Stretch(double) double:5" << exportStep(file, w, h)
+                      << "Selection.Stretch(double) double:0.2" << closing(true))
+                   .s;
+
+        QTest::newRow("exportCuttingLayerPlt, no cutting layer")
+            << Op([](CdrOperate &o, const QString &f) {
+                   o.cuttingLayer = "Cut";
+                   o.exportCuttingLayerPlt(f);
+               })
+            << (Seq() << opening(true) << lookup(4) << allLayersOff(4) << closing(true)).s;
+
+        {
+            Seq s;
+            s << opening(false);
+            for (int i = 1; i <= 4; ++i) {
+                s << "Layers.Item(int) int:" + QString::number(i) << "Layer.Printable()";
+                if (i != 4)
+                    s << "Layer.SetVisible(bool) bool:true" << "Layer.SetEditable(bool) bool:true";
+            }
+            // only the shapes that are exported are selected and stretched
+            s << "Document.ClearSelection()";
+            for (int i = 1; i <= 3; ++i)
+                s << "Layers.Item(int) int:" + QString::number(i) << "Layer.Shapes()"
+                  << "Shapes.All()" << "ShapeRange.AddToSelection()";
+            s << "Application.ActiveSelection()" << "Document.SetReferencePoint(enum) int:5"
+              << "Selection.Stretch(double) double:5" << exportStep(file, w, h)
+              << "Selection.Stretch(double) double:0.2" << closing(false);
+            QTest::newRow("exportPrintablePlt")
+                << Op([](CdrOperate &o, const QString &f) { o.exportPrintablePlt(f); }) << s.s;
+        }
+
+        QTest::newRow("exportCreasingLayerPlt")
+            << Op([](CdrOperate &o, const QString &f) { o.exportCreasingLayerPlt(f); })
+            << (Seq() << opening(true) << lookup(4) << allLayersOff(4) << target("Creasing Layer")
+                      << exportStep(file, w, h) << closing(true))
+                   .s;
+
+        QTest::newRow("markCentres")
+            << Op([](CdrOperate &o, const QString &) { o.markCentres(); })
+            << (Seq() << opening(true, false) << "Page.SizeHeight()" << "Page.Layers()"
+                      << "Layers.Count()" << lookup(2) << "Layers.Find(QString) 'Mark Layer'"
+                      << "Layer.Activate()" << "Layer.SetEditable(bool) bool:true"
+                      << "Layer.Shapes()" << "Shapes.Count()" << "Shapes.Item(int) int:1"
+                      << "Shape.CenterX()" << "Shape.CenterY()"
+                      << "Layer.SetEditable(bool) bool:false" << closing(true))
+                   .s;
+
+        QTest::newRow("pageHeight")
+            << Op([](CdrOperate &o, const QString &) { o.pageHeight(); })
+            << (Seq() << opening(false, false) << "Page.SizeHeight()" << closing(false)).s;
+
+        QTest::newRow("pageWidth")
+            << Op([](CdrOperate &o, const QString &) { o.pageWidth(); })
+            << (Seq() << opening(false, false) << "Page.SizeWidth()" << closing(false)).s;
+
+        QTest::newRow("qrJobName")
+            << Op([](CdrOperate &o, const QString &) { o.qrJobName(); })
+            << (Seq() << opening(true) << lookup(4) << closing(true)).s;
+
+        {
+            Seq s;
+            s << opening(false) << lookup(4) /* assist: missing */ << lookup(4) /* creasing */
+              << lookup(3) /* cutting */;
+            for (int i = 1; i <= 4; ++i)
+                s << "Layers.Item(int) int:" + QString::number(i)
+                  << "Layer.SetPrintable(bool) bool:true";
+            s << "Layers.Find(QString) 'Creasing Layer'" << "Layer.SetPrintable(bool) bool:false"
+              << "Layers.Find(QString) 'Cutting Layer'" << "Layer.SetPrintable(bool) bool:false";
+            const QStringList prepared = s.s;
+            QTest::newRow("publishPdf")
+                << Op([](CdrOperate &o, const QString &) { o.publishPdf(QString()); })
+                << (Seq() << prepared << "Document.PDFSettings()" << pdfSettings()
+                          << "Document.PublishToPDF(QString) ''" << closing(false))
+                       .s;
+            QTest::newRow("printDocument")
+                << Op([](CdrOperate &o, const QString &) { o.printDocument(); })
+                << (Seq() << prepared << "Document.PrintSettings()" << "PrintSettings.ShowDialog()"
+                          << "PrintSettings.PrintOut()" << closing(false))
+                       .s;
+        }
+    }
+    void sequence()
+    {
+        QFETCH(Op, op);
+        QFETCH(QStringList, expected);
+        SimHost &host = SimHost::instance();
+        Document &doc = host.createDocument();
+        doc.layers.clear();
+        for (const char *n : {"Artwork", "Mark Layer", "Cutting Layer", "Creasing Layer"})
+            host.addLayer(doc, n);
+        doc.layer("Creasing Layer")->printable = false;
+        doc.activeLayer = doc.layer("Artwork")->id;
+        host.addShape(doc, "Artwork", rectPath(20 * mm, 20 * mm, 30 * mm, 30 * mm));
+        QPainterPath mark;
+        mark.addEllipse(QPointF(10 * mm, 287 * mm), 2.5 * mm, 2.5 * mm);
+        host.addShape(doc, "Mark Layer", mark);
+        host.addShape(doc, "Cutting Layer", rectPath(19 * mm, 19 * mm, 32 * mm, 32 * mm));
+        {
+            CdrOperate o(progId);
+            host.clearCalls();
+            op(o, dir.filePath("ABDOPQR.plt"));
+        }
+        flushDeletes();
+        const QStringList got = logged();
+        for (int i = 0; i < qMin(got.size(), expected.size()); ++i)
+            QVERIFY2(got[i] == expected[i],
+                     qPrintable(QStringLiteral("call %1: %2\n   expected: %3")
+                                    .arg(i)
+                                    .arg(got[i], expected[i])));
+        QCOMPARE(got.size(), expected.size());
+        VERIFY_NO_HOST_ERRORS();
+    }
+};
+
+QTEST_MAIN(TestHostCalls)
+#include "tst_hostcalls.moc"
