@@ -49,7 +49,9 @@ Segmentation segmentation(bool isSegment, double rowDistance, double segLength, 
     // mark height may come out a few ulps above it, which must not add a row.
     const bool extra = s.remainder > threshold + remainderTolerance;
     s.pieces = static_cast<int>(std::trunc(q + (extra ? 1.0 : 0.0)));
-    s.active = true;
+    // Rows no more than a mark apart leave no piece to cut: such a side is
+    // drawn as the unsegmented side, not as a piece from the top row.
+    s.active = s.pieces >= 1;
     return s;
 }
 
@@ -124,7 +126,6 @@ Layout buildLayout(const ShapeSpec &spec, const Frame &frame, bool isSegment, do
         for (const LineTemplate &t : spec.plainSides)
             out.guides.append(at.line(t));
     } else {
-        // With fewer than one piece the closing piece starts at the top row.
         const int last = n >= 1 ? n - 1 : 0;
         auto side = [&](const LineTemplate &piece, const LineTemplate &closing) {
             for (int i = 0; i <= n - 2; ++i) {

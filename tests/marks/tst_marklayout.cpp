@@ -79,6 +79,7 @@ private slots:
     void pageLayoutA4();
     void pageLayoutSegmented();
     void pageLayoutSingleSegment();
+    void pageLayoutNoPieceIsUnsegmented();
     void pageLayoutUnequalMargins();
     void figureLayout();
     void figureCounts_data();
@@ -117,7 +118,8 @@ void TestMarkLayout::segmentationRule()
     QFETCH(double, e);
     QFETCH(int, n);
     const Segmentation seg = segmentation(true, L, s, e);
-    QVERIFY(seg.active);
+    // no piece to cut means the side is drawn unsegmented
+    QCOMPARE(seg.active, n >= 1);
     QCOMPARE(seg.pieces, n);
     QVERIFY(!segmentation(false, L, s, e).active);
 }
@@ -258,6 +260,19 @@ void TestMarkLayout::pageLayoutSingleSegment()
     QCOMPARE(l.guides.size(), 20);
     QVERIFY(sameLine(l.guides[18], 7.5, 107, 7.5, 13));
     QVERIFY(sameLine(l.guides[19], 202.5, 107, 202.5, 13));
+}
+
+void TestMarkLayout::pageLayoutNoPieceIsUnsegmented()
+{
+    // rows 4 mm apart with 5 mm discs: n = 0, drawn exactly as without segmentation
+    const ShapeSpec spec = circleByPageSpec(in(5), in(clearanceMm), mmPerInch);
+    const Frame f = pageFrame(in(210), in(24), margins(10, 10, 10, 10));
+    const Layout seg = buildLayout(spec, f, true, in(100));
+    const Layout plain = buildLayout(spec, f, false, in(100));
+    QCOMPARE(seg.seg.pieces, 0);
+    QVERIFY(!seg.seg.active);
+    QCOMPARE(seg.guides, plain.guides);
+    QCOMPARE(seg.marks.size(), plain.marks.size());
 }
 
 void TestMarkLayout::pageLayoutUnequalMargins()
