@@ -35,7 +35,12 @@ run)
     ;;
 test)
     deps; build
-    cd "$BUILD" && ctest --output-on-failure -j"$(nproc)"
+    (cd "$BUILD" && ctest --output-on-failure -j"$(nproc)")
+    # A short fuzz run of the path toolkit where clang is installed; it
+    # prints its own result line. Longer runs: fuzz/run.sh <seconds>.
+    if command -v clang++ >/dev/null; then
+        fuzz/run.sh "${FUZZ_SECONDS:-60}"
+    fi
     ;;
 bench)
     deps; build
