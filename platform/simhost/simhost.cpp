@@ -289,7 +289,7 @@ static const QHash<Kind, QSet<QByteArray>> &knownMembers()
                              "PrintSettings()", "SetReferencePoint(enum)",
                              "PublishToPDF(QString)", "ClearSelection()"};
         t[Kind::Page] = {"Layers()", "SelectableShapes()", "CreateLayer(QString)", "SizeWidth()",
-                         "SizeHeight()", "SizeWidth", "SizeHeight"};
+                         "SizeHeight()", "SizeWidth"};
         t[Kind::Layers] = {"Count()", "Item(int)", "Find(QString)"};
         t[Kind::Layer] = {"Name()", "Activate()", "SetEditable(bool)", "SetPrintable(bool)",
                           "SetVisible(bool)", "Printable()", "Delete()", "Shapes()",
@@ -625,9 +625,9 @@ QVariant Server::page(Handle &h, Document &doc, const QByteArray &m, const QVari
         doc.activeLayer = l.id;
         return object(Kind::Layer, doc.id, l.id);
     }
-    if (m.startsWith("SizeWidth"))
+    if (m == "SizeWidth()" || m == "SizeWidth")
         return doc.pageSize.width();
-    if (m.startsWith("SizeHeight"))
+    if (m == "SizeHeight()")
         return doc.pageSize.height();
     return QVariant();
 }

@@ -302,16 +302,21 @@ private slots:
     void unknownMembersAreErrors_data()
     {
         QTest::addColumn<QByteArray>("member");
-        QTest::newRow("typo") << QByteArray("CreateRectangel(double,double,double,double)");
-        QTest::newRow("wrong object") << QByteArray("Name()");
-        QTest::newRow("wrong types") << QByteArray("SetVisible(int)");
-        QTest::newRow("missing parentheses") << QByteArray("ActivePage");
+        QTest::addColumn<bool>("onPage");
+        QTest::newRow("typo") << QByteArray("CreateRectangel(double,double,double,double)") << false;
+        QTest::newRow("wrong object") << QByteArray("Name()") << false;
+        QTest::newRow("wrong types") << QByteArray("SetVisible(int)") << false;
+        QTest::newRow("missing parentheses") << QByteArray("ActivePage") << false;
+        // the page width is read as a property, the height never is
+        QTest::newRow("height property") << QByteArray("SizeHeight") << true;
+        QTest::newRow("width with arguments") << QByteArray("SizeWidth(double)") << true;
     }
     void unknownMembersAreErrors()
     {
         QFETCH(QByteArray, member);
+        QFETCH(bool, onPage);
         Fixture fx;
-        fx.doc->dynamicCall(member, 1, 2, 3, 4);
+        (onPage ? fx.page : fx.doc)->dynamicCall(member, 1, 2, 3, 4);
         QCOMPARE(SimHost::instance().errors().size(), 1);
     }
 
