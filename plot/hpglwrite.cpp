@@ -98,6 +98,10 @@ private:
     void grow(int n)
     {
         m_cap = qMax(m_cap * 2, m_pos + n + 1024);
+        // Exactly this much: resize alone rounds a growing block up to a power
+        // of two, which for a large job lands just past the size the allocator
+        // still recycles, so every call would start on untouched memory.
+        m_text.reserve(m_cap);
         m_text.resize(m_cap);
         m_data = reinterpret_cast<ushort *>(m_text.data());
     }
