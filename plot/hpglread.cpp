@@ -1,6 +1,5 @@
 #include "hpgltool.h"
 
-
 #include <climits>
 #include <cmath>
 
