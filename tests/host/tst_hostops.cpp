@@ -509,6 +509,69 @@ private slots:
         QCOMPARE(doc.activeLayerName(), QStringLiteral("Artwork"));
     }
 
+    // Inches to plotter units: v * 25.4 * 40 + 0.5, truncated toward zero;
+    // what no int can hold is clamped rather than undefined.
+    void conversion_data()
+    {
+        QTest::addColumn<double>("inches");
+        QTest::addColumn<int>("units");
+        const double unit = 1.0 / 1016;
+        QTest::newRow("A4 width") << 210 * mm << 8400;
+        QTest::newRow("just under half a unit") << 0.49 * unit << 0;
+        QTest::newRow("just over half a unit") << 0.51 * unit << 1;
+        QTest::newRow("-2.2 units") << -2.2 * unit << -1;
+        QTest::newRow("-2.7 units") << -2.7 * unit << -2;
+        QTest::newRow("not a number") << std::nan("") << 0;
+        QTest::newRow("infinite") << HUGE_VAL << std::numeric_limits<int>::max();
+        QTest::newRow("minus infinite") << -HUGE_VAL << std::numeric_limits<int>::min();
+        QTest::newRow("too small for an int") << -1e12 << std::numeric_limits<int>::min();
+    }
+    void conversion()
+    {
+        QFETCH(double, inches);
+        QFETCH(int, units);
+        Document &doc = sheet();
+        doc.pageSize = QSizeF(inches, 297 * mm);
+        CdrOperate op(progId);
+        QCOMPARE(op.pageWidth(), units);
+    }
+
+    // A page that reports no layers: the cutting export changes and writes
+    // nothing, the creasing and printable exports and the PDF still run.
+    void pageWithoutLayers_data()
+    {
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<int>("exports");
+        QTest::addColumn<int>("pdfs");
+        QTest::newRow("cutting") << 0 << 0 << 0;
+        QTest::newRow("printable") << 1 << 1 << 0;
+        QTest::newRow("creasing") << 2 << 1 << 0;
+        QTest::newRow("pdf") << 3 << 0 << 1;
+    }
+    void pageWithoutLayers()
+    {
+        QFETCH(int, operation);
+        QFETCH(int, exports);
+        QFETCH(int, pdfs);
+        SimHost &host = SimHost::instance();
+        Document &doc = host.createDocument();
+        doc.layers.clear();
+        doc.activeLayer = 0;
+        CdrOperate op(progId);
+        switch (operation) {
+        case 0: op.exportCuttingLayerPlt(scratch); break;
+        case 1: op.exportPrintablePlt(scratch); break;
+        case 2: op.exportCreasingLayerPlt(scratch); break;
+        default: op.publishPdf(dir.filePath("empty.pdf")); break;
+        }
+        QCOMPARE(host.exports().size(), exports);
+        QCOMPARE(host.pdfs().size(), pdfs);
+        QCOMPARE(host.callsOf("Item(int)").size(), 0);
+        QCOMPARE(host.callsOf("SetPrintable(bool)").size(), 0);
+        QCOMPARE(host.callsOf("AddToSelection()").size(), 0);
+        QVERIFY(doc.layers.empty());
+    }
+
     void pageSize()
     {
         Document &doc = sheet();
