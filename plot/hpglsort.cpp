@@ -4,9 +4,10 @@
 //
 // The row order is defined by repeated neighbour-swap passes whose row test
 // is not a consistent order, so the result depends on that very method.
-// sortPaths reproduces it exactly but computes each path's keys once, sorts
-// the first pass with a stable sort and runs the swap passes of the second
-// pass only inside blocks that can actually exchange paths.
+// sortPaths reproduces it exactly, but computes each path's keys once, does
+// the first pass as a stable sort, and runs the swap passes of the second
+// pass separately inside blocks that can exchange paths, visiting only the
+// pairs that a swap may have changed.
 #include "hpgltool.h"
 
 #include <algorithm>

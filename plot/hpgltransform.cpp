@@ -155,12 +155,13 @@ QList<CutPath> HpglTool::scaleDown(QList<CutPath> paths, double k)
     // into inf or NaN; leave the paths where they are instead.
     if (k == 0 || !std::isfinite(k))
         return paths;
+    // Move the corner to the origin, divide, move back: one walk.
     const QPointF c = minCornerAll(paths);
-    paths = translate(std::move(paths), c.x(), c.y());
+    const double cx = c.x(), cy = c.y();
     for (CutPath &p : paths) {
         for (QLineF &l : p.lines)
-            l = QLineF(c.x() + l.x1() / k, c.y() + l.y1() / k, c.x() + l.x2() / k,
-                       c.y() + l.y2() / k);
+            l = QLineF(cx + (l.x1() - cx) / k, cy + (l.y1() - cy) / k, cx + (l.x2() - cx) / k,
+                       cy + (l.y2() - cy) / k);
     }
     return paths;
 }
