@@ -1,5 +1,7 @@
 #pragma once
 
+#include "usboperate.h"
+
 #include <QWidget>
 
 namespace Ui {
@@ -19,6 +21,12 @@ public:
     // Re-translates the form, as SendMW::changeLanguage does.
     void changeLanguage(QString language);
 
+protected:
+    // device list: refreshed on show and on every device-change message
+    void showEvent(QShowEvent *event) override;
+    bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
+
 private:
     Ui::QRCodeMW *ui;
+    UsbOperate usbOperate; // the window's own link to the cutter
 };

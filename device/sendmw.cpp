@@ -1,5 +1,6 @@
 #include "sendmw.h"
 
+#include "devicelist.h"
 #include "ui_sendmw.h"
 #include "workfolder.h"
 
@@ -42,11 +43,29 @@ SendMW::SendMW(QWidget *parent)
     const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
     move(avail.width() - 80 - width(), 120);
     loadSettings();
+    // the platform's device notices arrive as the device-change window message
+    connect(DeviceNotifier::instance(), &DeviceNotifier::deviceChange, this, [this](quint32 event) {
+        NativeMessage msg = deviceChangeMessage(event);
+        long result = 0;
+        nativeEvent(NativeMessageType, &msg, &result);
+    });
 }
 
 SendMW::~SendMW()
 {
     delete ui;
+}
+
+void SendMW::showEvent(QShowEvent *)
+{
+    refreshMachineNames(ui->machineName, usbOperate.deviceList(), false);
+}
+
+bool SendMW::nativeEvent(const QByteArray &eventType, void *message, long *)
+{
+    if (isDeviceChangeMessage(eventType, message))
+        refreshMachineNames(ui->machineName, usbOperate.deviceList(), true);
+    return false;
 }
 
 void SendMW::changeLanguage(QString language)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "usboperate.h"
+
 #include <QWidget>
 
 namespace Ui {
@@ -32,10 +34,14 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // device list: refreshed on show and on every device-change message
+    void showEvent(QShowEvent *event) override;
+    bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
 
 private:
     void loadSettings();
     void saveSettings();
 
     Ui::SendMW *ui;
+    UsbOperate usbOperate; // the window's own link to the cutter
 };
