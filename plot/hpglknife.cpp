@@ -117,7 +117,7 @@ QList<CutPath> HpglTool::compensateKnifeOffset(QList<CutPath> paths, double knif
         return paths;
 
     // The final clean-up is done while each path is copied out of the work
-    // vectors, so no segment is allocated only to be dropped again.
+    // vectors, so no segment is stored only to be dropped again.
     QList<CutPath> result;
     result.reserve(paths.size());
     std::vector<QLineF> work;
@@ -125,7 +125,7 @@ QList<CutPath> HpglTool::compensateKnifeOffset(QList<CutPath> paths, double knif
     std::vector<double> angle;
     std::vector<char> null;
     std::vector<QLineF> lines;
-    for (const CutPath &path : qAsConst(paths)) {
+    for (CutPath &path : paths) {
         if (path.lines.isEmpty())
             continue;
 
@@ -182,15 +182,23 @@ QList<CutPath> HpglTool::compensateKnifeOffset(QList<CutPath> paths, double knif
             }
         }
 
-        CutPath out = path;
-        out.lines = QList<QLineF>();
-        out.lines.reserve(int(lines.size()));
+        // Write the result over the path's own segments (a list handed over
+        // is changed in place, so only the extra segments are allocated).
+        QList<QLineF> &out = path.lines;
+        int written = 0;
         for (const QLineF &l : lines) {
-            if (!vanishes(l))
-                out.lines.append(l);
+            if (vanishes(l))
+                continue;
+            if (written < out.size())
+                out[written] = l;
+            else
+                out.append(l);
+            ++written;
         }
-        if (!out.lines.isEmpty())
-            result.append(out);
+        if (written < out.size())
+            out.erase(out.begin() + written, out.end());
+        if (!out.isEmpty())
+            result.append(std::move(path));
     }
     return result;
 }
