@@ -78,8 +78,9 @@ struct Hub
 
 Hub &hub()
 {
-    static Hub h;
-    return h;
+    // never destroyed: a worker may still wait on it while the process exits
+    static Hub *h = new Hub;
+    return *h;
 }
 
 // default cutter bookkeeping, under its own lock (it builds a cutter)

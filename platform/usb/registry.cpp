@@ -19,8 +19,8 @@ struct Registry
 
 Registry &registry()
 {
-    static Registry r;
-    return r;
+    static Registry *r = new Registry; // outlives every caller, even at exit
+    return *r;
 }
 
 QString normalised(const QString &path)
