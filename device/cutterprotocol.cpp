@@ -6,6 +6,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace CutterCommand {
 
 QString integer(int n)

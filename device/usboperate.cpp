@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QThread>
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 
