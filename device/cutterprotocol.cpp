@@ -71,13 +71,14 @@ void timedWait(int ms)
         QThread::msleep(ulong(std::max(0, ms)));
         return;
     }
+    // The timer wakes the sleeping event processing at the deadline; a local
+    // event loop is avoided since it returns at once after a quit request.
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
     while (clock.elapsed() < ms) {
-        QEventLoop loop;
-        QTimer timer;
-        timer.setSingleShot(true);
-        timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        timer.start(int(ms - clock.elapsed()));
-        loop.exec();
+        if (!timer.isActive())
+            timer.start(int(ms - clock.elapsed()));
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 }

@@ -170,13 +170,11 @@ QString UsbOperate::devicePathText() const
 
 void UsbOperate::waitUntil(const bool &flag)
 {
-    // Sleeps in the event loop; the worker's report (a queued slot call) ends it.
-    while (!flag) {
-        QEventLoop loop;
-        activeWait = &loop;
-        loop.exec();
-        activeWait = nullptr;
-    }
+    // Sleeps until events come; the worker's report (a queued slot call) is
+    // one. Not a local event loop: once the application is told to quit, such
+    // a loop returns at once and the wait would spin without ever seeing it.
+    while (!flag)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 void UsbOperate::Read(int timeoutMs)
@@ -253,8 +251,6 @@ void UsbOperate::on_UsbRead_upgrade(QString str)
 {
     replyText = str;
     readDone = true;
-    if (activeWait)
-        activeWait->quit();
 }
 
 void UsbOperate::on_UsbWrite_written(int bytesWritten, int bytesOffered)
@@ -266,8 +262,6 @@ void UsbOperate::on_UsbWrite_written(int bytesWritten, int bytesOffered)
 void UsbOperate::on_UsbWrite_done()
 {
     writeDone = true;
-    if (activeWait)
-        activeWait->quit();
 }
 
 void UsbOperate::waitFree()

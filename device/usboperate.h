@@ -7,8 +7,6 @@
 #include <QString>
 #include <QStringList>
 
-class QEventLoop;
-
 // Reads one reply (at most 64 bytes) on a thread of its own.
 class UsbRead : public QObject
 {
@@ -99,5 +97,4 @@ private:
 
     int writtenBytes = -1;
     int offeredBytes = -1;
-    QEventLoop *activeWait = nullptr;
 };
