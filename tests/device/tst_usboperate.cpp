@@ -47,6 +47,8 @@ private slots:
     void unplugDuringReadEndsIt();
 
     void largeJobGoesInOneWrite();
+    void writtenBytes_data();
+    void writtenBytes();
     void incompleteWriteIsReported_data();
     void incompleteWriteIsReported();
 
@@ -124,6 +126,12 @@ void TstUsbOperate::listedNameOpensDevice()
     link.setDevice(names.first());
     QCOMPARE(link.devicePathText(), pathOf("5&AB#CD"));
     QVERIFY(link.isConnected());
+    // listing again, with another cutter about, leaves the chosen device alone
+    {
+        EmulatedCutter second(QStringLiteral("9&ZZ"));
+        QCOMPARE(link.deviceList(), (QStringList{"5&AB#CD", "9&ZZ"}));
+        QCOMPARE(link.devicePathText(), pathOf("5&AB#CD"));
+    }
     other.unplug();
     QVERIFY(!link.isConnected());
     QVERIFY(link.deviceList().isEmpty());
@@ -139,6 +147,8 @@ void TstUsbOperate::absentDeviceLeavesReplyAlone()
     plugOne();
     cutter->queueReply("FREE;");
     link.Read(-1);
+    QCOMPARE(link.readStr(), QStringLiteral("FREE;"));
+    QVERIFY(link.Write(CutterCommand::pageEnd())); // a write leaves the reply alone
     QCOMPARE(link.readStr(), QStringLiteral("FREE;"));
     cutter->unplug();
     QElapsedTimer t;
@@ -238,6 +248,25 @@ void TstUsbOperate::largeJobGoesInOneWrite()
     QCOMPARE(jobs.first().strokes.size(), y / 80);
     QCOMPARE(jobs.first().strokes.first().points,
              (QVector<QPointF>{{0, 0}, {4000, 0}, {4000, 40}}));
+}
+
+void TstUsbOperate::writtenBytes_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("unchanged, nothing added") << QStringLiteral("PU-1000,3480;") << QByteArray("PU-1000,3480;");
+    QTest::newRow("up to the first zero") << QString::fromUtf8("PU0,0;\0!PG;", 11) << QByteArray("PU0,0;");
+    QTest::newRow("utf-8") << QString::fromUtf8("\xc3\x84;") << QByteArray("\xc3\x84;");
+}
+
+void TstUsbOperate::writtenBytes()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    plugOne();
+    QVERIFY(link.Write(text));
+    QCOMPARE(cutter->writtenTexts(), QList<QByteArray>{bytes});
+    QCOMPARE(link.lastWritten(), bytes.size());
 }
 
 void TstUsbOperate::incompleteWriteIsReported_data()

@@ -60,6 +60,7 @@ private slots:
         qr.show();
         QCOMPARE(entries(&send), QStringList{"A1"});
         QCOMPARE(entries(&qr), QStringList{"A1"});
+        QCOMPARE(connectedLines, 0); // showing writes no debug lines
 
         disconnectedLines = connectedLines = 0;
         b.plug();
