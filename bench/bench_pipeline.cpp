@@ -145,10 +145,12 @@ int main()
         }
         std::fflush(stdout);
     }
-    // Growth against n log n from 10^3 to 10^5 paths.
-    const double nlogn = (1e5 * std::log(1e5)) / (1e3 * std::log(1e3));
-    std::printf("sortPaths growth 1e3 -> 1e5: x%.0f (n log n: x%.0f)\n", fastMs[2] / fastMs[0],
-                nlogn);
+    // Growth from size to size against n log n.
+    for (int s = 1; s < 3; ++s) {
+        const double a = sizes[s - 1], b = sizes[s];
+        std::printf("sortPaths growth P=%d -> P=%d: x%.1f (n log n: x%.1f)\n", sizes[s - 1],
+                    sizes[s], fastMs[s] / fastMs[s - 1], (b * std::log(b)) / (a * std::log(a)));
+    }
 
     // The whole road of a "By Path & Marks" send with every option on.
     const double pageHeight = 11880;
