@@ -87,6 +87,7 @@ private slots:
     void fastEqualsLiteral_data();
     void fastEqualsLiteral();
     void fastEqualsLiteralLarge();
+    void fastEqualsLiteralManyRows();
     void keysNotNumbers();
 };
 
@@ -200,6 +201,31 @@ void TestSortPaths::fastEqualsLiteralLarge()
             literalSortPaths(literal);
             QCOMPARE(tags(t.sortPaths(paths)), tags(literal));
         }
+    }
+}
+
+// Lists long enough for the sort to work on several threads, kept in rough
+// row order so that the literal passes finish quickly.
+void TestSortPaths::fastEqualsLiteralManyRows()
+{
+    QRandomGenerator rng(5);
+    HpglTool t;
+    for (int round = 0; round < 2; ++round) {
+        QList<CutPath> paths;
+        int tag = 0;
+        for (int row = 0; row < 400; ++row) {
+            QList<CutPath> rowPaths;
+            for (int i = 0; i < 30; ++i) {
+                const double h = rng.bounded(8) == 0 ? 40 + rng.bounded(200) : 10 + rng.bounded(50);
+                rowPaths << box(rng.bounded(3000), row * 80 + rng.bounded(20), h, tag++);
+            }
+            for (int i = rowPaths.size() - 1; i > 0; --i)
+                rowPaths.swapItemsAt(i, rng.bounded(i + 1));
+            paths << rowPaths;
+        }
+        QList<CutPath> literal = paths;
+        literalSortPaths(literal);
+        QCOMPARE(tags(t.sortPaths(paths)), tags(literal));
     }
 }
 
