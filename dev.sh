@@ -35,12 +35,15 @@ run)
     ;;
 test)
     deps; build
-    (cd "$BUILD" && ctest --output-on-failure -j"$(nproc)")
     # A short fuzz run of the path toolkit where clang is installed; it
     # prints its own result line. Longer runs: fuzz/run.sh <seconds>.
+    # It runs first so that CTest's summary stays the last line.
+    fuzzed=0
     if command -v clang++ >/dev/null; then
-        fuzz/run.sh "${FUZZ_SECONDS:-60}"
+        fuzz/run.sh "${FUZZ_SECONDS:-60}" || fuzzed=$?
     fi
+    (cd "$BUILD" && ctest --output-on-failure -j"$(nproc)")
+    exit "$fuzzed"
     ;;
 bench)
     deps; build

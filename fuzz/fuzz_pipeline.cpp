@@ -56,9 +56,10 @@ void checkJobText(const QString &text)
 }
 
 // The dashed writers emit every dash, so their text grows with the length
-// of the dashed paths: a path across the whole coordinate range (tens of
-// kilometres) asks for hundreds of megabytes. Inputs with more dashes than
-// a few sheets hold are left out of the dashed writers to keep runs fast.
+// of the dashed paths (up to the writers' budget, past which they cut
+// solid; a unit test covers that). Such inputs are correct but slow under
+// the sanitizers, so inputs with more dashes than a few sheets hold are
+// left out of the dashed writers to keep runs fast.
 bool dashesFit(const QList<CutPath> &paths, double period)
 {
     double length = 0;

@@ -191,6 +191,19 @@ bool isDashed(const CutPath &path)
     return path.lineType != 0 || path.patternLength != 0.0 || path.lineTypeMode != 0;
 }
 
+constexpr double kMaxDashesPerJob = 1e6;
+
+// Upper bound of the pieces the dash walk makes of a path: one per period,
+// plus one where a dash is split at a corner.
+double dashPiecesBound(const QList<QLineF> &lines, double period)
+{
+    double length = 0;
+    for (const QLineF &s : lines)
+        if (inIntRange(s))
+            length += s.length();
+    return length / period + lines.size() + 1;
+}
+
 // Cuts a path into dashes of posLen with gaps of negLen, starting with a
 // dash; the pattern runs on across corners.
 std::vector<QLineF> dashWalk(const QList<QLineF> &lines, double posLen, double negLen)
@@ -269,6 +282,12 @@ QString write(const QList<CutPath> &paths, const Style &style, double posLen = 0
     TextBuffer out(int(qMin<qint64>(segments * 16 + paths.size() * 16 + 64, 1 << 28)));
     out.put(style.opening);
 
+    // Dashes grow with the length cut, not with the input: a few paths
+    // spanning the coordinate range would ask for more text than a string
+    // holds. Past this budget (a kilometre of millimetre dashes, far beyond
+    // any roll) the remaining dashed paths are written solid.
+    double dashBudget = kMaxDashesPerJob;
+
     int lastPen = 0;
     QList<QLineF> finite;
     for (int index : qAsConst(order)) {
@@ -282,7 +301,14 @@ QString write(const QList<CutPath> &paths, const Style &style, double posLen = 0
             lines = &finite;
         }
         std::vector<QLineF> cut;
-        if (dashes && isDashed(path)) {
+        bool dashed = dashes && isDashed(path);
+        if (dashed) {
+            const double pieces = dashPiecesBound(*lines, posLen + negLen);
+            dashed = pieces <= dashBudget;
+            if (dashed)
+                dashBudget -= pieces;
+        }
+        if (dashed) {
             cut = dashWalk(*lines, posLen, negLen);
             if (cut.empty())
                 continue;
@@ -296,7 +322,7 @@ QString write(const QList<CutPath> &paths, const Style &style, double posLen = 0
             out.put(';');
             lastPen = path.pen;
         }
-        if (dashes && isDashed(path))
+        if (dashed)
             writeBody(out, cut, style);
         else
             writeBody(out, *lines, style);
