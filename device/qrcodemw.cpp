@@ -1,11 +1,11 @@
 #include "qrcodemw.h"
 
 #include "devicelist.h"
+#include "windowlanguage.h"
 #include "ui_qrcodemw.h"
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTranslator>
 
 QRCodeMW::QRCodeMW(QWidget *parent)
     : QWidget(parent)
@@ -43,13 +43,5 @@ bool QRCodeMW::nativeEvent(const QByteArray &eventType, void *message, long *)
 
 void QRCodeMW::changeLanguage(QString language)
 {
-    if (language == QLatin1String("ZH")) {
-        QTranslator translator;
-        if (translator.load(QStringLiteral(":/Chinese.qm"))) {
-            QCoreApplication::installTranslator(&translator);
-            ui->retranslateUi(this);
-        }
-    } else if (language == QLatin1String("EN")) {
-        ui->retranslateUi(this);
-    }
+    retranslateWindow(language, [this] { ui->retranslateUi(this); });
 }

@@ -1,6 +1,7 @@
 #include "sendmw.h"
 
 #include "devicelist.h"
+#include "windowlanguage.h"
 #include "ui_sendmw.h"
 #include "workfolder.h"
 
@@ -9,7 +10,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
-#include <QTranslator>
 
 namespace {
 QString configPath()
@@ -70,15 +70,7 @@ bool SendMW::nativeEvent(const QByteArray &eventType, void *message, long *)
 
 void SendMW::changeLanguage(QString language)
 {
-    if (language == QLatin1String("ZH")) {
-        QTranslator translator;
-        if (translator.load(QStringLiteral(":/Chinese.qm"))) {
-            QCoreApplication::installTranslator(&translator);
-            ui->retranslateUi(this);
-        }
-    } else if (language == QLatin1String("EN")) {
-        ui->retranslateUi(this);
-    }
+    retranslateWindow(language, [this] { ui->retranslateUi(this); });
 }
 
 bool SendMW::autoSort() const
