@@ -223,6 +223,16 @@ void TestKnife::knife_data()
             << QList<CutPath>{square100()} << 0.0 << kInf
             << "0,0>100,0 100,0>100,100 100,100>0,100 0,100>0,0";
     QTest::newRow("empty list") << QList<CutPath>() << 10.0 << 10.0 << "";
+    // The clean-up keeps what the reader's keeps: ends that still round to
+    // an int, right up to its limits.
+    QTest::newRow("end just below the int maximum")
+            << QList<CutPath>{polyline({{2147483000, 0}, {2147483637.2, 0}})} << 10.0 << 0.0
+            << "2147483010,0>2147483647.2,0";
+    QTest::newRow("end just above the int minimum")
+            << QList<CutPath>{polyline({{-2147483000, 0}, {-2147483638.2, 0}})} << 10.0 << 0.0
+            << "-2147483010,0>-2147483648.2,0";
+    QTest::newRow("end past the int maximum")
+            << QList<CutPath>{polyline({{2147483000, 0}, {2147483638, 0}})} << 10.0 << 0.0 << "";
 }
 
 void TestKnife::knife()
