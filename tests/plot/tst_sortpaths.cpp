@@ -54,10 +54,15 @@ QList<CutPath> randomPaths(QRandomGenerator &rng, int n, int scenario)
             my = rng.bounded(5) * 1000 + rng.bounded(3);
             h = 10 + rng.bounded(20);
             break;
-        default: // fractional coordinates
+        case 4: // fractional coordinates
             mx = rng.generateDouble() * 100;
             my = rng.generateDouble() * 100;
             h = rng.generateDouble() * rng.generateDouble() * 60;
+            break;
+        default: // far from the origin, where differences of tops round
+            mx = -3e9 + rng.generateDouble() * 100;
+            my = -3e9 + rng.bounded(6) * 20 + rng.generateDouble() * 1e-5;
+            h = rng.bounded(3) * 20 + rng.generateDouble() * 1e-5;
             break;
         }
         CutPath p = box(mx, my, h, i);
@@ -165,6 +170,7 @@ void TestSortPaths::fastEqualsLiteral_data()
     QTest::newRow("rows and tall paths") << 2;
     QTest::newRow("close tops") << 3;
     QTest::newRow("fractional") << 4;
+    QTest::newRow("far from the origin") << 5;
 }
 
 // Thousands of random lists per scenario; every one must come out exactly
@@ -194,7 +200,7 @@ void TestSortPaths::fastEqualsLiteralLarge()
 {
     QRandomGenerator rng(99);
     HpglTool t;
-    for (int scenario = 0; scenario < 5; ++scenario) {
+    for (int scenario = 0; scenario < 6; ++scenario) {
         for (int round = 0; round < 3; ++round) {
             const QList<CutPath> paths = randomPaths(rng, 600, scenario);
             QList<CutPath> literal = paths;
@@ -237,7 +243,7 @@ void TestSortPaths::keysNotNumbers()
     QRandomGenerator rng(7);
     HpglTool t;
     for (int round = 0; round < 300; ++round) {
-        QList<CutPath> paths = randomPaths(rng, 1 + rng.bounded(30), round % 5);
+        QList<CutPath> paths = randomPaths(rng, 1 + rng.bounded(30), round % 6);
         for (CutPath &p : paths) {
             if (!p.lines.isEmpty() && rng.bounded(4) == 0)
                 p.lines[0].setP1(QPointF(rng.bounded(2) ? nan : 3, rng.bounded(2) ? nan : 4));
