@@ -77,6 +77,15 @@ void magnifiedExport(HostFrame &f, const QString &file)
     call(selection, "Stretch(double)", 0.2);
 }
 
+// Adds every shape of the layer to the host's selection.
+void selectLayerShapes(QAxObject *layer)
+{
+    QAxObject *shapes = query(layer, "Shapes()");
+    QAxObject *all = query(shapes, "All()");
+    call(all, "AddToSelection()");
+    release(shapes);
+}
+
 } // namespace
 
 void CdrOperate::exportCuttingLayerPlt(QString file)
@@ -95,10 +104,7 @@ void CdrOperate::exportCuttingLayerPlt(QString file)
             // Shapes the user left selected would be stretched and exported
             // with ours, and move the corner the scale-back is made about.
             f.clearSelection();
-            QAxObject *shapes = query(layer, "Shapes()");
-            QAxObject *all = query(shapes, "All()");
-            call(all, "AddToSelection()");
-            release(shapes);
+            selectLayerShapes(layer);
             magnifiedExport(f, file);
         }
     }
@@ -128,9 +134,7 @@ void CdrOperate::exportPrintablePlt(QString file)
     f.clearSelection();
     for (int i : qAsConst(printable)) {
         QAxObject *item = query(f.layers(), "Item(int)", i);
-        QAxObject *shapes = query(item, "Shapes()");
-        QAxObject *all = query(shapes, "All()");
-        call(all, "AddToSelection()");
+        selectLayerShapes(item);
         release(item);
     }
     magnifiedExport(f, file);
