@@ -75,32 +75,43 @@ void HostFrame::readLayers()
     m_layerCount = call(m_layers, "Count()").toInt();
 }
 
-int HostFrame::findLayer(const QString &name) const
+namespace {
+
+// Index (from 1) of the first layer whose name passes `match`, 0 when none;
+// its name goes to `found`.
+template <typename Match>
+int firstLayer(QAxObject *layers, int count, Match match, QString *found = nullptr)
 {
-    for (int i = 1; i <= m_layerCount && m_layers; ++i) {
-        QAxObject *item = query(m_layers, "Item(int)", i);
+    for (int i = 1; i <= count && layers; ++i) {
+        QAxObject *item = query(layers, "Item(int)", i);
         if (!item)
             continue;
         const QString itemName = call(item, "Name()").toString();
         hostcall::release(item);
-        if (itemName == name)
+        if (match(itemName)) {
+            if (found)
+                *found = itemName;
             return i;
+        }
     }
     return 0;
 }
 
+} // namespace
+
+int HostFrame::findLayer(const QString &name) const
+{
+    return firstLayer(m_layers, m_layerCount, [&](const QString &n) { return n == name; });
+}
+
 QString HostFrame::findLayerByPrefix(const QString &prefix) const
 {
-    for (int i = 1; i <= m_layerCount && m_layers; ++i) {
-        QAxObject *item = query(m_layers, "Item(int)", i);
-        if (!item)
-            continue;
-        const QString itemName = call(item, "Name()").toString();
-        hostcall::release(item);
-        if (itemName.size() >= prefix.size() && itemName.left(prefix.size()) == prefix)
-            return itemName;
-    }
-    return QString();
+    QString name;
+    firstLayer(
+        m_layers, m_layerCount,
+        [&](const QString &n) { return n.size() >= prefix.size() && n.left(prefix.size()) == prefix; },
+        &name);
+    return name;
 }
 
 QAxObject *HostFrame::layerNamed(const QString &name)
