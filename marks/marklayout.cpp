@@ -202,6 +202,22 @@ void circleMarks(ShapeSpec &s, double r)
     s.rightRowMark.parts = {disc(at(XR), at(ROW), r)};
 }
 
+// Segmented sides run along the discs' outer edges; `in` is the half-size of
+// the clear square around a disc. The right-hand row guides are drawn in a
+// different direction per layout, so each layout sets those itself.
+void discSides(ShapeSpec &s, double r, double in)
+{
+    s.leftPiece = line(at(XL, -r), at(ROW, -in), at(XL, -r), at(NEXT, in));
+    s.leftClosing = line(at(XL, -r), at(ROW, -in), at(XL, -r), at(YB, in));
+    s.rightPiece = line(at(XR, r), at(ROW, -in), at(XR, r), at(NEXT, in));
+    s.rightClosing = line(at(XR, r), at(ROW, -in), at(XR, r), at(YB, in));
+    s.leftRowGuides = {
+        line(at(XL, -r), at(ROW, in), at(XL, in), at(ROW, in)),
+        line(at(XL, -r), at(ROW, -in), at(XL, in), at(ROW, -in)),
+        line(at(XL, in), at(ROW, in), at(XL, in), at(ROW, -in)),
+    };
+}
+
 } // namespace
 
 ShapeSpec circleByPageSpec(double diameter, double clearance, double mmPerInch)
@@ -241,16 +257,7 @@ ShapeSpec circleByPageSpec(double diameter, double clearance, double mmPerInch)
         line(at(Z, t), at(YT, -g), at(Z, t), at(YB, g)),
         line(at(W, -t), at(YT, -g), at(W, -t), at(YB, g)),
     };
-    // Segmented sides run along the discs' outer edges.
-    s.leftPiece = line(at(XL, -r), at(ROW, -g), at(XL, -r), at(NEXT, g));
-    s.leftClosing = line(at(XL, -r), at(ROW, -g), at(XL, -r), at(YB, g));
-    s.rightPiece = line(at(XR, r), at(ROW, -g), at(XR, r), at(NEXT, g));
-    s.rightClosing = line(at(XR, r), at(ROW, -g), at(XR, r), at(YB, g));
-    s.leftRowGuides = {
-        line(at(XL, -r), at(ROW, g), at(XL, g), at(ROW, g)),
-        line(at(XL, -r), at(ROW, -g), at(XL, g), at(ROW, -g)),
-        line(at(XL, g), at(ROW, g), at(XL, g), at(ROW, -g)),
-    };
+    discSides(s, r, g);
     s.rightRowGuides = {
         line(at(XR, -g), at(ROW, g), at(XR, r), at(ROW, g)),
         line(at(XR, -g), at(ROW, -g), at(XR, r), at(ROW, -g)),
@@ -293,15 +300,7 @@ ShapeSpec circleByFigureSpec(double diameter, double clearance)
         line(at(XL, -r), at(YT, -in), at(XL, -r), at(YB, in)),
         line(at(XR, r), at(YT, -in), at(XR, r), at(YB, in)),
     };
-    s.leftPiece = line(at(XL, -r), at(ROW, -in), at(XL, -r), at(NEXT, in));
-    s.leftClosing = line(at(XL, -r), at(ROW, -in), at(XL, -r), at(YB, in));
-    s.rightPiece = line(at(XR, r), at(ROW, -in), at(XR, r), at(NEXT, in));
-    s.rightClosing = line(at(XR, r), at(ROW, -in), at(XR, r), at(YB, in));
-    s.leftRowGuides = {
-        line(at(XL, -r), at(ROW, in), at(XL, in), at(ROW, in)),
-        line(at(XL, -r), at(ROW, -in), at(XL, in), at(ROW, -in)),
-        line(at(XL, in), at(ROW, in), at(XL, in), at(ROW, -in)),
-    };
+    discSides(s, r, in);
     s.rightRowGuides = {
         line(at(XR, r), at(ROW, in), at(XR, -in), at(ROW, in)),
         line(at(XR, r), at(ROW, -in), at(XR, -in), at(ROW, -in)),
