@@ -1,3 +1,4 @@
+#include "devicelines.h"
 #include "devicelist.h"
 #include "emulatedcutter.h"
 #include "registry.h"
@@ -10,28 +11,6 @@
 #include <memory>
 
 namespace {
-
-int disconnectedLines = 0;
-int connectedLines = 0;
-QtMessageHandler previousHandler = nullptr;
-
-void countLines(QtMsgType type, const QMessageLogContext &context, const QString &text)
-{
-    if (type == QtDebugMsg && text == QLatin1String("USB Disconnected!"))
-        ++disconnectedLines;
-    else if (type == QtDebugMsg && text == QLatin1String("USB Connected"))
-        ++connectedLines;
-    else if (previousHandler)
-        previousHandler(type, context, text);
-}
-
-QStringList entries(const QComboBox &box)
-{
-    QStringList list;
-    for (int i = 0; i < box.count(); ++i)
-        list << box.itemText(i);
-    return list;
-}
 
 // A window wired the way the job windows are: refresh on show and on the
 // device-change message, which the platform's notices arrive as.

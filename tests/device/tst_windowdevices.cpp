@@ -1,3 +1,4 @@
+#include "devicelines.h"
 #include "emulatedcutter.h"
 #include "qrcodemw.h"
 #include "registry.h"
@@ -8,27 +9,10 @@
 
 namespace {
 
-int disconnectedLines = 0;
-int connectedLines = 0;
-QtMessageHandler previousHandler = nullptr;
-
-void countLines(QtMsgType type, const QMessageLogContext &context, const QString &text)
-{
-    if (type == QtDebugMsg && text == QLatin1String("USB Disconnected!"))
-        ++disconnectedLines;
-    else if (type == QtDebugMsg && text == QLatin1String("USB Connected"))
-        ++connectedLines;
-    else if (previousHandler)
-        previousHandler(type, context, text);
-}
-
 QStringList entries(QWidget *window)
 {
     auto *box = window->findChild<QComboBox *>(QStringLiteral("machineName"));
-    QStringList list;
-    for (int i = 0; box && i < box->count(); ++i)
-        list << box->itemText(i);
-    return list;
+    return box ? ::entries(*box) : QStringList();
 }
 
 } // namespace
