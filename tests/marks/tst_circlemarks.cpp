@@ -59,6 +59,21 @@ Document &doc() { return *SimHost::instance().activeDocument(); }
 
 QList<const Shape *> shapesOn(const QString &layer) { return doc().shapesOn(layer); }
 
+// Artwork on the user's layer, its box given in mm.
+void addArtworkRect(double x, double y, double w, double h)
+{
+    QPainterPath p;
+    p.addRect(QRectF(in(x), in(y), in(w), in(h)));
+    SimHost::instance().addShape(doc(), "Layer 1", p);
+}
+
+void addArtworkEllipse(double x, double y, double w, double h)
+{
+    QPainterPath p;
+    p.addEllipse(QRectF(in(x), in(y), in(w), in(h)));
+    SimHost::instance().addShape(doc(), "Layer 1", p);
+}
+
 // Centres of the marks in mm, in the layer's shape order.
 QVector<QPointF> markCentresMm()
 {
@@ -254,11 +269,7 @@ void TestCircleMarks::guideClosedAndClear()
     QFETCH(bool, figure);
     QFETCH(bool, isSegment);
     QFETCH(int, stubs);
-    SimHost::instance().addShape(doc(), "Layer 1", [] {
-        QPainterPath p;
-        p.addRect(QRectF(in(30), in(40), in(150), in(220)));
-        return p;
-    }());
+    addArtworkRect(30, 40, 150, 220);
     CdrOperate op(v24);
     Settings s;
     s.isSegment = isSegment;
@@ -342,11 +353,7 @@ void TestCircleMarks::rememberedLayerActiveAgain()
 void TestCircleMarks::figureMarks()
 {
     // artwork box from (30, 50) to (180, 250) mm
-    SimHost::instance().addShape(doc(), "Layer 1", [] {
-        QPainterPath p;
-        p.addRect(QRectF(in(30), in(50), in(150), in(200)));
-        return p;
-    }());
+    addArtworkRect(30, 50, 150, 200);
     CdrOperate op(v24);
     Settings s;
     s.top = s.left = s.right = 9;
@@ -372,11 +379,7 @@ void TestCircleMarks::figureMarks()
 
 void TestCircleMarks::figureIgnoresStaleSelection()
 {
-    SimHost::instance().addShape(doc(), "Layer 1", [] {
-        QPainterPath p;
-        p.addRect(QRectF(in(30), in(50), in(150), in(200)));
-        return p;
-    }());
+    addArtworkRect(30, 50, 150, 200);
     // the user left a shape of a locked layer selected
     SimHost::instance().addLayer(doc(), "Locked");
     const Shape &far = SimHost::instance().addShape(doc(), "Locked", [] {
@@ -399,11 +402,7 @@ void TestCircleMarks::figureSegmentedTooShort()
 {
     // artwork 3 mm high with 1 mm margins: rows 5 mm apart, no more than a
     // disc: no extra rows, and the sides are the plain sides
-    SimHost::instance().addShape(doc(), "Layer 1", [] {
-        QPainterPath p;
-        p.addRect(QRectF(in(30), in(100), in(150), in(3)));
-        return p;
-    }());
+    addArtworkRect(30, 100, 150, 3);
     CdrOperate op(v24);
     Settings s;
     s.top = s.left = s.right = s.bottom = 1;
@@ -417,11 +416,7 @@ void TestCircleMarks::figureSegmentedTooShort()
 // the bottom row, and the reader finds each mark once.
 void TestCircleMarks::figureSegmentedWholeSegments()
 {
-    SimHost::instance().addShape(doc(), "Layer 1", [] {
-        QPainterPath p;
-        p.addRect(QRectF(in(30), in(74), in(150), in(176)));
-        return p;
-    }());
+    addArtworkRect(30, 74, 150, 176);
     CdrOperate op(v24);
     Settings s;
     s.top = s.left = s.right = s.bottom = 12;
@@ -441,11 +436,7 @@ void TestCircleMarks::figureSegmentedWholeSegments()
 
 void TestCircleMarks::figureSegmented()
 {
-    SimHost::instance().addShape(doc(), "Layer 1", [] {
-        QPainterPath p;
-        p.addRect(QRectF(in(30), in(50), in(150), in(200)));
-        return p;
-    }());
+    addArtworkRect(30, 50, 150, 200);
     CdrOperate op(v24);
     Settings s;
     s.top = s.left = s.right = s.bottom = 9;
@@ -512,11 +503,7 @@ void TestCircleMarks::labelTraced()
 {
     QFETCH(bool, figure);
     QFETCH(bool, isInkJet);
-    SimHost::instance().addShape(doc(), "Layer 1", [] {
-        QPainterPath p;
-        p.addRect(QRectF(in(30), in(50), in(150), in(200)));
-        return p;
-    }());
+    addArtworkRect(30, 50, 150, 200);
     CdrOperate op(v24);
     Settings s;
     s.useQRCode = true;
@@ -586,11 +573,7 @@ void TestCircleMarks::labelVector()
 
 void TestCircleMarks::labelFigureOnVersion20IsTraced()
 {
-    SimHost::instance().addShape(doc(), "Layer 1", [] {
-        QPainterPath p;
-        p.addRect(QRectF(in(30), in(50), in(150), in(200)));
-        return p;
-    }());
+    addArtworkRect(30, 50, 150, 200);
     CdrOperate op(v20);
     Settings s;
     s.useQRCode = true;
@@ -733,11 +716,7 @@ void TestCircleMarks::hostReturnsNoObject()
 // What the cut preparation reads back from the marks and the label.
 void TestCircleMarks::readersAfterMarks()
 {
-    SimHost::instance().addShape(doc(), "Layer 1", [] {
-        QPainterPath p;
-        p.addRect(QRectF(in(30), in(50), in(150), in(200)));
-        return p;
-    }());
+    addArtworkRect(30, 50, 150, 200);
     CdrOperate op(v24);
     Settings s;
     s.useQRCode = true;
@@ -785,11 +764,7 @@ void TestCircleMarks::snapshots()
     save("circle-page", 40);
 
     init();
-    SimHost::instance().addShape(doc(), "Layer 1", [] {
-        QPainterPath p;
-        p.addEllipse(QRectF(in(40), in(60), in(130), in(170)));
-        return p;
-    }());
+    addArtworkEllipse(40, 60, 130, 170);
     {
         CdrOperate op(v24);
         byFigure(op, s);
@@ -805,11 +780,7 @@ void TestCircleMarks::snapshots()
     save("circle-page-segmented", 40);
 
     init();
-    SimHost::instance().addShape(doc(), "Layer 1", [] {
-        QPainterPath p;
-        p.addEllipse(QRectF(in(40), in(30), in(130), in(220)));
-        return p;
-    }());
+    addArtworkEllipse(40, 30, 130, 220);
     {
         CdrOperate op(v20);
         byFigure(op, s);
