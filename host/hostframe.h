@@ -84,15 +84,12 @@ public:
     // Hands a fetched wrapper to the frame, which releases it on close.
     QAxObject *keep(QAxObject *obj);
 
-    CdrOperate *op() const { return m_op; }
     QAxObject *app() const;
     QAxObject *document() const { return m_document; }
     QAxObject *page() const { return m_page; }
     QAxObject *layers() const { return m_layers; }
     int layerCount() const { return m_layerCount; }
-    bool remembered() const { return m_remembered; }
     QString rememberedLayer() const { return m_rememberedName; }
-    bool isOpen() const { return m_open; }
 
 private:
     CdrOperate *m_op;
