@@ -1,7 +1,7 @@
 // Knife offset with corner arcs, overcut of closed paths, and backlash.
 #include "hpgltool.h"
+#include "wholeunits.h"
 
-#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -47,19 +47,6 @@ inline double angleBetween(double a1, bool null1, double a2, bool null2)
     const double delta = a2 - a1;
     const double normalized = delta < 0 ? delta + 360 : delta;
     return qFuzzyCompare(normalized, 360.0) ? 0 : normalized;
-}
-
-// The clean-up rule of dropDegenerate, to the same limits: a segment
-// vanishes when its rounded ends coincide or when it cannot be rounded at
-// all (not a number, or outside the int range).
-inline bool vanishes(const QLineF &s)
-{
-    auto roundable = [](double v) { return v >= -2147483648.5 && v < 2147483647.5; };
-    if (!roundable(s.x1()) || !roundable(s.y1()) || !roundable(s.x2()) || !roundable(s.y2()))
-        return true;
-    // qRound overflows at the int minimum itself.
-    auto whole = [](double v) { return v > -2147483648.0 ? qRound(v) : INT_MIN; };
-    return whole(s.x1()) == whole(s.x2()) && whole(s.y1()) == whole(s.y2());
 }
 
 // Three-way sign; a value that is not a number keeps the previous sign.
@@ -187,7 +174,7 @@ QList<CutPath> HpglTool::compensateKnifeOffset(QList<CutPath> paths, double knif
         QList<QLineF> &out = path.lines;
         int written = 0;
         for (const QLineF &l : lines) {
-            if (vanishes(l))
+            if (wholeunits::isDegenerate(l))
                 continue;
             if (written < out.size())
                 out[written] = l;

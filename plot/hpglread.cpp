@@ -1,29 +1,12 @@
 #include "hpgltool.h"
+#include "wholeunits.h"
 
 #include <climits>
 #include <cmath>
 
 namespace {
 
-// Values that round to an int; NaN and infinity fall outside.
-bool roundable(double v)
-{
-    return v >= -2147483648.5 && v < 2147483647.5;
-}
-
-// qRound of a roundable value; qRound itself overflows at the int minimum.
-int roundWhole(double v)
-{
-    return v > -2147483648.0 ? qRound(v) : INT_MIN;
-}
-
-// A segment vanishes at whole-unit resolution, or cannot be rounded at all.
-bool isDegenerate(const QLineF &s)
-{
-    if (!roundable(s.x1()) || !roundable(s.y1()) || !roundable(s.x2()) || !roundable(s.y2()))
-        return true;
-    return roundWhole(s.x1()) == roundWhole(s.x2()) && roundWhole(s.y1()) == roundWhole(s.y2());
-}
+using wholeunits::isDegenerate;
 
 // Whether s continues t in the same direction, so that t can absorb it.
 bool joins(const QLineF &t, const QLineF &s)
