@@ -596,8 +596,8 @@ QVariant Server::document(Handle &h, Document &doc, const QByteArray &m, const Q
         return QVariant();
     }
     if (m == "PublishToPDF(QString)") {
-        // the settings written to this document's PDF settings objects
-        // the settings object of this document fetched last
+        // the settings written to this document's PDF settings object
+        // fetched last
         QList<PropertyWrite> settings;
         quint64 newest = 0;
         for (auto it = d->handles.cbegin(); it != d->handles.cend(); ++it)
