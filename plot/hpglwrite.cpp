@@ -191,17 +191,17 @@ bool isDashed(const CutPath &path)
     return path.lineType != 0 || path.patternLength != 0.0 || path.lineTypeMode != 0;
 }
 
-constexpr double kMaxDashesPerJob = 1e6;
+constexpr double kMaxDashesPerJob = 1e7;
 
-// Upper bound of the pieces the dash walk makes of a path: one per period,
-// plus one where a dash is split at a corner.
-double dashPiecesBound(const QList<QLineF> &lines, double period)
+// Dashes the walk makes of a path: one per period of its length. Splits at
+// corners add at most one piece per segment, which the input already holds.
+double dashCount(const QList<QLineF> &lines, double period)
 {
     double length = 0;
     for (const QLineF &s : lines)
         if (inIntRange(s))
             length += s.length();
-    return length / period + lines.size() + 1;
+    return length / period;
 }
 
 // Cuts a path into dashes of posLen with gaps of negLen, starting with a
@@ -284,8 +284,8 @@ QString write(const QList<CutPath> &paths, const Style &style, double posLen = 0
 
     // Dashes grow with the length cut, not with the input: a few paths
     // spanning the coordinate range would ask for more text than a string
-    // holds. Past this budget (a kilometre of millimetre dashes, far beyond
-    // any roll) the remaining dashed paths are written solid.
+    // holds. Past this budget (ten kilometres of millimetre dashes, far
+    // beyond any roll) the remaining dashed paths are written solid.
     double dashBudget = kMaxDashesPerJob;
 
     int lastPen = 0;
@@ -303,10 +303,10 @@ QString write(const QList<CutPath> &paths, const Style &style, double posLen = 0
         std::vector<QLineF> cut;
         bool dashed = dashes && isDashed(path);
         if (dashed) {
-            const double pieces = dashPiecesBound(*lines, posLen + negLen);
-            dashed = pieces <= dashBudget;
+            const double count = dashCount(*lines, posLen + negLen);
+            dashed = count <= dashBudget;
             if (dashed)
-                dashBudget -= pieces;
+                dashBudget -= count;
         }
         if (dashed) {
             cut = dashWalk(*lines, posLen, negLen);

@@ -48,6 +48,7 @@ private slots:
     void writers();
     void dashes_data();
     void dashes();
+    void longDashedJobStaysDashed();
     void roundTrip();
 };
 
@@ -210,6 +211,17 @@ void TestHpglWrite::dashes_data()
     QTest::newRow("dashes across the whole double range")
         << int(PensDashed) << QList<CutPath> { makePath({ QLineF(-1e308, 0, 1e308, 0) }, 0, 1) }
         << 40.0 << 4.0 << "IN;PA;PU;!PG;";
+}
+
+// A million dashes (a kilometre of 1 mm dashes) is a big but real job: the
+// writers' guard against runaway dash counts must not cut it solid.
+void TestHpglWrite::longDashedJobStaysDashed()
+{
+    HpglTool tool;
+    const CutPath path = polyline({ { 0, 0 }, { 44e6, 0 } }, 0, 1);
+    const QString text = tool.writePen2Dashed({ path }, 40, 4);
+    QCOMPARE(text.count(QLatin1String("PD")), 1000000);
+    QVERIFY(text.startsWith(QLatin1String("SP2;PU0,0;PD0,40;PU0,44;PD0,84;")));
 }
 
 void TestHpglWrite::dashes()
