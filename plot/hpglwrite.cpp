@@ -279,14 +279,30 @@ QString write(const QList<CutPath> &paths, const Style &style, double posLen = 0
     qint64 segments = 0;
     for (const CutPath &p : paths)
         segments += p.lines.size();
-    TextBuffer out(int(qMin<qint64>(segments * 16 + paths.size() * 16 + 64, 1 << 28)));
-    out.put(style.opening);
-
     // Dashes grow with the length cut, not with the input: a few paths
     // spanning the coordinate range would ask for more text than a string
     // holds. Past this budget (ten kilometres of millimetre dashes, far
-    // beyond any roll) the remaining dashed paths are written solid.
-    double dashBudget = kMaxDashesPerJob;
+    // beyond any roll) the remaining dashed paths are written solid. Deciding
+    // up front also sizes the text once, dashes included.
+    QVector<bool> asDashes(paths.size(), false);
+    double dashTotal = 0;
+    if (dashes) {
+        double budget = kMaxDashesPerJob;
+        for (int index : qAsConst(order)) {
+            if (!isDashed(paths[index]))
+                continue;
+            const double count = dashCount(paths[index].lines, posLen + negLen);
+            if (count <= budget) {
+                budget -= count;
+                dashTotal += count;
+                asDashes[index] = true;
+            }
+        }
+    }
+
+    const qint64 expected = segments * 16 + paths.size() * 16 + qint64(dashTotal) * 32 + 64;
+    TextBuffer out(int(qMin<qint64>(expected, 1 << 28)));
+    out.put(style.opening);
 
     int lastPen = 0;
     QList<QLineF> finite;
@@ -301,13 +317,7 @@ QString write(const QList<CutPath> &paths, const Style &style, double posLen = 0
             lines = &finite;
         }
         std::vector<QLineF> cut;
-        bool dashed = dashes && isDashed(path);
-        if (dashed) {
-            const double count = dashCount(*lines, posLen + negLen);
-            dashed = count <= dashBudget;
-            if (dashed)
-                dashBudget -= count;
-        }
+        const bool dashed = asDashes[index];
         if (dashed) {
             cut = dashWalk(*lines, posLen, negLen);
             if (cut.empty())
