@@ -36,6 +36,24 @@ QAxObject *makeTarget(HostFrame &f, const QString &name)
     return layer;
 }
 
+// Every layer unprintable and locked, then the named one (when the page has
+// it) visible, printable and editable: the export takes only that layer.
+// Says whether the page has it; *layer gets its wrapper.
+bool isolateLayer(HostFrame &f, const QString &name, QAxObject **layer = nullptr)
+{
+    f.readLayers();
+    if (f.layerCount() < 1)
+        return false;
+    const bool found = f.hasLayer(name);
+    setAllLayers(f, false);
+    if (!found)
+        return false;
+    QAxObject *target = makeTarget(f, name);
+    if (layer)
+        *layer = target;
+    return true;
+}
+
 // The host writes the printable layers of the page as HPGL, 1016 units per
 // inch, origin at the page's bottom-left.
 void exportStep(HostFrame &f, const QString &file)
@@ -95,18 +113,13 @@ void CdrOperate::exportCuttingLayerPlt(QString file)
         return;
     removeScratch(file);
     f.rememberActiveLayer();
-    f.readLayers();
-    if (f.layerCount() >= 1) {
-        const bool found = f.hasLayer(cuttingLayer);
-        setAllLayers(f, false);
-        if (found) {
-            QAxObject *layer = makeTarget(f, cuttingLayer);
-            // Shapes the user left selected would be stretched and exported
-            // with ours, and move the corner the scale-back is made about.
-            f.clearSelection();
-            selectLayerShapes(layer);
-            magnifiedExport(f, file);
-        }
+    QAxObject *layer = nullptr;
+    if (isolateLayer(f, cuttingLayer, &layer)) {
+        // Shapes the user left selected would be stretched and exported
+        // with ours, and move the corner the scale-back is made about.
+        f.clearSelection();
+        selectLayerShapes(layer);
+        magnifiedExport(f, file);
     }
     f.close();
 }
@@ -148,13 +161,7 @@ void CdrOperate::exportCreasingLayerPlt(QString file)
         return;
     removeScratch(file);
     f.rememberActiveLayer();
-    f.readLayers();
-    if (f.layerCount() >= 1) {
-        const bool found = f.hasLayer(creasingLayer);
-        setAllLayers(f, false);
-        if (found)
-            makeTarget(f, creasingLayer);
-    }
+    isolateLayer(f, creasingLayer);
     exportStep(f, file);
     f.close();
 }
