@@ -68,6 +68,22 @@ bool SendMW::nativeEvent(const QByteArray &eventType, void *message, long *)
     return false;
 }
 
+void SendMW::setData(QString cdrVersion, QString language, int cutMode, double posLen, double negLen,
+                     QList<CutPath> preview)
+{
+    const bool blank = cutMode == 2;
+    ui->blankRevX->setVisible(blank);
+    ui->blankRevXLbl->setVisible(blank);
+    ui->blankRevY->setVisible(blank);
+    ui->blankRevYLbl->setVisible(blank);
+    this->cdrVersion = cdrVersion;
+    this->language = language;
+    this->cutMode = cutMode;
+    this->posLen = posLen;
+    this->negLen = negLen;
+    Q_UNUSED(preview);
+}
+
 void SendMW::changeLanguage(QString language)
 {
     retranslateWindow(language, [this] { ui->retranslateUi(this); });

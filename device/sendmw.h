@@ -1,6 +1,10 @@
 #pragma once
 
+#include "cutpath.h"
 #include "usboperate.h"
+
+#include <QList>
+#include <QString>
 
 #include <QWidget>
 
@@ -21,6 +25,13 @@ public:
     // Re-translates the form: "ZH" with the built-in catalogue, "EN" with the
     // translators installed now; anything else is ignored.
     void changeLanguage(QString language);
+
+    // What the main window hands over before it shows the window: the host
+    // ProgID, the interface language, the cut mode (0 direct, 1 path and
+    // marks, 2 blank paper), the dash and gap in millimetres and the paths to
+    // preview.
+    void setData(QString cdrVersion, QString language, int cutMode, double posLen, double negLen,
+                 QList<CutPath> preview);
 
     // Cutting options as the form holds them now; lengths in millimetres.
     bool autoSort() const;
@@ -43,5 +54,10 @@ private:
     void saveSettings();
 
     Ui::SendMW *ui;
+    QString cdrVersion;
+    QString language;
+    int cutMode = 0;
+    double posLen = 0.0;
+    double negLen = 0.0;
     UsbOperate usbOperate; // the window's own link to the cutter
 };

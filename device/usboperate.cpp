@@ -4,6 +4,7 @@
 #include "registry.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QThread>
 
@@ -177,20 +178,20 @@ void UsbOperate::waitUntil(const bool &flag)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
-void UsbOperate::Read(int timeoutMs)
+bool UsbOperate::Read(int timeoutMs)
 {
     if (!isConnected())
-        return;
+        return false;
     // Only a slot running inside this link's own wait can find the mutex
     // taken; that call is refused rather than deadlocking or stealing the reply.
     if (!mutex.tryLock())
-        return;
+        return false;
     waitUntil(readDone);
     replyText.clear();
     const DevHandle handle = devOpen(devicePath, DevOpenOverlapped);
     if (handle == InvalidDevHandle) {
         mutex.unlock();
-        return;
+        return true;
     }
     readDone = false;
     auto *worker = new UsbRead;
@@ -207,6 +208,7 @@ void UsbOperate::Read(int timeoutMs)
     waitUntil(readDone);
     devClose(handle);
     mutex.unlock();
+    return true;
 }
 
 bool UsbOperate::Write(QString data)
@@ -264,31 +266,41 @@ void UsbOperate::on_UsbWrite_done()
     writeDone = true;
 }
 
-void UsbOperate::waitFree()
+bool UsbOperate::waitFree()
 {
     timedWait(500);
     for (;;) {
         if (!isConnected())
-            return;
+            return false;
         timedWait(500);
         // A poll the device did not take gets no answer: treat it as gone
         // instead of waiting forever for a reply.
         if (!Write(CutterCommand::busyPoll()))
-            return;
-        Read(-1);
+            return false;
+        if (!Read(-1))
+            return false;
         if (replyText == CutterCommand::replyFree())
-            return;
+            return isConnected();
     }
 }
 
-void UsbOperate::waitFor(QString expected)
+bool UsbOperate::waitFor(QString expected, int timeoutMs)
 {
+    QElapsedTimer clock; // monotonic
+    clock.start();
     for (;;) {
         if (!isConnected())
-            return;
+            return false;
         timedWait(500);
-        Read(-1);
+        int left = -1;
+        if (timeoutMs >= 0) {
+            left = int(timeoutMs - clock.elapsed());
+            if (left <= 0)
+                return false;
+        }
+        if (!Read(left))
+            return false;
         if (replyText == expected)
-            return;
+            return isConnected();
     }
 }

@@ -60,18 +60,22 @@ public:
     void setDevice(QString name);
     bool isConnected();
 
-    // One reply into readStr(). Returns at once, the reply untouched, when the
-    // device is absent or a transfer of this link is already under way.
-    void Read(int timeoutMs);
+    // One reply into readStr(). Returns at once, false and the reply
+    // untouched, when the device is absent or a transfer of this link is
+    // already under way; true when a read was made (the reply is empty when it
+    // timed out or the device went away meanwhile).
+    bool Read(int timeoutMs);
     // The whole text in one device write. True when the device took all of
     // it; false when it is absent, took less, or a transfer is under way.
     bool Write(QString data);
     QString readStr();
 
-    // Polls ";CMD:10;" until the cutter answers "FREE;" or goes away.
-    void waitFree();
-    // Reads (sending nothing) until a reply equals `expected` or the cutter goes away.
-    void waitFor(QString expected);
+    // Polls ";CMD:10;" until the cutter answers "FREE;" or goes away. True
+    // only when it answered "FREE;" to this wait's own poll.
+    bool waitFree();
+    // Reads (sending nothing) until a reply equals `expected`, the cutter goes
+    // away or, with a limit, `timeoutMs` pass. True only when the reply came.
+    bool waitFor(QString expected, int timeoutMs = -1);
 
     // The full device path of the chosen device.
     QString devicePathText() const;

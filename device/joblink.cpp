@@ -1,0 +1,92 @@
+#include "joblink.h"
+
+#include "usboperate.h"
+
+#include <QSet>
+
+namespace {
+
+// Device paths claimed by a running job; GUI thread only.
+QSet<QString> &claims()
+{
+    static QSet<QString> set;
+    return set;
+}
+
+} // namespace
+
+JobLink::JobLink(UsbOperate &link, int replyLimitMs)
+    : usb(link), device(link.devicePathText()), limitMs(replyLimitMs)
+{
+    if (!claims().contains(device)) {
+        claims().insert(device);
+        owns = true;
+    } else {
+        lastFailure = Busy;
+    }
+}
+
+JobLink::~JobLink()
+{
+    if (owns)
+        claims().remove(device);
+}
+
+bool JobLink::fail(Failure f)
+{
+    lastFailure = f;
+    return false;
+}
+
+bool JobLink::connected()
+{
+    if (!owns)
+        return fail(Busy);
+    return usb.isConnected() || fail(Gone);
+}
+
+bool JobLink::write(const QString &text)
+{
+    if (!connected())
+        return false;
+    if (!usb.Write(text))
+        return fail(usb.isConnected() ? NotTaken : Gone);
+    return connected();
+}
+
+bool JobLink::read(QString *reply)
+{
+    reply->clear();
+    if (!connected())
+        return false;
+    if (!usb.Read(limitMs))
+        return fail(usb.isConnected() ? NoAnswer : Gone);
+    if (!connected())
+        return false;
+    *reply = usb.readStr();
+    return !reply->isEmpty() || fail(NoAnswer);
+}
+
+bool JobLink::request(const QString &command, QString *reply)
+{
+    reply->clear();
+    return write(command) && read(reply);
+}
+
+bool JobLink::waitFree()
+{
+    if (!connected())
+        return false;
+    if (!usb.waitFree())
+        return fail(usb.isConnected() ? NotTaken : Gone);
+    return connected();
+}
+
+bool JobLink::waitFor(const QString &expected)
+{
+    if (!connected())
+        return false;
+    if (!usb.waitFor(expected, limitMs))
+        return fail(usb.isConnected() ? NoAnswer : Gone);
+    return connected();
+}

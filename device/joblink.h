@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+
+class UsbOperate;
+
+// One run's exchange with the cutter, checked at every step. A step fails
+// when the device goes away, does not take a write whole, or does not answer
+// within the limit; a run stops at the first failed step, so no sheet is
+// counted that was not cut and no stale reply is taken for a fresh one.
+class JobLink
+{
+public:
+    enum Failure { None, Busy, Gone, NotTaken, NoAnswer };
+
+    static const int ReplyLimitMs = 30000;
+
+    // Claims the link's chosen device for this run. A device is claimed by one
+    // run at a time in the whole program (the send window and the QR job
+    // controller have a link each); claimed() tells whether this run has it.
+    explicit JobLink(UsbOperate &link, int replyLimitMs = ReplyLimitMs);
+    ~JobLink();
+    JobLink(const JobLink &) = delete;
+    JobLink &operator=(const JobLink &) = delete;
+
+    bool claimed() const { return owns; }
+    bool connected();
+
+    // The whole text in one write.
+    bool write(const QString &text);
+    // One fresh reply; an empty one is a time-out.
+    bool read(QString *reply);
+    // write, then read.
+    bool request(const QString &command, QString *reply);
+    // The busy poll until "FREE;" (no limit: the cutter may cut for long).
+    bool waitFree();
+    // Reads until `expected` arrives within the limit.
+    bool waitFor(const QString &expected);
+
+    // Why the last step failed; None while every step went through.
+    Failure failure() const { return lastFailure; }
+
+private:
+    bool fail(Failure f);
+
+    UsbOperate &usb;
+    QString device;
+    int limitMs;
+    bool owns = false;
+    Failure lastFailure = None;
+};
