@@ -171,38 +171,22 @@ LineTemplate line(Coord x1, Coord y1, Coord x2, Coord y2) { return LineTemplate{
 
 LineTemplate reversed(const LineTemplate &t) { return LineTemplate{t.x2, t.y2, t.x1, t.y1}; }
 
-PrimitiveTemplate disc(Coord x, Coord y, double r)
+PrimitiveTemplate primitive(PrimitiveKind kind, Coord x1, Coord y1, Coord x2, Coord y2,
+                            double radius = 0.0)
 {
-    PrimitiveTemplate p;
-    p.kind = PrimitiveKind::Disc;
-    p.x1 = x;
-    p.y1 = y;
-    p.x2 = x;
-    p.y2 = y;
-    p.radius = r;
-    return p;
+    return PrimitiveTemplate{kind, x1, y1, x2, y2, radius};
 }
+
+PrimitiveTemplate disc(Coord x, Coord y, double r) { return primitive(PrimitiveKind::Disc, x, y, x, y, r); }
 
 PrimitiveTemplate rect(Coord left, Coord top, Coord right, Coord bottom)
 {
-    PrimitiveTemplate p;
-    p.kind = PrimitiveKind::Rectangle;
-    p.x1 = left;
-    p.y1 = top;
-    p.x2 = right;
-    p.y2 = bottom;
-    return p;
+    return primitive(PrimitiveKind::Rectangle, left, top, right, bottom);
 }
 
 PrimitiveTemplate bar(Coord x1, Coord y1, Coord x2, Coord y2)
 {
-    PrimitiveTemplate p;
-    p.kind = PrimitiveKind::Line;
-    p.x1 = x1;
-    p.y1 = y1;
-    p.x2 = x2;
-    p.y2 = y2;
-    return p;
+    return primitive(PrimitiveKind::Line, x1, y1, x2, y2);
 }
 
 constexpr Anchor Z = Anchor::Zero, W = Anchor::Width, H = Anchor::Height, XL = Anchor::Left,

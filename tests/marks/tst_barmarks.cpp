@@ -96,6 +96,13 @@ Expected crossFigure(double yb)
              {xr - hw, y1, xr + hw, y1}, {xr, y1 + hh, xr, y1 - hh}}};
 }
 
+// The corner marks of both right-angle layouts.
+QVector<QLineF> rtAngleCorners(double yb)
+{
+    return {{xl, yt, xl + w, yt}, {xl, yt, xl, yt - h}, {xr, yt, xr - w, yt}, {xr, yt, xr, yt - h},
+            {xl, yb, xl + w, yb}, {xl, yb, xl, yb + h}, {xr, yb, xr - w, yb}, {xr, yb, xr, yb + h}};
+}
+
 Expected rtAnglePage(double yb)
 {
     return {{{xl + w, yt, xr - w, yt}, {xl + w, yb, xr - w, yb},
@@ -108,12 +115,8 @@ Expected rtAnglePage(double yb)
              {xl, y1 + h, xl + w, y1 + h}, {xl, y1 - h, xl + w, y1 - h},
              {xl + w, y1 + h, xl + w, y1 - h}, {xr - w, y1 + h, xr, y1 + h},
              {xr - w, y1 - h, xr, y1 - h}, {xr - w, y1 + h, xr - w, y1 - h}},
-            {{xl, yt, xl + w, yt}, {xl, yt, xl, yt - h},
-             {xr, yt, xr - w, yt}, {xr, yt, xr, yt - h},
-             {xl, yb, xl + w, yb}, {xl, yb, xl, yb + h},
-             {xr, yb, xr - w, yb}, {xr, yb, xr, yb + h},
-             {xl, y1, xl + w, y1}, {xl, y1 + h, xl, y1 - h},
-             {xr, y1, xr - w, y1}, {xr, y1 - h, xr, y1 + h}}};
+            rtAngleCorners(yb) + QVector<QLineF>{{xl, y1, xl + w, y1}, {xl, y1 + h, xl, y1 - h},
+                                                 {xr, y1, xr - w, y1}, {xr, y1 - h, xr, y1 + h}}};
 }
 
 Expected rtAngleFigure(double yb)
@@ -128,12 +131,8 @@ Expected rtAngleFigure(double yb)
              {xl, y1 + h, xl + w, y1 + h}, {xl, y1 - h, xl + w, y1 - h},
              {xl + w, y1 + h, xl + w, y1 - h}, {xr, y1 + h, xr - w, y1 + h},
              {xr, y1 - h, xr - w, y1 - h}, {xr - w, y1 + h, xr - w, y1 - h}},
-            {{xl, yt, xl + w, yt}, {xl, yt, xl, yt - h},
-             {xr, yt, xr - w, yt}, {xr, yt, xr, yt - h},
-             {xl, yb, xl + w, yb}, {xl, yb, xl, yb + h},
-             {xr, yb, xr - w, yb}, {xr, yb, xr, yb + h},
-             {xl, y1, xl + w, y1}, {xl, y1 + h, xl, y1 - h},
-             {xr, y1, xr - w, y1}, {xr, y1 + h, xr, y1 - h}}};
+            rtAngleCorners(yb) + QVector<QLineF>{{xl, y1, xl + w, y1}, {xl, y1 + h, xl, y1 - h},
+                                                 {xr, y1, xr - w, y1}, {xr, y1 + h, xr, y1 - h}}};
 }
 
 QString num(double v) { return "double:" + QString::number(v, 'g', 10); }

@@ -84,8 +84,8 @@ private slots:
     void segmentationFromMargins();
     void pageLayoutA4();
     void pageLayoutSegmented();
-    void pageLayoutSingleSegment();
-    void pageLayoutNoPieceFromTopRow();
+    void pageLayoutSidesFromTopRow_data();
+    void pageLayoutSidesFromTopRow();
     void pageLayoutUnequalMargins();
     void figureLayout();
     void figureCounts_data();
@@ -256,30 +256,29 @@ void TestMarkLayout::pageLayoutSegmented()
     QVERIFY(sameLine(l.guides[32], 197, 190, 197, 184));
 }
 
-void TestMarkLayout::pageLayoutSingleSegment()
+// One piece or none per side: no extra discs or notches, and each side is
+// the last piece from the top row itself, along the discs' outer edges.
+void TestMarkLayout::pageLayoutSidesFromTopRow_data()
 {
-    // page 120 mm high: rows 100 mm apart, n = 1: no extra discs or notches,
-    // but the sides run along the discs' outer edges
-    const ShapeSpec spec = circleByPageSpec(in(5), in(clearanceMm), mmPerInch);
-    const Layout l = buildLayout(spec, pageFrame(in(210), in(120), margins(10, 10, 10, 10)), true, in(100));
-    QCOMPARE(l.seg.pieces, 1);
-    QCOMPARE(l.marks.size(), 4);
-    QCOMPARE(l.guides.size(), 20);
-    QVERIFY(sameLine(l.guides[18], 7.5, 107, 7.5, 13));
-    QVERIFY(sameLine(l.guides[19], 202.5, 107, 202.5, 13));
+    QTest::addColumn<double>("height");  // page height, mm
+    QTest::addColumn<int>("n");
+    QTest::addColumn<double>("start");   // y of the sides' upper end, mm
+    QTest::newRow("rows 100 mm apart: n 1") << 120.0 << 1 << 107.0;
+    QTest::newRow("rows 4 mm apart: n 0") << 24.0 << 0 << 11.0;
 }
 
-void TestMarkLayout::pageLayoutNoPieceFromTopRow()
+void TestMarkLayout::pageLayoutSidesFromTopRow()
 {
-    // rows 4 mm apart with 5 mm discs: n = 0, no extra discs, and each side
-    // is the last piece from the top row itself, on the discs' outer edge
+    QFETCH(double, height);
+    QFETCH(int, n);
+    QFETCH(double, start);
     const ShapeSpec spec = circleByPageSpec(in(5), in(clearanceMm), mmPerInch);
-    const Layout l = buildLayout(spec, pageFrame(in(210), in(24), margins(10, 10, 10, 10)), true, in(100));
-    QCOMPARE(l.seg.pieces, 0);
+    const Layout l = buildLayout(spec, pageFrame(in(210), in(height), margins(10, 10, 10, 10)), true, in(100));
+    QCOMPARE(l.seg.pieces, n);
     QCOMPARE(l.marks.size(), 4);
     QCOMPARE(l.guides.size(), 20);
-    QVERIFY(sameLine(l.guides[18], 7.5, 11, 7.5, 13));
-    QVERIFY(sameLine(l.guides[19], 202.5, 11, 202.5, 13));
+    QVERIFY(sameLine(l.guides[18], 7.5, start, 7.5, 13));
+    QVERIFY(sameLine(l.guides[19], 202.5, start, 202.5, 13));
 }
 
 void TestMarkLayout::pageLayoutUnequalMargins()
