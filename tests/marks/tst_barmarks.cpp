@@ -289,6 +289,31 @@ private slots:
         QCOMPARE(joins, marks.size() - 1);
     }
 
+    // A host object that does not come back is never called, and the host
+    // is not left with its optimisation on.
+    void hostReturnsNoObject_data()
+    {
+        QTest::addColumn<QByteArray>("member");
+        QTest::addColumn<int>("skip");
+        QTest::newRow("a mark bar") << QByteArray("CreateLineSegment(double,double,double,double)") << 21;
+        QTest::newRow("a bar's outline") << QByteArray("Outline()") << 22;
+        QTest::newRow("selection") << QByteArray("ActiveSelection()") << 0;
+        QTest::newRow("selection range") << QByteArray("ActiveSelectionRange()") << 0;
+        QTest::newRow("a layer lookup") << QByteArray("Find(QString)") << 0;
+    }
+    void hostReturnsNoObject()
+    {
+        QFETCH(QByteArray, member);
+        QFETCH(int, skip);
+        for (Op op : {&CdrOperate::genCrossMarkByPage, &CdrOperate::genRtAngleMarkByPage,
+                      &CdrOperate::genCrossMarkByFigure, &CdrOperate::genRtAngleMarkByFigure}) {
+            SimHost::instance().failMember(member, skip, 1);
+            run(op);
+            VERIFY_NO_HOST_ERRORS();
+            QVERIFY(!SimHost::instance().optimization());
+        }
+    }
+
     // Pictures for a person to look at (saved outside the test's checks).
     void snapshots_data() { operations_data(); }
     void snapshots()
