@@ -1,6 +1,8 @@
 #include "marklayout.h"
 
 #include <cmath>
+#include <initializer_list>
+#include <utility>
 
 namespace marks {
 
@@ -49,9 +51,9 @@ Segmentation segmentation(bool isSegment, double rowDistance, double segLength, 
     // mark height may come out a few ulps above it, which must not add a row.
     const bool extra = s.remainder > threshold + remainderTolerance;
     s.pieces = static_cast<int>(std::trunc(q + (extra ? 1.0 : 0.0)));
-    // Rows no more than a mark apart leave no piece to cut: such a side is
-    // drawn as the unsegmented side, not as a piece from the top row.
-    s.active = s.pieces >= 1;
+    // Below one piece (rows no more than a mark apart) each side is still
+    // drawn segmented: one closing piece from the top row.
+    s.active = true;
     return s;
 }
 
@@ -159,7 +161,7 @@ Layout buildLayout(const ShapeSpec &spec, const Frame &frame, bool isSegment, do
     return out;
 }
 
-// ---- circle marks -------------------------------------------------------
+// ---- shape tables -------------------------------------------------------
 
 namespace {
 
@@ -167,32 +169,102 @@ Coord at(Anchor a, double off = 0.0) { return Coord{a, off}; }
 
 LineTemplate line(Coord x1, Coord y1, Coord x2, Coord y2) { return LineTemplate{x1, y1, x2, y2}; }
 
-PrimitiveTemplate disc(Coord x, Coord y, double r)
+LineTemplate reversed(const LineTemplate &t) { return LineTemplate{t.x2, t.y2, t.x1, t.y1}; }
+
+PrimitiveTemplate primitive(PrimitiveKind kind, Coord x1, Coord y1, Coord x2, Coord y2,
+                            double radius = 0.0)
 {
-    PrimitiveTemplate p;
-    p.kind = PrimitiveKind::Disc;
-    p.x1 = x;
-    p.y1 = y;
-    p.x2 = x;
-    p.y2 = y;
-    p.radius = r;
-    return p;
+    return PrimitiveTemplate{kind, x1, y1, x2, y2, radius};
 }
+
+PrimitiveTemplate disc(Coord x, Coord y, double r) { return primitive(PrimitiveKind::Disc, x, y, x, y, r); }
 
 PrimitiveTemplate rect(Coord left, Coord top, Coord right, Coord bottom)
 {
-    PrimitiveTemplate p;
-    p.kind = PrimitiveKind::Rectangle;
-    p.x1 = left;
-    p.y1 = top;
-    p.x2 = right;
-    p.y2 = bottom;
-    return p;
+    return primitive(PrimitiveKind::Rectangle, left, top, right, bottom);
+}
+
+PrimitiveTemplate bar(Coord x1, Coord y1, Coord x2, Coord y2)
+{
+    return primitive(PrimitiveKind::Line, x1, y1, x2, y2);
 }
 
 constexpr Anchor Z = Anchor::Zero, W = Anchor::Width, H = Anchor::Height, XL = Anchor::Left,
                  XR = Anchor::Right, YT = Anchor::Top, YB = Anchor::Bottom, ROW = Anchor::Row,
                  NEXT = Anchor::NextRow;
+
+// A guide frame that follows the inner sides of every mark box. Offsets are
+// taken from the left column and the top row, mirrored for the right column
+// and the bottom row.
+struct BoxFrame {
+    double outerX;  // the long sides (negative: outside the column)
+    double innerX;  // inner side of every box
+    double outerY;  // top and bottom edges, beyond the rows
+    double innerY;  // lower side of a top box; half the height of a row's box
+};
+
+// The ten lines around the corner boxes, numbered as they are drawn:
+// 1 top edge, 2 bottom edge, 3 top-left lower side, 4 its inner side
+// (upward), 5 top-right inner side (downward), 6 its lower side (from the
+// inside out), 7 bottom-left upper side, 8 its inner side (downward),
+// 9 bottom-right upper side (from the outside in), 10 its inner side
+// (downward). Layouts that draw some of them otherwise say so.
+QVector<LineTemplate> cornerBoxGuides(const BoxFrame &b)
+{
+    const double ox = b.outerX, ix = b.innerX, oy = b.outerY, iy = b.innerY;
+    return {
+        line(at(XL, ix), at(YT, oy), at(XR, -ix), at(YT, oy)),
+        line(at(XL, ix), at(YB, -oy), at(XR, -ix), at(YB, -oy)),
+        line(at(XL, ox), at(YT, -iy), at(XL, ix), at(YT, -iy)),
+        line(at(XL, ix), at(YT, -iy), at(XL, ix), at(YT, oy)),
+        line(at(XR, -ix), at(YT, oy), at(XR, -ix), at(YT, -iy)),
+        line(at(XR, -ix), at(YT, -iy), at(XR, -ox), at(YT, -iy)),
+        line(at(XL, ox), at(YB, iy), at(XL, ix), at(YB, iy)),
+        line(at(XL, ix), at(YB, iy), at(XL, ix), at(YB, -oy)),
+        line(at(XR, -ox), at(YB, iy), at(XR, -ix), at(YB, iy)),
+        line(at(XR, -ix), at(YB, iy), at(XR, -ix), at(YB, -oy)),
+    };
+}
+
+void reverseLines(QVector<LineTemplate> &lines, std::initializer_list<int> numbers)
+{
+    for (int n : numbers)
+        lines[n - 1] = reversed(lines[n - 1]);
+}
+
+// The three lines around the box of an extra row: upper and lower side from
+// the column inward, then the inner side downward.
+QVector<LineTemplate> rowBox(Coord outer, Coord inner, double half)
+{
+    return {
+        line(outer, at(ROW, half), inner, at(ROW, half)),
+        line(outer, at(ROW, -half), inner, at(ROW, -half)),
+        line(inner, at(ROW, half), inner, at(ROW, -half)),
+    };
+}
+
+// The long sides on x = column + outerX, plain and segmented, and the boxes
+// of the extra rows. By page the right boxes' upper and lower sides run
+// from the inside out, around the artwork from the outside in.
+void boxSides(ShapeSpec &s, const BoxFrame &b, bool byFigure)
+{
+    const Coord left = at(XL, b.outerX), right = at(XR, -b.outerX);
+    const double gap = b.innerY;
+    s.plainSides = {
+        line(left, at(YT, -gap), left, at(YB, gap)),
+        line(right, at(YT, -gap), right, at(YB, gap)),
+    };
+    s.leftPiece = line(left, at(ROW, -gap), left, at(NEXT, gap));
+    s.leftClosing = line(left, at(ROW, -gap), left, at(YB, gap));
+    s.rightPiece = line(right, at(ROW, -gap), right, at(NEXT, gap));
+    s.rightClosing = line(right, at(ROW, -gap), right, at(YB, gap));
+    s.leftRowGuides = rowBox(left, at(XL, b.innerX), gap);
+    s.rightRowGuides = rowBox(right, at(XR, -b.innerX), gap);
+    if (!byFigure) {
+        s.rightRowGuides[0] = reversed(s.rightRowGuides[0]);
+        s.rightRowGuides[1] = reversed(s.rightRowGuides[1]);
+    }
+}
 
 void circleMarks(ShapeSpec &s, double r)
 {
@@ -202,20 +274,32 @@ void circleMarks(ShapeSpec &s, double r)
     s.rightRowMark.parts = {disc(at(XR), at(ROW), r)};
 }
 
-// Segmented sides run along the discs' outer edges; `in` is the half-size of
-// the clear square around a disc. The right-hand row guides are drawn in a
-// different direction per layout, so each layout sets those itself.
-void discSides(ShapeSpec &s, double r, double in)
+void barMarks(ShapeSpec &s, double markHeight, double markWeight)
 {
-    s.leftPiece = line(at(XL, -r), at(ROW, -in), at(XL, -r), at(NEXT, in));
-    s.leftClosing = line(at(XL, -r), at(ROW, -in), at(XL, -r), at(YB, in));
-    s.rightPiece = line(at(XR, r), at(ROW, -in), at(XR, r), at(NEXT, in));
-    s.rightClosing = line(at(XR, r), at(ROW, -in), at(XR, r), at(YB, in));
-    s.leftRowGuides = {
-        line(at(XL, -r), at(ROW, in), at(XL, in), at(ROW, in)),
-        line(at(XL, -r), at(ROW, -in), at(XL, in), at(ROW, -in)),
-        line(at(XL, in), at(ROW, in), at(XL, in), at(ROW, -in)),
-    };
+    s.style = MarkStyle::Stroked;
+    s.strokeWidth = markWeight;
+    s.threshold = markHeight;
+}
+
+// A cross centred on (x, y): the horizontal bar, then the vertical one.
+MarkTemplate cross(Anchor x, Anchor y, double hw, double hh, bool upward)
+{
+    const double dy = upward ? hh : -hh;
+    return {{bar(at(x, -hw), at(y), at(x, hw), at(y)), bar(at(x), at(y, -dy), at(x), at(y, dy))}};
+}
+
+// An L with its corner on (x, y): the horizontal arm, then the vertical one.
+MarkTemplate corner(Anchor x, Anchor y, double dx, double dy)
+{
+    return {{bar(at(x), at(y), at(x, dx), at(y)), bar(at(x), at(y), at(x), at(y, dy))}};
+}
+
+// A T on its side at an extra row: the stem toward the artwork, then the
+// upright on the column.
+MarkTemplate rowT(Anchor x, double dx, double h, bool downward)
+{
+    const double dy = downward ? h : -h;
+    return {{bar(at(x), at(ROW), at(x, dx), at(ROW)), bar(at(x), at(ROW, dy), at(x), at(ROW, -dy))}};
 }
 
 } // namespace
@@ -253,15 +337,12 @@ ShapeSpec circleByPageSpec(double diameter, double clearance, double mmPerInch)
         line(at(XR, -g), at(YB, -g), at(XR, -g), at(YB, g)),
         line(at(XR, -g), at(YB, g), at(W, -t), at(YB, g)),
     };
+    // Segmented sides run along the discs' outer edges, plain ones on the
+    // inset page edges.
+    boxSides(s, BoxFrame{-r, g, r, g}, false);
     s.plainSides = {
         line(at(Z, t), at(YT, -g), at(Z, t), at(YB, g)),
         line(at(W, -t), at(YT, -g), at(W, -t), at(YB, g)),
-    };
-    discSides(s, r, g);
-    s.rightRowGuides = {
-        line(at(XR, -g), at(ROW, g), at(XR, r), at(ROW, g)),
-        line(at(XR, -g), at(ROW, -g), at(XR, r), at(ROW, -g)),
-        line(at(XR, -g), at(ROW, g), at(XR, -g), at(ROW, -g)),
     };
 
     circleMarks(s, r);
@@ -280,32 +361,13 @@ ShapeSpec circleByPageSpec(double diameter, double clearance, double mmPerInch)
 ShapeSpec circleByFigureSpec(double diameter, double clearance)
 {
     const double r = diameter * 0.5;
-    const double c = clearance;
-    const double in = r + c;  // inner sides of a notch, from the disc's centre
+    const double in = r + clearance;  // inner sides of a notch, from the disc's centre
+    const BoxFrame b{-r, in, r, in};
 
     ShapeSpec s;
-    s.cornerGuides = {
-        line(at(XL, in), at(YT, r), at(XR, -in), at(YT, r)),
-        line(at(XL, in), at(YB, -r), at(XR, -in), at(YB, -r)),
-        line(at(XL, -r), at(YT, -in), at(XL, in), at(YT, -in)),
-        line(at(XL, in), at(YT, r), at(XL, in), at(YT, -in)),
-        line(at(XR, -in), at(YT, r), at(XR, -in), at(YT, -in)),
-        line(at(XR, r), at(YT, -in), at(XR, -in), at(YT, -in)),
-        line(at(XL, -r), at(YB, in), at(XL, in), at(YB, in)),
-        line(at(XL, in), at(YB, -r), at(XL, in), at(YB, in)),
-        line(at(XR, r), at(YB, in), at(XR, -in), at(YB, in)),
-        line(at(XR, -in), at(YB, -r), at(XR, -in), at(YB, in)),
-    };
-    s.plainSides = {
-        line(at(XL, -r), at(YT, -in), at(XL, -r), at(YB, in)),
-        line(at(XR, r), at(YT, -in), at(XR, r), at(YB, in)),
-    };
-    discSides(s, r, in);
-    s.rightRowGuides = {
-        line(at(XR, r), at(ROW, in), at(XR, -in), at(ROW, in)),
-        line(at(XR, r), at(ROW, -in), at(XR, -in), at(ROW, -in)),
-        line(at(XR, -in), at(ROW, in), at(XR, -in), at(ROW, -in)),
-    };
+    s.cornerGuides = cornerBoxGuides(b);
+    reverseLines(s.cornerGuides, {4, 6, 8, 10});
+    boxSides(s, b, true);
 
     circleMarks(s, r);
     s.cornerMarks = {
@@ -314,6 +376,67 @@ ShapeSpec circleByFigureSpec(double diameter, double clearance)
         {{disc(at(XL), at(YB), r)}},
         {{disc(at(XR), at(YB), r)}},
     };
+    return s;
+}
+
+// Crosses are centred on their reference points; the frame follows the
+// outer sides of the columns' boxes and the inner sides of every box.
+ShapeSpec crossByPageSpec(double markWidth, double markHeight, double markWeight)
+{
+    const double hw = markWidth * 0.5, hh = markHeight * 0.5;
+    const BoxFrame b{-hw, hw, hh, hh};
+    ShapeSpec s;
+    s.cornerGuides = cornerBoxGuides(b);
+    boxSides(s, b, false);
+    barMarks(s, markHeight, markWeight);
+    s.cornerMarks = {cross(XL, YT, hw, hh, true), cross(XR, YT, hw, hh, true),
+                     cross(XL, YB, hw, hh, true), cross(XR, YB, hw, hh, true)};
+    s.leftRowMark = cross(XL, ROW, hw, hh, false);
+    s.rightRowMark = cross(XR, ROW, hw, hh, false);
+    return s;
+}
+
+ShapeSpec crossByFigureSpec(double markWidth, double markHeight, double markWeight)
+{
+    const double hw = markWidth * 0.5, hh = markHeight * 0.5;
+    ShapeSpec s = crossByPageSpec(markWidth, markHeight, markWeight);
+    // Around the artwork the top-right box's lower side comes before its
+    // inner side, and these lines run the other way round.
+    reverseLines(s.cornerGuides, {4, 9});
+    std::swap(s.cornerGuides[4], s.cornerGuides[5]);
+    boxSides(s, BoxFrame{-hw, hw, hh, hh}, true);
+    // The top crosses' vertical bars run downward.
+    s.cornerMarks[0] = cross(XL, YT, hw, hh, false);
+    s.cornerMarks[1] = cross(XR, YT, hw, hh, false);
+    return s;
+}
+
+// Right angles have their corner on the reference point and their boxes
+// inside it: the frame runs on the rows and columns themselves, and the box
+// of an extra row is twice the mark height.
+ShapeSpec rtAngleByPageSpec(double markWidth, double markHeight, double markWeight)
+{
+    const double w = markWidth, h = markHeight;
+    const BoxFrame b{0.0, w, 0.0, h};
+    ShapeSpec s;
+    s.cornerGuides = cornerBoxGuides(b);
+    boxSides(s, b, false);
+    barMarks(s, markHeight, markWeight);
+    s.cornerMarks = {corner(XL, YT, w, -h), corner(XR, YT, -w, -h), corner(XL, YB, w, h),
+                     corner(XR, YB, -w, h)};
+    s.leftRowMark = rowT(XL, w, h, true);
+    s.rightRowMark = rowT(XR, -w, h, false);
+    return s;
+}
+
+ShapeSpec rtAngleByFigureSpec(double markWidth, double markHeight, double markWeight)
+{
+    ShapeSpec s = rtAngleByPageSpec(markWidth, markHeight, markWeight);
+    // Around the artwork: the top-left inner side runs downward, the right
+    // boxes' sides from the outside in, and the right uprights downward.
+    reverseLines(s.cornerGuides, {4});
+    boxSides(s, BoxFrame{0.0, markWidth, 0.0, markHeight}, true);
+    s.rightRowMark = rowT(XR, -markWidth, markHeight, true);
     return s;
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
 // The mark-layout engine: the geometry of every registration-mark layout
-// (circles, crosses, right angles; by page or around the artwork) computed
-// without a host. A layout shape is described by data (a ShapeSpec: its guide
-// lines and mark primitives written against the layout's reference values),
-// and buildLayout() turns it into concrete guide lines and marks in drawing
-// order. All lengths are inches, x to the right, y upward.
+// (filled circles, stroked crosses and right angles; by page or around the
+// artwork) computed without a host. A layout shape is described by data (a
+// ShapeSpec: its guide lines and mark primitives written against the
+// layout's reference values), and buildLayout() turns it into concrete guide
+// lines and marks in drawing order. markdriver.h runs a layout against the
+// host; circlemarks.cpp and barmarks.cpp are the CdrOperate operations. All
+// lengths are inches, x to the right, y upward.
 
 #include <QLineF>
 #include <QPointF>
@@ -103,7 +105,7 @@ constexpr double remainderTolerance = 1e-9;
 
 struct Segmentation {
     bool active = false;  // the sides are segmented at all
-    int pieces = 0;       // n: pieces per side (may be below 1)
+    int pieces = 0;       // n: pieces per side; below 1 the closing piece starts on the top row
     double remainder = 0.0;
 };
 
@@ -137,5 +139,12 @@ Layout buildLayout(const ShapeSpec &spec, const Frame &frame, bool isSegment, do
 // Circle marks (filled discs). clearance is the gap the guide keeps to a disc.
 ShapeSpec circleByPageSpec(double diameter, double clearance, double mmPerInch);
 ShapeSpec circleByFigureSpec(double diameter, double clearance);
+
+// Cross marks centred on their reference points, and right-angle marks with
+// their corner on them; bars of outline width markWeight.
+ShapeSpec crossByPageSpec(double markWidth, double markHeight, double markWeight);
+ShapeSpec crossByFigureSpec(double markWidth, double markHeight, double markWeight);
+ShapeSpec rtAngleByPageSpec(double markWidth, double markHeight, double markWeight);
+ShapeSpec rtAngleByFigureSpec(double markWidth, double markHeight, double markWeight);
 
 } // namespace marks

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <axserver.h>
 #include <simhost.h>
 
 #include <QCoreApplication>
@@ -24,3 +25,45 @@ inline QPainterPath rectPath(double x, double y, double w, double h)
     p.addRect(QRectF(x, y, w, h));
     return p;
 }
+
+// The host's call log as text: "Kind.Member" and the typed arguments, so a
+// sequence compares member texts, values and argument types at once.
+inline QString callArg(const QVariant &v)
+{
+    if (v.userType() == qMetaTypeId<ax::ObjectRef>())
+        return QStringLiteral("obj");
+    switch (v.userType()) {
+    case QMetaType::Bool: return v.toBool() ? "bool:true" : "bool:false";
+    case QMetaType::Int: return "int:" + QString::number(v.toInt());
+    case QMetaType::Double: return "double:" + QString::number(v.toDouble(), 'g', 10);
+    case QMetaType::QString: return "'" + v.toString() + "'";
+    default: return QStringLiteral("?%1").arg(v.typeName());
+    }
+}
+
+inline QStringList loggedCalls()
+{
+    QStringList out;
+    for (const simhost::Call &c : simhost::SimHost::instance().calls()) {
+        QStringList args;
+        for (const QVariant &a : c.args)
+            args << callArg(a);
+        QString s = c.object + '.' + QString::fromLatin1(c.member);
+        if (!args.isEmpty())
+            s += " " + args.join(", ");
+        out << s;
+    }
+    return out;
+}
+
+// The whole call log against the expected calls, naming the first that differs.
+#define COMPARE_CALLS(expected)                                                                   \
+    do {                                                                                           \
+        const QStringList got_ = loggedCalls();                                                    \
+        for (int i_ = 0; i_ < qMin(got_.size(), (expected).size()); ++i_)                          \
+            QVERIFY2(got_[i_] == (expected)[i_],                                                   \
+                     qPrintable(QStringLiteral("call %1: %2\n   expected: %3")                     \
+                                    .arg(i_)                                                       \
+                                    .arg(got_[i_], (expected)[i_])));                              \
+        QCOMPARE(got_.size(), (expected).size());                                                  \
+    } while (false)

@@ -17,34 +17,6 @@ namespace {
 const QString progId = QStringLiteral("CorelDraw.Application.24");
 constexpr double mm = 1.0 / 25.4;
 
-QString arg(const QVariant &v)
-{
-    if (v.userType() == qMetaTypeId<ax::ObjectRef>())
-        return QStringLiteral("obj");
-    switch (v.userType()) {
-    case QMetaType::Bool: return v.toBool() ? "bool:true" : "bool:false";
-    case QMetaType::Int: return "int:" + QString::number(v.toInt());
-    case QMetaType::Double: return "double:" + QString::number(v.toDouble(), 'g', 10);
-    case QMetaType::QString: return "'" + v.toString() + "'";
-    default: return QStringLiteral("?%1").arg(v.typeName());
-    }
-}
-
-QStringList logged()
-{
-    QStringList out;
-    for (const simhost::Call &c : SimHost::instance().calls()) {
-        QStringList args;
-        for (const QVariant &a : c.args)
-            args << arg(a);
-        QString s = c.object + '.' + QString::fromLatin1(c.member);
-        if (!args.isEmpty())
-            s += " " + args.join(", ");
-        out << s;
-    }
-    return out;
-}
-
 // Expected sequences, built from the pieces every operation shares.
 struct Seq
 {
@@ -356,13 +328,7 @@ private slots:
             op(o, dir.filePath("ABDOPQR.plt"));
         }
         flushDeletes();
-        const QStringList got = logged();
-        for (int i = 0; i < qMin(got.size(), expected.size()); ++i)
-            QVERIFY2(got[i] == expected[i],
-                     qPrintable(QStringLiteral("call %1: %2\n   expected: %3")
-                                    .arg(i)
-                                    .arg(got[i], expected[i])));
-        QCOMPARE(got.size(), expected.size());
+        COMPARE_CALLS(expected);
         VERIFY_NO_HOST_ERRORS();
     }
 };

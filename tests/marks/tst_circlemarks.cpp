@@ -401,7 +401,7 @@ void TestCircleMarks::figureIgnoresStaleSelection()
 void TestCircleMarks::figureSegmentedTooShort()
 {
     // artwork 3 mm high with 1 mm margins: rows 5 mm apart, no more than a
-    // disc: no extra rows, and the sides are the plain sides
+    // disc: no extra rows, each side one piece from the top row
     addArtworkRect(30, 100, 150, 3);
     CdrOperate op(v24);
     Settings s;

@@ -64,7 +64,13 @@ QVector<QPointF> discCentres(const Layout &l)
     return out;
 }
 
+// Guide lines picked by index, in the example's own unit.
+using Picks = QVector<QPair<int, QLineF>>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(marks::Layout)
+Q_DECLARE_METATYPE(Picks)
 
 class TestMarkLayout : public QObject {
     Q_OBJECT
@@ -78,8 +84,8 @@ private slots:
     void segmentationFromMargins();
     void pageLayoutA4();
     void pageLayoutSegmented();
-    void pageLayoutSingleSegment();
-    void pageLayoutNoPieceIsUnsegmented();
+    void pageLayoutSidesFromTopRow_data();
+    void pageLayoutSidesFromTopRow();
     void pageLayoutUnequalMargins();
     void figureLayout();
     void figureCounts_data();
@@ -88,6 +94,8 @@ private slots:
     void outlineClosedAndClear();
     void badSegmentLengthMeansNoSegmentation_data();
     void badSegmentLengthMeansNoSegmentation();
+    void barLayouts_data();
+    void barLayouts();
 };
 
 // The rule in the same units as its worked examples (mm).
@@ -118,8 +126,7 @@ void TestMarkLayout::segmentationRule()
     QFETCH(double, e);
     QFETCH(int, n);
     const Segmentation seg = segmentation(true, L, s, e);
-    // no piece to cut means the side is drawn unsegmented
-    QCOMPARE(seg.active, n >= 1);
+    QVERIFY(seg.active);
     QCOMPARE(seg.pieces, n);
     QVERIFY(!segmentation(false, L, s, e).active);
 }
@@ -249,30 +256,29 @@ void TestMarkLayout::pageLayoutSegmented()
     QVERIFY(sameLine(l.guides[32], 197, 190, 197, 184));
 }
 
-void TestMarkLayout::pageLayoutSingleSegment()
+// One piece or none per side: no extra discs or notches, and each side is
+// the last piece from the top row itself, along the discs' outer edges.
+void TestMarkLayout::pageLayoutSidesFromTopRow_data()
 {
-    // page 120 mm high: rows 100 mm apart, n = 1: no extra discs or notches,
-    // but the sides run along the discs' outer edges
-    const ShapeSpec spec = circleByPageSpec(in(5), in(clearanceMm), mmPerInch);
-    const Layout l = buildLayout(spec, pageFrame(in(210), in(120), margins(10, 10, 10, 10)), true, in(100));
-    QCOMPARE(l.seg.pieces, 1);
-    QCOMPARE(l.marks.size(), 4);
-    QCOMPARE(l.guides.size(), 20);
-    QVERIFY(sameLine(l.guides[18], 7.5, 107, 7.5, 13));
-    QVERIFY(sameLine(l.guides[19], 202.5, 107, 202.5, 13));
+    QTest::addColumn<double>("height");  // page height, mm
+    QTest::addColumn<int>("n");
+    QTest::addColumn<double>("start");   // y of the sides' upper end, mm
+    QTest::newRow("rows 100 mm apart: n 1") << 120.0 << 1 << 107.0;
+    QTest::newRow("rows 4 mm apart: n 0") << 24.0 << 0 << 11.0;
 }
 
-void TestMarkLayout::pageLayoutNoPieceIsUnsegmented()
+void TestMarkLayout::pageLayoutSidesFromTopRow()
 {
-    // rows 4 mm apart with 5 mm discs: n = 0, drawn exactly as without segmentation
+    QFETCH(double, height);
+    QFETCH(int, n);
+    QFETCH(double, start);
     const ShapeSpec spec = circleByPageSpec(in(5), in(clearanceMm), mmPerInch);
-    const Frame f = pageFrame(in(210), in(24), margins(10, 10, 10, 10));
-    const Layout seg = buildLayout(spec, f, true, in(100));
-    const Layout plain = buildLayout(spec, f, false, in(100));
-    QCOMPARE(seg.seg.pieces, 0);
-    QVERIFY(!seg.seg.active);
-    QCOMPARE(seg.guides, plain.guides);
-    QCOMPARE(seg.marks.size(), plain.marks.size());
+    const Layout l = buildLayout(spec, pageFrame(in(210), in(height), margins(10, 10, 10, 10)), true, in(100));
+    QCOMPARE(l.seg.pieces, n);
+    QCOMPARE(l.marks.size(), 4);
+    QCOMPARE(l.guides.size(), 20);
+    QVERIFY(sameLine(l.guides[18], 7.5, start, 7.5, 13));
+    QVERIFY(sameLine(l.guides[19], 202.5, start, 202.5, 13));
 }
 
 void TestMarkLayout::pageLayoutUnequalMargins()
@@ -402,6 +408,94 @@ void TestMarkLayout::badSegmentLengthMeansNoSegmentation()
     QVERIFY(!l.seg.active);
     QCOMPARE(l.guides, a4Page(10, 5, false, 100).guides);
     QCOMPARE(l.marks.size(), 4);
+}
+
+// The worked examples of the cross and right-angle layouts.
+void TestMarkLayout::barLayouts_data()
+{
+    QTest::addColumn<Layout>("layout");
+    QTest::addColumn<double>("unit");  // inches per unit of the expected values
+    QTest::addColumn<int>("n");
+    QTest::addColumn<int>("guides");
+    QTest::addColumn<int>("marks");
+    QTest::addColumn<QVector<double>>("rows");
+    QTest::addColumn<Picks>("lines");
+    const double mmUnit = 1 / mmPerInch;
+    const Margins nine = margins(9, 9, 9, 9);
+    const ShapeSpec crossPage = crossByPageSpec(in(9), in(9), in(1));
+    const ShapeSpec rtPage = rtAngleByPageSpec(in(9), in(9), in(1));
+    const ShapeSpec rtFigure = rtAngleByFigureSpec(in(9), in(9), in(1));
+    const Margins half{0.5, 0.5, 0.5, 0.5};
+
+    QTest::newRow("cross, A4")
+        << buildLayout(crossPage, pageFrame(in(210), in(297), nine), false, in(100)) << mmUnit
+        << 0 << 12 << 4 << QVector<double>{}
+        << Picks{{0, {13.5, 292.5, 196.5, 292.5}}, {10, {4.5, 283.5, 4.5, 13.5}}};
+    QTest::newRow("right angle, A4, 100 mm")
+        << buildLayout(rtPage, pageFrame(in(210), in(297), nine), true, in(100)) << mmUnit << 3
+        << 28 << 8 << QVector<double>{188, 88}
+        << Picks{{10, {9, 279, 9, 197}}, {11, {9, 179, 9, 97}}, {12, {9, 79, 9, 18}},
+                 {16, {9, 197, 18, 197}}, {17, {9, 179, 18, 179}}, {18, {18, 197, 18, 179}}};
+    QTest::newRow("right angle, page 223 mm")
+        << buildLayout(rtPage, pageFrame(in(210), in(223), nine), true, in(100)) << mmUnit << 2
+        << 20 << 6 << QVector<double>{114} << Picks{{11, {9, 105, 9, 18}}};
+    QTest::newRow("cross, box 6 x 8")
+        << buildLayout(crossByFigureSpec(0.4, 0.4, 0.02), figureFrame(1, 10, 6, 8, half), false, 2)
+        << 1.0 << 0 << 12 << 4 << QVector<double>{}
+        << Picks{{0, {0.7, 10.7, 7.3, 10.7}}, {10, {0.3, 10.3, 0.3, 1.7}}};
+    QTest::newRow("cross, box height 5")
+        << buildLayout(crossByFigureSpec(0.4, 0.4, 0.02), figureFrame(1, 10, 6, 5, half), true, 2)
+        << 1.0 << 3 << 28 << 8 << QVector<double>{8.5, 6.5} << Picks{{12, {0.3, 6.3, 0.3, 4.7}}};
+    QTest::newRow("cross, box height 5.2, marks 0.3")
+        << buildLayout(crossByFigureSpec(0.4, 0.3, 0.02), figureFrame(1, 10, 6, 5.2, half), true, 2)
+        << 1.0 << 3 << 28 << 8 << QVector<double>{8.5, 6.5} << Picks{};
+    QTest::newRow("cross, box height 5.2, marks 0.1")
+        << buildLayout(crossByFigureSpec(0.4, 0.1, 0.02), figureFrame(1, 10, 6, 5.2, half), true, 2)
+        << 1.0 << 4 << 36 << 10 << QVector<double>{8.5, 6.5, 4.5} << Picks{};
+    // rows closer than a mark: no extra row, each side one piece from the top row
+    QTest::newRow("cross, rows 0.2 apart, marks 0.4")
+        << buildLayout(crossByFigureSpec(0.4, 0.4, 0.02), figureFrame(1, 10, 6, 0.1, {0.05, 0.05, 0.05, 0.05}),
+                       true, 2)
+        << 1.0 << 0 << 12 << 4 << QVector<double>{}
+        << Picks{{10, {0.75, 9.85, 0.75, 10.05}}, {11, {7.25, 9.85, 7.25, 10.05}}};
+    QTest::newRow("right angle, box 150 x 210 mm")
+        << buildLayout(rtFigure, figureFrame(in(20), in(250), in(150), in(210), nine), true, in(100))
+        << mmUnit << 3 << 28 << 8 << QVector<double>{159, 59}
+        << Picks{{10, {11, 250, 11, 168}}, {11, {11, 150, 11, 68}}, {12, {11, 50, 11, 40}},
+                 {16, {11, 168, 20, 168}}, {17, {11, 150, 20, 150}}, {18, {20, 168, 20, 150}}};
+    QTest::newRow("right angle, box 185 mm high")
+        << buildLayout(rtFigure, figureFrame(in(20), in(250), in(150), in(185), nine), true, in(100))
+        << mmUnit << 2 << 20 << 6 << QVector<double>{159} << Picks{};
+}
+
+void TestMarkLayout::barLayouts()
+{
+    QFETCH(Layout, layout);
+    QFETCH(double, unit);
+    QFETCH(int, n);
+    QFETCH(int, guides);
+    QFETCH(int, marks);
+    QFETCH(QVector<double>, rows);
+    QFETCH(Picks, lines);
+    auto same = [unit](double got, double want) { return std::fabs(got / unit - want) < 1e-9; };
+    QCOMPARE(layout.seg.pieces, n);
+    QCOMPARE(layout.guides.size(), guides);
+    QCOMPARE(layout.marks.size(), marks);
+    QCOMPARE(layout.extraRows.size(), rows.size());
+    for (int i = 0; i < rows.size(); ++i)
+        QVERIFY(same(layout.extraRows[i], rows[i]));
+    for (const auto &pick : lines) {
+        const QLineF &g = layout.guides[pick.first];
+        const QLineF &w = pick.second;
+        QVERIFY2(same(g.x1(), w.x1()) && same(g.y1(), w.y1()) && same(g.x2(), w.x2())
+                     && same(g.y2(), w.y2()),
+                 qPrintable(QStringLiteral("line %1").arg(pick.first + 1)));
+    }
+    for (const Mark &m : layout.marks) {
+        QCOMPARE(m.parts.size(), 2);
+        for (const Primitive &p : m.parts)
+            QCOMPARE(p.kind, PrimitiveKind::Line);
+    }
 }
 
 QTEST_APPLESS_MAIN(TestMarkLayout)
