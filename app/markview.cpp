@@ -1,6 +1,69 @@
 #include "markview.h"
 
+#include <QPainter>
+
+namespace markpaint {
+
+QColor markColour(int colorIndex)
+{
+    if (colorIndex == 0)
+        return Qt::black;
+    if (colorIndex == 1)
+        return Qt::red;
+    return Qt::white;
+}
+
+void paintBackground(QPainter &p, const QRect &rect, int colorIndex)
+{
+    p.setBrush(QBrush(colorIndex == 2 ? Qt::black : Qt::white, Qt::SolidPattern));
+    p.drawRect(rect);
+}
+
+void useMarkPen(QPainter &p, int shape, int colorIndex, double lineWeight)
+{
+    const QColor colour = markColour(colorIndex);
+    p.setPen(QPen(
+        QBrush(colour), shape == 2 ? 0.0 : lineWeight, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
+    p.setBrush(QBrush(colour, Qt::SolidPattern));
+}
+
+void drawMark(QPainter &p, int shape, QPointF c, double a, double b, int dx, int dy)
+{
+    switch (shape) {
+    case 0:
+        p.drawLine(QLineF(c.x() - a, c.y(), c.x() + a, c.y()));
+        p.drawLine(QLineF(c.x(), c.y() - b, c.x(), c.y() + b));
+        break;
+    case 1: {
+        const QPointF corner(c.x() + dx * a, c.y() + dy * b);
+        p.drawLine(QLineF(corner, QPointF(c.x() - dx * a, corner.y())));
+        p.drawLine(QLineF(corner, QPointF(corner.x(), c.y() - dy * b)));
+        break;
+    }
+    case 2:
+        p.drawEllipse(c, a, b);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace markpaint
+
 MarkView::MarkView(QWidget *parent)
     : QWidget(parent)
 {
+}
+
+void MarkView::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    markpaint::paintBackground(p, rect(), colorIndex);
+    markpaint::useMarkPen(p, shape, colorIndex, lineWeight);
+    // whole-number halves, as the paper view takes them
+    const double cx = width() / 2;
+    const double cy = height() / 2;
+    // a right angle has its corner at the top left, as on the paper
+    markpaint::drawMark(p, shape, QPointF(cx, cy), markW / 2, markH / 2, -1, -1);
 }

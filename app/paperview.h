@@ -23,4 +23,7 @@ public:
     double markW = 0.0;
     double markH = 0.0;
     double lineWeight = 0.0;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
 };

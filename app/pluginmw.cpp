@@ -442,7 +442,35 @@ void PluginMW::on_cutSelect_currentIndexChanged(int index)
     }
 }
 
-void PluginMW::on_painter_configChanged() { }
+void PluginMW::on_painter_configChanged()
+{
+    MarkView *mark = ui->markView;
+    PaperView *paper = ui->paperView;
+    paper->figureMode = ui->byFigure->isChecked();
+    // The paper shows a millimetre as a pixel, the single mark as two.
+    const int shape = ui->markSelect->currentIndex();
+    if (shape == 0 || shape == 1) {
+        mark->shape = paper->shape = shape;
+        paper->markW = ui->markWidth->value();
+        mark->markW = 2 * ui->markWidth->value();
+        paper->markH = ui->markHeight->value();
+        mark->markH = 2 * ui->markHeight->value();
+        paper->lineWeight = ui->markWeight->value();
+        mark->lineWeight = 2 * ui->markWeight->value();
+    } else if (shape == 2) {
+        mark->shape = paper->shape = 2;
+        paper->markW = paper->markH = paper->lineWeight = ui->markDiameter->value();
+        mark->markW = mark->markH = 2 * ui->markDiameter->value();
+    }
+    const int colour = ui->markColor->currentIndex();
+    if (colour >= 0 && colour <= 2)
+        mark->colorIndex = paper->colorIndex = colour;
+    paper->topMargin = ui->topRev->value();
+    paper->leftMargin = ui->leftRev->value();
+    paper->rightMargin = ui->rightRev->value();
+    paper->bottomMargin = ui->bottomRev->value();
+    update();
+}
 
 void PluginMW::on_language_clicked()
 {

@@ -141,7 +141,7 @@ private slots:
         const QRect p = panel->geometry();
         const QPoint at = where == "bar" ? QPoint(w.width() / 2, 2)
                 : where == "corner"     ? QPoint(1, 1)
-                : where == "panel"      ? p.topLeft() + QPoint(30, 60)
+                : where == "panel"      ? p.topLeft() + QPoint(230, 120)
                                         : p.bottomLeft() + QPoint(1, -1);
         const QColor got = image.pixelColor(at);
         QVERIFY2(qAbs(got.alpha() - color.alpha()) <= 2, qPrintable(got.name(QColor::HexArgb)));
