@@ -1,6 +1,10 @@
 #include "pluginmw.h"
 
+#include "cdroperate.h"
+#include "cutjob.h"
 #include "dialogs.h"
+#include "hpgltool.h"
+#include "jobformat.h"
 #include "process.h"
 #include "releasedate.h"
 #include "ui_pluginmw.h"
@@ -317,15 +321,247 @@ void PluginMW::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void PluginMW::on_genMark_clicked() { }
+namespace {
+// An action's button stays disabled for as long as the action runs.
+class ButtonHold
+{
+public:
+    explicit ButtonHold(QAbstractButton *button)
+        : button(button)
+    {
+        button->setEnabled(false);
+    }
+    ~ButtonHold() { button->setEnabled(true); }
+    ButtonHold(const ButtonHold &) = delete;
+    ButtonHold &operator=(const ButtonHold &) = delete;
 
-void PluginMW::on_genOutline_clicked() { }
+private:
+    QAbstractButton *button;
+};
+} // namespace
 
-void PluginMW::on_setPrint_clicked() { }
+std::unique_ptr<CdrOperate> PluginMW::openHost(QAbstractButton *button)
+{
+    std::unique_ptr<CdrOperate> op(new CdrOperate(ui->useCDRVersion->currentText()));
+    if (!op->isConnected()) {
+        button->setEnabled(true);
+        warn(tr("Please Confirm CorelDraw Installations and Choose Correct CorelDraw Version..."));
+        return nullptr;
+    }
+    op->setLayerNames(ui->language->text());
+    return op;
+}
 
-void PluginMW::on_setCut_clicked() { }
+void PluginMW::warn(const QString &text)
+{
+    dialogs::warning(this, tr("Warning"), text, QMessageBox::Ok);
+}
 
-void PluginMW::on_saveFile_clicked() { }
+void PluginMW::on_genMark_clicked()
+{
+    const int shape = ui->markSelect->currentIndex();
+    const bool useQRCode = ui->useQRCode->isChecked();
+    const bool countsSerial = shape == 2 && useQRCode;
+    // Counting past the top would label this sheet with the last one's number.
+    if (countsSerial && ui->qrCodeStr->value() >= ui->qrCodeStr->maximum()) {
+        warn(tr("The QR serial number has reached %1 and cannot count further.")
+                     .arg(ui->qrCodeStr->value()));
+        return;
+    }
+    ButtonHold hold(ui->genMark);
+    std::unique_ptr<CdrOperate> op = openHost(ui->genMark);
+    if (!op)
+        return;
+    // The label gets the new number.
+    if (countsSerial)
+        ui->qrCodeStr->setValue(ui->qrCodeStr->value() + 1);
+
+    int C = 0, M = 0, Y = 0, K = 100;
+    if (ui->markColor->currentIndex() == 1) {
+        M = 100;
+        Y = 100;
+        K = 0;
+    } else if (ui->markColor->currentIndex() == 2) {
+        K = 0;
+    }
+    const bool byFigure = ui->byFigure->isChecked();
+    const double top = ui->topRev->value() / mmPerInch;
+    const double left = ui->leftRev->value() / mmPerInch;
+    const double right = ui->rightRev->value() / mmPerInch;
+    const double bottom = ui->bottomRev->value() / mmPerInch;
+    const bool isSegment = ui->isSegment->isChecked();
+    const double segLength = ui->ySegLength->value() / mmPerInch;
+    if (shape == 0 || shape == 1) {
+        const double w = ui->markWidth->value() / mmPerInch;
+        const double h = ui->markHeight->value() / mmPerInch;
+        const double weight = ui->markWeight->value() / mmPerInch;
+        if (shape == 0 && byFigure)
+            op->genCrossMarkByFigure(top, left, right, bottom, w, h, weight, isSegment, segLength,
+                                     C, M, Y, K);
+        else if (shape == 0)
+            op->genCrossMarkByPage(top, left, right, bottom, w, h, weight, isSegment, segLength,
+                                   C, M, Y, K);
+        else if (byFigure)
+            op->genRtAngleMarkByFigure(top, left, right, bottom, w, h, weight, isSegment,
+                                       segLength, C, M, Y, K);
+        else
+            op->genRtAngleMarkByPage(top, left, right, bottom, w, h, weight, isSegment, segLength,
+                                     C, M, Y, K);
+    } else if (shape == 2) {
+        const double diameter = ui->markDiameter->value() / mmPerInch;
+        const bool isInkJet = ui->isInkJet->isChecked();
+        const double qrSize = double(ui->qrCodeSize->value()) / mmPerInch;
+        const int serial = ui->qrCodeStr->value();
+        if (byFigure)
+            op->genCircleMarkByFigure(top, left, right, bottom, diameter, isSegment, segLength,
+                                      useQRCode, isInkJet, qrSize, serial, C, M, Y, K);
+        else
+            op->genCircleMarkByPage(top, left, right, bottom, diameter, isSegment, segLength,
+                                    useQRCode, isInkJet, qrSize, serial, C, M, Y, K);
+    }
+    op.reset();
+
+    if (useQRCode) {
+        const QString path = basePath + QStringLiteral("config.ini");
+        QSettings s(path, QSettings::IniFormat);
+        s.setValue(QStringLiteral("PluginMW/qrCodeStr"), ui->qrCodeStr->value());
+        s.sync();
+        // A lost count hands out the same numbers again after a restart.
+        if (s.status() != QSettings::NoError)
+            warn(tr("Could not save the QR serial number to %1.")
+                         .arg(QDir::toNativeSeparators(path)));
+    }
+}
+
+void PluginMW::on_genOutline_clicked()
+{
+    ButtonHold hold(ui->genOutline);
+    std::unique_ptr<CdrOperate> op = openHost(ui->genOutline);
+    if (!op)
+        return;
+    switch (ui->outlineSelect->currentIndex()) {
+    case 0:
+        op->createCuttingLayer();
+        break;
+    case 1:
+        op->createBoundary();
+        break;
+    case 2:
+        op->createContour();
+        break;
+    default:
+        break;
+    }
+    if (ui->genCrease->isChecked())
+        op->createCreasingLayer();
+}
+
+void PluginMW::on_setPrint_clicked()
+{
+    ButtonHold hold(ui->setPrint);
+    std::unique_ptr<CdrOperate> op = openHost(ui->setPrint);
+    if (!op)
+        return;
+    if (ui->printSelect->currentIndex() == 0) {
+        op->printDocument();
+    } else if (ui->printSelect->currentIndex() == 1) {
+        const QString file = dialogs::getSaveFileName(this, tr("SavePDF"), QString(),
+                                                      tr("PDF File(*.pdf);;All File(*.*)"));
+        if (!file.isEmpty())
+            op->publishPdf(file);
+    }
+}
+
+void PluginMW::on_setCut_clicked()
+{
+    ButtonHold hold(ui->setCut);
+    std::unique_ptr<CdrOperate> op = openHost(ui->setCut);
+    if (!op)
+        return;
+    const int mode = ui->cutSelect->currentIndex();
+    QList<QPoint> marks;
+    if (mode == CutMode::ByPathAndMarks) {
+        marks = op->markCentres();
+        if (marks.isEmpty())
+            return;
+    }
+    const CutJobPaths paths =
+            readCutJob(*op, mode, marks, tempPltPath, CutOptions(), PipelineEnd::AfterTranslate);
+    sendMW.setData(ui->useCDRVersion->currentText(), ui->language->text(), mode,
+                   ui->posLen->value(), ui->negLen->value(), paths.both());
+    op.reset();
+    sendMW.showNormal();
+    sendMW.raise();
+}
+
+void PluginMW::on_saveFile_clicked()
+{
+    ButtonHold hold(ui->saveFile);
+    std::unique_ptr<CdrOperate> op = openHost(ui->saveFile);
+    if (!op)
+        return;
+    const int mode = ui->cutSelect->currentIndex();
+    QList<QPoint> marks;
+    QString qrName;
+    if (mode == CutMode::ByPathAndMarks) {
+        marks = op->markCentres();
+        if (marks.isEmpty())
+            return;
+        qrName = op->qrJobName();
+        // The name comes from a layer name anyone can edit.
+        if (!qrName.isEmpty() && !CdrOperate::isSafeJobName(qrName)) {
+            warn(tr("The QR job name \"%1\" cannot be used as a file name.").arg(qrName));
+            return;
+        }
+    }
+
+    CutOptions options;
+    options.autoSort = sendMW.autoSort();
+    options.knifeOffset = sendMW.knifeOffsetChk() ? sendMW.knifeOffset() * unitsPerMm : 0.0;
+    options.overcut = sendMW.closeOffsetChk() ? sendMW.closeOffset() * unitsPerMm : 0.0;
+    options.backlash = sendMW.backlash();
+    if (options.backlash) {
+        options.xBacklash = sendMW.xBacklash() * unitsPerMm;
+        options.yBacklash = sendMW.yBacklash() * unitsPerMm;
+    }
+    const CutJobPaths paths =
+            readCutJob(*op, mode, marks, tempPltPath, options, PipelineEnd::Finished);
+    if (paths.creasing.isEmpty() && paths.cutting.isEmpty()) {
+        warn(tr("Nothing to cut was exported; no job file was written."));
+        return;
+    }
+
+    HpglTool tool;
+    QString text;
+    QString file;
+    if (mode == CutMode::ByPathAndMarks) {
+        const int dy = marks.last().y() - marks.first().y();
+        const int dx = marks.last().x() - marks.first().x();
+        if (qrName.isEmpty()) {
+            text = jobHeader(dy, dx, JobKind::PathAndMarks) + tool.writePen1(paths.creasing)
+                    + tool.writePen2Dashed(paths.cutting, ui->posLen->value() * unitsPerMm,
+                                           ui->negLen->value() * unitsPerMm);
+        } else {
+            // The QR job controller looks the job up by the label's number.
+            text = jobHeader(dy, dx, JobKind::QrJob) + tool.writePen1(paths.creasing)
+                    + tool.writePen2(paths.cutting);
+            file = qrJobsPath + qrName + QStringLiteral(".plt");
+        }
+    } else if (mode == CutMode::BlankPaper) {
+        text = jobHeader(op->pageHeight(), op->pageWidth(), JobKind::BlankPaper)
+                + tool.writePens(paths.cutting);
+    } else {
+        text = tool.writePens(paths.cutting);
+    }
+    if (file.isEmpty()) {
+        file = dialogs::getSaveFileName(this, tr("SavePlt"), QString(),
+                                        tr("HPGL File(*.plt);;All File(*.*)"));
+        if (file.isEmpty())
+            return;
+    }
+    if (!writeJobFile(file, text))
+        warn(tr("Could not write %1.").arg(QDir::toNativeSeparators(file)));
+}
 
 void PluginMW::on_qrCodeCtrl_clicked()
 {

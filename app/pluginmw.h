@@ -7,6 +7,10 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
+
+class CdrOperate;
+class QAbstractButton;
 class QLocalServer;
 class QLocalSocket;
 
@@ -64,6 +68,10 @@ private:
     void startLocalServer();
     void readMessages(QLocalSocket *socket);
     void bringToView();
+    // The host link of one action, or none after the warning that the host
+    // cannot be reached (the action's button enabled again before it).
+    std::unique_ptr<CdrOperate> openHost(QAbstractButton *button);
+    void warn(const QString &text);
 
     Ui::PluginMW *ui;
     QString basePath;

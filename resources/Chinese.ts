@@ -179,6 +179,26 @@
         <source>SavePlt</source>
         <translation>保存为PLT</translation>
     </message>
+    <message>
+        <source>The QR serial number has reached %1 and cannot count further.</source>
+        <translation>二维码序号已达到%1,无法继续递增。</translation>
+    </message>
+    <message>
+        <source>Could not save the QR serial number to %1.</source>
+        <translation>无法将二维码序号保存到%1。</translation>
+    </message>
+    <message>
+        <source>The QR job name &quot;%1&quot; cannot be used as a file name.</source>
+        <translation>二维码任务名&quot;%1&quot;不能用作文件名。</translation>
+    </message>
+    <message>
+        <source>Nothing to cut was exported; no job file was written.</source>
+        <translation>没有导出可切割的路径,未写入任务文件。</translation>
+    </message>
+    <message>
+        <source>Could not write %1.</source>
+        <translation>无法写入%1。</translation>
+    </message>
 </context>
 <context>
     <name>QRCodeMW</name>

@@ -34,6 +34,7 @@ private slots:
         QTest::newRow("version") << "PluginMW" << "CorelDraw Version:" << "CorelDraw 版本:";
         QTest::newRow("warning") << "PluginMW" << "Warning" << "警告";
         QTest::newRow("pdf caption") << "PluginMW" << "SavePDF" << "保存为PDF";
+        QTest::newRow("job file") << "PluginMW" << "Could not write %1." << "无法写入%1。";
         QTest::newRow("send title") << "SendMW" << "Send To Device" << "发送至设备";
         QTest::newRow("close offset") << "SendMW" << "Close Offset:" << "闭合补偿";
         QTest::newRow("qr title") << "QRCodeMW" << "QR Code Controller" << "二维码控制器";

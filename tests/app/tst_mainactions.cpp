@@ -1,0 +1,517 @@
+// The bar's action buttons on the simulated host's document, and the previews.
+#include "apptestkit.h"
+#include "cdroperate.h"
+#include "cutjob.h"
+#include "hpgltool.h"
+#include "pluginmw.h"
+
+#include <axserver.h>
+#include <simhost.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QtTest>
+
+using simhost::Document;
+using simhost::SimHost;
+using Marks = QList<QPointF>;
+
+namespace {
+const QString progId = QStringLiteral("CorelDraw.Application.24");
+
+QPainterPath mmPath(QRectF r, bool ellipse = false)
+{
+    QPainterPath p;
+    const QRectF in(r.topLeft() / 25.4, r.size() / 25.4);
+    if (ellipse)
+        p.addEllipse(in);
+    else if (r.height() == 0)
+        p.moveTo(in.topLeft()), p.lineTo(in.topRight());
+    else
+        p.addRect(in);
+    return p;
+}
+
+// A4 with artwork on "Layer 1"; mark centres in mm from the bottom left. With
+// cut layers: a dashed 100 mm square and a crease from (60, 100) to (140, 100).
+Document &sheet(const Marks &marks, bool cutLayers, const QStringList &extra = {})
+{
+    SimHost &host = SimHost::instance();
+    Document &doc = host.createDocument();
+    host.addShape(doc, "Layer 1", mmPath(QRectF(40, 60, 80, 50)));
+    for (const QString &name : extra)
+        host.addLayer(doc, name);
+    for (const QPointF &c : marks)
+        host.addShape(doc, "Mark Layer", mmPath(QRectF(c - QPointF(2.5, 2.5), QSizeF(5, 5)), true));
+    if (cutLayers) {
+        host.addShape(doc, "Cutting Layer", mmPath(QRectF(50, 50, 100, 100))).dashed = true;
+        host.addShape(doc, "Creasing Layer", mmPath(QRectF(60, 100, 80, 0))).dashed = true;
+    }
+    return doc;
+}
+
+// Centres (400, 600) to (7600, 11000) in plotter units, y down.
+const Marks frame = { { 10, 282 }, { 190, 282 }, { 10, 22 }, { 190, 22 } };
+
+QStringList hostLog()
+{
+    QStringList out;
+    for (const simhost::Call &c : SimHost::instance().calls()) {
+        QStringList args;
+        for (const QVariant &a : c.args)
+            args << (a.userType() == qMetaTypeId<ax::ObjectRef>() ? "obj" : a.toString());
+        out << c.object + '.' + c.member + ' ' + args.join(',');
+    }
+    return out;
+}
+
+// Sets panel widgets by object name, whatever their kind.
+void set(QWidget *w, const QVariantMap &values)
+{
+    for (auto it = values.begin(); it != values.end(); ++it) {
+        QWidget *c = child<QWidget>(w, it.key().toLatin1().constData());
+        if (auto *box = qobject_cast<QComboBox *>(c))
+            box->setCurrentIndex(it.value().toInt());
+        else if (auto *check = qobject_cast<QAbstractButton *>(c))
+            check->setChecked(it.value().toBool());
+        else if (auto *spin = qobject_cast<QDoubleSpinBox *>(c))
+            spin->setValue(it.value().toDouble());
+        else
+            qobject_cast<QSpinBox *>(c)->setValue(it.value().toInt());
+    }
+}
+
+QString readAll(const QString &file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
+}
+
+int serial(PluginMW &w)
+{
+    return child<QSpinBox>(&w, "qrCodeStr")->value();
+}
+} // namespace
+
+class TestMainActions : public QObject
+{
+    Q_OBJECT
+
+    Recorder rec;
+    QList<dialogs::FileRequest> files;
+    QString fileAnswer;
+    QList<bool> enabledAtBox;
+    QPushButton *button = nullptr;
+
+    void click(PluginMW &w, const char *name)
+    {
+        button = child<QPushButton>(&w, name);
+        button->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(button->isEnabled());
+    }
+
+private slots:
+    void init()
+    {
+        freshWorkFolder();
+        SimHost::instance().reset();
+        rec = Recorder();
+        rec.install();
+        enabledAtBox.clear();
+        dialogs::setMessageHook([this](const dialogs::Message &m) {
+            rec.messages << m;
+            enabledAtBox << button->isEnabled();
+            return QMessageBox::Ok;
+        });
+        files.clear();
+        fileAnswer.clear();
+        dialogs::setFileHook([this](const dialogs::FileRequest &r) {
+            files << r;
+            return fileAnswer.isEmpty() ? fileAnswer : workFolder() + fileAnswer;
+        });
+        writeConfig({ { "PluginMW/useCDRVersion", progId } });
+    }
+    void cleanup()
+    {
+        Recorder::uninstall();
+        dialogs::setFileHook({});
+        QVERIFY(SimHost::instance().errors().isEmpty());
+    }
+
+    void hostNotReachable_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *b : { "genMark", "genOutline", "setPrint", "setCut", "saveFile" })
+            QTest::newRow(b) << b;
+    }
+    void hostNotReachable()
+    {
+        QFETCH(QString, name);
+        SimHost::instance().setRegistered(progId, false);
+        PluginMW w;
+        set(&w, { { "useQRCode", true }, { "printSelect", 1 } });
+        click(w, name.toLatin1().constData());
+        QCOMPARE(rec.messages.size(), 1);
+        QVERIFY(rec.messages[0].text.startsWith("Please Confirm CorelDraw"));
+        QCOMPARE(rec.messages[0].parent, &w);
+        QCOMPARE(enabledAtBox, QList<bool> { true });
+        QVERIFY(SimHost::instance().calls().isEmpty() && files.isEmpty());
+        QCOMPARE(serial(w), 10000000);
+        QVERIFY(!QSettings(configPath(), QSettings::IniFormat).contains("PluginMW/qrCodeStr"));
+    }
+
+    // The click makes the same host calls as the routine called directly
+    // with the panel's values in inches.
+    void marks_data()
+    {
+        QTest::addColumn<int>("shape");
+        QTest::addColumn<bool>("byFigure");
+        QTest::addColumn<int>("colour");
+        QTest::addColumn<bool>("qr");
+        QTest::addColumn<bool>("pieces");
+        QTest::newRow("circle by page") << 2 << false << 0 << false << false;
+        QTest::newRow("circle by page, red, QR, pieces") << 2 << false << 1 << true << true;
+        QTest::newRow("circle by figure, white, QR") << 2 << true << 2 << true << false;
+        QTest::newRow("cross by page, QR stored") << 0 << false << 1 << true << false;
+        QTest::newRow("cross by figure") << 0 << true << 0 << false << false;
+        QTest::newRow("right angle by page") << 1 << false << 2 << false << true;
+        QTest::newRow("right angle by figure") << 1 << true << 0 << false << false;
+    }
+    void marks()
+    {
+        QFETCH(int, shape);
+        QFETCH(bool, byFigure);
+        QFETCH(int, colour);
+        QFETCH(bool, qr);
+        QFETCH(bool, pieces);
+        const int cmyk[3][4] = { { 0, 0, 0, 100 }, { 0, 100, 100, 0 }, { 0, 0, 0, 0 } };
+        const int *k = cmyk[colour];
+        const int passed = shape == 2 && qr ? 10000006 : 10000005;
+        const double in = 25.4;
+        auto makeDoc = [] { // tall enough to be segmented either way
+            SimHost::instance().reset();
+            SimHost &h = SimHost::instance();
+            h.addShape(h.createDocument(), "Layer 1", mmPath(QRectF(30, 20, 150, 250)));
+        };
+        makeDoc();
+        {
+            CdrOperate op(progId);
+            auto circle
+                = byFigure ? &CdrOperate::genCircleMarkByFigure : &CdrOperate::genCircleMarkByPage;
+            auto cross
+                = byFigure ? &CdrOperate::genCrossMarkByFigure : &CdrOperate::genCrossMarkByPage;
+            auto angle = byFigure ? &CdrOperate::genRtAngleMarkByFigure
+                                  : &CdrOperate::genRtAngleMarkByPage;
+            if (shape == 2)
+                (op.*circle)(12 / in, 8 / in, 20 / in, 15 / in, 6.5 / in, true, 150 / in, qr, true,
+                    11 / in, passed, k[0], k[1], k[2], k[3]);
+            else
+                (op.*(shape == 0 ? cross : angle))(12 / in, 8 / in, 20 / in, 15 / in, 11 / in,
+                    13 / in, 0.75 / in, true, 150 / in, k[0], k[1], k[2], k[3]);
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const QStringList expected = hostLog();
+        makeDoc();
+        writeConfig({ { "PluginMW/qrCodeStr", 10000005 }, { "PluginMW/isSegment", true },
+            { "PluginMW/bySegPieces", pieces }, { "PluginMW/bySegLength", !pieces } });
+        PluginMW w;
+        set(&w,
+            { { "markSelect", shape }, { "byFigure", byFigure }, { "markColor", colour },
+                { "useQRCode", qr }, { "isInkJet", true }, { "qrCodeSize", 11 }, { "topRev", 12 },
+                { "leftRev", 8 }, { "rightRev", 20 }, { "bottomRev", 15 }, { "markDiameter", 6.5 },
+                { "ySegLength", 150 }, { "markWidth", 11 }, { "markHeight", 13 },
+                { "markWeight", 0.75 } });
+        click(w, "genMark");
+        QCOMPARE(hostLog(), expected);
+        QCOMPARE(serial(w), passed);
+        QCOMPARE(QSettings(configPath(), QSettings::IniFormat).value("PluginMW/qrCodeStr").toInt(),
+            qr ? passed : 10000005);
+    }
+
+    void serialFaults_data()
+    {
+        QTest::addColumn<bool>("atMaximum");
+        QTest::newRow("at its maximum: no marks") << true;
+        QTest::newRow("store fails") << false;
+    }
+    void serialFaults()
+    {
+        QFETCH(bool, atMaximum);
+        writeConfig({ { "PluginMW/qrCodeStr", atMaximum ? 99999999 : 10000000 },
+            { "PluginMW/useQRCode", true } });
+        PluginMW w;
+        QFile::remove(configPath());
+        if (!atMaximum)
+            QDir().mkpath(configPath()); // a folder in the file's place
+        click(w, "genMark");
+        QCOMPARE(rec.messages.size(), 1);
+        QVERIFY(rec.messages[0].text.contains(
+            atMaximum ? QStringLiteral("99999999") : QDir::toNativeSeparators(configPath())));
+        QCOMPARE(SimHost::instance().calls().isEmpty(), atMaximum);
+        QCOMPARE(serial(w), atMaximum ? 99999999 : 10000001);
+        QCOMPARE(QFile::exists(configPath()), !atMaximum);
+    }
+
+    void outlineAndPrint_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<QStringList>("members"); // host routines, in order
+        QTest::newRow("layer") << "genOutline" << 0 << QStringList { "Cutting Layer" };
+        QTest::newRow("boundary") << "genOutline" << 1 << QStringList { "CreateBoundary" };
+        QTest::newRow("contour, crease")
+            << "genOutline" << 2 << QStringList { "CreateContour", "Creasing Layer" };
+        QTest::newRow("print") << "setPrint" << 0 << QStringList { "PrintOut" };
+        QTest::newRow("pdf") << "setPrint" << 1 << QStringList { "PublishToPDF" };
+        QTest::newRow("pdf cancelled") << "setPrint" << 1 << QStringList();
+    }
+    void outlineAndPrint()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, choice);
+        QFETCH(QStringList, members);
+        sheet({}, false);
+        PluginMW w;
+        set(&w,
+            { { "outlineSelect", choice }, { "genCrease", members.size() == 2 },
+                { "printSelect", choice } });
+        if (!members.isEmpty())
+            fileAnswer = "out";
+        click(w, name.toLatin1().constData());
+        const QString log = hostLog().join('\n');
+        int from = 0;
+        for (const QString &m : members) {
+            from = log.indexOf(m, from);
+            QVERIFY2(from >= 0, qPrintable(m));
+        }
+        for (const char *other : { "CreateBoundary", "CreateContour", "PrintOut", "PublishToPDF" })
+            QCOMPARE(log.contains(other), members.contains(other));
+        QCOMPARE(files.size(), int(name == "setPrint" && choice == 1));
+        if (members == QStringList { "PublishToPDF" }) // the name unchanged
+            QCOMPARE(SimHost::instance().pdfs()[0].file, workFolder() + "out");
+        if (members.isEmpty()) // nothing after opening the link
+            QCOMPARE(SimHost::instance().calls().size(), 1);
+    }
+
+    void handOff_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<Marks>("marks");
+        QTest::addColumn<QRectF>("first"); // extents of the first and last preview path
+        QTest::addColumn<QRectF>("last");
+        const QRectF square(2000, 5880, 4000, 4000), art(1600, 7480, 3200, 2000);
+        QTest::newRow("direct: own corner")
+            << 0 << frame << art.translated(-1600, -5880) << square.translated(-1600, -5880);
+        QTest::newRow("marks: crease first, unscaled")
+            << 1 << frame << QRectF(2000, 7280, 3200, 0) << square.translated(-400, -600);
+        QTest::newRow("marks: none, silent stop") << 1 << Marks() << QRectF() << QRectF();
+        QTest::newRow("blank: page place") << 2 << frame << art << square;
+    }
+    void handOff()
+    {
+        QFETCH(int, mode);
+        QFETCH(Marks, marks);
+        QFETCH(QRectF, first);
+        QFETCH(QRectF, last);
+        Document &doc = sheet(marks, true);
+        for (const char *l : { "Mark Layer", "Creasing Layer" })
+            if (mode != 1 && doc.layer(l))
+                doc.layer(l)->printable = false;
+        PluginMW w;
+        set(&w, { { "cutSelect", mode } });
+        click(w, "setCut");
+        QWidget *send = topLevel("SendMW");
+        QCOMPARE(send->isVisible(), !first.isNull());
+        QCOMPARE(SimHost::instance().exports().size(), first.isNull() ? 0 : 1 + (mode == 1));
+        if (first.isNull())
+            return;
+        QCOMPARE(child<QWidget>(send, "blankRevX")->isVisibleTo(send), mode == 2);
+        // what was handed over, as the cut button reads it
+        CdrOperate op(progId);
+        const QList<CutPath> paths = readCutJob(op, mode, op.markCentres(), workFolder() + "s.plt",
+            CutOptions(), PipelineEnd::AfterTranslate)
+                                         .both();
+        QCOMPARE(paths.size(), 2);
+        HpglTool tool;
+        for (const QRectF &want : { first, last }) {
+            const CutPath &p = want == first ? paths.first() : paths.last();
+            const QRectF got(tool.minCorner(p), tool.maxCorner(p));
+            QVERIFY2((got.topLeft() - want.topLeft()).manhattanLength() < 2
+                    && qAbs(got.width() - want.width()) + qAbs(got.height() - want.height()) < 2,
+                qPrintable(QStringLiteral("%1,%2").arg(got.left()).arg(got.top())));
+        }
+    }
+
+    void saveFile_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<Marks>("marks");
+        QTest::addColumn<QString>("qrLayer");
+        QTest::addColumn<QString>("file"); // the dialog's answer or the QR job
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<int>("cutMoves"); // pen-ups of the cutting body; -1 dashed
+        const QString body = "IN;PA;SP1;PU7280,2000;PD7280,5200;PU;SP2;";
+        QTest::newRow("direct, no suffix") << 0 << Marks() << ""
+                                           << "job"
+                                           << "IN;PA;" << 0;
+        QTest::newRow("blank A4") << 2 << Marks() << ""
+                                  << "b.plt"
+                                  << "MD0,0,11880,8400,3;IN;PA;" << 0;
+        QTest::newRow("marks") << 1 << frame << ""
+                               << "m.plt"
+                               << "MD0,0,10400,7200,4;" + body << -1;
+        QTest::newRow("one mark") << 1 << Marks { frame[0] } << ""
+                                  << "m.plt"
+                                  << "MD0,0,0,0,4;IN;PA;SP1;" << -1;
+        QTest::newRow("QR job, solid") << 1 << frame << "QR Code:10000006"
+                                       << "QR Jobs/10000006.plt"
+                                       << "MD0,0,10400,7200,5;" + body << 1;
+        QTest::newRow("cancelled") << 0 << Marks() << ""
+                                   << ""
+                                   << "" << 0;
+    }
+    void saveFile()
+    {
+        QFETCH(int, mode);
+        QFETCH(Marks, marks);
+        QFETCH(QString, qrLayer);
+        QFETCH(QString, file);
+        QFETCH(QString, start);
+        QFETCH(int, cutMoves);
+        sheet(marks, true, qrLayer.isEmpty() ? QStringList() : QStringList { qrLayer });
+        PluginMW w;
+        set(&w, { { "cutSelect", mode } });
+        QFile old(workFolder() + file); // an older job is replaced
+        QVERIFY(file.isEmpty() || (old.open(QIODevice::WriteOnly) && old.write("old") == 3));
+        old.close();
+        fileAnswer = qrLayer.isEmpty() ? file : QStringLiteral("wrong.plt");
+        click(w, "saveFile");
+        QVERIFY(rec.messages.isEmpty());
+        QCOMPARE(files.size(), int(qrLayer.isEmpty()));
+        const QString text = readAll(workFolder() + file);
+        if (file.isEmpty()) {
+            QCOMPARE(QDir(workFolder()).entryList({ "*.plt" }), QStringList { "ABDOPQR.plt" });
+            return;
+        }
+        QVERIFY2(text.startsWith(start) && text.endsWith("PU;!PG;"), qPrintable(text.left(99)));
+        const int moves = text.mid(text.indexOf("SP2;")).count(QRegularExpression("PU\\d"));
+        QVERIFY(cutMoves < 0 ? moves > 10 : cutMoves == 0 || moves == cutMoves);
+    }
+
+    // The send window's options finish the cutting lines only.
+    void finishingOptions()
+    {
+        sheet(frame, true);
+        PluginMW w;
+        fileAnswer = "plain.plt";
+        click(w, "saveFile");
+        set(topLevel("SendMW"), { { "backlash", true }, { "xBacklash", 1.0 } });
+        fileAnswer = "backlash.plt";
+        click(w, "saveFile");
+        const QString plain = readAll(workFolder() + "plain.plt");
+        const QString shifted = readAll(workFolder() + "backlash.plt");
+        const int cut = plain.indexOf("SP2;");
+        QVERIFY(cut > 0);
+        QCOMPARE(shifted.left(cut + 4), plain.left(cut + 4));
+        QVERIFY(shifted.mid(cut) != plain.mid(cut));
+    }
+
+    void saveFileRefuses_data()
+    {
+        QTest::addColumn<QString>("qrLayer");
+        QTest::addColumn<bool>("cutLayers");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("named"); // in the warning
+        QTest::newRow("unsafe QR name") << "QR Code:../x" << true << ""
+                                        << "../x";
+        QTest::newRow("no cut paths") << "" << false << "j.plt"
+                                      << "";
+        QTest::newRow("unwritable") << "" << true << "no/such/j.plt"
+                                    << QDir::toNativeSeparators(workFolder() + "no/such/j.plt");
+        QTest::newRow("no QR job folder")
+            << "QR Code:7" << true << ""
+            << QDir::toNativeSeparators(workFolder() + "QR Jobs/7.plt");
+    }
+    void saveFileRefuses()
+    {
+        QFETCH(QString, qrLayer);
+        QFETCH(bool, cutLayers);
+        QFETCH(QString, answer);
+        QFETCH(QString, named);
+        sheet(frame, cutLayers, qrLayer.isEmpty() ? QStringList() : QStringList { qrLayer });
+        PluginMW w;
+        QDir(workFolder() + "QR Jobs").removeRecursively();
+        fileAnswer = answer;
+        click(w, "saveFile");
+        QCOMPARE(rec.messages.size(), 1);
+        QVERIFY2(rec.messages[0].text.contains(named), qPrintable(rec.messages[0].text));
+        QCOMPARE(files.size(), named.endsWith("j.plt") ? 1 : 0);
+        QStringList written = QDir(workFolder()).entryList({ "*.plt" });
+        written.removeAll("ABDOPQR.plt");
+        QVERIFY(written.isEmpty());
+        QCOMPARE(SimHost::instance().exports().isEmpty(), named == "../x");
+    }
+
+    void previews_data()
+    {
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<int>("shape");
+        QTest::addColumn<int>("colour");
+        QTest::addColumn<bool>("byFigure");
+        QTest::addColumn<QList<QPoint>>("ink"); // offsets from the centre, or the
+        QTest::addColumn<QList<QPoint>>("paper"); // top left in page mode
+        QTest::newRow("circle 5 mm = 10 px")
+            << "markView" << 2 << 0 << false << QList<QPoint> { { 0, 0 }, { 4, 0 } }
+            << QList<QPoint> { { 7, 0 }, { 0, -7 } };
+        QTest::newRow("white on black")
+            << "markView" << 2 << 2 << false << QList<QPoint> { { 0, 0 } }
+            << QList<QPoint> { { 10, 10 } };
+        QTest::newRow("right angle, top left")
+            << "markView" << 1 << 0 << false << QList<QPoint> { { 0, -9 }, { -9, 0 } }
+            << QList<QPoint> { { 0, 0 }, { 0, 8 }, { 8, 0 } };
+        QTest::newRow("paper by page, red")
+            << "paperView" << 2 << 1 << false << QList<QPoint> { { 11, 11 } }
+            << QList<QPoint> { { 20, 20 }, { 5, 11 } };
+        QTest::newRow("paper by figure")
+            << "paperView" << 2 << 0 << true << QList<QPoint> { { -69, -84 } }
+            << QList<QPoint> { { -63, -78 } };
+    }
+    void previews()
+    {
+        QFETCH(QString, view);
+        QFETCH(int, shape);
+        QFETCH(int, colour);
+        QFETCH(bool, byFigure);
+        QFETCH(QList<QPoint>, ink);
+        QFETCH(QList<QPoint>, paper);
+        PluginMW w;
+        w.show();
+        child<QPushButton>(&w, "configBtn")->click();
+        set(&w, { { "markSelect", shape }, { "markColor", colour }, { "byFigure", byFigure } });
+        emit child<QCheckBox>(&w, "byFigure")->clicked(byFigure);
+        QWidget *v = child<QWidget>(&w, view.toLatin1().constData());
+        QTRY_VERIFY(v->height() > 40);
+        const QImage image = v->grab().toImage();
+        const QPoint o
+            = byFigure || view == "markView" ? QPoint(v->width() / 2, v->height() / 2) : QPoint();
+        const QColor want[2] = { colour == 0 ? Qt::black
+                : colour == 1                ? Qt::red
+                                             : Qt::white,
+            colour == 2 ? Qt::black : Qt::white };
+        for (int i = 0; i < 2; ++i)
+            for (const QPoint &p : i == 0 ? ink : paper) {
+                const QColor c = image.pixelColor(o + p);
+                QVERIFY2(qAbs(c.red() - want[i].red()) + qAbs(c.green() - want[i].green())
+                            + qAbs(c.blue() - want[i].blue())
+                        < 90,
+                    qPrintable(QStringLiteral("%1,%2: %3").arg(p.x()).arg(p.y()).arg(c.name())));
+            }
+    }
+};
+
+QTEST_MAIN(TestMainActions)
+#include "tst_mainactions.moc"
