@@ -211,7 +211,7 @@ private slots:
                     11 / in, passed, k[0], k[1], k[2], k[3]);
             else
                 (op.*(shape == 0 ? cross : angle))(12 / in, 8 / in, 20 / in, 15 / in, 11 / in,
-                    13 / in, 0.75 / in, true, 150 / in, k[0], k[1], k[2], k[3]);
+                    13 / in, 0.8 / in, true, 150 / in, k[0], k[1], k[2], k[3]);
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         const QStringList expected = hostLog();
@@ -224,7 +224,7 @@ private slots:
                 { "useQRCode", qr }, { "isInkJet", true }, { "qrCodeSize", 11 }, { "topRev", 12 },
                 { "leftRev", 8 }, { "rightRev", 20 }, { "bottomRev", 15 }, { "markDiameter", 6.5 },
                 { "ySegLength", 150 }, { "markWidth", 11 }, { "markHeight", 13 },
-                { "markWeight", 0.75 } });
+                { "markWeight", 0.8 } });
         click(w, "genMark");
         QCOMPARE(hostLog(), expected);
         QCOMPARE(serial(w), passed);
