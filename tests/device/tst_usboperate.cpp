@@ -25,6 +25,10 @@ QString pathOf(const QString &name)
            + QStringLiteral("#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
 }
 
+// Only catches a wait that never ends: a loaded machine may stretch any wait
+// many times over, so no test asserts how fast a step is.
+const qint64 HangMs = 30000;
+
 } // namespace
 
 class TstUsbOperate : public QObject
@@ -153,9 +157,9 @@ void TstUsbOperate::absentDeviceLeavesReplyAlone()
     cutter->unplug();
     QElapsedTimer t;
     t.start();
-    link.Read(-1);
+    QVERIFY(!link.Read(-1));
     QVERIFY(!link.Write(QStringLiteral(";CMD:10;")));
-    QVERIFY(t.elapsed() < 500);
+    QVERIFY(t.elapsed() < HangMs);
     QCOMPARE(link.readStr(), QStringLiteral("FREE;"));
 }
 
@@ -194,7 +198,7 @@ void TstUsbOperate::silentDeviceTimesOut()
     t.start();
     link.Read(1000);
     const qint64 ms = t.elapsed();
-    QVERIFY2(ms >= 950 && ms < 3000, qPrintable(QString::number(ms)));
+    QVERIFY2(ms >= 950 && ms < HangMs, qPrintable(QString::number(ms)));
     QCOMPARE(link.readStr(), QString());
 }
 
@@ -221,8 +225,8 @@ void TstUsbOperate::unplugDuringReadEndsIt()
     cutter->addFault({CutterFault::UnplugDuringRead, {}, 300, {}, 0, 1});
     QElapsedTimer t;
     t.start();
-    link.Read(-1);
-    QVERIFY(t.elapsed() < 3000);
+    QVERIFY(link.Read(-1));
+    QVERIFY(t.elapsed() < HangMs);
     QCOMPARE(link.readStr(), QString());
     QVERIFY(!link.isConnected());
 }
@@ -303,24 +307,24 @@ void TstUsbOperate::reentrantTransferIsRefused()
 
     bool innerRan = false;
     bool innerWrite = true;
+    bool innerRead = true;
     QString innerReply;
-    qint64 innerMs = -1;
+    int readsBefore = -1;
     // a slot that runs inside the outer read's wait, like the LED slider
     QTimer::singleShot(100, this, [&] {
-        QElapsedTimer t;
-        t.start();
+        readsBefore = cutter->readsStarted();
         innerWrite = link.Write(CutterCommand::ledIntensity(10));
-        link.Read(1000);
+        innerRead = link.Read(1000);
         innerReply = link.readStr();
-        innerMs = t.elapsed();
+        QCOMPARE(cutter->readsStarted(), readsBefore);
         innerRan = true;
         cutter->queueReply("JOB7");
     });
     link.Read(-1);
     QVERIFY(innerRan);
     QVERIFY(!innerWrite);
-    // refused at once: a read of its own would have waited out its second
-    QVERIFY2(innerMs < 900, qPrintable(QString::number(innerMs)));
+    // refused at once, without a read of its own at the device
+    QVERIFY(!innerRead);
     QCOMPARE(innerReply, QString()); // the outer read had cleared it; the inner one left it
     QCOMPARE(link.readStr(), QStringLiteral("JOB7"));
     for (const QByteArray &w : cutter->writtenTexts())
@@ -346,7 +350,7 @@ void TstUsbOperate::waitFreePollsUntilFree()
     plugOne();
     cutter->setBusyFor(2500);
     const qint64 start = usbClockMs();
-    link.waitFree();
+    QVERIFY(link.waitFree());
     const qint64 end = usbClockMs();
     QVERIFY(end - start >= 2500);
     QVERIFY(!cutter->isBusy());
@@ -365,8 +369,8 @@ void TstUsbOperate::waitFreeEndsOnUnplug()
     QTimer::singleShot(1800, this, [this] { cutter->unplug(); });
     QElapsedTimer t;
     t.start();
-    link.waitFree();
-    QVERIFY(t.elapsed() < 4000);
+    QVERIFY(!link.waitFree());
+    QVERIFY(t.elapsed() < HangMs);
     QVERIFY(!cutter->writes().isEmpty());
 }
 
@@ -376,8 +380,8 @@ void TstUsbOperate::waitFreeEndsWhenPollIsNotTaken()
     cutter->addFault({CutterFault::ShortWrite, ";CMD:10;", 0, {}, 3, -1});
     QElapsedTimer t;
     t.start();
-    link.waitFree();
-    QVERIFY(t.elapsed() < 3000);
+    QVERIFY(!link.waitFree());
+    QVERIFY(t.elapsed() < HangMs);
     QCOMPARE(cutter->writes().size(), 1);
 }
 
@@ -407,8 +411,8 @@ void TstUsbOperate::waitFreeUnderFaults()
         QTimer::singleShot(unplugAfterMs, this, [this] { cutter->unplug(); });
     QElapsedTimer t;
     t.start();
-    link.waitFree();
-    QVERIFY(t.elapsed() < 5000);
+    QCOMPARE(link.waitFree(), endsFree);
+    QVERIFY(t.elapsed() < HangMs);
     QCOMPARE(cutter->isPlugged(), endsFree);
     if (endsFree) {
         QCOMPARE(link.readStr(), QStringLiteral("FREE;"));
@@ -422,7 +426,7 @@ void TstUsbOperate::waitForReadsPastOtherReplies()
     QVERIFY(link.Write(CutterCommand::busyPoll()));
     QVERIFY(link.Write(CutterCommand::feed(400)));
     cutter->queueReply("BUSY;");
-    link.waitFor(QStringLiteral("OK;"));
+    QVERIFY(link.waitFor(QStringLiteral("OK;")));
     QCOMPARE(link.readStr(), QStringLiteral("OK;"));
     QCOMPARE(cutter->readsStarted(), 2); // "FREE;" then "OK;"
     QCOMPARE(cutter->pendingReplies(), 1);
@@ -435,8 +439,8 @@ void TstUsbOperate::waitForEndsOnUnplug()
     QTimer::singleShot(800, this, [this] { cutter->unplug(); });
     QElapsedTimer t;
     t.start();
-    link.waitFor(QStringLiteral("OK;"));
-    QVERIFY(t.elapsed() < 3000);
+    QVERIFY(!link.waitFor(QStringLiteral("OK;")));
+    QVERIFY(t.elapsed() < HangMs);
 }
 
 void TstUsbOperate::transfersEndAfterQuit()
