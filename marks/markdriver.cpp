@@ -46,6 +46,7 @@ void styleMarkShape(QAxObject *shape, MarkStyle style, double strokeWidth, const
     if (style == MarkStyle::Filled) {
         call(query(query(shape, "Fill()"), "UniformColor()"), "CMYKAssign(int,int,int,int)", k.c, k.m,
              k.y, k.k);
+        // No outline; the width goes as an int 0, as the host is called with it.
         call(query(shape, "Outline()"), "SetWidth(double)", 0);
     } else {
         call(query(shape, "Fill()"), "ApplyNoFill()");
