@@ -14,6 +14,8 @@ CdrOperate::CdrOperate(QString progId)
     connected = !app->isNull();
     if (connected)
         app->dynamicCall("SetVisible(bool)", true);
+    else
+        qCDebug(lcHost, "no host answers to %s", qUtf8Printable(progId));
 }
 
 CdrOperate::~CdrOperate()

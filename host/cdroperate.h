@@ -1,7 +1,9 @@
 #pragma once
 
 // CdrOperate: the program's one link to the illustration host, made per user
-// action and deleted when the action ends.
+// action and deleted when the action ends. Its operations are defined in
+// host/, one file per group below, except the registration marks, which the
+// marks library defines.
 //
 // How an operation uses the frame (hostframe.h):
 //
@@ -37,18 +39,18 @@ public:
     // "EN" gives the English layer names, anything else the Chinese ones.
     void setLayerNames(QString language);
 
-    // cut-line layers
+    // Cut-line layers (cutlayers.cpp).
     void createBoundary();
     void createContour();
     void createCuttingLayer();
     void createCreasingLayer();
 
-    // HPGL export of layers into `file`
+    // HPGL export of layers into `file` (exportplt.cpp).
     void exportCuttingLayerPlt(QString file);
     void exportPrintablePlt(QString file);
     void exportCreasingLayerPlt(QString file);
 
-    // document readers; plotter units, y down from the top edge
+    // Document readers; plotter units, y down from the top edge (readers.cpp).
     QList<QPoint> markCentres();
     int pageHeight();
     int pageWidth();
@@ -57,11 +59,16 @@ public:
     // job folder: not empty, no path separator, no "..", no control character.
     static bool isSafeJobName(const QString &name);
 
-    // PDF publishing and printing
+    // PDF publishing and printing (publish.cpp).
     void publishPdf(QString file);
     void printDocument();
 
-    // registration marks (built in marks/); lengths in inches
+    // ---- Registration marks: declared here, defined in the marks library ----
+    // Each builds a layout with the mark-layout engine (marks/marklayout.h) and
+    // runs it through marks::runMarkLayout (marks/markdriver.h). Lengths in
+    // inches, colour in whole percentages.
+
+    // Circle marks and the QR job label (marks/circlemarks.cpp).
     void genCircleMarkByPage(double topRev, double leftRev, double rightRev, double bottomRev,
                              double markDiameter, bool isSegment, double ySegLength,
                              bool useQRCode, bool isInkJet, double qrCodeSize, int qrCodeStr,
@@ -70,6 +77,12 @@ public:
                                double markDiameter, bool isSegment, double ySegLength,
                                bool useQRCode, bool isInkJet, double qrCodeSize, int qrCodeStr,
                                int C, int M, int Y, int K);
+    // The label step of the circle layouts, run inside their frame.
+    void genQrLabel(HostFrame &frame, bool byFigure, bool useQRCode, bool isInkJet,
+                    double qrCodeSize, int qrCodeStr, bool labelFound, int layerCount,
+                    double anchorX, double anchorY);
+
+    // Cross and right-angle marks (marks/barmarks.cpp).
     void genCrossMarkByPage(double topRev, double leftRev, double rightRev, double bottomRev,
                             double markWidth, double markHeight, double markWeight,
                             bool isSegment, double ySegLength, int C, int M, int Y, int K);
@@ -82,10 +95,7 @@ public:
     void genRtAngleMarkByFigure(double topRev, double leftRev, double rightRev, double bottomRev,
                                 double markWidth, double markHeight, double markWeight,
                                 bool isSegment, double ySegLength, int C, int M, int Y, int K);
-    // The QR job label step of the circle layouts (built in marks/).
-    void genQrLabel(HostFrame &frame, bool byFigure, bool useQRCode, bool isInkJet,
-                    double qrCodeSize, int qrCodeStr, bool labelFound, int layerCount,
-                    double anchorX, double anchorY);
+    // ---- end of the marks library's operations ----
 
     QString progId;
     bool connected = false;

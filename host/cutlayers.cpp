@@ -2,10 +2,12 @@
 // lines.
 #include "cdroperate.h"
 #include "hostframe.h"
+#include "hostprotocol.h"
 
 using hostcall::asArg;
 using hostcall::call;
 using hostcall::query;
+using hostcall::read;
 using hostcall::release;
 
 namespace {
@@ -55,7 +57,7 @@ void CdrOperate::createBoundary()
     f.readLayers();
     QAxObject *cutLayer = f.clearOrCreateLayer(cuttingLayer);
     QAxObject *shapes = f.keep(query(f.page(), "SelectableShapes()"));
-    const int n = call(shapes, "Count()").toInt();
+    const int n = read(shapes, "Count()").toInt();
     if (n > 0) {
         // Shapes the user left selected (on a locked layer, say) must not
         // end up inside the boundary.
@@ -64,17 +66,13 @@ void CdrOperate::createBoundary()
         call(all, "AddToSelection()");
         release(all);
         QAxObject *selection = f.keep(query(app, "ActiveSelection()"));
-        try {
-            QAxObject *boundary =
-                query(selection, "CreateBoundary(double,double,bool,bool)", 0, 0, true, false);
-            if (boundary) {
-                styleCutLine(boundary, hairline);
-                call(boundary, "BreakApartEx()");
-            }
-            release(boundary);
-        } catch (...) {
-            // whatever the host made so far stays; the layer is locked as usual
+        QAxObject *boundary =
+            query(selection, "CreateBoundary(double,double,bool,bool)", 0, 0, true, false);
+        if (boundary) {
+            styleCutLine(boundary, hairline);
+            call(boundary, "BreakApartEx()");
         }
+        release(boundary);
         call(cutLayer, "SetEditable(bool)", false);
     }
     f.close();
@@ -89,45 +87,47 @@ void CdrOperate::createContour()
     f.readLayers();
     QAxObject *cutLayer = f.clearOrCreateLayer(cuttingLayer);
     QAxObject *shapes = f.keep(query(f.page(), "SelectableShapes()"));
-    const int n = call(shapes, "Count()").toInt(); // read once, before any contour
+    const int n = read(shapes, "Count()").toInt(); // read once, before any contour
     if (n > 0) {
         QAxObject *black =
             f.keep(query(app, "CreateCMYKColor(int, int, int, int)", 0, 0, 0, 100));
         // Without the colour the contour call would lose its last three
         // arguments; without the layer the contours would stay where they are.
-        if (black) {
-            try {
-                // The collection is live: the contour of item i is item i + 1.
-                // A shape the host makes no contour for (a bitmap, say) would
-                // shift that rule, and the next source shape would be restyled
-                // and moved to the cutting layer; so the count is watched.
-                QList<int> contours;
-                int i = 1;
-                for (int k = 0; k < n; ++k) {
-                    const int before = call(shapes, "Count()").toInt();
-                    QAxObject *source = query(shapes, "Item(int)", i);
-                    call(source,
-                         "CreateContour(enum, double, int, enum, QVariant, QVariant, QVariant)", 1,
-                         0.00025 / mmPerInch, 1, 0, asArg(black), asArg(black), asArg(black));
-                    release(source);
-                    if (call(shapes, "Count()").toInt() <= before) {
-                        ++i;
-                        continue;
-                    }
-                    QAxObject *contour = query(shapes, "Item(int)", i + 1);
-                    call(contour, "Separate()");
-                    release(contour);
-                    contours << i + 1;
-                    i += 2;
+        if (!black) {
+            qCDebug(lcHost, "no contour colour: contours skipped");
+        } else {
+            if (!cutLayer)
+                qCDebug(lcHost, "no cutting layer: contours stay where they are");
+            // The collection is live: the contour of item i is item i + 1.
+            // A shape the host makes no contour for (a bitmap, say) would
+            // shift that rule, and the next source shape would be restyled
+            // and moved to the cutting layer; so the count is watched.
+            QList<int> contours;
+            int i = 1;
+            for (int k = 0; k < n; ++k) {
+                const int before = read(shapes, "Count()").toInt();
+                QAxObject *source = query(shapes, "Item(int)", i);
+                call(source, "CreateContour(enum, double, int, enum, QVariant, QVariant, QVariant)",
+                     hostcode::contourDirection, 0.00025 / mmPerInch, hostcode::contourSteps,
+                     hostcode::contourBlend, asArg(black), asArg(black), asArg(black));
+                release(source);
+                if (read(shapes, "Count()").toInt() <= before) {
+                    qCDebug(lcHost, "shape %d got no contour", i);
+                    ++i;
+                    continue;
                 }
-                for (int index : qAsConst(contours)) {
-                    QAxObject *contour = query(shapes, "Item(int)", index);
-                    styleCutLine(contour, hairline);
-                    if (cutLayer)
-                        call(contour, "MoveToLayer(QVariant)", asArg(cutLayer));
-                    release(contour);
-                }
-            } catch (...) {
+                QAxObject *contour = query(shapes, "Item(int)", i + 1);
+                call(contour, "Separate()");
+                release(contour);
+                contours << i + 1;
+                i += 2;
+            }
+            for (int index : qAsConst(contours)) {
+                QAxObject *contour = query(shapes, "Item(int)", index);
+                styleCutLine(contour, hairline);
+                if (cutLayer)
+                    call(contour, "MoveToLayer(QVariant)", asArg(cutLayer));
+                release(contour);
             }
         }
         call(cutLayer, "SetEditable(bool)", false);

@@ -1,12 +1,23 @@
 // HPGL export of layers through the host's export filter into a scratch file.
 #include "cdroperate.h"
 #include "hostframe.h"
+#include "hostprotocol.h"
 
 #include <QFile>
 
 using hostcall::call;
 using hostcall::query;
+using hostcall::read;
 using hostcall::release;
+
+namespace {
+
+// The cutting and printable exports are made this many times larger: the
+// document is scaled back after the export, the caller divides the file's
+// paths by it.
+constexpr double magnification = 5.0;
+
+} // namespace
 
 namespace {
 
@@ -46,8 +57,10 @@ bool isolateLayer(HostFrame &f, const QString &name, QAxObject **layer = nullptr
         return false;
     const bool found = f.hasLayer(name);
     setAllLayers(f, false);
-    if (!found)
+    if (!found) {
+        qCDebug(lcHost, "no layer \"%s\": nothing exported", qUtf8Printable(name));
         return false;
+    }
     QAxObject *target = makeTarget(f, name);
     if (layer)
         *layer = target;
@@ -58,14 +71,17 @@ bool isolateLayer(HostFrame &f, const QString &name, QAxObject **layer = nullptr
 // inch, origin at the page's bottom-left.
 void exportStep(HostFrame &f, const QString &file)
 {
-    const double width = call(f.page(), "SizeWidth()").toDouble();
-    const double height = call(f.page(), "SizeHeight()").toDouble();
-    const QVariant options = call(f.app(), "CreateStructExportOptions()");
-    const QVariant palette = call(f.app(), "CreateStructPaletteOptions()");
+    const double width = read(f.page(), "SizeWidth()").toDouble();
+    const double height = read(f.page(), "SizeHeight()").toDouble();
+    const QVariant options = read(f.app(), "CreateStructExportOptions()");
+    const QVariant palette = read(f.app(), "CreateStructPaletteOptions()");
     QAxObject *filter = query(f.document(), "ExportEx(const QString&, enum, enum, QVariant, QVariant)",
-                              file, 1281, 0, options, palette);
-    if (!filter)
+                              file, hostcode::hpglExportFilter, hostcode::exportRange, options,
+                              palette);
+    if (!filter) {
+        qCDebug(lcHost, "no export filter: nothing written to %s", qUtf8Printable(file));
         return;
+    }
     filter->setProperty("PenLibIndex", 0);
     filter->setProperty("FitToPage", false);
     filter->setProperty("ScaleFactor", 100);
@@ -79,8 +95,8 @@ void exportStep(HostFrame &f, const QString &file)
     filter->setProperty("RemoveHiddenLines", false);
     filter->setProperty("AutomaticWeld", false);
     filter->setProperty("ExcludeWVC", false);
-    filter->setProperty("PlotterUnits", 1016);
-    filter->setProperty("PlotterOrigin", 1);
+    filter->setProperty("PlotterUnits", hostcode::plotterUnitsPerInch);
+    filter->setProperty("PlotterOrigin", hostcode::plotterOriginBottomLeft);
     call(filter, "Finish()");
     release(filter);
 }
@@ -89,10 +105,10 @@ void exportStep(HostFrame &f, const QString &file)
 void magnifiedExport(HostFrame &f, const QString &file)
 {
     QAxObject *selection = f.keep(query(f.app(), "ActiveSelection()"));
-    call(f.document(), "SetReferencePoint(enum)", 5);
-    call(selection, "Stretch(double)", 5.0);
+    call(f.document(), "SetReferencePoint(enum)", hostcode::referenceBottomLeft);
+    call(selection, "Stretch(double)", magnification);
     exportStep(f, file);
-    call(selection, "Stretch(double)", 0.2);
+    call(selection, "Stretch(double)", 1.0 / magnification);
 }
 
 // Adds every shape of the layer to the host's selection.
@@ -134,7 +150,7 @@ void CdrOperate::exportPrintablePlt(QString file)
     QList<int> printable;
     for (int i = 1; i <= f.layerCount(); ++i) {
         QAxObject *item = query(f.layers(), "Item(int)", i);
-        if (call(item, "Printable()").toBool()) {
+        if (read(item, "Printable()").toBool()) {
             call(item, "SetVisible(bool)", true);
             call(item, "SetEditable(bool)", true);
             printable << i;

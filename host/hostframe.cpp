@@ -2,6 +2,8 @@
 
 #include "cdroperate.h"
 
+Q_LOGGING_CATEGORY(lcHost, "vemo.host", QtWarningMsg)
+
 namespace hostcall {
 
 QVariant callList(QAxObject *obj, const char *member, QList<QVariant> args)
@@ -25,6 +27,7 @@ void release(QAxObject *&obj)
 
 using hostcall::call;
 using hostcall::query;
+using hostcall::read;
 
 HostFrame::HostFrame(CdrOperate *op) : m_op(op) {}
 
@@ -48,14 +51,18 @@ QAxObject *HostFrame::keep(QAxObject *obj)
 bool HostFrame::open()
 {
     QAxObject *a = app();
-    if (!a || a->isNull())
+    if (!a || a->isNull()) {
+        qCDebug(lcHost, "no host application: the operation sends nothing");
         return false;
+    }
     m_open = true;
     call(a, "SetOptimization(bool)", true);
     m_document = keep(query(a, "ActiveDocument()"));
     if (!m_document)
         m_document = keep(query(a, "CreateDocument()"));
     m_page = keep(query(m_document, "ActivePage()"));
+    if (!m_page)
+        qCDebug(lcHost, "no document page: the operation's page steps are skipped");
     return true;
 }
 
@@ -63,7 +70,7 @@ void HostFrame::rememberActiveLayer()
 {
     QAxObject *active = query(m_document, "ActiveLayer()");
     if (active) {
-        m_rememberedName = call(active, "Name()").toString();
+        m_rememberedName = read(active, "Name()").toString();
         m_remembered = true;
     }
     hostcall::release(active);
@@ -72,7 +79,7 @@ void HostFrame::rememberActiveLayer()
 void HostFrame::readLayers()
 {
     m_layers = keep(query(m_page, "Layers()"));
-    m_layerCount = call(m_layers, "Count()").toInt();
+    m_layerCount = read(m_layers, "Count()").toInt();
 }
 
 namespace {
@@ -86,7 +93,7 @@ int firstLayer(QAxObject *layers, int count, Match match, QString *found = nullp
         QAxObject *item = query(layers, "Item(int)", i);
         if (!item)
             continue;
-        const QString itemName = call(item, "Name()").toString();
+        const QString itemName = read(item, "Name()").toString();
         hostcall::release(item);
         if (match(itemName)) {
             if (found)

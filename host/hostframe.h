@@ -4,11 +4,17 @@
 // host calls. A host object that did not come back is never called: what
 // depends on it is skipped, and the frame still switches the host's
 // optimisation off and refreshes it.
+//
+// What the host did not answer, and what was skipped for it, goes to the
+// category "vemo.host" (off by default; QT_LOGGING_RULES="vemo.host=true").
 
 #include <QAxObject>
 #include <QList>
+#include <QLoggingCategory>
 #include <QString>
 #include <QVariant>
+
+Q_DECLARE_LOGGING_CATEGORY(lcHost)
 
 class CdrOperate;
 
@@ -20,15 +26,31 @@ template <typename... Args>
 QAxObject *query(QAxObject *obj, const char *member, const Args &...args)
 {
     static_assert(sizeof...(Args) <= 8, "at most eight arguments");
-    return obj ? obj->querySubObject(member, QVariant(args)...) : nullptr;
+    if (!obj)
+        return nullptr;
+    QAxObject *result = obj->querySubObject(member, QVariant(args)...);
+    if (!result)
+        qCDebug(lcHost, "%s answered no object", member);
+    return result;
 }
 
-// obj."member"(args) for a value or an effect; empty when obj is missing.
+// obj."member"(args) for an effect; empty when obj is missing.
 template <typename... Args>
 QVariant call(QAxObject *obj, const char *member, const Args &...args)
 {
     static_assert(sizeof...(Args) <= 8, "at most eight arguments");
     return obj ? obj->dynamicCall(member, QVariant(args)...) : QVariant();
+}
+
+// obj."member"(args) for a value; empty when obj is missing or the host
+// answers nothing.
+template <typename... Args>
+QVariant read(QAxObject *obj, const char *member, const Args &...args)
+{
+    const QVariant value = call(obj, member, args...);
+    if (obj && !value.isValid())
+        qCDebug(lcHost, "%s answered nothing", member);
+    return value;
 }
 
 // The list form, for members with more than eight arguments.

@@ -4,6 +4,7 @@
 
 using hostcall::call;
 using hostcall::query;
+using hostcall::read;
 using hostcall::release;
 
 namespace {
@@ -98,6 +99,8 @@ void CdrOperate::publishPdf(QString file)
         settings->setProperty("EncryptType", 0);
         settings->setProperty("OutputSpotColorsAs", 0);
         settings->setProperty("OverprintBlackLimit", 95);
+    } else {
+        qCDebug(lcHost, "no PDF settings: the host's own settings are used");
     }
     call(f.document(), "PublishToPDF(QString)", file);
     f.close();
@@ -109,7 +112,7 @@ void CdrOperate::printDocument()
     if (!prepare(f, *this))
         return;
     QAxObject *printSettings = f.keep(query(f.document(), "PrintSettings()"));
-    if (call(printSettings, "ShowDialog()").toBool())
+    if (read(printSettings, "ShowDialog()").toBool())
         call(printSettings, "PrintOut()");
     f.close();
 }

@@ -7,6 +7,7 @@
 
 using hostcall::call;
 using hostcall::query;
+using hostcall::read;
 using hostcall::release;
 
 int CdrOperate::toUnits(double inches) const
@@ -29,25 +30,27 @@ QList<QPoint> CdrOperate::markCentres()
     if (!f.open())
         return centres;
     f.rememberActiveLayer();
-    const double pageHeightInches = call(f.page(), "SizeHeight()").toDouble();
+    const double pageHeightInches = read(f.page(), "SizeHeight()").toDouble();
     f.readLayers();
     if (f.layerCount() >= 1 && f.hasLayer(markLayer)) {
         QAxObject *layer = f.layerNamed(markLayer);
         call(layer, "Activate()");
         call(layer, "SetEditable(bool)", true);
         QAxObject *shapes = query(layer, "Shapes()");
-        const int n = call(shapes, "Count()").toInt();
+        const int n = read(shapes, "Count()").toInt();
         for (int j = 1; j <= n; ++j) {
             QAxObject *shape = query(shapes, "Item(int)", j);
             if (!shape)
                 continue;
-            const double cx = call(shape, "CenterX()").toDouble();
-            const double cy = call(shape, "CenterY()").toDouble();
+            const double cx = read(shape, "CenterX()").toDouble();
+            const double cy = read(shape, "CenterY()").toDouble();
             centres << QPoint(toUnits(cx), toUnits(pageHeightInches - cy));
             release(shape);
         }
         release(shapes);
         call(layer, "SetEditable(bool)", false);
+    } else {
+        qCDebug(lcHost, "no layer \"%s\": no mark centres", qUtf8Printable(markLayer));
     }
     f.close();
 
@@ -71,7 +74,7 @@ int CdrOperate::pageHeight()
     HostFrame f(this);
     if (!f.open())
         return -1;
-    const int result = toUnits(call(f.page(), "SizeHeight()").toDouble());
+    const int result = toUnits(read(f.page(), "SizeHeight()").toDouble());
     f.close();
     return result;
 }
@@ -81,7 +84,7 @@ int CdrOperate::pageWidth()
     HostFrame f(this);
     if (!f.open())
         return -1;
-    const int result = toUnits(call(f.page(), "SizeWidth()").toDouble());
+    const int result = toUnits(read(f.page(), "SizeWidth()").toDouble());
     f.close();
     return result;
 }

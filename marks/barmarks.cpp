@@ -1,4 +1,4 @@
-// The cross and right-angle mark operations of CdrOperate.
+// The cross and right-angle mark operations of CdrOperate (declared in host/cdroperate.h).
 
 #include "cdroperate.h"
 #include "markdriver.h"

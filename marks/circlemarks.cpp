@@ -1,4 +1,5 @@
-// The circle-mark operations of CdrOperate and their QR job label step.
+// The circle-mark operations of CdrOperate and their QR job label step (declared in
+// host/cdroperate.h).
 
 #include "cdroperate.h"
 #include "hostframe.h"

@@ -2,9 +2,13 @@
 
 #include "cdroperate.h"
 #include "hostframe.h"
+#include "hostprotocol.h"
+
+Q_LOGGING_CATEGORY(lcMarks, "vemo.marks", QtWarningMsg)
 
 using hostcall::call;
 using hostcall::query;
+using hostcall::read;
 using hostcall::release;
 
 namespace marks {
@@ -29,6 +33,7 @@ QAxObject *createPrimitive(QAxObject *layer, const Primitive &p)
     case PrimitiveKind::Disc:
         return query(layer, "CreateEllipse2(double,double,double)", p.x1, p.y1, p.radius);
     case PrimitiveKind::Rectangle:
+        // The marks' spelling of this member; the label's differs. Both stay as written.
         return query(layer, "CreateRectangle(double, double ,double ,double)", p.x1, p.y1, p.x2, p.y2);
     case PrimitiveKind::Line:
         break;
@@ -41,6 +46,7 @@ void styleMarkShape(QAxObject *shape, MarkStyle style, double strokeWidth, const
     if (style == MarkStyle::Filled) {
         call(query(query(shape, "Fill()"), "UniformColor()"), "CMYKAssign(int,int,int,int)", k.c, k.m,
              k.y, k.k);
+        // No outline; the width goes as an int 0, as the host is called with it.
         call(query(shape, "Outline()"), "SetWidth(double)", 0);
     } else {
         call(query(shape, "Fill()"), "ApplyNoFill()");
@@ -58,6 +64,8 @@ void drawMark(HostFrame &frame, QAxObject *layer, const Mark &mark, MarkStyle st
     QList<QAxObject *> shapes;
     for (const Primitive &p : mark.parts) {
         QAxObject *shape = createPrimitive(layer, p);
+        if (layer && !shape)
+            qCDebug(lcMarks, "a mark part was not created: the mark is incomplete");
         styleMarkShape(shape, style, strokeWidth, colour);
         shapes << shape;
     }
@@ -84,8 +92,9 @@ void runMarkLayout(CdrOperate &op, const MarkJob &job)
 
     double width = 0.0, height = 0.0;
     if (job.reference == Reference::Page) {
-        width = call(f.page(), "SizeWidth").toDouble();
-        height = call(f.page(), "SizeHeight()").toDouble();
+        // "SizeWidth" without parentheses: a property read, as it must stay.
+        width = read(f.page(), "SizeWidth").toDouble();
+        height = read(f.page(), "SizeHeight()").toDouble();
     }
 
     f.readLayers();
@@ -104,16 +113,20 @@ void runMarkLayout(CdrOperate &op, const MarkJob &job)
         call(query(selectable, "All()"), "AddToSelection()");
         release(selectable);
         QAxObject *range = query(f.app(), "ActiveSelectionRange()");
-        const double px = call(range, "PositionX()").toDouble();
-        const double py = call(range, "PositionY()").toDouble();
-        const double sw = call(range, "SizeWidth()").toDouble();
-        const double sh = call(range, "SizeHeight()").toDouble();
+        if (!range)
+            qCDebug(lcMarks, "no artwork box: the marks are placed around (0, 0)");
+        const double px = read(range, "PositionX()").toDouble();
+        const double py = read(range, "PositionY()").toDouble();
+        const double sw = read(range, "SizeWidth()").toDouble();
+        const double sh = read(range, "SizeHeight()").toDouble();
         release(range);
         frame = figureFrame(px, py, sw, sh, job.margins);
     }
     const Layout layout = buildLayout(job.spec, frame, job.isSegment, job.segLength);
 
     QAxObject *assist = assistFound ? f.clearLayer(op.assistLayer) : f.createLayer(op.assistLayer);
+    if (!assist)
+        qCDebug(lcMarks, "no assist layer: guide lines skipped");
     for (const QLineF &line : layout.guides)
         drawGuide(op, assist, line);
     QAxObject *guides = query(assist, "Shapes()");
@@ -123,6 +136,8 @@ void runMarkLayout(CdrOperate &op, const MarkJob &job)
     call(assist, "SetPrintable(bool)", false);
 
     QAxObject *markLayer = markFound ? f.clearLayer(op.markLayer) : f.createLayer(op.markLayer);
+    if (!markLayer)
+        qCDebug(lcMarks, "no mark layer: marks skipped");
     for (const Mark &mark : layout.marks)
         drawMark(f, markLayer, mark, layout.style, layout.strokeWidth, job.colour);
     call(markLayer, "SetEditable(bool)", false);
@@ -141,7 +156,7 @@ void qrLabelStep(CdrOperate &op, HostFrame &f, const LabelStep &step, const QrMo
     if (step.labelFound) {
         for (int i = 1; i <= step.layerCount; ++i) {
             QAxObject *item = query(f.layers(), "Item(int)", i);
-            const QString name = call(item, "Name()").toString();
+            const QString name = read(item, "Name()").toString();
             const bool isLabel = item && name.left(op.qrLayer.size()) == op.qrLayer;
             if (isLabel)
                 call(item, "Delete()");
@@ -154,25 +169,34 @@ void qrLabelStep(CdrOperate &op, HostFrame &f, const LabelStep &step, const QrMo
         return;
     // A job must not be filed under a number that was never printed: no
     // symbol, or no picture of it, means no label layer.
-    if (symbol.isNull())
-        return;
     const QString text = labelText(step.jobNumber);
-    if (!saveLabelPicture(symbol, text, step.isInkJet))
+    if (symbol.isNull()) {
+        qCDebug(lcMarks, "job %s could not be encoded: no QR label", qUtf8Printable(text));
         return;
+    }
+    if (!saveLabelPicture(symbol, text, step.isInkJet)) {
+        qCDebug(lcMarks, "label picture not written to %s: no QR label",
+                qUtf8Printable(labelPicturePath()));
+        return;
+    }
 
     QAxObject *labelLayer = f.keep(query(f.page(), "CreateLayer(QString)", op.qrLayer + ":" + text));
     QAxObject *options = query(f.app(), "CreateStructImportOptions()");
     if (options) {
-        options->setProperty("Mode", 0);
+        options->setProperty("Mode", hostcode::importMode);
         options->setProperty("MaintainLayers", true);
+    } else if (labelLayer) {
+        qCDebug(lcMarks, "no import options: the label picture is not imported");
     }
     // Without the options object the argument list would end early.
     QAxObject *filter = options ? query(labelLayer, "ImportEx(const QString&, enum, QVariant)",
-                                        labelPicturePath(), 802, hostcall::asArg(options))
+                                        labelPicturePath(), hostcode::pngImportFilter,
+                                        hostcall::asArg(options))
                                 : nullptr;
     call(filter, "Finish()");
 
     const double x0 = step.anchorX + op.clearance;
+    // Only this host version gets the label drawn as rectangles and text.
     if (!step.byFigure && op.progId == QLatin1String("CorelDraw.Application.20")) {
         const int n = symbol.width;
         const double m = step.qrCodeSize / n;
@@ -181,6 +205,7 @@ void qrLabelStep(CdrOperate &op, HostFrame &f, const LabelStep &step, const QrMo
             for (int col = 0; col < n; ++col) {
                 if (!symbol.isDark(row, col))
                     continue;
+                // Spaced unlike the marks' rectangles: each is the text its step sends.
                 QAxObject *rect = query(labelLayer, "CreateRectangle(double, double, double, double)",
                                         x0 + col * m, top - row * m, x0 + col * m + m,
                                         top - row * m - m);
@@ -194,10 +219,13 @@ void qrLabelStep(CdrOperate &op, HostFrame &f, const LabelStep &step, const QrMo
                            "CreateArtisticText(double, double, QString, enum, enum, QString, double, "
                            "enum, enum, enum, enum)",
                            {x0 + 0.5 / op.mmPerInch,
-                            step.anchorY - step.qrCodeSize / 2 - 1.5 / op.mmPerInch, text, 2052, 0,
-                            QStringLiteral("Consolas"), 125 / op.mmPerInch, 0, 0, 0, 0});
+                            step.anchorY - step.qrCodeSize / 2 - 1.5 / op.mmPerInch, text,
+                            hostcode::textLanguage, hostcode::textCharSet,
+                            QStringLiteral("Consolas"), 125 / op.mmPerInch, hostcode::textPlain,
+                            hostcode::textPlain, hostcode::textPlain, hostcode::textPlain});
     } else {
         QAxObject *shapes = query(labelLayer, "Shapes()");
+        // "Item(const QVariant&)", not "Item(int)": the text this step sends.
         QAxObject *shape = query(shapes, "Item(const QVariant&)", 1);
         call(shape, "SetSizeEx(double, double, double, double)", 0, 0, step.qrCodeSize,
              step.qrCodeSize * 1.25);
@@ -205,9 +233,9 @@ void qrLabelStep(CdrOperate &op, HostFrame &f, const LabelStep &step, const QrMo
         if (step.byFigure)
             call(shape, "SetPosition(double, double)", x0, y);
         else
-            call(shape, "SetPositionEx(enum, double, double)", 3, x0, y);
+            call(shape, "SetPositionEx(enum, double, double)", hostcode::referenceTopLeft, x0, y);
         QAxObject *bitmap = query(shape, "Bitmap()");
-        QAxObject *trace = query(bitmap, "Trace(enum)", 6);
+        QAxObject *trace = query(bitmap, "Trace(enum)", hostcode::labelTraceType);
         if (trace) {
             trace->setProperty("DeleteOriginalObject", true);
             trace->setProperty("RemoveBackground", false);

@@ -2,10 +2,15 @@
 
 // The one driver of every mark layout: it runs a layout of the geometry
 // engine against the host through CdrOperate's frame, in the host calls'
-// fixed order, whatever the mark shape.
+// fixed order, whatever the mark shape. Steps it skips for something the
+// host did not give go to the category "vemo.marks" (off by default).
 
 #include "marklayout.h"
 #include "qrlabel.h"
+
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcMarks)
 
 class CdrOperate;
 class HostFrame;
