@@ -96,7 +96,7 @@ void exportStep(HostFrame &f, const QString &file)
     filter->setProperty("AutomaticWeld", false);
     filter->setProperty("ExcludeWVC", false);
     filter->setProperty("PlotterUnits", hostcode::plotterUnitsPerInch);
-    filter->setProperty("PlotterOrigin", hostcode::plotterOriginBottomLeft);
+    filter->setProperty("PlotterOrigin", hostcode::plotterOrigin);
     call(filter, "Finish()");
     release(filter);
 }

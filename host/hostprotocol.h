@@ -14,14 +14,14 @@ namespace hostcode {
 constexpr int hpglExportFilter = 1281;
 constexpr int exportRange = 0;
 
-// The HPGL filter's "PlotterUnits" (per inch) and "PlotterOrigin" (the page's
-// bottom-left corner).
+// The HPGL filter's "PlotterUnits" (per inch) and "PlotterOrigin"; what the
+// origin value means is the host's.
 constexpr int plotterUnitsPerInch = 1016;
-constexpr int plotterOriginBottomLeft = 1;
+constexpr int plotterOrigin = 1;
 
-// "ImportEx(const QString&, enum, QVariant)": the import filter of the QR
-// label picture (a PNG file), and the import options' "Mode".
-constexpr int pngImportFilter = 802;
+// "ImportEx(const QString&, enum, QVariant)": the filter value passed for the
+// QR label picture, and the import options' "Mode".
+constexpr int labelImportFilter = 802;
 constexpr int importMode = 0;
 
 // Reference points of "SetReferencePoint(enum)" and

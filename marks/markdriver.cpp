@@ -190,7 +190,7 @@ void qrLabelStep(CdrOperate &op, HostFrame &f, const LabelStep &step, const QrMo
     }
     // Without the options object the argument list would end early.
     QAxObject *filter = options ? query(labelLayer, "ImportEx(const QString&, enum, QVariant)",
-                                        labelPicturePath(), hostcode::pngImportFilter,
+                                        labelPicturePath(), hostcode::labelImportFilter,
                                         hostcall::asArg(options))
                                 : nullptr;
     call(filter, "Finish()");
