@@ -1,4 +1,5 @@
 // The send window's path preview, checked on rendered images.
+#include "pathdump.h"
 #include "qpaintwidget.h"
 
 #include <QtTest>
@@ -7,11 +8,7 @@ namespace {
 
 CutPath line(int pen, const QLineF &l, int lineType = 0)
 {
-    CutPath p;
-    p.pen = pen;
-    p.lineType = lineType;
-    p.lines << l;
-    return p;
+    return makePath({l}, pen, lineType);
 }
 
 QImage render(QPaintWidget &w)
