@@ -90,6 +90,7 @@ private slots:
     void init();
     void cleanup();
 
+    void formFollowsHandOver();
     void byPathAndMarks();
     void blankPaper();
     void directCut();
@@ -189,6 +190,34 @@ void TstSendMW::cleanup()
     regRemoveKey(cutterRegistryKey());
     flushDeletes();
     VERIFY_NO_HOST_ERRORS();
+}
+
+void TstSendMW::formFollowsHandOver()
+{
+    open(2);
+    auto *blankX = window->findChild<QDoubleSpinBox *>("blankRevX");
+    QVERIFY(blankX->isVisible());
+    auto *preview = window->findChild<QPaintWidget *>("paintWidget");
+    preview->scale = 1;
+    preview->markPoints = {QPoint(1, 2)};
+    window->setData(v24, "EN", 1, 5.0, 2.0, {CutPath()});
+    QVERIFY(!blankX->isVisible());
+    QCOMPARE(preview->paths.size(), 1);
+    QCOMPARE(preview->scale, 0.025);
+    QCOMPARE(preview->markPoints.size(), 1);
+
+    // each field is enabled exactly when its box is checked
+    auto *knife = window->findChild<QDoubleSpinBox *>("knifeOffset");
+    auto *knifeChk = window->findChild<QCheckBox *>("knifeOffsetChk");
+    QVERIFY(knife->isEnabled() && !knifeChk->isChecked());
+    knifeChk->click();
+    QVERIFY(knife->isEnabled());
+    knifeChk->click();
+    QVERIFY(!knife->isEnabled());
+    auto *close = window->findChild<QDoubleSpinBox *>("closeOffset");
+    window->findChild<QCheckBox *>("closeOffsetChk")->click();
+    window->findChild<QCheckBox *>("closeOffsetChk")->click();
+    QVERIFY(!close->isEnabled());
 }
 
 void TstSendMW::byPathAndMarks()
@@ -294,6 +323,7 @@ void TstSendMW::autoNextAndStop()
     QCOMPARE(stopping, stopAtSheet > 0);
     QCOMPARE(cutter->jobs().size(), sheets);
     QCOMPARE(transcript().count(";CMD:20,11880;"), sheets);
+    QCOMPARE(transcript().count("PU-1100,2680;"), sheets);
     for (const CutterJob &j : cutter->jobs())
         QCOMPARE(j.header, (QList<int>{0, 0, 11080, 7600, 4}));
     QCOMPARE(sendCount()->value(), left);
