@@ -166,6 +166,17 @@ SendMW::Press SendMW::pressNow() const
     return press;
 }
 
+// False, after the warning, when the host cannot be reached.
+bool SendMW::reachHost(CdrOperate &cdr, const Press &press)
+{
+    if (!cdr.isConnected()) {
+        warn(tr("Please Confirm CorelDraw Installations and Choose Correct CorelDraw Version..."));
+        return false;
+    }
+    cdr.setLayerNames(press.language);
+    return true;
+}
+
 void SendMW::on_send_clicked()
 {
     if (ui->send->text() != tr("Send")) {
@@ -181,17 +192,11 @@ void SendMW::on_send_clicked()
     Press press = pressNow();
     {
         CdrOperate cdr(press.cdrVersion);
-        if (!cdr.isConnected()) {
-            warn(tr("Please Confirm CorelDraw Installations and Choose Correct CorelDraw "
-                    "Version..."));
-        } else {
-            cdr.setLayerNames(press.language);
-            if (buildJob(cdr, press, false)) {
-                if (press.cutMode == CutMode::DirectlyCut)
-                    sendDirect(press);
-                else
-                    sendSheets(press);
-            }
+        if (reachHost(cdr, press) && buildJob(cdr, press, false)) {
+            if (press.cutMode == CutMode::DirectlyCut)
+                sendDirect(press);
+            else
+                sendSheets(press);
         }
     }
     ui->send->setText(tr("Send"));
@@ -203,12 +208,7 @@ void SendMW::on_save_clicked()
 {
     Press press = pressNow();
     std::unique_ptr<CdrOperate> cdr(new CdrOperate(press.cdrVersion));
-    if (!cdr->isConnected()) {
-        warn(tr("Please Confirm CorelDraw Installations and Choose Correct CorelDraw Version..."));
-        return;
-    }
-    cdr->setLayerNames(press.language);
-    if (!buildJob(*cdr, press, true))
+    if (!reachHost(*cdr, press) || !buildJob(*cdr, press, true))
         return;
     cdr.reset(); // the host is free while the dialog is open
     const QString file = dialogs::getSaveFileName(this, tr("SavePlt"), QString(),

@@ -80,6 +80,7 @@ private:
     void loadSettings();
     void saveSettings();
     Press pressNow() const;
+    bool reachHost(CdrOperate &cdr, const Press &press);
     bool buildJob(CdrOperate &cdr, Press &press, bool forSave);
     void sendDirect(const Press &press);
     void sendSheets(Press &press);
