@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 
 namespace CutterCommand {
 
@@ -50,15 +51,18 @@ bool noPaper(const QString &reply)
     return reply.contains(QLatin1String("S3:0;"));
 }
 
-void camOffsetFromReply(const QString &reply, double *x, double *y)
+bool camOffsetFromReply(const QString &reply, double *x, double *y)
 {
     const int iX = reply.indexOf(QLatin1Char('X'));
     const int iC = reply.indexOf(QLatin1Char(','));
     const int iY = reply.indexOf(QLatin1Char('Y'));
     const int iS = reply.indexOf(QLatin1Char(';'));
     // toDouble gives 0 for anything that is not a number
-    *x = reply.mid(iX + 2, iC - iX - 2).toDouble();
-    *y = reply.mid(iY + 2, iS - iY - 2).toDouble();
+    bool okX = false, okY = false;
+    *x = reply.mid(iX + 2, iC - iX - 2).toDouble(&okX);
+    *y = reply.mid(iY + 2, iS - iY - 2).toDouble(&okY);
+    return iX >= 0 && iC > iX + 1 && iY > iC && iS > iY + 1 && okX && okY && std::isfinite(*x)
+        && std::isfinite(*y);
 }
 
 } // namespace CutterCommand

@@ -34,8 +34,10 @@ bool noPaper(const QString &reply);
 
 // Camera offset from the reply to ";CMD:200;" ("X=a,Y=b;"): the text from two
 // characters after the first "X" to the first ",", and from two after the
-// first "Y" to the first ";"; a part that is not a number gives 0.
-void camOffsetFromReply(const QString &reply, double *x, double *y);
+// first "Y" to the first ";"; a part that is not a number gives 0. True only
+// when the reply has that form and both parts are finite numbers: an offset
+// read from anything else would misplace the cut.
+bool camOffsetFromReply(const QString &reply, double *x, double *y);
 
 } // namespace CutterCommand
 

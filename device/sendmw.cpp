@@ -1,6 +1,14 @@
 #include "sendmw.h"
 
+#include "cdroperate.h"
+#include "cutterprotocol.h"
 #include "devicelist.h"
+#include "dialogs.h"
+#include "hpgltool.h"
+#include "jobformat.h"
+#include "joblink.h"
+#include "jobpipeline.h"
+#include "textfile.h"
 #include "windowlanguage.h"
 #include "ui_sendmw.h"
 #include "workfolder.h"
@@ -8,8 +16,13 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QGuiApplication>
+#include <QSaveFile>
 #include <QScreen>
 #include <QSettings>
+
+#include <algorithm>
+#include <climits>
+#include <memory>
 
 namespace {
 QString configPath()
@@ -31,11 +44,52 @@ void loadDouble(QSettings &s, const QString &key, QDoubleSpinBox *spin)
     if (ok)
         spin->setValue(v);
 }
+
+const char *const idleStyle = "color:Blue;background-color:lightGreen";
+const char *const runningStyle = "color:Black;background-color:Red";
+
+// Sums of whole units from the host saturate instead of overflowing.
+int clampToInt(qint64 v)
+{
+    return int(std::max<qint64>(INT_MIN, std::min<qint64>(INT_MAX, v)));
+}
+
+bool hasSegments(const QList<CutPath> &paths)
+{
+    return std::any_of(paths.begin(), paths.end(),
+                       [](const CutPath &p) { return !p.lines.isEmpty(); });
+}
+
+// The link of one send. Each sheet talks to the device chosen at that
+// moment; the run claims whichever device that is, so no other job window
+// can use it meanwhile.
+class RunLink
+{
+public:
+    explicit RunLink(UsbOperate &usb) : usb(usb) {}
+
+    JobLink &on(const QString &name)
+    {
+        usb.setDevice(name);
+        if (!link || path != usb.devicePathText()) {
+            link.reset();
+            path = usb.devicePathText();
+            link.reset(new JobLink(usb));
+        }
+        return *link;
+    }
+
+private:
+    UsbOperate &usb;
+    QString path;
+    std::unique_ptr<JobLink> link;
+};
 } // namespace
 
 SendMW::SendMW(QWidget *parent)
     : QWidget(parent)
     , ui(new Ui::SendMW)
+    , tempPltPath(workFolder() + QStringLiteral("ABDOPQR.plt"))
 {
     ui->setupUi(this);
     setWindowOpacity(0.9);
@@ -81,7 +135,234 @@ void SendMW::setData(QString cdrVersion, QString language, int cutMode, double p
     this->cutMode = cutMode;
     this->posLen = posLen;
     this->negLen = negLen;
-    Q_UNUSED(preview);
+    ui->paintWidget->paths = preview;
+    ui->paintWidget->resetView();
+    ui->paintWidget->update();
+}
+
+void SendMW::on_knifeOffsetChk_clicked(bool checked)
+{
+    ui->knifeOffset->setEnabled(checked);
+}
+
+void SendMW::on_closeOffsetChk_clicked(bool checked)
+{
+    ui->closeOffset->setEnabled(checked);
+}
+
+void SendMW::warn(const QString &text)
+{
+    dialogs::warning(this, tr("Warning"), text);
+}
+
+SendMW::Press SendMW::pressNow() const
+{
+    Press press;
+    press.cdrVersion = cdrVersion;
+    press.language = language;
+    press.cutMode = cutMode;
+    press.posLen = posLen;
+    press.negLen = negLen;
+    return press;
+}
+
+// False, after the warning, when the host cannot be reached.
+bool SendMW::reachHost(CdrOperate &cdr, const Press &press)
+{
+    if (!cdr.isConnected()) {
+        warn(tr("Please Confirm CorelDraw Installations and Choose Correct CorelDraw Version..."));
+        return false;
+    }
+    cdr.setLayerNames(press.language);
+    return true;
+}
+
+void SendMW::on_send_clicked()
+{
+    if (ui->send->text() != tr("Send")) {
+        // a stop request: the running send ends after the step under way
+        ui->send->setText(tr("Send"));
+        ui->send->setEnabled(false);
+        ui->send->setStyleSheet(QLatin1String(idleStyle));
+        return;
+    }
+    ui->send->setText(tr("Stop"));
+    ui->send->setStyleSheet(QLatin1String(runningStyle));
+    // setData may run during the waits; this send keeps what it started with
+    Press press = pressNow();
+    {
+        CdrOperate cdr(press.cdrVersion);
+        if (reachHost(cdr, press) && buildJob(cdr, press, false)) {
+            if (press.cutMode == CutMode::DirectlyCut)
+                sendDirect(press);
+            else
+                sendSheets(press);
+        }
+    }
+    ui->send->setText(tr("Send"));
+    ui->send->setEnabled(true);
+    ui->send->setStyleSheet(QLatin1String(idleStyle));
+}
+
+void SendMW::on_save_clicked()
+{
+    Press press = pressNow();
+    std::unique_ptr<CdrOperate> cdr(new CdrOperate(press.cdrVersion));
+    if (!reachHost(*cdr, press) || !buildJob(*cdr, press, true))
+        return;
+    cdr.reset(); // the host is free while the dialog is open
+    const QString file = dialogs::getSaveFileName(this, tr("SavePlt"), QString(),
+                                                  tr("HPGL File(*.plt);;All File(*.*)"));
+    if (file.isEmpty())
+        return;
+    // whole or not at all: a half-written job would cut half a sheet
+    QSaveFile out(file);
+    const QByteArray bytes = press.text.toUtf8();
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+        warn(tr("Save Failed!"));
+}
+
+bool SendMW::buildJob(CdrOperate &cdr, Press &press, bool forSave)
+{
+    const int mode = press.cutMode;
+    CutJobInput input;
+    input.cutMode = mode;
+    if (mode == CutMode::ByPathAndMarks) {
+        press.marks = cdr.markCentres();
+        if (press.marks.isEmpty())
+            return false;
+        cdr.exportCreasingLayerPlt(tempPltPath);
+        input.creasingHpgl = readFile(tempPltPath);
+        cdr.exportCuttingLayerPlt(tempPltPath);
+        input.cuttingHpgl = readFile(tempPltPath);
+    } else if (mode == CutMode::DirectlyCut || mode == CutMode::BlankPaper) {
+        cdr.exportPrintablePlt(tempPltPath);
+        input.cuttingHpgl = readFile(tempPltPath);
+    } else {
+        return false;
+    }
+    input.pageHeight = cdr.pageHeight();
+    input.markCentres = press.marks;
+
+    CutOptions options;
+    options.autoSort = ui->autoSort->isChecked();
+    options.knifeOffset = ui->knifeOffsetChk->isChecked() ? ui->knifeOffset->value() * unitsPerMm
+                                                          : 0.0;
+    options.overcut = ui->closeOffsetChk->isChecked() ? ui->closeOffset->value() * unitsPerMm
+                                                      : 0.0;
+    options.backlash = ui->backlash->isChecked();
+    options.xBacklash = ui->xBacklash->value() * unitsPerMm;
+    options.yBacklash = ui->yBacklash->value() * unitsPerMm;
+    const CutJobPaths paths = runCutPipeline(input, options);
+
+    ui->paintWidget->markPoints = press.marks;
+    ui->paintWidget->paths = paths.both();
+    repaint();
+
+    // an empty export (no cutting layer, nothing printable) must not feed a
+    // sheet or leave a job file that cuts nothing
+    if (!hasSegments(paths.cutting)) {
+        warn(tr("No Cutting Paths!"));
+        return false;
+    }
+
+    const bool needsSize = forSave ? mode == CutMode::BlankPaper : mode != CutMode::DirectlyCut;
+    if (needsSize) {
+        press.pageHeight = cdr.pageHeight();
+        press.pageWidth = cdr.pageWidth();
+    }
+    HpglTool tool;
+    const double dash = press.posLen * unitsPerMm;
+    const double gap = press.negLen * unitsPerMm;
+    if (mode == CutMode::DirectlyCut) {
+        press.text = tool.writePensDashed(paths.cutting, dash, gap);
+    } else if (mode == CutMode::ByPathAndMarks) {
+        const QPoint first = press.marks.first(), last = press.marks.last();
+        press.text = jobHeader(clampToInt(qint64(last.y()) - first.y()),
+                               clampToInt(qint64(last.x()) - first.x()), JobKind::PathAndMarks)
+            + tool.writePen1(paths.creasing) + tool.writePen2Dashed(paths.cutting, dash, gap);
+    } else {
+        press.text = (forSave ? jobHeader(press.pageHeight, press.pageWidth, JobKind::BlankPaper)
+                              : QString())
+            + tool.writePen2Dashed(paths.cutting, dash, gap);
+    }
+    return true;
+}
+
+void SendMW::sendDirect(const Press &press)
+{
+    RunLink run(usbOperate);
+    JobLink &link = run.on(ui->machineName->currentText());
+    if (link.connected() && link.write(press.text))
+        link.waitFree();
+}
+
+void SendMW::sendSheets(Press &press)
+{
+    RunLink run(usbOperate);
+    if (press.cutMode == CutMode::BlankPaper) {
+        // asked once per press; a reply that is not two finite numbers would
+        // put the cut anywhere on the sheet
+        JobLink &link = run.on(ui->machineName->currentText());
+        QString reply;
+        if (!link.request(CutterCommand::camOffset(), &reply)
+            || !CutterCommand::camOffsetFromReply(reply, &press.camX, &press.camY)) {
+            warn(tr("Get Cam Offset Failed!"));
+            return;
+        }
+    }
+    bool ok = true;
+    if (!ui->conSend->isChecked())
+        ok = sendSheet(run.on(ui->machineName->currentText()), press, true);
+    while (ok && ui->conSend->isChecked() && ui->sendCount->value() > 0
+           && ui->send->text() == tr("Stop")) {
+        // a sheet that failed on the way was not cut and is not counted
+        ok = sendSheet(run.on(ui->machineName->currentText()), press, false);
+        if (ok)
+            ui->sendCount->setValue(ui->sendCount->value() - 1);
+    }
+}
+
+// One sheet with marks or on blank paper: paper check, feed, positioning,
+// job. False when the send has to end.
+bool SendMW::sendSheet(JobLink &link, const Press &press, bool single)
+{
+    if (!link.connected())
+        return false;
+    QString reply;
+    if (!link.request(CutterCommand::paperState(), &reply))
+        return false;
+    if (CutterCommand::noPaper(reply)) {
+        // the single sheet of a path-and-marks send has always said it in English
+        warn(single && press.cutMode == CutMode::ByPathAndMarks ? QStringLiteral("No Paper!")
+                                                                : tr("No Paper!"));
+        return false;
+    }
+    if (!link.write(CutterCommand::feed(press.pageHeight)))
+        return false;
+    if (single ? !link.waitFor(CutterCommand::replyOk()) : !link.read(&reply))
+        return false;
+    if (!link.write(positionMove(press)) || !link.waitFree())
+        return false;
+    if (press.cutMode == CutMode::BlankPaper && !link.request(CutterCommand::blankStart(), &reply))
+        return false;
+    return link.write(press.text) && link.waitFree();
+}
+
+// The move to the sheet's reference point, first number along y. Half the
+// page width is taken in whole units, its fraction dropped.
+QString SendMW::positionMove(const Press &press) const
+{
+    const int halfWidth = press.pageWidth / 2;
+    if (press.cutMode == CutMode::ByPathAndMarks) {
+        const QPoint first = press.marks.first();
+        return CutterCommand::moveTo(clampToInt(qint64(headY) + first.y()),
+                                     clampToInt(qint64(headX) - halfWidth + first.x()));
+    }
+    // the blank offsets are read at each sheet
+    return CutterCommand::moveTo(headY + (ui->blankRevX->value() + press.camX) * unitsPerMm,
+                                 (headX - halfWidth) + (ui->blankRevY->value() + press.camY)
+                                     * unitsPerMm);
 }
 
 void SendMW::changeLanguage(QString language)

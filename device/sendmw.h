@@ -4,9 +4,13 @@
 #include "usboperate.h"
 
 #include <QList>
+#include <QPoint>
 #include <QString>
 
 #include <QWidget>
+
+class CdrOperate;
+class JobLink;
 
 namespace Ui {
 class SendMW;
@@ -49,9 +53,40 @@ protected:
     void showEvent(QShowEvent *event) override;
     bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
 
+private slots:
+    void on_knifeOffsetChk_clicked(bool checked);
+    void on_closeOffsetChk_clicked(bool checked);
+    void on_send_clicked();
+    void on_save_clicked();
+
 private:
+    // What a press works with: the hand-over values as they were at the
+    // press, and the job it built.
+    struct Press
+    {
+        QString cdrVersion;
+        QString language;
+        int cutMode = 0;
+        double posLen = 0.0;
+        double negLen = 0.0;
+        QList<QPoint> marks;
+        QString text;
+        int pageHeight = 0;
+        int pageWidth = 0;
+        double camX = 0.0; // camera offset in mm, blank paper only
+        double camY = 0.0;
+    };
+
     void loadSettings();
     void saveSettings();
+    Press pressNow() const;
+    bool reachHost(CdrOperate &cdr, const Press &press);
+    bool buildJob(CdrOperate &cdr, Press &press, bool forSave);
+    void sendDirect(const Press &press);
+    void sendSheets(Press &press);
+    bool sendSheet(JobLink &link, const Press &press, bool single);
+    QString positionMove(const Press &press) const;
+    void warn(const QString &text);
 
     Ui::SendMW *ui;
     QString cdrVersion;
@@ -60,4 +95,9 @@ private:
     double posLen = 0.0;
     double negLen = 0.0;
     UsbOperate usbOperate; // the window's own link to the cutter
+    QString tempPltPath;   // scratch file of the host's HPGL export
+    double mmPerInch = 25.4;
+    double unitsPerMm = 40.0;
+    int headX = 6480;  // base of the positioning move's number built from x values
+    int headY = -1500; // base of the one built from y values
 };

@@ -1,4 +1,5 @@
 #include "hpgltool.h"
+#include "wholeunits.h"
 
 #include <QLine>
 
@@ -118,14 +119,6 @@ bool isFinite(const QLineF &s)
         && std::isfinite(s.y2());
 }
 
-// qRound where it is defined; beyond the int range the value saturates.
-int saturatingRound(double v)
-{
-    if (v > -2147483648.0 && v < 2147483647.5)
-        return qRound(v);
-    return v > 0 ? INT_MAX : INT_MIN;
-}
-
 bool inIntRange(const QLineF &s)
 {
     const double lim = 2147483647.0;
@@ -137,6 +130,7 @@ QLine wholeUnits(const QLineF &s)
 {
     if (inIntRange(s))
         return s.toLine();
+    using wholeunits::saturatingRound;
     return QLine(saturatingRound(s.x1()), saturatingRound(s.y1()), saturatingRound(s.x2()),
         saturatingRound(s.y2()));
 }

@@ -22,6 +22,15 @@ inline int roundWhole(double v)
     return v > -2147483648.0 ? qRound(v) : INT_MIN;
 }
 
+// qRound where it is defined; beyond the int range (and for NaN) the value
+// saturates, as the writers round their points.
+inline int saturatingRound(double v)
+{
+    if (v > -2147483648.0 && v < 2147483647.5)
+        return qRound(v);
+    return v > 0 ? INT_MAX : INT_MIN;
+}
+
 // A segment vanishes at whole-unit resolution, or cannot be rounded at all.
 inline bool isDegenerate(const QLineF &s)
 {

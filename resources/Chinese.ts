@@ -370,12 +370,20 @@
         <translation>缺纸!</translation>
     </message>
     <message>
+        <source>No Cutting Paths!</source>
+        <translation>没有切割路径!</translation>
+    </message>
+    <message>
         <source>Please Confirm CorelDraw Installations and Choose Correct CorelDraw Version...</source>
         <translation>请检查CorelDraw安装并确认版本选择正确...</translation>
     </message>
     <message>
         <source>Save</source>
         <translation>保存</translation>
+    </message>
+    <message>
+        <source>Save Failed!</source>
+        <translation>保存失败!</translation>
     </message>
     <message>
         <source>SavePlt</source>

@@ -108,10 +108,14 @@ void TstCutterProtocol::camOffsetReply_data()
     QTest::addColumn<QString>("reply");
     QTest::addColumn<double>("x");
     QTest::addColumn<double>("y");
-    QTest::newRow("plain") << "X=1.5,Y=27.3;" << 1.5 << 27.3;
-    QTest::newRow("negative") << "X=-0.25,Y=-3;" << -0.25 << -3.0;
-    QTest::newRow("not numbers") << "X=a,Y=b;" << 0.0 << 0.0;
-    QTest::newRow("garbage") << "?" << 0.0 << 0.0;
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("plain") << "X=1.5,Y=27.3;" << 1.5 << 27.3 << true;
+    QTest::newRow("negative") << "X=-0.25,Y=-3;" << -0.25 << -3.0 << true;
+    QTest::newRow("not numbers") << "X=a,Y=b;" << 0.0 << 0.0 << false;
+    QTest::newRow("garbage") << "?" << 0.0 << 0.0 << false;
+    QTest::newRow("busy") << "BUSY;" << 0.0 << 0.0 << false;
+    QTest::newRow("y missing") << "X=1.5,;" << 1.5 << 0.0 << false;
+    QTest::newRow("empty") << "" << 0.0 << 0.0 << false;
 }
 
 void TstCutterProtocol::camOffsetReply()
@@ -119,8 +123,9 @@ void TstCutterProtocol::camOffsetReply()
     QFETCH(QString, reply);
     QFETCH(double, x);
     QFETCH(double, y);
+    QFETCH(bool, valid);
     double gotX = -1, gotY = -1;
-    CutterCommand::camOffsetFromReply(reply, &gotX, &gotY);
+    QCOMPARE(CutterCommand::camOffsetFromReply(reply, &gotX, &gotY), valid);
     QCOMPARE(gotX, x);
     QCOMPARE(gotY, y);
 }
