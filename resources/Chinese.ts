@@ -326,6 +326,86 @@
         <source>Width: 0</source>
         <translation>宽度: 0</translation>
     </message>
+    <message>
+        <source>&lt;font color=red&gt;No Reply From The Cutter!</source>
+        <translation>&lt;font color=red&gt;切割机无应答!</translation>
+    </message>
+    <message>
+        <source>&lt;font color=red&gt;The Cutter Did Not Take The Data!</source>
+        <translation>&lt;font color=red&gt;切割机未接收数据!</translation>
+    </message>
+    <message>
+        <source>Auto-Offset Failed!
+Step: %1
+Cause: %2</source>
+        <translation>自动校准失败!
+步骤: %1
+原因: %2</translation>
+    </message>
+    <message>
+        <source>Connecting to the cutter</source>
+        <translation>连接切割机</translation>
+    </message>
+    <message>
+        <source>Drawing the circle</source>
+        <translation>绘制校准圆</translation>
+    </message>
+    <message>
+        <source>First mark reading</source>
+        <translation>第一次识别标记</translation>
+    </message>
+    <message>
+        <source>Moving to the mark</source>
+        <translation>移动至标记</translation>
+    </message>
+    <message>
+        <source>Second mark reading</source>
+        <translation>第二次识别标记</translation>
+    </message>
+    <message>
+        <source>Storing the final correction</source>
+        <translation>存储最终校正</translation>
+    </message>
+    <message>
+        <source>Storing the first correction</source>
+        <translation>存储第一次校正</translation>
+    </message>
+    <message>
+        <source>The Calibration File CIR.plt Is Missing Or Unreadable!</source>
+        <translation>校准文件 CIR.plt 缺失或无法读取!</translation>
+    </message>
+    <message>
+        <source>The Cutter Is Busy With A Job From The Other Window!</source>
+        <translation>切割机正忙于另一窗口的任务!</translation>
+    </message>
+    <message>
+        <source>The first correction is already stored in the cutter.</source>
+        <translation>第一次校正已存入切割机.</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>no reply from the cutter</source>
+        <translation>切割机无应答</translation>
+    </message>
+    <message>
+        <source>no valid mark was found</source>
+        <translation>未找到有效标记</translation>
+    </message>
+    <message>
+        <source>the cutter did not take the data</source>
+        <translation>切割机未接收数据</translation>
+    </message>
+    <message>
+        <source>the cutter is busy with a job from the other window</source>
+        <translation>切割机正忙于另一窗口的任务</translation>
+    </message>
+    <message>
+        <source>the cutter is not connected</source>
+        <translation>切割机未连接</translation>
+    </message>
 </context>
 <context>
     <name>SendMW</name>
