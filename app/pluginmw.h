@@ -64,6 +64,7 @@ private:
     void startLocalServer();
     void readMessages(QLocalSocket *socket);
     void bringToView();
+    void fitMask();
 
     Ui::PluginMW *ui;
     QString basePath;
