@@ -92,7 +92,7 @@ protected:
             for (const QPointF &pt : s.points)
                 world |= QRectF(pt, QSizeF(1, 1));
         world |= QRectF(head, QSizeF(1, 1));
-        const QRectF area = QRectF(rect()).adjusted(12, 12, -12, -12);
+        const QRectF area = QRectF(rect()).adjusted(12, 12, -12, -24);
         const double k = std::min(area.width() / world.width(), area.height() / world.height());
         QTransform t;
         t.translate(area.left() - world.left() * k, area.top() - world.top() * k);
@@ -115,7 +115,7 @@ protected:
         p.drawLine(h - QPointF(0, 10), h + QPointF(0, 10));
 
         p.setPen(Qt::white);
-        p.drawText(QRectF(rect()).adjusted(16, 0, -16, -2), Qt::AlignBottom | Qt::AlignLeft,
+        p.drawText(QRectF(rect()).adjusted(12, 0, -12, -4), Qt::AlignBottom | Qt::AlignLeft,
                    QStringLiteral("sheet %1 x %2 mm, sheets fed %3, jobs %4")
                            .arg(size.width() / kUnitsPerMm, 0, 'f', 0)
                            .arg(size.height() / kUnitsPerMm, 0, 'f', 0)
@@ -186,7 +186,7 @@ void CutterWindow::take(const CutterEvent &e)
             const CutterJob job = EmulatedCutter::parseJob(hpgl);
             if (!job.strokes.isEmpty() || !job.header.isEmpty())
                 ++sheet->jobs;
-            sheet->draw(job, cutter->toolPosition());
+            sheet->draw(job, e.tool);
         }
         break;
     }

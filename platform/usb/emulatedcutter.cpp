@@ -138,6 +138,8 @@ void transcribeLocked(const Cutter *c, const CutterEvent &e)
     line += ' ' + c->instance.toLatin1() + ' ' + marks[e.kind];
     if (!e.bytes.isEmpty())
         line += ' ' + escaped(e.bytes);
+    else if (e.kind == CutterEvent::Wrote)
+        line += " (write refused)";
     line += '\n';
     file->write(line);
     file->flush();
@@ -145,7 +147,7 @@ void transcribeLocked(const Cutter *c, const CutterEvent &e)
 
 void notifyLocked(const Cutter *c, CutterEvent::Kind kind, const QByteArray &bytes, qint64 now)
 {
-    const CutterEvent e{kind, bytes, now};
+    const CutterEvent e{kind, bytes, now, c->pos};
     transcribeLocked(c, e);
     if (c->observer)
         c->observer(e);
@@ -864,10 +866,10 @@ bool devWrite(DevHandle handle, const char *data, int size, int *written)
     if (takeFault(c, CutterFault::ShortWrite, bytes, &f))
         bytes.truncate(std::max(0, f.bytes));
     c->writes.append(CutterWrite{bytes, size, now, handle});
-    notifyLocked(c, CutterEvent::Wrote, bytes, now);
     if (written)
         *written = bytes.size();
     processLocked(c, bytes, now);
+    notifyLocked(c, CutterEvent::Wrote, bytes, now);
     pumpLocked(now);
     hub().cond.wakeAll();
     return true;

@@ -56,6 +56,7 @@ struct CutterEvent
     Kind kind = Wrote;
     QByteArray bytes;
     qint64 atMs = 0;
+    QPointF tool; // where the tool stands once the cutter has taken it in
 };
 
 struct CutterTiming
