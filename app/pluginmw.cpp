@@ -8,9 +8,6 @@
 #include "workfolder.h"
 
 #include <QCloseEvent>
-#include <QPainterPath>
-#include <QTimer>
-#include <QtEndian>
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QDir>
@@ -20,11 +17,14 @@
 #include <QLocalSocket>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QRegion>
 #include <QScreen>
 #include <QSettings>
 #include <QTime>
+#include <QTimer>
 #include <QTranslator>
+#include <QtEndian>
 
 #include <cmath>
 

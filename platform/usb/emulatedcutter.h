@@ -18,7 +18,9 @@
 // (defaultCutter()); it is withdrawn as soon as any other EmulatedCutter is
 // built, so tests see only their own. VEMO_USB_NO_DEFAULT=1 switches it off.
 // VEMO_USB_TRANSCRIPT=<file> appends every write and reply of every cutter,
-// time-stamped, to that file.
+// time-stamped, to that file: one line each, "> " what it was written,
+// "< " what it answered, "+"/"-" plugged in and out; bytes outside
+// printable ASCII as \xNN.
 
 // The registry key that lists the cutter's instances.
 QString cutterRegistryKey();
