@@ -1,6 +1,7 @@
 #include "cutterwindow.h"
 
 #include "dialogs.h"
+#include "workfolder.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -131,7 +132,7 @@ CutterWindow::CutterWindow(EmulatedCutter *cutter, QWidget *parent)
     auto *save = new QPushButton(QStringLiteral("Save PNG..."), this);
     connect(save, &QPushButton::clicked, this, [this] {
         const QString file = dialogs::getSaveFileName(this, QStringLiteral("Save picture"),
-                                                      QStringLiteral("cutter.png"),
+                                                      workFolder() + QStringLiteral("cutter.png"),
                                                       QStringLiteral("PNG (*.png)"));
         if (!file.isEmpty() && !savePicture(file))
             dialogs::warning(this, QStringLiteral("Warning"),
