@@ -21,16 +21,29 @@
 #include <QLocalSocket>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QRegion>
 #include <QScreen>
 #include <QSettings>
 #include <QTime>
+#include <QTimer>
 #include <QTranslator>
+#include <QtEndian>
+
+#include <cmath>
 
 namespace {
-// A client that sends more than this without completing one message is
-// dropped, so it cannot make us buffer without end.
-const qint64 maxPendingBytes = 64 * 1024;
+// Local server limits. A real message ("SHOW;") is a few bytes; a longer
+// announced length is refused before any of it is buffered. Callers send at
+// once, so one that stays silent is dropped; with a cap on open connections
+// idle clients cannot use up the process's file descriptors.
+const quint32 maxMessageBytes = 1024;
+const int silentClientMs = 3000;
+const int maxClients = 32;
+const int relistenMs = 1000;
+
+// Saving waits this long for the settings file's lock, then gives up.
+const int settingsLockMs = 3000;
 
 // Settings readers: a key that is missing or does not convert leaves the
 // widget as the form set it.
@@ -47,6 +60,8 @@ bool readDouble(const QSettings &s, const QString &key, double *out)
 {
     bool ok = false;
     const double v = s.value(key).toDouble(&ok);
+    // "nan" and "inf" convert, but are no values for a spin box
+    ok = ok && std::isfinite(v);
     if (ok)
         *out = v;
     return ok;
@@ -123,6 +138,7 @@ PluginMW::PluginMW(QWidget *parent)
     move(avail.width() - width() - 30, 30);
     resize(width(), ui->genMark->height() + 12);
     ui->configWidget->hide();
+    fitMask();
 
     for (QPushButton *b : { ui->genMark, ui->genOutline, ui->setPrint, ui->setCut, ui->saveFile,
                             ui->qrCodeCtrl, ui->aboutBtn, ui->configBtn })
@@ -195,11 +211,35 @@ void PluginMW::startLocalServer()
         return;
     connect(localServer, &QLocalServer::newConnection, this,
             &PluginMW::on_localSocket_newConnection);
+    // The server closes itself for good when accepting fails (the process
+    // out of file descriptors), and only its error text tells; take the
+    // name back once it can.
+    auto *watch = new QTimer(localServer);
+    connect(watch, &QTimer::timeout, localServer,
+            [this, healthy = localServer->errorString()]() mutable {
+                if (localServer->isListening() && localServer->errorString() == healthy)
+                    return;
+                localServer->close();
+                if (localServer->listen(serverName()))
+                    healthy = localServer->errorString();
+            });
+    watch->start(relistenMs);
 }
 
 void PluginMW::on_localSocket_newConnection()
 {
     while (QLocalSocket *socket = localServer->nextPendingConnection()) {
+        if (localServer->findChildren<QLocalSocket *>(QString(), Qt::FindDirectChildrenOnly).size()
+            > maxClients) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        auto *silence = new QTimer(socket);
+        silence->setSingleShot(true);
+        connect(silence, &QTimer::timeout, socket, &QLocalSocket::abort);
+        connect(socket, &QLocalSocket::readyRead, silence, QOverload<>::of(&QTimer::start));
+        silence->start(silentClientMs);
         localSocket = socket;
         connect(socket, &QLocalSocket::readyRead, this, &PluginMW::on_localSocket_recieved);
         connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
@@ -227,6 +267,14 @@ void PluginMW::readMessages(QLocalSocket *socket)
     QDataStream in(socket);
     in.setVersion(QDataStream::Qt_5_0);
     for (;;) {
+        const QByteArray field = socket->peek(4);
+        if (field.size() == 4) {
+            const quint32 length = qFromBigEndian<quint32>(field.constData());
+            if (length != 0xffffffffu && length > maxMessageBytes) { // all ones: a null string
+                socket->abort();
+                return;
+            }
+        }
         in.startTransaction();
         QString message;
         in >> message;
@@ -236,8 +284,7 @@ void PluginMW::readMessages(QLocalSocket *socket)
             bringToView();
     }
     // Data that can never become a message ends the connection.
-    if (in.status() == QDataStream::ReadCorruptData
-        || socket->bytesAvailable() > maxPendingBytes)
+    if (in.status() == QDataStream::ReadCorruptData)
         socket->abort();
 }
 
@@ -306,8 +353,15 @@ void PluginMW::closeEvent(QCloseEvent *event)
             return;
         }
     }
-    saveSettings();
-    sendMW.close();
+    // Both windows write config.ini; when its lock cannot be had, neither
+    // may try, or the close would wait for ever.
+    if (settingsLockFree(basePath + QStringLiteral("config.ini"), settingsLockMs)) {
+        saveSettings();
+        sendMW.close();
+    } else {
+        dialogs::warning(this, tr("Warning"),
+                         tr("The settings could not be saved: config.ini is locked."));
+    }
     if (restartPending) {
         restartPending = false;
         startDetachedProgram(restartProgramName(),
@@ -590,6 +644,20 @@ void PluginMW::on_configBtn_clicked()
         ui->configWidget->hide();
         repaint();
     }
+    fitMask();
+}
+
+void PluginMW::fitMask()
+{
+    // Without a compositor the translucent window paints its empty part
+    // black and takes its clicks; with the panel folded only the bar counts.
+    if (!ui->configWidget->isHidden()) {
+        clearMask();
+        return;
+    }
+    QPainterPath bar;
+    bar.addRoundedRect(QRectF(0, 0, width(), ui->genMark->height() + 12), 25.0, 25.0);
+    setMask(QRegion(bar.toFillPolygon().toPolygon()));
 }
 
 void PluginMW::on_minBtn_clicked()

@@ -72,6 +72,7 @@ private:
     // cannot be reached (the action's button enabled again before it).
     std::unique_ptr<CdrOperate> openHost(QAbstractButton *button);
     void warn(const QString &text);
+    void fitMask();
 
     Ui::PluginMW *ui;
     QString basePath;

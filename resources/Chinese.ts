@@ -168,6 +168,10 @@
         <translation>关闭将停止所有发送任务,是否确认?</translation>
     </message>
     <message>
+        <source>The settings could not be saved: config.ini is locked.</source>
+        <translation>无法保存设置:config.ini 已被锁定。</translation>
+    </message>
+    <message>
         <source>Please Confirm CorelDraw Installations and Choose Correct CorelDraw Version...</source>
         <translation>请检查CorelDraw安装并确认版本选择正确...</translation>
     </message>

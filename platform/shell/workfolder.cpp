@@ -1,6 +1,7 @@
 #include "workfolder.h"
 
 #include <QDir>
+#include <QLockFile>
 #include <QStandardPaths>
 
 QString publicDocumentsFolder()
@@ -23,4 +24,13 @@ QString publicDocumentsFolder()
 QString workFolder()
 {
     return publicDocumentsFolder() + QStringLiteral("VemoCommonPlugin/");
+}
+
+bool settingsLockFree(const QString &iniFile, int timeoutMs)
+{
+    QLockFile lock(iniFile + QStringLiteral(".lock"));
+    if (!lock.tryLock(timeoutMs))
+        return false;
+    lock.unlock();
+    return true;
 }

@@ -111,6 +111,14 @@ public:
     static void install();
     static QStringList progIds();
 
+    // The host as a user finds it already running: the start document
+    // (VEMO_SIMHOST_DOCUMENT) open and, in a widget application, its window
+    // showing the page. A document that does not read leaves the host empty
+    // and says why on stderr. Does nothing without the variable.
+    void start();
+    // Opens the start document once; later calls do nothing.
+    void loadStartDocument();
+
     // Back to a freshly started host: no document, empty logs, no faults,
     // every ProgID registered, the window hidden.
     void reset();

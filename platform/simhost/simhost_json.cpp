@@ -15,12 +15,16 @@
 // "outlineWidth" (mm, 0 for none) and "dashed": true. Coordinates are
 // millimetres from the page's bottom-left corner, y up.
 #include "simhost_p.h"
+#include "simwindow.h"
+
+#include <QApplication>
 
 #include <QFile>
 #include <QFont>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTimer>
 #include <QTransform>
 
 namespace simhost {
@@ -99,8 +103,12 @@ bool SimHost::loadDocumentJson(const QByteArray &json, QString *error)
     QString &err = error ? *error : dummy;
     QJsonParseError pe;
     const QJsonDocument jd = QJsonDocument::fromJson(json, &pe);
+    if (pe.error != QJsonParseError::NoError) {
+        err = QStringLiteral("malformed JSON at byte %1: %2").arg(pe.offset).arg(pe.errorString());
+        return false;
+    }
     if (!jd.isObject()) {
-        err = pe.errorString();
+        err = QStringLiteral("the document is not a JSON object");
         return false;
     }
     const QJsonObject root = jd.object();
@@ -156,6 +164,34 @@ bool SimHost::loadDocumentJson(const QByteArray &json, QString *error)
     d->activeDoc = stored->id;
     d->documents.push_back(std::move(stored));
     return true;
+}
+
+void SimHost::loadStartDocument()
+{
+    if (d->startDocumentLoaded)
+        return;
+    d->startDocumentLoaded = true;
+    const QString file = qEnvironmentVariable("VEMO_SIMHOST_DOCUMENT");
+    if (file.isEmpty())
+        return;
+    QString err;
+    if (!loadDocument(file, &err))
+        qWarning("simulated host: cannot load the start document %s: %s; starting without one",
+                 qPrintable(file), qPrintable(err));
+}
+
+void SimHost::start()
+{
+    if (qEnvironmentVariableIsEmpty("VEMO_SIMHOST_DOCUMENT"))
+        return;
+    loadStartDocument();
+    // Widgets only once the application is whole: this may run while it is
+    // still being built.
+    if (qobject_cast<QApplication *>(QCoreApplication::instance()))
+        QTimer::singleShot(0, QCoreApplication::instance(), [this] {
+            d->visible = true;
+            SimWindow::setShown(d.get(), true);
+        });
 }
 
 } // namespace simhost

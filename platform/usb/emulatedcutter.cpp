@@ -4,8 +4,10 @@
 #include "registry.h"
 #include "usbhub_p.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHash>
 #include <QLineF>
 #include <QMutex>
@@ -55,6 +57,7 @@ struct EmulatedCutter::Private
     QList<CutterWrite> writes;
     QList<CutterJob> jobs;
     int readsStarted = 0;
+    EmulatedCutter::Observer observer;
 };
 
 using Cutter = EmulatedCutter::Private;
@@ -98,6 +101,58 @@ QString hashed(const QString &instance)
     return s;
 }
 
+// Text of the transcript: printable ASCII as it is, everything else escaped.
+QByteArray escaped(const QByteArray &bytes)
+{
+    QByteArray out;
+    out.reserve(bytes.size());
+    for (const char ch : bytes) {
+        const uchar u = uchar(ch);
+        if (u >= 0x20 && u < 0x7f && u != '\\')
+            out += ch;
+        else
+            out += "\\x" + QByteArray::number(u, 16).rightJustified(2, '0');
+    }
+    return out;
+}
+
+void transcribeLocked(const Cutter *c, const CutterEvent &e)
+{
+    static QFile *file = [] {
+        const QString name = qEnvironmentVariable("VEMO_USB_TRANSCRIPT");
+        if (name.isEmpty())
+            return static_cast<QFile *>(nullptr);
+        auto *f = new QFile(name);
+        if (!f->open(QIODevice::WriteOnly | QIODevice::Append)) {
+            qWarning("emulated cutter: cannot write the transcript %s: %s", qPrintable(name),
+                     qPrintable(f->errorString()));
+            delete f;
+            return static_cast<QFile *>(nullptr);
+        }
+        return f;
+    }();
+    if (!file)
+        return;
+    static const char *const marks[] = { ">", "<", "+", "-" };
+    QByteArray line = QDateTime::currentDateTime().toString(Qt::ISODateWithMs).toLatin1();
+    line += ' ' + c->instance.toLatin1() + ' ' + marks[e.kind];
+    if (!e.bytes.isEmpty())
+        line += ' ' + escaped(e.bytes);
+    else if (e.kind == CutterEvent::Wrote)
+        line += " (write refused)";
+    line += '\n';
+    file->write(line);
+    file->flush();
+}
+
+void notifyLocked(const Cutter *c, CutterEvent::Kind kind, const QByteArray &bytes, qint64 now)
+{
+    const CutterEvent e{kind, bytes, now, c->pos};
+    transcribeLocked(c, e);
+    if (c->observer)
+        c->observer(e);
+}
+
 bool takeFault(Cutter *c, CutterFault::Kind kind, const QByteArray &text, CutterFault *out)
 {
     for (int i = 0; i < c->faults.size(); ++i) {
@@ -133,6 +188,7 @@ void unplugLocked(Cutter *c)
     c->pending.clear();
     c->replies.clear();
     hub().cond.wakeAll();
+    notifyLocked(c, CutterEvent::Unplugged, QByteArray(), usbClockMs());
     DeviceNotifier::post(DeviceRemoveComplete);
 }
 
@@ -158,6 +214,7 @@ qint64 pumpLocked(qint64 now)
             if (r.bytes.size() > ov->size)
                 c->replies.prepend({r.bytes.mid(ov->size), r.readyAt});
             completeRead(ov, ReadDone, r.bytes);
+            notifyLocked(c, CutterEvent::Replied, r.bytes.left(ov->size), now);
         }
         if (!c->pending.isEmpty() && !c->replies.isEmpty())
             due(c->replies.first().readyAt);
@@ -448,6 +505,7 @@ void EmulatedCutter::plug()
         return;
     d->plugged = true;
     d->busyUntil = 0;
+    notifyLocked(d, CutterEvent::Plugged, QByteArray(), usbClockMs());
     DeviceNotifier::post(DeviceArrival);
 }
 
@@ -590,6 +648,18 @@ int EmulatedCutter::readsStarted() const
     return d->readsStarted;
 }
 
+QPointF EmulatedCutter::toolPosition() const
+{
+    QMutexLocker lock(&hub().mutex);
+    return d->pos;
+}
+
+void EmulatedCutter::setObserver(Observer observer)
+{
+    QMutexLocker lock(&hub().mutex);
+    d->observer = std::move(observer);
+}
+
 void EmulatedCutter::clearRecords()
 {
     QMutexLocker lock(&hub().mutex);
@@ -640,6 +710,7 @@ CutterJob EmulatedCutter::parseJob(const QByteArray &text)
             pos = point(pairs - 1);
         }
     }
+    job.end = pos;
     return job;
 }
 
@@ -789,6 +860,7 @@ bool devWrite(DevHandle handle, const char *data, int size, int *written)
     CutterFault f;
     if (takeFault(c, CutterFault::FailedWrite, bytes, &f)) {
         c->writes.append(CutterWrite{QByteArray(), size, now, handle});
+        notifyLocked(c, CutterEvent::Wrote, QByteArray(), now);
         return false;
     }
     if (takeFault(c, CutterFault::ShortWrite, bytes, &f))
@@ -797,6 +869,7 @@ bool devWrite(DevHandle handle, const char *data, int size, int *written)
     if (written)
         *written = bytes.size();
     processLocked(c, bytes, now);
+    notifyLocked(c, CutterEvent::Wrote, bytes, now);
     pumpLocked(now);
     hub().cond.wakeAll();
     return true;

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
+
 // An emulated cutting plotter behind the device-file stand-in. It registers
 // its instance name under the cutter's registry key, can be plugged in and
 // out at run time, answers the device command protocol, records every write
@@ -15,6 +17,10 @@
 // On this platform the program finds one cutter plugged in by default
 // (defaultCutter()); it is withdrawn as soon as any other EmulatedCutter is
 // built, so tests see only their own. VEMO_USB_NO_DEFAULT=1 switches it off.
+// VEMO_USB_TRANSCRIPT=<file> appends every write and reply of every cutter,
+// time-stamped, to that file: one line each, "> " what it was written,
+// "< " what it answered, "+"/"-" plugged in and out; bytes outside
+// printable ASCII as \xNN.
 
 // The registry key that lists the cutter's instances.
 QString cutterRegistryKey();
@@ -41,7 +47,18 @@ struct CutterJob
     QByteArray text;
     QList<int> header;  // the numbers after "MD", empty without a header
     QList<CutterStroke> strokes;
+    QPointF end;        // where the tool stands after the text (program frame)
     qint64 atMs = 0;
+};
+
+// One thing the cutter was told or answered.
+struct CutterEvent
+{
+    enum Kind { Wrote, Replied, Plugged, Unplugged };
+    Kind kind = Wrote;
+    QByteArray bytes;
+    qint64 atMs = 0;
+    QPointF tool; // where the tool stands once the cutter has taken it in
 };
 
 struct CutterTiming
@@ -121,6 +138,13 @@ public:
     QList<CutterJob> jobs() const;
     int readsStarted() const;
     void clearRecords();
+    // Where the tool stands now (program frame).
+    QPointF toolPosition() const;
+
+    // Told of every event, on the thread that caused it and under the
+    // cutter's lock: keep it short and never call back into the cutter.
+    using Observer = std::function<void(const CutterEvent &)>;
+    void setObserver(Observer observer);
 
     // The cutter the program finds on this platform; created on first use of
     // the device stand-ins. Null once withdrawn or when switched off.

@@ -7,7 +7,13 @@
 #include <QLocalSocket>
 #include <QtTest>
 
+#include <algorithm>
+#include <memory>
+#include <vector>
+
 #ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -119,6 +125,94 @@ private slots:
         send(client, QByteArray::fromHex("00000003414243"));
         QTRY_COMPARE(client.state(), QLocalSocket::UnconnectedState);
     }
+
+    // Refused at the length field, before the rest is waited for.
+    void hugeLengthEndsTheConnection()
+    {
+        PluginMW w;
+        QLocalSocket client;
+        QVERIFY(connectClient(client));
+        send(client, QByteArray::fromHex("7ffffff0"));
+        // a byte at a time, never silent long enough to be dropped for that
+        for (int i = 0; i < 40 && client.state() == QLocalSocket::ConnectedState; ++i) {
+            send(client, "x");
+            QTest::qWait(50);
+        }
+        QCOMPARE(client.state(), QLocalSocket::UnconnectedState);
+    }
+
+    void silentClientsAreDropped()
+    {
+        PluginMW w;
+        QLocalSocket client;
+        QVERIFY(connectClient(client));
+        QTRY_COMPARE_WITH_TIMEOUT(client.state(), QLocalSocket::UnconnectedState, 15000);
+    }
+
+    void openConnectionsAreCapped()
+    {
+        PluginMW w;
+        auto *server = w.findChild<QLocalServer *>();
+        std::vector<std::unique_ptr<QLocalSocket>> clients;
+        for (int i = 0; i < 40; ++i) {
+            clients.push_back(std::make_unique<QLocalSocket>());
+            QVERIFY(connectClient(*clients.back()));
+        }
+        auto dropped = [&clients] {
+            return std::count_if(clients.begin(), clients.end(), [](const auto &c) {
+                return c->state() == QLocalSocket::UnconnectedState;
+            });
+        };
+        QTRY_COMPARE(dropped(), 8L);
+        QTRY_COMPARE(server->findChildren<QLocalSocket *>().size(), 32);
+    }
+
+#ifndef Q_OS_WIN
+    // Accepting fails while the process has no descriptor left; the server
+    // comes back once it has.
+    void serverListensAgainAfterDescriptorsRanOut()
+    {
+        PluginMW w;
+        auto *server = w.findChild<QLocalServer *>();
+        QVERIFY(server->isListening());
+        struct Starved
+        {
+            rlimit old {};
+            QList<int> fillers;
+            Starved()
+            {
+                getrlimit(RLIMIT_NOFILE, &old);
+                rlimit low = old;
+                int top = 0;
+                for (const QString &fd : QDir("/proc/self/fd").entryList(QDir::System))
+                    top = std::max(top, fd.toInt());
+                low.rlim_cur = rlim_t(top + 16);
+                setrlimit(RLIMIT_NOFILE, &low);
+                for (int fd; (fd = ::open("/dev/null", O_RDONLY)) >= 0;)
+                    fillers << fd;
+                ::close(fillers.takeLast()); // one left, for the client's own end
+            }
+            ~Starved()
+            {
+                for (int fd : fillers)
+                    ::close(fd);
+                setrlimit(RLIMIT_NOFILE, &old);
+            }
+        };
+        {
+            Starved starved;
+            QLocalSocket client;
+            client.connectToServer(PluginMW::serverName());
+            QCOMPARE(client.state(), QLocalSocket::ConnectedState);
+            // the server cannot accept it and lets it go
+            QTRY_COMPARE(client.state(), QLocalSocket::UnconnectedState);
+        }
+        QLocalSocket next;
+        QTRY_VERIFY(connectClient(next));
+        send(next, message("SHOW;"));
+        QTRY_VERIFY(w.isVisible());
+    }
+#endif
 
     void splitMessage()
     {

@@ -275,6 +275,9 @@ private slots:
         QTest::newRow("bottom margin spelled buttomRev") << "buttomRev" << QVariant(65.5) << "bottomRev" << QVariant(65.5);
         QTest::newRow("bottom margin above range") << "buttomRev" << QVariant(100.0) << "bottomRev" << QVariant(70.0);
         QTest::newRow("unreadable number") << "markDiameter" << QVariant("abc") << "markDiameter" << QVariant(5.0);
+        QTest::newRow("margin NaN") << "topRev" << QVariant("nan") << "topRev" << QVariant(9.0);
+        QTest::newRow("diameter infinite") << "markDiameter" << QVariant("inf") << "markDiameter" << QVariant(5.0);
+        QTest::newRow("segment length NaN") << "ySegLength" << QVariant(qQNaN()) << "ySegLength" << QVariant(100.0);
         QTest::newRow("serial of nine digits") << "qrCodeStr" << QVariant(123456789) << "qrCodeStr" << QVariant(99999999);
         QTest::newRow("serial too small") << "qrCodeStr" << QVariant(5) << "qrCodeStr" << QVariant(10000000);
         QTest::newRow("serial kept") << "qrCodeStr" << QVariant(35000001) << "qrCodeStr" << QVariant(35000001);
@@ -333,9 +336,14 @@ private slots:
         QVERIFY(!panel->isHidden());
         QCOMPARE(config->toolTip(), tip + "Retract Settings");
         QTRY_VERIFY(w.height() > 200);
+        QVERIFY(w.mask().isEmpty());
+        const QPoint at = w.pos();
         config->click();
         QVERIFY(panel->isHidden());
         QCOMPARE(config->toolTip(), tip + "Spread Settings");
+        // the empty area where the panel was neither paints nor takes clicks
+        QCOMPARE(w.mask().boundingRect(), QRect(0, 0, w.width(), 52));
+        QCOMPARE(w.pos(), at);
     }
 
     void listSlots_data()
@@ -479,6 +487,25 @@ private slots:
         QCOMPARE(rec.exits, QList<int>{ 0 });
         QVERIFY(rec.starts.isEmpty());
         QVERIFY(QFile::exists(configPath()));
+    }
+
+    // A lock file that cannot be removed makes saving give up, not hang.
+    void closeWithStuckSettingsLock()
+    {
+        writeConfig({ { "PluginMW/topRev", 12.0 } });
+        const QString lock = configPath() + ".lock";
+        QVERIFY(QDir().mkpath(lock + "/held"));
+        PluginMW w;
+        QCOMPARE(child<QDoubleSpinBox>(&w, "topRev")->value(), 12.0);
+        child<QDoubleSpinBox>(&w, "topRev")->setValue(20.0);
+        w.show();
+        QVERIFY(w.close());
+        QCOMPARE(rec.exits, QList<int>{ 0 });
+        QCOMPARE(rec.messages.size(), 1);
+        QCOMPARE(rec.messages[0].title, QStringLiteral("Warning"));
+        QDir(lock).removeRecursively();
+        QCOMPARE(QSettings(configPath(), QSettings::IniFormat).value("PluginMW/topRev").toDouble(),
+                 12.0);
     }
 
     void closeWhileJobWindowShown_data()

@@ -471,6 +471,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("json");
         QTest::newRow("not json") << QByteArray("{");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("a list") << QByteArray("[1, 2]");
         QTest::newRow("zero page") << QByteArray(R"({"page":{"width":0,"height":10}})");
         QTest::newRow("unknown shape")
             << QByteArray(R"({"layers":[{"name":"a","shapes":[{"type":"blob"}]}]})");
@@ -483,6 +485,7 @@ private slots:
         QString error;
         QVERIFY(!SimHost::instance().loadDocumentJson(json, &error));
         QVERIFY(!error.isEmpty());
+        QVERIFY2(!error.contains("no error"), qPrintable(error));
         QCOMPARE(SimHost::instance().documentCount(), 0);
     }
 };
