@@ -44,6 +44,11 @@ struct Fault
     int count = -1;
 };
 
+// shape lists of the model (simhost_model.cpp)
+void deleteShapes(Document &doc, const QList<quint64> &ids);
+QList<quint64> selectableShapes(const Document &doc); // on visible, editable layers
+QList<quint64> shapesOnLayer(const Document &doc, quint64 layer);
+
 class Server;
 
 struct SimHost::Private

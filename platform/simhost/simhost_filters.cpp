@@ -1,0 +1,198 @@
+// The host's filters: the HPGL export, PDF publishing and printing, picture
+// import and bitmap tracing.
+#include "simhost_server.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTransform>
+
+#include <algorithm>
+
+namespace simhost {
+
+namespace {
+
+// The value last written to the object's property, or the fallback.
+QVariant propertyOf(const Handle &h, const char *name, const QVariant &fallback)
+{
+    QVariant v = fallback;
+    for (const PropertyWrite &p : h.props)
+        if (p.name == name)
+            v = p.value;
+    return v;
+}
+
+// Shapes on the layers that print: visible and printable ones.
+int printedShapes(const Document &doc)
+{
+    int n = 0;
+    for (const Layer &l : doc.layers)
+        if (l.printable && l.visible)
+            n += shapesOnLayer(doc, l.id).size();
+    return n;
+}
+
+QStringList printedLayers(const Document &doc)
+{
+    QStringList names;
+    for (const Layer &l : doc.layers)
+        if (l.printable && l.visible)
+            names << l.name;
+    return names;
+}
+
+} // namespace
+
+void Server::exportHpgl(Handle &h, Document &doc)
+{
+    ExportRecord rec;
+    rec.file = h.file;
+    rec.filter = h.filter;
+    rec.settings = h.props;
+    if (h.filter != 1281) {
+        error(QStringLiteral("export filter %1 is not simulated").arg(h.filter));
+        d->exports << rec;
+        return;
+    }
+    const double units = propertyOf(h, "PlotterUnits", 1016).toDouble()
+                         * propertyOf(h, "ScaleFactor", 100).toDouble() / 100.0;
+    const QString text = SimHost::instance().hpglOf(doc, units);
+    QFile f(h.file);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(text.toLatin1());
+    rec.shapesWritten = printedShapes(doc);
+    d->exports << rec;
+}
+
+QString SimHost::hpglOf(const Document &doc, double unitsPerInch) const
+{
+    // The host exporter's style: "IN;", pen select, absolute pen-up and
+    // pen-down moves with whole coordinates, x first, origin bottom-left.
+    // Curves are flattened in plotter units, so they are smooth at any size.
+    QString out = QStringLiteral("IN;SP1;");
+    const QTransform toUnits = QTransform::fromScale(unitsPerInch, unitsPerInch);
+    auto writeShape = [&](const Shape &s) {
+        const QList<QPolygonF> polys = toUnits.map(s.path).toSubpathPolygons();
+        for (const QPolygonF &poly : polys) {
+            if (poly.size() < 2)
+                continue;
+            out += QStringLiteral("PU%1,%2;PD").arg(qRound(poly[0].x())).arg(qRound(poly[0].y()));
+            for (int i = 1; i < poly.size(); ++i) {
+                if (i > 1)
+                    out += QLatin1Char(',');
+                out += QStringLiteral("%1,%2").arg(qRound(poly[i].x())).arg(qRound(poly[i].y()));
+            }
+            out += QLatin1Char(';');
+        }
+    };
+    QList<const Shape *> solid, dashed;
+    for (const Layer &l : doc.layers) {
+        if (!l.visible || !l.printable)
+            continue;
+        for (const Shape &s : doc.shapes)
+            if (s.layer == l.id && s.bitmap.isNull())
+                (s.dashed ? dashed : solid) << &s;
+    }
+    for (const Shape *s : solid)
+        writeShape(*s);
+    if (!dashed.isEmpty()) {
+        out += QStringLiteral("LT2,4,1;");
+        for (const Shape *s : dashed)
+            writeShape(*s);
+        out += QStringLiteral("LT;");
+    }
+    out += QStringLiteral("PU;SP0;");
+    return out;
+}
+
+void Server::publishPdf(Document &doc, const QString &file, const QList<PropertyWrite> &settings)
+{
+    PdfRecord rec;
+    rec.file = file;
+    rec.settings = settings;
+    rec.layers = printedLayers(doc);
+    if (!file.isEmpty()) {
+        QPdfWriter writer(file);
+        writer.setResolution(600);
+        writer.setPageSize(QPageSize(doc.pageSize, QPageSize::Inch));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter p;
+        if (p.begin(&writer)) {
+            const QRect target = p.viewport();
+            SimHost::instance().paintPage(p, doc, QRectF(target), true);
+            rec.written = p.end();
+        }
+    }
+    d->pdfs << rec;
+}
+
+void Server::printOut(Document &doc)
+{
+    PrintJob job;
+    job.layers = printedLayers(doc);
+    job.shapes = printedShapes(doc);
+    d->printJobs << job;
+}
+
+void Server::importPicture(Handle &h, Document &doc)
+{
+    const Layer *l = doc.layerById(h.target);
+    QImage img(h.file);
+    if (!l || img.isNull())
+        return;
+    double dpi = img.dotsPerMeterX() > 0 ? img.dotsPerMeterX() * 0.0254 : 96.0;
+    const QSizeF size(img.width() / dpi, img.height() / dpi);
+    const QPointF c(doc.pageSize.width() / 2, doc.pageSize.height() / 2);
+    QPainterPath p;
+    p.addRect(QRectF(c.x() - size.width() / 2, c.y() - size.height() / 2, size.width(),
+                     size.height()));
+    Shape &s = newShape(doc, l->id, p, QStringLiteral("bitmap"));
+    s.bitmap = img.convertToFormat(QImage::Format_ARGB32);
+    s.outlineWidth = 0;
+}
+
+void Server::trace(Handle &h, Document &doc)
+{
+    Shape *src = doc.shape(h.target);
+    if (!src)
+        return;
+    const QImage img = src->bitmap;
+    const QRectF box = src->path.boundingRect();
+    if (img.isNull() || box.isEmpty())
+        return;
+    // Dark opaque pixels become runs of filled rectangles in the bitmap's place.
+    const double sx = box.width() / img.width(), sy = box.height() / img.height();
+    QPainterPath traced;
+    for (int y = 0; y < img.height(); ++y) {
+        int x = 0;
+        while (x < img.width()) {
+            auto dark = [&](int px) {
+                const QRgb c = img.pixel(px, y);
+                return qAlpha(c) > 127 && qGray(c) < 128;
+            };
+            if (!dark(x)) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x < img.width() && dark(x))
+                ++x;
+            traced.addRect(QRectF(box.left() + start * sx, box.bottom() - (y + 1) * sy,
+                                  (x - start) * sx, sy));
+        }
+    }
+    const quint64 layer = src->layer;
+    const quint64 srcId = src->id;
+    const int pos = int(std::find_if(doc.shapes.begin(), doc.shapes.end(),
+                                     [&](const Shape &x) { return x.id == srcId; })
+                        - doc.shapes.begin());
+    Shape &t = newShape(doc, layer, traced, QStringLiteral("curve"), pos + 1);
+    t.filled = true;
+    t.fill = Cmyk{0, 0, 0, 100};
+    t.outlineWidth = 0;
+    if (propertyOf(h, "DeleteOriginalObject", false).toBool())
+        deleteShapes(doc, {srcId});
+}
+
+} // namespace simhost

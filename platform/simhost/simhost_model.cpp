@@ -1,0 +1,175 @@
+// The document model of the simulated host: documents, layers and shapes.
+#include "simhost_p.h"
+
+#include <algorithm>
+
+namespace simhost {
+
+QColor Cmyk::toColor() const
+{
+    auto f = [](int v) { return qBound(0, v, 100) / 100.0; };
+    return QColor::fromCmykF(f(c), f(m), f(y), f(k));
+}
+
+QString kindName(Kind k)
+{
+    switch (k) {
+    case Kind::App: return QStringLiteral("Application");
+    case Kind::Document: return QStringLiteral("Document");
+    case Kind::Page: return QStringLiteral("Page");
+    case Kind::Layers: return QStringLiteral("Layers");
+    case Kind::Layer: return QStringLiteral("Layer");
+    case Kind::Shapes: return QStringLiteral("Shapes");
+    case Kind::Shape: return QStringLiteral("Shape");
+    case Kind::Range: return QStringLiteral("ShapeRange");
+    case Kind::Selection: return QStringLiteral("Selection");
+    case Kind::Fill: return QStringLiteral("Fill");
+    case Kind::Outline: return QStringLiteral("Outline");
+    case Kind::Color: return QStringLiteral("Color");
+    case Kind::Bitmap: return QStringLiteral("Bitmap");
+    case Kind::ExportFilter: return QStringLiteral("ExportFilter");
+    case Kind::ImportFilter: return QStringLiteral("ImportFilter");
+    case Kind::TraceFilter: return QStringLiteral("TraceFilter");
+    case Kind::ImportOptions: return QStringLiteral("ImportOptions");
+    case Kind::ExportOptions: return QStringLiteral("ExportOptions");
+    case Kind::PaletteOptions: return QStringLiteral("PaletteOptions");
+    case Kind::PdfSettings: return QStringLiteral("PdfSettings");
+    case Kind::PrintSettings: return QStringLiteral("PrintSettings");
+    case Kind::Windows: return QStringLiteral("Windows");
+    }
+    return QString();
+}
+
+// ---------------------------------------------------------------- document
+
+Layer *Document::layer(const QString &name)
+{
+    for (Layer &l : layers)
+        if (l.name == name)
+            return &l;
+    return nullptr;
+}
+
+Layer *Document::layerById(quint64 id)
+{
+    for (Layer &l : layers)
+        if (l.id == id)
+            return &l;
+    return nullptr;
+}
+
+Shape *Document::shape(quint64 id)
+{
+    for (Shape &s : shapes)
+        if (s.id == id)
+            return &s;
+    return nullptr;
+}
+
+QList<const Shape *> Document::shapesOn(const QString &layerName) const
+{
+    QList<const Shape *> out;
+    quint64 lid = 0;
+    for (const Layer &l : layers)
+        if (l.name == layerName) {
+            lid = l.id;
+            break;
+        }
+    for (const Shape &s : shapes)
+        if (lid && s.layer == lid)
+            out << &s;
+    return out;
+}
+
+QString Document::activeLayerName() const
+{
+    for (const Layer &l : layers)
+        if (l.id == activeLayer)
+            return l.name;
+    return QString();
+}
+
+void deleteShapes(Document &doc, const QList<quint64> &ids)
+{
+    doc.shapes.erase(std::remove_if(doc.shapes.begin(), doc.shapes.end(),
+                                    [&](const Shape &s) { return ids.contains(s.id); }),
+                     doc.shapes.end());
+    for (quint64 id : ids)
+        doc.selection.removeAll(id);
+}
+
+QList<quint64> selectableShapes(const Document &doc)
+{
+    QSet<quint64> open;
+    for (const Layer &l : doc.layers)
+        if (l.visible && l.editable)
+            open.insert(l.id);
+    QList<quint64> ids;
+    for (const Shape &s : doc.shapes)
+        if (open.contains(s.layer))
+            ids << s.id;
+    return ids;
+}
+
+QList<quint64> shapesOnLayer(const Document &doc, quint64 layer)
+{
+    QList<quint64> ids;
+    for (const Shape &s : doc.shapes)
+        if (s.layer == layer)
+            ids << s.id;
+    return ids;
+}
+
+// ---------------------------------------------------------------- host state
+
+Document *SimHost::Private::doc(quint64 id)
+{
+    for (auto &d : documents)
+        if (d->id == id)
+            return d.get();
+    return nullptr;
+}
+
+quint64 SimHost::Private::addHandle(const Handle &h)
+{
+    const quint64 id = newId();
+    handles.insert(id, h);
+    return id;
+}
+
+Document &SimHost::createDocument()
+{
+    auto doc = std::make_unique<Document>();
+    doc->id = d->newId();
+    Document &ref = *doc;
+    d->documents.push_back(std::move(doc));
+    d->activeDoc = ref.id;
+    ref.activeLayer = addLayer(ref, QStringLiteral("Layer 1")).id;
+    return ref;
+}
+
+Layer &SimHost::addLayer(Document &doc, const QString &name)
+{
+    Layer l;
+    l.id = d->newId();
+    l.name = name;
+    doc.layers.push_back(l);
+    return doc.layers.back();
+}
+
+Shape &SimHost::addShape(Document &doc, const QString &layerName, const QPainterPath &path,
+                         const QString &kind)
+{
+    Layer *l = doc.layer(layerName);
+    if (!l)
+        l = &addLayer(doc, layerName);
+    Shape s;
+    s.id = d->newId();
+    s.layer = l->id;
+    s.kind = kind;
+    s.path = path;
+    doc.shapes.push_back(s);
+    return doc.shapes.back();
+}
+
+} // namespace simhost
