@@ -170,7 +170,7 @@ QList<quint64> Server::members(const Handle &h, const Document &doc) const
         ids = h.ids;
     QList<quint64> live;
     for (quint64 id : ids)
-        if (const_cast<Document &>(doc).shape(id))
+        if (doc.shapes.indexOf(id) >= 0)
             live << id;
     return live;
 }

@@ -7,8 +7,6 @@
 #include <QPdfWriter>
 #include <QTransform>
 
-#include <algorithm>
-
 namespace simhost {
 
 namespace {
@@ -184,9 +182,7 @@ void Server::trace(Handle &h, Document &doc)
     }
     const quint64 layer = src->layer;
     const quint64 srcId = src->id;
-    const int pos = int(std::find_if(doc.shapes.begin(), doc.shapes.end(),
-                                     [&](const Shape &x) { return x.id == srcId; })
-                        - doc.shapes.begin());
+    const int pos = doc.shapes.indexOf(srcId);
     Shape &t = newShape(doc, layer, traced, QStringLiteral("curve"), pos + 1);
     t.filled = true;
     t.fill = Cmyk{0, 0, 0, 100};

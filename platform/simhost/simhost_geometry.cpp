@@ -3,7 +3,11 @@
 #include <QPainterPathStroker>
 #include <QTransform>
 
+#include <QHash>
+
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace simhost {
 
@@ -11,13 +15,14 @@ QRectF boundsOf(const Document &doc, const QList<quint64> &ids)
 {
     QRectF r;
     bool any = false;
-    for (quint64 id : ids)
-        for (const Shape &s : doc.shapes)
-            if (s.id == id) {
-                const QRectF b = s.path.boundingRect();
-                r = any ? r.united(b) : b;
-                any = true;
-            }
+    for (quint64 id : ids) {
+        const int i = doc.shapes.indexOf(id);
+        if (i < 0)
+            continue;
+        const QRectF b = doc.shapes[size_t(i)].path.boundingRect();
+        r = any ? r.united(b) : b;
+        any = true;
+    }
     return r;
 }
 
@@ -87,15 +92,94 @@ QPainterPath fromFine(const QPainterPath &p)
 
 } // namespace
 
+namespace {
+
+// Unites neighbours pairwise, then the pairs, and so on: each union stays
+// small, where adding shape after shape to one growing area would take
+// time in the square of their number.
+QPainterPath unitedPairwise(QList<QPainterPath> level)
+{
+    while (level.size() > 1) {
+        QList<QPainterPath> next;
+        next.reserve((level.size() + 1) / 2);
+        for (int i = 0; i + 1 < level.size(); i += 2)
+            next << level[i].united(level[i + 1]);
+        if (level.size() % 2)
+            next << level.last();
+        level.swap(next);
+    }
+    return level.isEmpty() ? QPainterPath() : level[0];
+}
+
+// Groups of paths whose bounding boxes touch, directly or through others;
+// each group in the paths' order, the groups in the order of their first.
+QList<QList<int>> touchingGroups(const QList<QRectF> &boxes)
+{
+    const int n = boxes.size();
+    std::vector<int> parent(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        parent[size_t(i)] = i;
+    const auto root = [&](int i) {
+        while (parent[size_t(i)] != i)
+            i = parent[size_t(i)] = parent[size_t(parent[size_t(i)])];
+        return i;
+    };
+    // a sweep from left to right over the boxes' left edges
+    std::vector<int> byLeft(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        byLeft[size_t(i)] = i;
+    std::sort(byLeft.begin(), byLeft.end(),
+              [&](int a, int b) { return boxes[a].left() < boxes[b].left(); });
+    std::vector<int> open;
+    for (int i : byLeft) {
+        const QRectF &b = boxes[i];
+        open.erase(std::remove_if(open.begin(), open.end(),
+                                  [&](int j) { return boxes[j].right() < b.left(); }),
+                   open.end());
+        for (int j : open)
+            if (boxes[j].top() <= b.bottom() && b.top() <= boxes[j].bottom())
+                parent[size_t(root(i))] = root(j);
+        open.push_back(i);
+    }
+    QList<QList<int>> groups;
+    QHash<int, int> groupOf; // root -> group
+    for (int i = 0; i < n; ++i) {
+        const int r = root(i);
+        auto it = groupOf.find(r);
+        if (it == groupOf.end()) {
+            it = groupOf.insert(r, groups.size());
+            groups.append(QList<int>());
+        }
+        groups[*it] << i;
+    }
+    return groups;
+}
+
+} // namespace
+
 QPainterPath unitedArea(const QList<const QPainterPath *> &paths)
 {
-    QPainterPath area;
+    QList<QPainterPath> fines;
+    QList<QRectF> boxes;
+    fines.reserve(paths.size());
+    boxes.reserve(paths.size());
     for (const QPainterPath *path : paths) {
         QPainterPath p = toFine(*path);
         p.setFillRule(Qt::WindingFill);
-        area = area.united(p);
+        boxes << p.controlPointRect();
+        fines << p;
     }
-    return fromFine(area.simplified());
+    // Shapes apart from each other are outlined apart: the path operations
+    // take time in the square of what they are given at once.
+    QPainterPath area;
+    for (const QList<int> &group : touchingGroups(boxes)) {
+        QList<QPainterPath> members;
+        members.reserve(group.size());
+        for (int i : group)
+            members << fines[i];
+        area.addPath(unitedPairwise(members).simplified());
+    }
+    return fromFine(area);
 }
 
 QPainterPath offsetPath(const QPainterPath &src, double offset, int direction)

@@ -34,13 +34,6 @@ QVariant range(Invocation &c, quint64 doc, const QList<quint64> &ids)
     return c.host.object(r);
 }
 
-int positionOf(const Document &doc, quint64 id)
-{
-    return int(std::find_if(doc.shapes.begin(), doc.shapes.end(),
-                            [&](const Shape &x) { return x.id == id; })
-               - doc.shapes.begin());
-}
-
 // Moves, scales or stretches the set's shapes.
 void transform(Invocation &c, const QTransform &t)
 {
@@ -127,7 +120,7 @@ QVariant breakApart(Invocation &c)
         s->kind = QStringLiteral("curve");
         pieces << id;
         const Shape proto = *s;
-        int pos = positionOf(doc, id);
+        int pos = doc.shapes.indexOf(id);
         for (int i = 1; i < parts.size(); ++i) {
             Shape &n = c.host.newShape(doc, proto.layer, parts[i], proto.kind, ++pos);
             const quint64 nid = n.id;
@@ -169,7 +162,7 @@ QVariant createContour(Invocation &c)
         // like the real host, no contour of a picture or of nothing
         if (!src.bitmap.isNull() || src.path.isEmpty())
             continue;
-        const int pos = positionOf(doc, id);
+        const int pos = doc.shapes.indexOf(id);
         Shape &n = c.host.newShape(doc, src.layer,
                                    offsetPath(src.path, c.arg(1).toDouble(), c.arg(0).toInt()),
                                    QStringLiteral("contour"), pos + 1);
@@ -470,9 +463,13 @@ const Member table[] = {
      }},
     {shapeSet, "AddToSelection()",
      [](Invocation &c) {
+         QList<quint64> &selection = c.doc->selection;
+         QSet<quint64> in(selection.begin(), selection.end());
          for (quint64 id : qAsConst(c.ids))
-             if (!c.doc->selection.contains(id))
-                 c.doc->selection << id;
+             if (!in.contains(id)) {
+                 selection << id;
+                 in.insert(id);
+             }
          return QVariant();
      }},
     {shapeSet, "Delete()",

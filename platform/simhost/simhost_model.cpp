@@ -40,6 +40,76 @@ QString kindName(Kind k)
     return QString();
 }
 
+// ---------------------------------------------------------------- shape list
+
+void ShapeList::reserve(size_t n)
+{
+    m_shapes.reserve(n);
+    m_at.reserve(n);
+}
+
+void ShapeList::push_back(const Shape &s)
+{
+    if (m_staleFrom == m_shapes.size())
+        ++m_staleFrom;
+    m_at[s.id] = m_shapes.size();
+    m_shapes.push_back(s);
+}
+
+ShapeList::iterator ShapeList::insert(const_iterator pos, const Shape &s)
+{
+    const size_t at = size_t(pos - m_shapes.cbegin());
+    if (at < m_shapes.size())
+        m_staleFrom = std::min(m_staleFrom, at); // those behind it move on
+    else if (m_staleFrom == at)
+        ++m_staleFrom;
+    m_at[s.id] = at;
+    return m_shapes.insert(pos, s);
+}
+
+ShapeList::iterator ShapeList::erase(const_iterator first, const_iterator last)
+{
+    // The range may hold moved-from copies of shapes that stay (the tail
+    // std::remove_if leaves), so the map is made anew from what remains.
+    m_rebuild = true;
+    return m_shapes.erase(first, last);
+}
+
+void ShapeList::clear()
+{
+    m_shapes.clear();
+    m_at.clear();
+    m_staleFrom = 0;
+    m_rebuild = false;
+}
+
+void ShapeList::renumber() const
+{
+    if (m_rebuild) {
+        m_at.clear();
+        m_staleFrom = 0;
+        m_rebuild = false;
+    }
+    for (size_t i = m_staleFrom; i < m_shapes.size(); ++i)
+        m_at[m_shapes[i].id] = i;
+    m_staleFrom = m_shapes.size();
+}
+
+int ShapeList::indexOf(quint64 id) const
+{
+    if (m_rebuild)
+        renumber();
+    auto it = m_at.find(id);
+    if (it == m_at.end())
+        return -1;
+    const auto exact = [&] { return it->second < m_shapes.size() && m_shapes[it->second].id == id; };
+    if (exact())
+        return int(it->second);
+    renumber();
+    it = m_at.find(id);
+    return it != m_at.end() && exact() ? int(it->second) : -1;
+}
+
 // ---------------------------------------------------------------- document
 
 Layer *Document::layer(const QString &name)
@@ -60,10 +130,8 @@ Layer *Document::layerById(quint64 id)
 
 Shape *Document::shape(quint64 id)
 {
-    for (Shape &s : shapes)
-        if (s.id == id)
-            return &s;
-    return nullptr;
+    const int i = shapes.indexOf(id);
+    return i < 0 ? nullptr : &shapes[size_t(i)];
 }
 
 QList<const Shape *> Document::shapesOn(const QString &layerName) const
@@ -91,11 +159,17 @@ QString Document::activeLayerName() const
 
 void deleteShapes(Document &doc, const QList<quint64> &ids)
 {
+    if (ids.isEmpty())
+        return;
+    const QSet<quint64> gone(ids.begin(), ids.end());
     doc.shapes.erase(std::remove_if(doc.shapes.begin(), doc.shapes.end(),
-                                    [&](const Shape &s) { return ids.contains(s.id); }),
+                                    [&](const Shape &s) { return gone.contains(s.id); }),
                      doc.shapes.end());
-    for (quint64 id : ids)
-        doc.selection.removeAll(id);
+    QList<quint64> kept;
+    for (quint64 id : qAsConst(doc.selection))
+        if (!gone.contains(id))
+            kept << id;
+    doc.selection = kept;
 }
 
 QList<quint64> selectableShapes(const Document &doc)
