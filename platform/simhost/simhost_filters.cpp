@@ -40,6 +40,71 @@ QStringList printedLayers(const Document &doc)
     return names;
 }
 
+void appendNumber(QByteArray &out, int v)
+{
+    char digits[12];
+    char *const end = digits + sizeof digits;
+    char *p = end;
+    unsigned u = v < 0 ? 0u - unsigned(v) : unsigned(v);
+    do {
+        *--p = char('0' + u % 10);
+        u /= 10;
+    } while (u);
+    if (v < 0)
+        *--p = '-';
+    out.append(p, int(end - p));
+}
+
+void appendPoint(QByteArray &out, const QPointF &p)
+{
+    appendNumber(out, qRound(p.x()));
+    out += ',';
+    appendNumber(out, qRound(p.y()));
+}
+
+// The host exporter's style: "IN;", pen select, absolute pen-up and pen-down
+// moves with whole coordinates, x first, origin bottom-left. Curves are
+// flattened in plotter units, so they are smooth at any size.
+QByteArray hpglText(const Document &doc, double unitsPerInch)
+{
+    QByteArray out("IN;SP1;");
+    const QTransform toUnits = QTransform::fromScale(unitsPerInch, unitsPerInch);
+    auto writeShape = [&](const Shape &s) {
+        const QList<QPolygonF> polys = toUnits.map(s.path).toSubpathPolygons();
+        for (const QPolygonF &poly : polys) {
+            if (poly.size() < 2)
+                continue;
+            out += "PU";
+            appendPoint(out, poly[0]);
+            out += ";PD";
+            for (int i = 1; i < poly.size(); ++i) {
+                if (i > 1)
+                    out += ',';
+                appendPoint(out, poly[i]);
+            }
+            out += ';';
+        }
+    };
+    QList<const Shape *> solid, dashed;
+    for (const Layer &l : doc.layers) {
+        if (!l.visible || !l.printable)
+            continue;
+        for (const Shape &s : doc.shapes)
+            if (s.layer == l.id && s.bitmap.isNull())
+                (s.dashed ? dashed : solid) << &s;
+    }
+    for (const Shape *s : solid)
+        writeShape(*s);
+    if (!dashed.isEmpty()) {
+        out += "LT2,4,1;";
+        for (const Shape *s : dashed)
+            writeShape(*s);
+        out += "LT;";
+    }
+    out += "PU;SP0;";
+    return out;
+}
+
 } // namespace
 
 void Server::exportHpgl(Handle &h, Document &doc)
@@ -55,53 +120,16 @@ void Server::exportHpgl(Handle &h, Document &doc)
     }
     const double units = propertyOf(h, "PlotterUnits", 1016).toDouble()
                          * propertyOf(h, "ScaleFactor", 100).toDouble() / 100.0;
-    const QString text = SimHost::instance().hpglOf(doc, units);
     QFile f(h.file);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(text.toLatin1());
+        f.write(hpglText(doc, units));
     rec.shapesWritten = printedShapes(doc);
     d->exports << rec;
 }
 
 QString SimHost::hpglOf(const Document &doc, double unitsPerInch) const
 {
-    // The host exporter's style: "IN;", pen select, absolute pen-up and
-    // pen-down moves with whole coordinates, x first, origin bottom-left.
-    // Curves are flattened in plotter units, so they are smooth at any size.
-    QString out = QStringLiteral("IN;SP1;");
-    const QTransform toUnits = QTransform::fromScale(unitsPerInch, unitsPerInch);
-    auto writeShape = [&](const Shape &s) {
-        const QList<QPolygonF> polys = toUnits.map(s.path).toSubpathPolygons();
-        for (const QPolygonF &poly : polys) {
-            if (poly.size() < 2)
-                continue;
-            out += QStringLiteral("PU%1,%2;PD").arg(qRound(poly[0].x())).arg(qRound(poly[0].y()));
-            for (int i = 1; i < poly.size(); ++i) {
-                if (i > 1)
-                    out += QLatin1Char(',');
-                out += QStringLiteral("%1,%2").arg(qRound(poly[i].x())).arg(qRound(poly[i].y()));
-            }
-            out += QLatin1Char(';');
-        }
-    };
-    QList<const Shape *> solid, dashed;
-    for (const Layer &l : doc.layers) {
-        if (!l.visible || !l.printable)
-            continue;
-        for (const Shape &s : doc.shapes)
-            if (s.layer == l.id && s.bitmap.isNull())
-                (s.dashed ? dashed : solid) << &s;
-    }
-    for (const Shape *s : solid)
-        writeShape(*s);
-    if (!dashed.isEmpty()) {
-        out += QStringLiteral("LT2,4,1;");
-        for (const Shape *s : dashed)
-            writeShape(*s);
-        out += QStringLiteral("LT;");
-    }
-    out += QStringLiteral("PU;SP0;");
-    return out;
+    return QString::fromLatin1(hpglText(doc, unitsPerInch));
 }
 
 void Server::publishPdf(Document &doc, const QString &file, const QList<PropertyWrite> &settings)
