@@ -2,7 +2,7 @@
 // operations: the printable export and the boundary of a sticker sheet.
 //
 //   bench_simhost                          the figures for the notes
-//   bench_simhost export|boundary N [curves]
+//   bench_simhost export|boundary|contour N [curves]
 #include <cdroperate.h>
 #include <simhost.h>
 
@@ -60,6 +60,8 @@ double run(const char *what, int n, bool curves, const QString &scratch)
         CdrOperate op(QStringLiteral("CorelDraw.Application.24"));
         if (!std::strcmp(what, "export"))
             op.exportPrintablePlt(scratch);
+        else if (!std::strcmp(what, "contour"))
+            op.createContour();
         else
             op.createBoundary();
     }

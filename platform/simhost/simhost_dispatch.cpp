@@ -88,13 +88,6 @@ bool Server::resolve(Invocation &c)
     case Kind::Layer:
         c.layer = c.doc->layerById(h.target);
         return c.layer; // deleted meanwhile
-    case Kind::Shapes:
-        // The collection is live: it reflects shapes made while it is in use.
-        if (h.target == 0)
-            c.ids = selectableShapes(*c.doc);
-        else if (c.doc->layerById(h.target))
-            c.ids = shapesOnLayer(*c.doc, h.target);
-        return true;
     case Kind::Shape:
         c.ids = members(h, *c.doc);
         return !c.ids.isEmpty(); // deleted meanwhile

@@ -42,6 +42,31 @@ void transform(Invocation &c, const QTransform &t)
             s->path = t.map(s->path);
 }
 
+QVariant pageWidth(Invocation &c)
+{
+    return c.doc->pageSize.width();
+}
+
+// The collection is live: it holds the shapes made while it is in use.
+Collection collection(const Invocation &c)
+{
+    return Collection(*c.doc, c.self.target);
+}
+
+QVariant shapesItem(Invocation &c)
+{
+    const quint64 id = collection(c).item(c.arg(0).toInt());
+    return id ? c.host.object(Kind::Shape, c.doc->id, id) : QVariant();
+}
+
+// The colour of the fill (role 1) or the outline (role 2) of the same shapes.
+QVariant colourObject(Invocation &c, int role)
+{
+    Handle colour = c.host.setHandle(Kind::Color, c.self);
+    colour.colourRole = role;
+    return c.host.object(colour);
+}
+
 QVariant publishToPdf(Invocation &c)
 {
     Document &doc = *c.doc;
@@ -290,12 +315,7 @@ const Member table[] = {
          c.host.d->optimization = c.arg(0).toBool();
          return QVariant();
      }},
-    {Kind::App, "Refresh()",
-     [](Invocation &c) {
-         c.host.refreshWindow();
-         return QVariant();
-     }},
-    {Kind::Windows, "Refresh()",
+    {Kinds(Kind::App) | Kind::Windows, "Refresh()",
      [](Invocation &c) {
          c.host.refreshWindow();
          return QVariant();
@@ -345,9 +365,8 @@ const Member table[] = {
          c.doc->activeLayer = l.id;
          return c.host.object(Kind::Layer, c.doc->id, l.id);
      }},
-    {Kind::Page, "SizeWidth()", [](Invocation &c) { return QVariant(c.doc->pageSize.width()); }},
-    // as a property read, without parentheses
-    {Kind::Page, "SizeWidth", [](Invocation &c) { return QVariant(c.doc->pageSize.width()); }},
+    {Kind::Page, "SizeWidth()", pageWidth},
+    {Kind::Page, "SizeWidth", pageWidth}, // read as a property, without parentheses
     {Kind::Page, "SizeHeight()", [](Invocation &c) { return QVariant(c.doc->pageSize.height()); }},
 
     // ---- layers
@@ -432,23 +451,11 @@ const Member table[] = {
      "CreateArtisticText(double,double,QString,enum,enum,QString,double,enum,enum,enum,enum)",
      createArtisticText},
 
-    // ---- shape collections (live: c.ids is what they hold now)
-    {Kind::Shapes, "Count()", [](Invocation &c) { return QVariant(c.ids.size()); }},
-    {Kind::Shapes, "Item(int)",
-     [](Invocation &c) {
-         const int i = c.arg(0).toInt();
-         if (i < 1 || i > c.ids.size())
-             return QVariant();
-         return c.host.object(Kind::Shape, c.doc->id, c.ids[i - 1]);
-     }},
-    {Kind::Shapes, "Item(QVariant)",
-     [](Invocation &c) {
-         const int i = c.arg(0).toInt();
-         if (i < 1 || i > c.ids.size())
-             return QVariant();
-         return c.host.object(Kind::Shape, c.doc->id, c.ids[i - 1]);
-     }},
-    {Kind::Shapes, "All()", [](Invocation &c) { return range(c, c.doc->id, c.ids); }},
+    // ---- shape collections
+    {Kind::Shapes, "Count()", [](Invocation &c) { return QVariant(collection(c).count()); }},
+    {Kind::Shapes, "Item(int)", shapesItem},
+    {Kind::Shapes, "Item(QVariant)", shapesItem},
+    {Kind::Shapes, "All()", [](Invocation &c) { return range(c, c.doc->id, collection(c).ids()); }},
 
     // ---- a shape, a range and the selection (c.ids: their live shapes)
     {shapeSet, "Fill()",
@@ -515,24 +522,14 @@ const Member table[] = {
              c.doc->shape(id)->filled = false;
          return QVariant();
      }},
-    {Kind::Fill, "UniformColor()",
-     [](Invocation &c) {
-         Handle colour = c.host.setHandle(Kind::Color, c.self);
-         colour.colourRole = 1;
-         return c.host.object(colour);
-     }},
+    {Kind::Fill, "UniformColor()", [](Invocation &c) { return colourObject(c, 1); }},
     {Kind::Outline, "SetWidth(double)",
      [](Invocation &c) {
          for (quint64 id : qAsConst(c.ids))
              c.doc->shape(id)->outlineWidth = qMax(0.0, c.arg(0).toDouble());
          return QVariant();
      }},
-    {Kind::Outline, "Color()",
-     [](Invocation &c) {
-         Handle colour = c.host.setHandle(Kind::Color, c.self);
-         colour.colourRole = 2;
-         return c.host.object(colour);
-     }},
+    {Kind::Outline, "Color()", [](Invocation &c) { return colourObject(c, 2); }},
     {Kind::Color, "CMYKAssign(int,int,int,int)", assignCmyk},
 
     // ---- filters, printing

@@ -172,17 +172,36 @@ void deleteShapes(Document &doc, const QList<quint64> &ids)
     doc.selection = kept;
 }
 
-QList<quint64> selectableShapes(const Document &doc)
+Collection::Collection(const Document &doc, quint64 layer) : m_doc(doc)
 {
-    QSet<quint64> open;
     for (const Layer &l : doc.layers)
-        if (l.visible && l.editable)
-            open.insert(l.id);
-    QList<quint64> ids;
-    for (const Shape &s : doc.shapes)
-        if (open.contains(s.layer))
-            ids << s.id;
-    return ids;
+        if (layer ? l.id == layer : l.visible && l.editable)
+            m_layers.push_back(l.id);
+}
+
+int Collection::count() const
+{
+    return int(std::count_if(m_doc.shapes.begin(), m_doc.shapes.end(),
+                             [&](const Shape &s) { return holds(s); }));
+}
+
+quint64 Collection::item(int i) const
+{
+    if (i < 1)
+        return 0;
+    for (const Shape &s : m_doc.shapes)
+        if (holds(s) && --i == 0)
+            return s.id;
+    return 0;
+}
+
+QList<quint64> Collection::ids() const
+{
+    QList<quint64> out;
+    for (const Shape &s : m_doc.shapes)
+        if (holds(s))
+            out << s.id;
+    return out;
 }
 
 QList<quint64> shapesOnLayer(const Document &doc, quint64 layer)

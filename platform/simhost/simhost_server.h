@@ -16,7 +16,7 @@ struct Invocation
     Document *doc;      // its document; the active one for the application
     const QVariantList &args; // as many as the member text declares
     Layer *layer = nullptr;   // Layer: the layer itself
-    QList<quint64> ids; // shape sets, Fill, Outline, Color: the live shapes; Shapes: the collection
+    QList<quint64> ids; // shape sets, Fill, Outline, Color: the live shapes
 
     const QVariant &arg(int i) const { return args[i]; }
 };
