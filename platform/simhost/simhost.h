@@ -11,6 +11,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 // A simulated vector illustration host, reachable through the automation
@@ -41,6 +42,46 @@ struct Shape
     QImage bitmap;         // bitmap shapes: drawn into the path's bounds
 };
 
+// The shapes of a page in z-order, found by id in constant time. A shape's
+// id stays as it is while the shape is in the list.
+class ShapeList
+{
+public:
+    using iterator = std::vector<Shape>::iterator;
+    using const_iterator = std::vector<Shape>::const_iterator;
+
+    size_t size() const { return m_shapes.size(); }
+    bool empty() const { return m_shapes.empty(); }
+    Shape &operator[](size_t i) { return m_shapes[i]; }
+    const Shape &operator[](size_t i) const { return m_shapes[i]; }
+    Shape &front() { return m_shapes.front(); }
+    Shape &back() { return m_shapes.back(); }
+    iterator begin() { return m_shapes.begin(); }
+    iterator end() { return m_shapes.end(); }
+    const_iterator begin() const { return m_shapes.begin(); }
+    const_iterator end() const { return m_shapes.end(); }
+    operator const std::vector<Shape> &() const { return m_shapes; }
+
+    void reserve(size_t n);
+    void push_back(const Shape &s);
+    iterator insert(const_iterator pos, const Shape &s);
+    iterator erase(const_iterator pos) { return erase(pos, pos + 1); }
+    iterator erase(const_iterator first, const_iterator last);
+    void clear();
+
+    // The position of the shape with this id, -1 when there is none.
+    int indexOf(quint64 id) const;
+
+private:
+    std::vector<Shape> m_shapes;
+    // id -> position. Positions behind a shape put in the middle are stale
+    // until a look-up finds one so; after an erase the whole map is.
+    mutable std::unordered_map<quint64, size_t> m_at;
+    mutable size_t m_staleFrom = 0; // positions from here on may be off
+    mutable bool m_rebuild = false;
+    void renumber() const;
+};
+
 struct Layer
 {
     quint64 id = 0;
@@ -55,7 +96,7 @@ struct Document
     quint64 id = 0;
     QSizeF pageSize{210.0 / 25.4, 297.0 / 25.4};
     std::vector<Layer> layers;    // host layer order, item 1 first (drawn first)
-    std::vector<Shape> shapes;    // z-order of the page, each on one layer
+    ShapeList shapes;             // z-order of the page, each on one layer
     quint64 activeLayer = 0;
     QList<quint64> selection;
     int referencePoint = 9; // 5 is bottom-left, 9 the centre

@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QSet>
 
+#include <algorithm>
+
 namespace simhost {
 
 class SimWindow;
@@ -42,6 +44,29 @@ struct Fault
     QByteArray member;
     int skip = 0;
     int count = -1;
+};
+
+// shape lists of the model (simhost_model.cpp)
+void deleteShapes(Document &doc, const QList<quint64> &ids);
+QList<quint64> shapesOnLayer(const Document &doc, quint64 layer);
+
+// The shapes a Shapes collection holds: those on its layer, or (layer 0)
+// those on visible, editable layers.
+class Collection
+{
+public:
+    Collection(const Document &doc, quint64 layer);
+    bool holds(const Shape &s) const
+    {
+        return std::find(m_layers.begin(), m_layers.end(), s.layer) != m_layers.end();
+    }
+    int count() const;
+    quint64 item(int i) const; // from 1; 0 when there is none
+    QList<quint64> ids() const;
+
+private:
+    const Document &m_doc;
+    std::vector<quint64> m_layers; // a page has a few
 };
 
 class Server;
