@@ -9,15 +9,7 @@ quint64 Server::createInstance(const QString &progId)
 {
     Q_UNUSED(progId);
     // The host "starts" with the document named by the environment, once.
-    if (!d->startDocumentLoaded) {
-        d->startDocumentLoaded = true;
-        const QString file = qEnvironmentVariable("VEMO_SIMHOST_DOCUMENT");
-        if (!file.isEmpty()) {
-            QString err;
-            if (!SimHost::instance().loadDocument(file, &err))
-                qWarning("simulated host: cannot load %s: %s", qPrintable(file), qPrintable(err));
-        }
-    }
+    SimHost::instance().loadStartDocument();
     Handle h;
     h.kind = Kind::App;
     return d->addHandle(h);
