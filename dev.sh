@@ -47,6 +47,8 @@ test)
     ;;
 bench)
     deps; build
+    # bench_process also times hp2xx on the same file and prints the ratio
+    # when hp2xx is installed (apt-get install hp2xx); nothing needs it.
     for b in "$BUILD"/bench/bench_*; do [ -x "$b" ] && "$b"; done
     ;;
 *)
