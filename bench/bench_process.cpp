@@ -89,7 +89,7 @@ QByteArray exportStyleFile(qint64 segments, qint64 *written)
 bool writeText(const QString &path, const QString &text)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         return false;
     char piece[1 << 16];
     const ushort *in = text.utf16();

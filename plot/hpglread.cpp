@@ -9,27 +9,11 @@ namespace {
 
 using wholeunits::isDegenerate;
 
-// Whether s continues t in the same direction, so that t can absorb it.
-bool joins(const QLineF &t, const QLineF &s)
-{
-    if (!(t.p2() == s.p1()))
-        return false;
-    // The exact test takes two arc tangents; segments that clearly turn
-    // (more than 1e-6 rad, far above the threshold) are refused without them.
-    const double tx = t.dx(), ty = t.dy(), sx = s.dx(), sy = s.dy();
-    const double tt = tx * tx + ty * ty, ss = sx * sx + sy * sy;
-    if (tt > 1e-100 && tt < 1e100 && ss > 1e-100 && ss < 1e100 && !t.isNull() && !s.isNull()) {
-        const double dot = tx * sx + ty * sy;
-        const double cross = tx * sy - ty * sx;
-        if (dot <= 0 || cross * cross > 1e-12 * tt * ss)
-            return false;
-    }
-    return t.angleTo(s) < double(1e-5f);
-}
-
-// joins for the reader's own segments: whole, never degenerate, each one
-// starting exactly where the one before ended. The exact test remains for
-// the few that run on within the fast test's bounds.
+// Whether s, which starts where t ends, runs on in t's direction. The
+// exact test takes two arc tangents; segments that clearly turn (more than
+// 1e-6 rad, far above the threshold) are refused without them. Both must be
+// of a length whose square the fast test can hold, as the reader's whole,
+// never degenerate segments are.
 bool continues(const QLineF &t, const QLineF &s)
 {
     const double tx = t.dx(), ty = t.dy(), sx = s.dx(), sy = s.dy();
@@ -37,6 +21,17 @@ bool continues(const QLineF &t, const QLineF &s)
     const double cross = tx * sy - ty * sx;
     if (dot <= 0 || cross * cross > 1e-12 * (tx * tx + ty * ty) * (sx * sx + sy * sy))
         return false;
+    return t.angleTo(s) < double(1e-5f);
+}
+
+// Whether s continues t in the same direction, so that t can absorb it.
+bool joins(const QLineF &t, const QLineF &s)
+{
+    if (!(t.p2() == s.p1()))
+        return false;
+    const double tt = t.dx() * t.dx() + t.dy() * t.dy(), ss = s.dx() * s.dx() + s.dy() * s.dy();
+    if (tt > 1e-100 && tt < 1e100 && ss > 1e-100 && ss < 1e100 && !t.isNull() && !s.isNull())
+        return continues(t, s);
     return t.angleTo(s) < double(1e-5f);
 }
 
@@ -83,10 +78,22 @@ inline bool isDigit(ushort c)
     return unsigned(c - '0') < 10u;
 }
 
+constexpr qint64 kDigitCap = qint64(1) << 40; // well past the int range
+
+// Reads a run of digits into v, which stops growing past the cap; returns
+// where the run ends.
+inline const ushort *digitRun(const ushort *p, const ushort *end, qint64 &v)
+{
+    for (; p != end && isDigit(*p); ++p) {
+        if (v <= kDigitCap)
+            v = v * 10 + (*p - '0');
+    }
+    return p;
+}
+
 // A number being read, converted as QString::toInt would convert its text:
 // an optional leading "-" and at least one digit, inside the int range; 0
 // for anything else.
-constexpr qint64 kDigitCap = qint64(1) << 40; // well past the int range
 
 class IntBuffer
 {
@@ -103,13 +110,7 @@ public:
     const ushort *pushDigits(const ushort *p, const ushort *end)
     {
         m_any = m_digits = true;
-        qint64 v = m_value;
-        for (; p != end && isDigit(*p); ++p) {
-            if (v <= kDigitCap)
-                v = v * 10 + (*p - '0');
-        }
-        m_value = v;
-        return p;
+        return digitRun(p, end, m_value);
     }
     int value() const
     {
@@ -123,16 +124,6 @@ private:
     qint64 m_value = 0;
     bool m_any = false, m_negative = false, m_bad = false, m_digits = false;
 };
-
-// Reads a run of digits as IntBuffer does; returns where it ends.
-inline const ushort *digitRun(const ushort *p, const ushort *end, qint64 &v)
-{
-    for (; p != end && isDigit(*p); ++p) {
-        if (v <= kDigitCap)
-            v = v * 10 + (*p - '0');
-    }
-    return p;
-}
 
 // A pair written as an export writes it, digits "," digits and then "," or
 // ";", starting at p: read at once, with p left on the closing separator.
@@ -330,7 +321,7 @@ void Reader::applyPair(int x, int y)
         m_open = m_current;
     }
     if (m_curX != x || m_curY != y)
-        m_path.add<continues>(QLineF(m_curX, m_curY, x, y));
+        m_path.add<continues>(QLineF(m_curX, m_curY, x, y)); // starts at the last end
     m_prevX = x, m_prevY = y;
     m_hasPrev = true;
     m_curX = x, m_curY = y;
