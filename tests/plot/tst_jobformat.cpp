@@ -145,6 +145,16 @@ void TestJobFormat::rewriteKind()
     QCOMPARE(rewriteJobKind(text), sent);
 }
 
+// The bytes as a job file in dir; an empty path when it cannot be written.
+static QString writeJob(const QTemporaryDir &dir, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(QStringLiteral("job.plt"));
+    QFile file(path);
+    if (!dir.isValid() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return QString();
+    return path;
+}
+
 void TestJobFormat::readFile_data()
 {
     QTest::addColumn<QByteArray>("bytes");
@@ -160,12 +170,8 @@ void TestJobFormat::readFile()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("job.plt"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
+    const QString path = writeJob(dir, bytes);
+    QVERIFY(!path.isEmpty());
     QCOMPARE(::readFile(path), text);
     QCOMPARE(::readFile(dir.filePath(QStringLiteral("missing.plt"))), QString());
     QCOMPARE(::readFile(dir.path()), QString());
@@ -196,12 +202,9 @@ void TestJobFormat::readFileAsStream()
 {
     QFETCH(QByteArray, bytes);
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("job.plt"));
+    const QString path = writeJob(dir, bytes);
+    QVERIFY(!path.isEmpty());
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
     QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
     const QString expected = QTextStream(&file).readAll();
     QCOMPARE(::readFile(path), expected);
