@@ -31,8 +31,8 @@
 #include <cstdio>
 
 #ifdef Q_OS_WIN
-#include <windows.h>
 #include <psapi.h>
+#include <windows.h>
 #else
 #include <sys/resource.h>
 #endif
@@ -68,7 +68,8 @@ QByteArray exportStyleFile(qint64 segments, qint64 *written)
         const int n = rng.bounded(10, 1001);
         // wide enough that no two neighbouring corners round together
         const double r = 2 * n + rng.bounded(2000);
-        const double cx = r + rng.bounded(int(42000 - 2 * r)), cy = r + rng.bounded(int(42000 - 2 * r));
+        const double cx = r + rng.bounded(int(42000 - 2 * r)),
+                     cy = r + rng.bounded(int(42000 - 2 * r));
         for (int i = 0; i <= n; ++i) {
             // alternate radii, so neighbouring segments never run straight on
             const double a = 2 * kPi * (i % n) / n;
@@ -145,7 +146,7 @@ int runOnce(const QString &in, const QString &out)
     std::printf("input: %d characters, %d paths, %lld segments\n", chars, count, segments);
     std::printf("readFile %.1f ms, readPlt %.1f ms (%.0f MB/s), writePens %.1f ms, write %.1f ms,"
                 " in all %.1f ms\n",
-                tRead, tParse, chars / 1e3 / tParse, tWritePens, tWrite, tTotal);
+        tRead, tParse, chars / 1e3 / tParse, tWritePens, tWrite, tTotal);
     std::printf("peak memory %.1f MiB, %.1f times the file\n", peak, peak / fileMiB);
     return 0;
 }
@@ -170,8 +171,8 @@ struct Run
     double cpu = 0;
 };
 
-Run runProcess(const QString &program, const QStringList &args,
-               const QProcessEnvironment &env, QByteArray *output)
+Run runProcess(const QString &program, const QStringList &args, const QProcessEnvironment &env,
+    QByteArray *output)
 {
     Run run;
     QProcess p;
@@ -216,9 +217,10 @@ int compare(int argc, char **argv)
 
     const int runs = 7;
     const QString hp2xx = QStandardPaths::findExecutable(QStringLiteral("hp2xx"));
-    const QStringList ourArgs {in, dir.filePath(QStringLiteral("out.plt"))};
-    const QStringList theirArgs {QStringLiteral("-q"), QStringLiteral("-m"), QStringLiteral("hpgl"),
-        QStringLiteral("-f"), dir.filePath(QStringLiteral("hp2xx.hpgl")), in};
+    const QStringList ourArgs { in, dir.filePath(QStringLiteral("out.plt")) };
+    const QStringList theirArgs { QStringLiteral("-q"), QStringLiteral("-m"),
+        QStringLiteral("hpgl"), QStringLiteral("-f"), dir.filePath(QStringLiteral("hp2xx.hpgl")),
+        in };
     // Where a first touch of fresh memory is dear (a virtual machine that
     // backs each page on demand), most of a fresh process is that; glibc can
     // put the heap on transparent huge pages, which shows the rest. Both
@@ -230,10 +232,11 @@ int compare(int argc, char **argv)
         Run ours, theirs;
         QByteArray output;
     };
-    Setting settings[] = {{"as it is", QProcessEnvironment::systemEnvironment(), {}, {}, {}},
-                          {"heap on huge pages", QProcessEnvironment::systemEnvironment(), {}, {}, {}}};
+    Setting settings[] = { { "as it is", QProcessEnvironment::systemEnvironment(), {}, {}, {} },
+        { "heap on huge pages", QProcessEnvironment::systemEnvironment(), {}, {}, {} } };
 #ifdef Q_OS_LINUX
-    settings[1].env.insert(QStringLiteral("GLIBC_TUNABLES"), QStringLiteral("glibc.malloc.hugetlb=1"));
+    settings[1].env.insert(
+        QStringLiteral("GLIBC_TUNABLES"), QStringLiteral("glibc.malloc.hugetlb=1"));
     const int kinds = 2;
 #else
     const int kinds = 1;
@@ -260,12 +263,12 @@ int compare(int argc, char **argv)
         std::printf("-- %s\n", set.name);
         std::fwrite(set.output.constData(), 1, size_t(set.output.size()), stdout);
         std::printf("fresh process: %.1f ms, processor %.1f ms (best of %d)\n", set.ours.wall,
-                    set.ours.cpu, runs);
+            set.ours.cpu, runs);
         if (set.theirs.wall >= 0) {
-            std::printf("hp2xx -q -m hpgl: %.1f ms, processor %.1f ms\n", set.theirs.wall,
-                        set.theirs.cpu);
+            std::printf(
+                "hp2xx -q -m hpgl: %.1f ms, processor %.1f ms\n", set.theirs.wall, set.theirs.cpu);
             std::printf("ratio to hp2xx: %.1f (processor %.1f)\n", set.theirs.wall / set.ours.wall,
-                        set.ours.cpu > 0 ? set.theirs.cpu / set.ours.cpu : 0.0);
+                set.ours.cpu > 0 ? set.theirs.cpu / set.ours.cpu : 0.0);
         } else {
             std::printf("hp2xx not installed (or failed): no ratio\n");
         }
@@ -280,7 +283,9 @@ int main(int argc, char **argv)
     if (argc == 3 && QByteArray(argv[1]) == "-g") {
         qint64 segments = 0;
         QFile f(QString::fromLocal8Bit(argv[2]));
-        return f.open(QIODevice::WriteOnly) && f.write(exportStyleFile(1000000, &segments)) >= 0 ? 0 : 1;
+        return f.open(QIODevice::WriteOnly) && f.write(exportStyleFile(1000000, &segments)) >= 0
+            ? 0
+            : 1;
     }
     if (argc > 1) {
         const QString in = QString::fromLocal8Bit(argv[1]);

@@ -18,7 +18,7 @@ inline void checkJobText(const QString &text)
     for (const QChar c : text) {
         const ushort u = c.unicode();
         const bool ok = (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == ',' || u == ';'
-                || u == '-' || u == '!';
+            || u == '-' || u == '!';
         if (!ok)
             fail("writer output holds a character HPGL does not use");
     }

@@ -41,8 +41,7 @@ bool joins(const QLineF &t, const QLineF &s)
 class MergingPath
 {
 public:
-    template<bool (*Joins)(const QLineF &, const QLineF &) = joins>
-    void add(const QLineF &s)
+    template <bool (*Joins)(const QLineF &, const QLineF &) = joins> void add(const QLineF &s)
     {
         if (!m_hasLast) {
             m_last = s;

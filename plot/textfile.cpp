@@ -76,7 +76,8 @@ QString readFile(QString path)
         first = false;
         const char *from = chunk;
         const char *const end = chunk + n;
-        while (const char *cr = static_cast<const char *>(std::memchr(from, '\r', size_t(end - from)))) {
+        while (const char *cr
+            = static_cast<const char *>(std::memchr(from, '\r', size_t(end - from)))) {
             text.append(QLatin1String(from, int(cr - from)));
             from = cr + 1;
         }
