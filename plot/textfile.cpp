@@ -83,5 +83,6 @@ QString readFile(QString path)
         }
         text.append(QLatin1String(from, int(end - from)));
     }
-    return text;
+    // as the stream gives it: null when there was nothing to read
+    return first ? QString() : text;
 }

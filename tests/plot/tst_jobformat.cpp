@@ -187,6 +187,8 @@ void TestJobFormat::readFileAsStream_data()
     QByteArray large;
     for (int i = 0; large.size() < 200000; ++i)
         large += "PD" + QByteArray::number(i) + ",7;" + (i % 3 ? "\r\n" : "\r");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("only CR") << QByteArray("\r\r");
     QTest::newRow("lone CR") << QByteArray("IN;\rPU1,\r2;\r");
     QTest::newRow("CR over many reads") << large;
     QTest::newRow("UTF-8") << QByteArray("IN;LB\xc3\xa9\xe4\xb8\xad;PU1,2;\r\n");
@@ -207,7 +209,9 @@ void TestJobFormat::readFileAsStream()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
     const QString expected = QTextStream(&file).readAll();
-    QCOMPARE(::readFile(path), expected);
+    const QString text = ::readFile(path);
+    QCOMPARE(text, expected);
+    QCOMPARE(text.isNull(), expected.isNull());
 }
 
 QTEST_GUILESS_MAIN(TestJobFormat)
