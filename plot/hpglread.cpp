@@ -3,66 +3,97 @@
 
 #include <climits>
 #include <cmath>
+#include <vector>
 
 namespace {
 
 using wholeunits::isDegenerate;
+
+// Whether s, which starts where t ends, runs on in t's direction. The
+// exact test takes two arc tangents; segments that clearly turn (more than
+// 1e-6 rad, far above the threshold) are refused without them. Both must be
+// of a length whose square the fast test can hold, as the reader's whole,
+// never degenerate segments are.
+bool continues(const QLineF &t, const QLineF &s)
+{
+    const double tx = t.dx(), ty = t.dy(), sx = s.dx(), sy = s.dy();
+    const double dot = tx * sx + ty * sy;
+    const double cross = tx * sy - ty * sx;
+    if (dot <= 0 || cross * cross > 1e-12 * (tx * tx + ty * ty) * (sx * sx + sy * sy))
+        return false;
+    return t.angleTo(s) < double(1e-5f);
+}
 
 // Whether s continues t in the same direction, so that t can absorb it.
 bool joins(const QLineF &t, const QLineF &s)
 {
     if (!(t.p2() == s.p1()))
         return false;
-    // The exact test takes two arc tangents; segments that clearly turn
-    // (more than 1e-6 rad, far above the threshold) are refused without them.
-    const double tx = t.dx(), ty = t.dy(), sx = s.dx(), sy = s.dy();
-    const double tt = tx * tx + ty * ty, ss = sx * sx + sy * sy;
-    if (tt > 1e-100 && tt < 1e100 && ss > 1e-100 && ss < 1e100 && !t.isNull() && !s.isNull()) {
-        const double dot = tx * sx + ty * sy;
-        const double cross = tx * sy - ty * sx;
-        if (dot <= 0 || cross * cross > 1e-12 * tt * ss)
-            return false;
-    }
+    const double tt = t.dx() * t.dx() + t.dy() * t.dy(), ss = s.dx() * s.dx() + s.dy() * s.dy();
+    if (tt > 1e-100 && tt < 1e100 && ss > 1e-100 && ss < 1e100 && !t.isNull() && !s.isNull())
+        return continues(t, s);
     return t.angleTo(s) < double(1e-5f);
 }
 
 // Collects the segments of one path, merging each into the one before it
-// where they run on in one direction.
+// where they run on in one direction. They gather in a buffer that is kept
+// from path to path, so each path's list is allocated once, at its size.
 class MergingPath
 {
 public:
-    void add(const QLineF &s)
+    template <bool (*Joins)(const QLineF &, const QLineF &) = joins> void add(const QLineF &s)
     {
         if (!m_hasLast) {
             m_last = s;
             m_hasLast = true;
-        } else if (joins(m_last, s)) {
+        } else if (Joins(m_last, s)) {
             m_last.setP2(s.p2());
         } else {
-            m_lines.append(m_last);
+            m_lines.push_back(m_last);
             m_last = s;
         }
     }
     QList<QLineF> take()
     {
         if (m_hasLast)
-            m_lines.append(m_last);
+            m_lines.push_back(m_last);
         m_hasLast = false;
         QList<QLineF> out;
-        out.swap(m_lines);
+        out.reserve(int(m_lines.size()));
+        for (const QLineF &s : m_lines)
+            out.append(s);
+        m_lines.clear();
         return out;
     }
-    void reserve(int n) { m_lines.reserve(n); }
 
 private:
-    QList<QLineF> m_lines;
+    std::vector<QLineF> m_lines;
     QLineF m_last;
     bool m_hasLast = false;
 };
 
+inline bool isDigit(ushort c)
+{
+    return unsigned(c - '0') < 10u;
+}
+
+constexpr qint64 kDigitCap = qint64(1) << 40; // well past the int range
+
+// Reads a run of digits into v, which stops growing past the cap; returns
+// where the run ends.
+inline const ushort *digitRun(const ushort *p, const ushort *end, qint64 &v)
+{
+    for (; p != end && isDigit(*p); ++p) {
+        if (v <= kDigitCap)
+            v = v * 10 + (*p - '0');
+    }
+    return p;
+}
+
 // A number being read, converted as QString::toInt would convert its text:
 // an optional leading "-" and at least one digit, inside the int range; 0
 // for anything else.
+
 class IntBuffer
 {
 public:
@@ -74,11 +105,11 @@ public:
             m_bad = true;
         m_negative = m_any = true;
     }
-    void pushDigit(int d)
+    // Takes the run of digits that starts at p; returns where it ends.
+    const ushort *pushDigits(const ushort *p, const ushort *end)
     {
         m_any = m_digits = true;
-        if (m_value <= kCap)
-            m_value = m_value * 10 + d;
+        return digitRun(p, end, m_value);
     }
     int value() const
     {
@@ -89,14 +120,26 @@ public:
     }
 
 private:
-    static constexpr qint64 kCap = qint64(1) << 40; // well past the int range
     qint64 m_value = 0;
     bool m_any = false, m_negative = false, m_bad = false, m_digits = false;
 };
 
-inline bool isDigit(ushort c)
+// A pair written as an export writes it, digits "," digits and then "," or
+// ";", starting at p: read at once, with p left on the closing separator.
+// Anything else leaves p alone for the reader's general states.
+bool plainPair(const ushort *&p, const ushort *end, int &x, int &y)
 {
-    return unsigned(c - '0') < 10u;
+    qint64 a = 0, b = 0;
+    const ushort *q = digitRun(p, end, a);
+    if (q == end || *q != ',' || ++q == end || !isDigit(*q))
+        return false;
+    q = digitRun(q, end, b);
+    if (q == end || (*q != ',' && *q != ';'))
+        return false;
+    x = a > INT_MAX ? 0 : int(a);
+    y = b > INT_MAX ? 0 : int(b);
+    p = q;
+    return true;
 }
 
 enum class State
@@ -133,7 +176,7 @@ private:
     bool m_penDown = false;
     int m_curX = 0, m_curY = 0;
     bool m_hasPrev = false;
-    QPointF m_prevEnd;
+    int m_prevX = 0, m_prevY = 0;
     Settings m_current;
     Settings m_open;
     MergingPath m_path;
@@ -153,8 +196,16 @@ QList<CutPath> Reader::read(const QString &text)
         const ushort c = *p;
         switch (state) {
         case State::X:
+            if (isDigit(c) && xBuf.isEmpty()) {
+                int px, py;
+                if (plainPair(p, end, px, py)) {
+                    applyPair(px, py);
+                    state = *p == ',' ? State::X : State::Command;
+                    break;
+                }
+            }
             if (isDigit(c)) {
-                xBuf.pushDigit(c - '0');
+                p = xBuf.pushDigits(p, end) - 1;
             } else if (c == ',' || c == ' ') {
                 if (!xBuf.isEmpty()) {
                     x = xBuf.value();
@@ -171,7 +222,7 @@ QList<CutPath> Reader::read(const QString &text)
             break;
         case State::Y:
             if (isDigit(c)) {
-                yBuf.pushDigit(c - '0');
+                p = yBuf.pushDigits(p, end) - 1;
             } else if (c == ',' || c == ';') {
                 applyPair(x, yBuf.value());
                 yBuf.clear();
@@ -261,16 +312,16 @@ void Reader::applyPair(int x, int y)
         m_curX = x, m_curY = y;
         return;
     }
-    const QPointF start(m_curX, m_curY), end(x, y);
-    if (!m_hasPrev || !(start == m_prevEnd)) {
+    // Whole coordinates: Qt's fuzzy point comparison and the whole-unit
+    // degeneracy rule are both plain equality here.
+    if (!m_hasPrev || m_curX != m_prevX || m_curY != m_prevY) {
         if (m_hasPrev)
             closePath();
         m_open = m_current;
     }
-    const QLineF segment(start, end);
-    if (!isDegenerate(segment))
-        m_path.add(segment);
-    m_prevEnd = end;
+    if (m_curX != x || m_curY != y)
+        m_path.add<continues>(QLineF(m_curX, m_curY, x, y)); // starts at the last end
+    m_prevX = x, m_prevY = y;
     m_hasPrev = true;
     m_curX = x, m_curY = y;
 }
@@ -329,10 +380,9 @@ QList<CutPath> HpglTool::mergeCollinear(QList<CutPath> paths)
 {
     QList<CutPath> result;
     result.reserve(paths.size());
+    MergingPath merged;
     for (const CutPath &path : qAsConst(paths)) {
         CutPath out = emptyLike(path);
-        MergingPath merged;
-        merged.reserve(path.lines.size());
         for (const QLineF &s : path.lines)
             merged.add(s);
         out.lines = merged.take();

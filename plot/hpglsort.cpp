@@ -16,6 +16,10 @@
 #include <thread>
 #include <vector>
 
+#if defined(_MSC_VER) && !defined(__clang__) && (defined(_M_X64) || defined(_M_IX86))
+#include <xmmintrin.h>
+#endif
+
 CutPath HpglTool::normalizeDirection(CutPath path)
 {
     if (!isClosed(path) || !isClockwise(path))
@@ -64,6 +68,18 @@ QList<CutPath> HpglTool::chooseStarts(QList<CutPath> paths)
 
 namespace {
 
+// A hint that *p is read soon; nothing where the compiler has no such hint.
+inline void prefetch(const void *p)
+{
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(p);
+#elif defined(_MSC_VER) && (defined(_M_X64) || defined(_M_IX86))
+    _mm_prefetch(static_cast<const char *>(p), _MM_HINT_T0);
+#else
+    (void)p;
+#endif
+}
+
 // Runs work(0) ... work(count - 1) on up to four threads when the job is
 // big enough to repay starting them; the items must be independent.
 template<typename Work>
@@ -108,7 +124,7 @@ SortKey keyOf(const CutPath &p, int index, double *maxYOut)
         for (int j = 0; j < n; ++j) {
             // Segments live in separate heap cells; fetch ahead.
             if (j + 8 < n)
-                __builtin_prefetch(&lines.at(j + 8));
+                prefetch(&lines.at(j + 8));
             const QLineF &l = lines.at(j);
             for (const QPointF &q : {l.p1(), l.p2()}) {
                 if (q.x() < minX)
@@ -259,9 +275,9 @@ QList<CutPath> HpglTool::sortPaths(QList<CutPath> paths)
             // Each path is three hops away (record, segment table, first
             // segment); start the hops a few paths ahead.
             if (i + 12 < end)
-                __builtin_prefetch(&input.at(i + 12));
+                prefetch(&input.at(i + 12));
             if (i + 6 < end && !input.at(i + 6).lines.isEmpty())
-                __builtin_prefetch(&input.at(i + 6).lines.first());
+                prefetch(&input.at(i + 6).lines.first());
             k[i] = keyOf(input.at(i), i, &maxY[i]);
             const SortKey &s = k[i];
             if (!(std::isfinite(s.mx) && std::isfinite(s.my) && std::isfinite(s.h)))

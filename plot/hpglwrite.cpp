@@ -44,10 +44,9 @@ const char kDigitPairs[] = "00010203040506070809101112131415161718192021222324"
 
 int digitCount(quint32 u)
 {
-    int n = 1;
-    for (quint32 limit = 10; n < 10 && u >= limit; limit *= 10)
-        ++n;
-    return n;
+    if (u < 100000)
+        return u < 100 ? (u < 10 ? 1 : 2) : u < 1000 ? 3 : u < 10000 ? 4 : 5;
+    return u < 10000000 ? (u < 1000000 ? 6 : 7) : u < 100000000 ? 8 : u < 1000000000 ? 9 : 10;
 }
 
 // Appends ASCII into a QString grown ahead of time, without re-checking the

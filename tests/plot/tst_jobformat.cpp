@@ -3,6 +3,7 @@
 #include "textfile.h"
 
 #include <QTemporaryDir>
+#include <QTextStream>
 #include <QtTest>
 
 #include <climits>
@@ -23,6 +24,8 @@ private slots:
     void rewriteKind();
     void readFile_data();
     void readFile();
+    void readFileAsStream_data();
+    void readFileAsStream();
 };
 
 void TestJobFormat::header_data()
@@ -142,6 +145,16 @@ void TestJobFormat::rewriteKind()
     QCOMPARE(rewriteJobKind(text), sent);
 }
 
+// The bytes as a job file in dir; an empty path when it cannot be written.
+static QString writeJob(const QTemporaryDir &dir, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(QStringLiteral("job.plt"));
+    QFile file(path);
+    if (!dir.isValid() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return QString();
+    return path;
+}
+
 void TestJobFormat::readFile_data()
 {
     QTest::addColumn<QByteArray>("bytes");
@@ -157,16 +170,48 @@ void TestJobFormat::readFile()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("job.plt"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
+    const QString path = writeJob(dir, bytes);
+    QVERIFY(!path.isEmpty());
     QCOMPARE(::readFile(path), text);
     QCOMPARE(::readFile(dir.filePath(QStringLiteral("missing.plt"))), QString());
     QCOMPARE(::readFile(dir.path()), QString());
     QCOMPARE(::readFile(QString()), QString());
+}
+
+// Whatever the bytes, the text is what a text stream on the file in text
+// mode reads, the way the file was always read.
+void TestJobFormat::readFileAsStream_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+
+    QByteArray large;
+    for (int i = 0; large.size() < 200000; ++i)
+        large += "PD" + QByteArray::number(i) + ",7;" + (i % 3 ? "\r\n" : "\r");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("only CR") << QByteArray("\r\r");
+    QTest::newRow("lone CR") << QByteArray("IN;\rPU1,\r2;\r");
+    QTest::newRow("CR over many reads") << large;
+    QTest::newRow("UTF-8") << QByteArray("IN;LB\xc3\xa9\xe4\xb8\xad;PU1,2;\r\n");
+    QTest::newRow("not UTF-8") << QByteArray("IN;LB\xe9\xff\xc3;PU1,2;");
+    QTest::newRow("past ASCII late") << large + "LB\xc3\xa9;";
+    QTest::newRow("UTF-8 mark") << QByteArray("\xef\xbb\xbfIN;PU1,2;");
+    QTest::newRow("UTF-16 mark") << QByteArray("\xff\xfeI\0N\0;\0", 8);
+    QTest::newRow("UTF-32 mark") << QByteArray("\0\0\xfe\xff\0\0\0I", 8);
+    QTest::newRow("zero first") << QByteArray("\0IN;", 4);
+}
+
+void TestJobFormat::readFileAsStream()
+{
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    const QString path = writeJob(dir, bytes);
+    QVERIFY(!path.isEmpty());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QString expected = QTextStream(&file).readAll();
+    const QString text = ::readFile(path);
+    QCOMPARE(text, expected);
+    QCOMPARE(text.isNull(), expected.isNull());
 }
 
 QTEST_GUILESS_MAIN(TestJobFormat)
