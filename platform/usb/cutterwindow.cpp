@@ -140,6 +140,8 @@ CutterWindow::CutterWindow(EmulatedCutter *cutter, QWidget *parent)
     });
     status->setTextInteractionFlags(Qt::TextSelectableByMouse);
     status->setWordWrap(true);
+    // a long command has no place to wrap; it must not widen the window
+    status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto *row = new QHBoxLayout;
     row->addWidget(status, 1);
     row->addWidget(save);
