@@ -1,5 +1,6 @@
 #include "usboperate.h"
 
+#include "cutteridentity.h"
 #include "cutterprotocol.h"
 #include "registry.h"
 
@@ -112,8 +113,8 @@ void UsbWrite::Write()
 
 UsbOperate::UsbOperate(QObject *parent) : QObject(parent)
 {
-    copyText(pathPrefix, QStringLiteral("\\??\\USB#VID_0483&PID_5750#"), PathChars);
-    copyText(pathSuffix, QStringLiteral("#{a5dcbf10-6530-11d2-901f-00c04fb951ed}"), PathChars);
+    copyText(pathPrefix, cutterPathPrefix(), PathChars);
+    copyText(pathSuffix, cutterPathSuffix(), PathChars);
     wmemset(devicePath, 0, PathChars);
     wmemset(instanceName, 0, PathChars);
 }
@@ -124,8 +125,7 @@ QStringList UsbOperate::deviceList()
 {
     QStringList list;
     RegKey key = 0;
-    if (regOpenKey(QStringLiteral("SYSTEM\\CurrentControlSet\\Enum\\USB\\VID_0483&PID_5750"), &key)
-        != RegSuccess)
+    if (regOpenKey(cutterRegistryKey(), &key) != RegSuccess)
         return list;
     for (int index = 0;; ++index) {
         int length = 0;

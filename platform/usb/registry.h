@@ -25,9 +25,3 @@ long regOpenKey(const QString &path, RegKey *key);
 long regEnumKey(RegKey key, int index, wchar_t *name, int capacity, int *length);
 
 long regCloseKey(RegKey key);
-
-// Control of the stand-in: add or drop a subkey (creating the key when needed).
-// Subkeys are listed in the order they were added.
-void regAddSubkey(const QString &path, const QString &subkey);
-void regRemoveSubkey(const QString &path, const QString &subkey);
-void regRemoveKey(const QString &path);
