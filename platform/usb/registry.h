@@ -6,6 +6,7 @@
 // Stand-in for the part of the registry the cutter link reads: keys under
 // HKEY_LOCAL_MACHINE whose subkey names can be listed in order.
 // Results follow the Win32 codes so the caller reads like the real thing.
+// Defined by the backend a program links (here emulated/).
 
 using RegKey = qintptr;
 
