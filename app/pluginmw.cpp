@@ -2,6 +2,7 @@
 
 #include "cdroperate.h"
 #include "cutjob.h"
+#include "cutterprotocol.h"
 #include "dialogs.h"
 #include "hpgltool.h"
 #include "jobformat.h"
@@ -19,18 +20,23 @@
 #include <QGuiApplication>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRegion>
 #include <QScreen>
 #include <QSettings>
-#include <QTime>
 #include <QTimer>
 #include <QTranslator>
 #include <QtEndian>
 
 #include <cmath>
+
+// What the main window drops without telling the user (the local server, a
+// caller cut off, a folder or the catalogue that could not be had). Off by
+// default; QT_LOGGING_RULES="vemo.app=true" shows it.
+Q_LOGGING_CATEGORY(lcApp, "vemo.app", QtWarningMsg)
 
 namespace {
 // Local server limits. A real message ("SHOW;") is a few bytes; a longer
@@ -99,13 +105,6 @@ void loadEnabled(const QSettings &s, const QString &key, QWidget *widget)
     if (s.contains(key))
         widget->setEnabled(s.value(key).toBool());
 }
-
-void waitPumping(int ms)
-{
-    const QTime deadline = QTime::currentTime().addMSecs(ms);
-    while (QTime::currentTime() < deadline)
-        QCoreApplication::processEvents();
-}
 } // namespace
 
 PluginMW::PluginMW(QWidget *parent)
@@ -160,8 +159,8 @@ PluginMW::PluginMW(QWidget *parent)
             &PluginMW::on_painter_configChanged);
 
     for (const QString &path : { basePath, qrJobsPath, qrPageinfoPath }) {
-        if (!QDir(path).exists())
-            QDir(path).mkdir(path);
+        if (!QDir(path).exists() && !QDir(path).mkdir(path))
+            qCDebug(lcApp, "could not create the folder %s", qPrintable(path));
     }
 
     loadSettings();
@@ -207,8 +206,11 @@ void PluginMW::startLocalServer()
         }
     }
 #endif
-    if (!listening)
+    if (!listening) {
+        qCDebug(lcApp, "the local server %s is not listening: %s", qPrintable(serverName()),
+                qPrintable(localServer->errorString()));
         return;
+    }
     connect(localServer, &QLocalServer::newConnection, this,
             &PluginMW::on_localSocket_newConnection);
     // The server closes itself for good when accepting fails (the process
@@ -222,6 +224,9 @@ void PluginMW::startLocalServer()
                 localServer->close();
                 if (localServer->listen(serverName()))
                     healthy = localServer->errorString();
+                else
+                    qCDebug(lcApp, "the local server could not listen again: %s",
+                            qPrintable(localServer->errorString()));
             });
     watch->start(relistenMs);
 }
@@ -231,6 +236,7 @@ void PluginMW::on_localSocket_newConnection()
     while (QLocalSocket *socket = localServer->nextPendingConnection()) {
         if (localServer->findChildren<QLocalSocket *>(QString(), Qt::FindDirectChildrenOnly).size()
             > maxClients) {
+            qCDebug(lcApp, "a caller was refused: %d connections are open", maxClients);
             socket->abort();
             socket->deleteLater();
             continue;
@@ -271,6 +277,7 @@ void PluginMW::readMessages(QLocalSocket *socket)
         if (field.size() == 4) {
             const quint32 length = qFromBigEndian<quint32>(field.constData());
             if (length != 0xffffffffu && length > maxMessageBytes) { // all ones: a null string
+                qCDebug(lcApp, "a caller was cut off: a message of %u bytes", length);
                 socket->abort();
                 return;
             }
@@ -284,8 +291,10 @@ void PluginMW::readMessages(QLocalSocket *socket)
             bringToView();
     }
     // Data that can never become a message ends the connection.
-    if (in.status() == QDataStream::ReadCorruptData)
+    if (in.status() == QDataStream::ReadCorruptData) {
+        qCDebug(lcApp, "a caller was cut off: its data is no message");
         socket->abort();
+    }
 }
 
 void PluginMW::bringToView()
@@ -364,8 +373,10 @@ void PluginMW::closeEvent(QCloseEvent *event)
     }
     if (restartPending) {
         restartPending = false;
-        startDetachedProgram(restartProgramName(),
-                             { QStringLiteral("500"), QCoreApplication::applicationFilePath() });
+        if (!startDetachedProgram(restartProgramName(),
+                                  { QStringLiteral("500"), QCoreApplication::applicationFilePath() }))
+            qCDebug(lcApp, "the restart program %s did not start",
+                    qPrintable(restartProgramName()));
     }
     // Release the server name now: the process ends without running
     // destructors, and the restarted copy must be able to take it.
@@ -781,7 +792,7 @@ void PluginMW::on_language_clicked()
     languageBeforeSwitch = ui->language->text();
     ui->language->setText(ui->language->text() == tr("EN") ? tr("ZH") : tr("EN"));
     restartPending = true;
-    waitPumping(500);
+    timedWait(500);
     close();
 }
 
@@ -860,6 +871,8 @@ void PluginMW::loadSettings()
             for (int i = 0; i < chosen.size(); ++i)
                 chosen[i]->setToolTip(
                         QCoreApplication::translate("PluginMW", tips[i].toUtf8().constData()));
+        } else {
+            qCDebug(lcApp, "the Chinese catalogue did not load");
         }
         ui->language->setText(QStringLiteral("ZH"));
         sendMW.changeLanguage(QStringLiteral("ZH"));
@@ -873,6 +886,7 @@ void PluginMW::loadSettings()
     loadValue(s, QStringLiteral("PluginMW/topRev"), ui->topRev);
     loadValue(s, QStringLiteral("PluginMW/leftRev"), ui->leftRev);
     loadValue(s, QStringLiteral("PluginMW/rightRev"), ui->rightRev);
+    // "buttomRev" stays: every stored config.ini has the key so
     loadValue(s, QStringLiteral("PluginMW/buttomRev"), ui->bottomRev);
     loadValue(s, QStringLiteral("PluginMW/markWidth"), ui->markWidth);
     loadValue(s, QStringLiteral("PluginMW/markHeight"), ui->markHeight);
@@ -921,6 +935,7 @@ void PluginMW::saveSettings()
     s.setValue(QStringLiteral("PluginMW/topRev"), ui->topRev->value());
     s.setValue(QStringLiteral("PluginMW/leftRev"), ui->leftRev->value());
     s.setValue(QStringLiteral("PluginMW/rightRev"), ui->rightRev->value());
+    // "buttomRev" stays: every stored config.ini has the key so
     s.setValue(QStringLiteral("PluginMW/buttomRev"), ui->bottomRev->value());
     s.setValue(QStringLiteral("PluginMW/markWidth"), ui->markWidth->value());
     s.setValue(QStringLiteral("PluginMW/markHeight"), ui->markHeight->value());

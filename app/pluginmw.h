@@ -60,6 +60,7 @@ private slots:
     void on_useQRCode_clicked(bool checked);
     void on_qrPreStr_valueChanged(int value);
     void on_localSocket_newConnection();
+    // "recieved" stays: callers name the slot so
     void on_localSocket_recieved();
 
 private:

@@ -1,6 +1,8 @@
 #include "usboperate.h"
 
+#include "cutteridentity.h"
 #include "cutterprotocol.h"
+#include "devicelog.h"
 #include "registry.h"
 
 #include <QCoreApplication>
@@ -11,6 +13,8 @@
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
+
+Q_LOGGING_CATEGORY(lcDevice, "vemo.device", QtWarningMsg)
 
 namespace {
 
@@ -63,6 +67,7 @@ void UsbRead::Read()
     DevOverlapped ov;
     const DevIoStatus started = devRead(handle, buffer, int(sizeof buffer), &ov);
     if (started == DevIoFailed) {
+        qCDebug(lcDevice, "read did not start: the device went away");
         on_read_timeout();
         return;
     }
@@ -72,6 +77,7 @@ void UsbRead::Read()
         devCancelIo(handle, &ov);
         int n = 0;
         if (!devOverlappedResult(handle, &ov, &n, true)) {
+            qCDebug(lcDevice, "no reply within %d ms", timeoutMs);
             on_read_timeout();
             return;
         }
@@ -112,8 +118,8 @@ void UsbWrite::Write()
 
 UsbOperate::UsbOperate(QObject *parent) : QObject(parent)
 {
-    copyText(pathPrefix, QStringLiteral("\\??\\USB#VID_0483&PID_5750#"), PathChars);
-    copyText(pathSuffix, QStringLiteral("#{a5dcbf10-6530-11d2-901f-00c04fb951ed}"), PathChars);
+    copyText(pathPrefix, cutterPathPrefix(), PathChars);
+    copyText(pathSuffix, cutterPathSuffix(), PathChars);
     wmemset(devicePath, 0, PathChars);
     wmemset(instanceName, 0, PathChars);
 }
@@ -124,8 +130,7 @@ QStringList UsbOperate::deviceList()
 {
     QStringList list;
     RegKey key = 0;
-    if (regOpenKey(QStringLiteral("SYSTEM\\CurrentControlSet\\Enum\\USB\\VID_0483&PID_5750"), &key)
-        != RegSuccess)
+    if (regOpenKey(cutterRegistryKey(), &key) != RegSuccess)
         return list;
     for (int index = 0;; ++index) {
         int length = 0;
@@ -180,8 +185,10 @@ void UsbOperate::waitUntil(const bool &flag)
 
 bool UsbOperate::Read(int timeoutMs)
 {
-    if (!isConnected())
+    if (!isConnected()) {
+        qCDebug(lcDevice, "read refused: %s is not there", qPrintable(devicePathText()));
         return false;
+    }
     // Only a slot running inside this link's own wait can find the mutex
     // taken; that call is refused rather than deadlocking or stealing the reply.
     if (!mutex.tryLock())
@@ -190,6 +197,7 @@ bool UsbOperate::Read(int timeoutMs)
     replyText.clear();
     const DevHandle handle = devOpen(devicePath, DevOpenOverlapped);
     if (handle == InvalidDevHandle) {
+        qCDebug(lcDevice, "read dropped: %s went away", qPrintable(devicePathText()));
         mutex.unlock();
         return true;
     }
@@ -213,13 +221,16 @@ bool UsbOperate::Read(int timeoutMs)
 
 bool UsbOperate::Write(QString data)
 {
-    if (!isConnected())
+    if (!isConnected()) {
+        qCDebug(lcDevice, "write refused: %s is not there", qPrintable(devicePathText()));
         return false;
+    }
     if (!mutex.tryLock())
         return false;
     waitUntil(writeDone);
     const DevHandle handle = devOpen(devicePath, DevOpenPlain);
     if (handle == InvalidDevHandle) {
+        qCDebug(lcDevice, "write dropped: %s went away", qPrintable(devicePathText()));
         mutex.unlock();
         return false;
     }
@@ -241,7 +252,11 @@ bool UsbOperate::Write(QString data)
     waitUntil(writeDone);
     devClose(handle);
     mutex.unlock();
-    return writtenBytes >= 0 && writtenBytes == offeredBytes;
+    const bool whole = writtenBytes >= 0 && writtenBytes == offeredBytes;
+    if (!whole)
+        qCDebug(lcDevice, "write not taken: the device took %d of %d bytes", writtenBytes,
+                offeredBytes);
+    return whole;
 }
 
 QString UsbOperate::readStr()
@@ -295,8 +310,10 @@ bool UsbOperate::waitFor(QString expected, int timeoutMs)
         int left = -1;
         if (timeoutMs >= 0) {
             left = int(timeoutMs - clock.elapsed());
-            if (left <= 0)
+            if (left <= 0) {
+                qCDebug(lcDevice, "no \"%s\" within %d ms", qPrintable(expected), timeoutMs);
                 return false;
+            }
         }
         if (!Read(left))
             return false;

@@ -5,8 +5,9 @@
 // Stand-in for the Win32 device-file calls the cutter link makes: open a
 // device interface path, read up to a packet with an overlapped record and an
 // auto-reset event, wait on that event with a time-out, fetch the result,
-// cancel a pending read, write, close. Devices are emulated cutters
-// (emulatedcutter.h). Every call is safe from any thread.
+// cancel a pending read, write, close. The backend a program links defines
+// them; here that is the emulated cutter (emulated/). Every call is safe from
+// any thread.
 
 using DevHandle = qintptr;
 constexpr DevHandle InvalidDevHandle = -1;

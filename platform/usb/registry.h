@@ -6,6 +6,7 @@
 // Stand-in for the part of the registry the cutter link reads: keys under
 // HKEY_LOCAL_MACHINE whose subkey names can be listed in order.
 // Results follow the Win32 codes so the caller reads like the real thing.
+// Defined by the backend a program links (here emulated/).
 
 using RegKey = qintptr;
 
@@ -25,9 +26,3 @@ long regOpenKey(const QString &path, RegKey *key);
 long regEnumKey(RegKey key, int index, wchar_t *name, int capacity, int *length);
 
 long regCloseKey(RegKey key);
-
-// Control of the stand-in: add or drop a subkey (creating the key when needed).
-// Subkeys are listed in the order they were added.
-void regAddSubkey(const QString &path, const QString &subkey);
-void regRemoveSubkey(const QString &path, const QString &subkey);
-void regRemoveKey(const QString &path);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "cutteridentity.h"
+#include "emulatedregistry.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPointF>
@@ -22,8 +25,6 @@
 // "< " what it answered, "+"/"-" plugged in and out; bytes outside
 // printable ASCII as \xNN.
 
-// The registry key that lists the cutter's instances.
-QString cutterRegistryKey();
 // Milliseconds on the stand-in's monotonic clock.
 qint64 usbClockMs();
 

@@ -1,4 +1,5 @@
 #include "registry.h"
+#include "emulatedregistry.h"
 #include "usbhub_p.h"
 
 #include <QHash>

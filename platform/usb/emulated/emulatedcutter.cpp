@@ -17,14 +17,12 @@
 #include <climits>
 #include <cmath>
 
-#ifdef VEMO_HAVE_SHELL
 #include "workfolder.h"
-#endif
 
 namespace {
 
-const QString kPathPrefix = QStringLiteral("\\??\\USB#VID_0483&PID_5750#");
-const QString kPathSuffix = QStringLiteral("#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
+const QString kPathPrefix = cutterPathPrefix();
+const QString kPathSuffix = cutterPathSuffix();
 
 enum ReadState { ReadIdle, ReadPending, ReadDone, ReadFailed, ReadCancelled };
 
@@ -237,7 +235,6 @@ QString g6(double v)
 
 QStringList jobCodesInFolder()
 {
-#ifdef VEMO_HAVE_SHELL
     QDir dir(workFolder() + QStringLiteral("QR Jobs/"));
     QStringList codes;
     const QStringList files = dir.entryList({QStringLiteral("*.plt")}, QDir::Files, QDir::Name);
@@ -247,9 +244,6 @@ QStringList jobCodesInFolder()
             break;
     }
     return codes;
-#else
-    return {};
-#endif
 }
 
 // A device command ";CMD:n[,args];". False when the cutter went away.
@@ -412,11 +406,6 @@ Cutter *cutterOf(DevHandle h)
 }
 
 } // namespace
-
-QString cutterRegistryKey()
-{
-    return QStringLiteral("SYSTEM\\CurrentControlSet\\Enum\\USB\\VID_0483&PID_5750");
-}
 
 qint64 usbClockMs()
 {
