@@ -477,11 +477,16 @@ void PluginMW::on_genMark_clicked()
 
     if (useQRCode) {
         const QString path = basePath + QStringLiteral("config.ini");
-        QSettings s(path, QSettings::IniFormat);
-        s.setValue(QStringLiteral("PluginMW/qrCodeStr"), ui->qrCodeStr->value());
-        s.sync();
-        // A lost count hands out the same numbers again after a restart.
-        if (s.status() != QSettings::NoError)
+        // A lost count hands out the same numbers again after a restart; a
+        // stuck lock would make QSettings wait for ever.
+        bool saved = settingsLockFree(path, settingsLockMs);
+        if (saved) {
+            QSettings s(path, QSettings::IniFormat);
+            s.setValue(QStringLiteral("PluginMW/qrCodeStr"), ui->qrCodeStr->value());
+            s.sync();
+            saved = s.status() == QSettings::NoError;
+        }
+        if (!saved)
             warn(tr("Could not save the QR serial number to %1.")
                          .arg(QDir::toNativeSeparators(path)));
     }

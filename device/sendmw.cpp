@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -41,9 +42,13 @@ void loadDouble(QSettings &s, const QString &key, QDoubleSpinBox *spin)
 {
     bool ok = false;
     const double v = s.value(key).toDouble(&ok);
-    if (ok)
+    // "nan" and "inf" convert, but would show as the box's maximum
+    if (ok && std::isfinite(v))
         spin->setValue(v);
 }
+
+// How long a save waits for the settings file's lock.
+const int settingsLockMs = 3000;
 
 const char *const idleStyle = "color:Blue;background-color:lightGreen";
 const char *const runningStyle = "color:Black;background-color:Red";
@@ -412,7 +417,11 @@ double SendMW::yBacklash() const
 
 void SendMW::closeEvent(QCloseEvent *event)
 {
-    saveSettings();
+    // QSettings waits on a stuck lock for ever; the window closes unsaved
+    if (settingsLockFree(configPath(), settingsLockMs))
+        saveSettings();
+    else
+        warn(tr("The settings could not be saved: config.ini is locked."));
     event->accept();
 }
 

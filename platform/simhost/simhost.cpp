@@ -1035,10 +1035,12 @@ void Server::exportHpgl(Handle &h, Document &doc)
     }
     const double units = propertyOf(h, "PlotterUnits", 1016).toDouble()
                          * propertyOf(h, "ScaleFactor", 100).toDouble() / 100.0;
-    const QString text = SimHost::instance().hpglOf(doc, units);
+    QByteArray text = SimHost::instance().hpglOf(doc, units).toLatin1();
+    if (d->exportFilter)
+        text = d->exportFilter(text);
     QFile f(h.file);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(text.toLatin1());
+        f.write(text);
     for (const Layer &l : doc.layers)
         if (l.printable && l.visible)
             rec.shapesWritten += onLayer(doc, l.id).size();
@@ -1171,11 +1173,17 @@ void SimHost::reset()
     d->optimization = false;
     d->visible = false;
     d->printAnswer = true;
+    d->exportFilter = nullptr;
     d->exports.clear();
     d->pdfs.clear();
     d->printJobs.clear();
     d->startDocumentLoaded = true; // a reset host starts empty
     install();
+}
+
+void SimHost::setExportFilter(std::function<QByteArray(const QByteArray &)> filter)
+{
+    d->exportFilter = std::move(filter);
 }
 
 void SimHost::setRegistered(const QString &progId, bool registered)

@@ -1,0 +1,55 @@
+#pragma once
+
+// Shared by the suites that drive the bar and its job windows, as a user
+// presses them, against the simulated host's sample artwork and one
+// emulated cutter.
+
+#include "apptestkit.h"
+#include "cuttertestkit.h"
+#include "hosttestutil.h"
+
+#include <QPushButton>
+#include <QtTest>
+
+const QString roadHost = QStringLiteral("CorelDraw.Application.24");
+
+// A fresh work folder and a host with the sample artwork open.
+inline void openSample()
+{
+    freshWorkFolder();
+    simhost::SimHost::instance().reset();
+    QString error;
+    if (!simhost::SimHost::instance().loadDocument(QStringLiteral(SIMHOST_SAMPLE), &error))
+        qFatal("sample artwork: %s", qPrintable(error));
+    writeConfig({ { "PluginMW/useCDRVersion", roadHost } });
+}
+
+inline void press(QWidget *window, const char *button)
+{
+    child<QPushButton>(window, button)->click();
+    flushDeletes();
+}
+
+inline QWidget *sendWindow()
+{
+    return topLevel(QStringLiteral("SendMW"));
+}
+
+// The send window's finishing options as a user who never touched them.
+inline void finishingOff()
+{
+    set(sendWindow(), { { "knifeOffsetChk", false }, { "closeOffsetChk", false },
+                        { "backlash", false }, { "autoSort", false } });
+}
+
+// Send and every bar button usable again, Send with its idle caption.
+inline void verifyIdle(QWidget *bar)
+{
+    auto *send = child<QPushButton>(sendWindow(), "send");
+    QCOMPARE(send->text(), QStringLiteral("Send"));
+    QVERIFY(send->isEnabled());
+    QCOMPARE(send->styleSheet(), QStringLiteral("color:Blue;background-color:lightGreen"));
+    QVERIFY(bar->isVisible() && sendWindow()->isVisible());
+    for (const char *b : { "genMark", "genOutline", "setPrint", "setCut", "saveFile" })
+        QVERIFY2(child<QPushButton>(bar, b)->isEnabled(), b);
+}

@@ -1,0 +1,241 @@
+// A sheet under faults of the cutter, sent through the bar's cut button and
+// the send window: every run ends with the windows usable, nothing counted
+// that was not cut, no false success and nothing written outside the work
+// folder.
+#include "roadkit.h"
+
+#include "emulatedcutter.h"
+#include "joblink.h"
+#include "pluginmw.h"
+#include "registry.h"
+
+#include <QLabel>
+#include <QSpinBox>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+enum Special { UnplugBefore = -1, NoPaper = -2 };
+
+// The folders a run may write: the work folder's own files only.
+QStringList strayFiles()
+{
+    QStringList stray;
+    for (const QString &e : QDir(publicDocumentsFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+        if (e != "VemoCommonPlugin")
+            stray << e;
+    const QStringList own = { "config.ini", "ABDOPQR.plt", "QR Jobs", "QR Pageinfo" };
+    for (const QString &e : QDir(workFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+        if (!own.contains(e))
+            stray << e;
+    return stray;
+}
+} // namespace
+
+class TstCutFaults : public QObject
+{
+    Q_OBJECT
+
+    Recorder rec;
+    std::unique_ptr<EmulatedCutter> cutter;
+    std::unique_ptr<PluginMW> bar;
+
+    QSpinBox *count() { return child<QSpinBox>(sendWindow(), "sendCount"); }
+    // A fresh hand-over, so the device list is read again.
+    void handOver()
+    {
+        sendWindow()->hide();
+        press(bar.get(), "setCut");
+        finishingOff();
+        set(sendWindow(), { { "conSend", true }, { "sendCount", 1 } });
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("VEMO_USB_NO_DEFAULT", "1");
+        JobLink::setDefaultReplyLimitMs(1000);
+        cutter.reset(new EmulatedCutter(QStringLiteral("FAULT-1")));
+        cutter->setTiming(fastTiming());
+        openSample();
+        rec.install();
+        bar.reset(new PluginMW);
+        bar->show();
+        set(bar.get(), { { "outlineSelect", 2 }, { "cutSelect", 1 } });
+        press(bar.get(), "genMark");
+        press(bar.get(), "genOutline");
+    }
+    void init()
+    {
+        cutter->clearFaults();
+        cutter->plug();
+        cutter->setPaper(true);
+        cutter->clearRecords();
+        rec.messages.clear();
+        handOver();
+    }
+    void cleanupTestCase()
+    {
+        bar.reset();
+        cutter.reset();
+        regRemoveKey(cutterRegistryKey());
+        Recorder::uninstall();
+        VERIFY_NO_HOST_ERRORS();
+    }
+
+    void sweep_data();
+    void sweep();
+    void secondPressDuringRun();
+    void closeDuringRun();
+};
+
+void TstCutFaults::sweep_data()
+{
+    QTest::addColumn<int>("kind"); // a CutterFault::Kind or a Special
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("amount"); // delay or bytes taken
+    QTest::addColumn<int>("times");
+    QTest::addColumn<bool>("counted");
+    QTest::addColumn<QByteArray>("unplugAt"); // unplugged 100 ms after this write
+    QTest::addColumn<int>("unplugAfterMs"); // or this long after it; 0: never
+
+    QTest::newRow("unplugged before") << int(UnplugBefore) << QByteArray() << QByteArray() << 0 << 0 << false << QByteArray() << 0;
+    QTest::newRow("no paper") << int(NoPaper) << QByteArray() << QByteArray() << 0 << 0 << false << QByteArray() << 0;
+
+    const struct { const char *name; QByteArray command; bool replies; } steps[] = {
+        { "paper", ";CMD:14;", true }, { "feed", ";CMD:20,", true }, { "move", "PU", false },
+        { "job", "MD0,0,", false }, { "poll", ";CMD:10;", true } };
+    const struct { const char *name; QByteArray reply; } odd[] = {
+        { "garbage", "#~@&*(?)" }, { "empty", "" }, { "64 bytes", QByteArray(64, 'S') },
+        { "high Latin-1", "\xe9\xff\xa0S3:1;\xfe" } };
+    for (const auto &s : steps) {
+        const QByteArray c = s.command;
+        auto row = [&](const char *fault) {
+            return &QTest::newRow(qPrintable(QStringLiteral("%1: %2").arg(s.name, fault)));
+        };
+        *row("unplugged at it") << int(CutterFault::UnplugAtCommand) << c << QByteArray() << 0 << 1 << false << QByteArray() << 0;
+        *row("short write") << int(CutterFault::ShortWrite) << c << QByteArray() << 3 << 1 << false << QByteArray() << 0;
+        *row("failed write") << int(CutterFault::FailedWrite) << c << QByteArray() << 0 << 1 << false << QByteArray() << 0;
+        if (!s.replies)
+            continue;
+        *row("unplugged while reading") << int(CutterFault::LateReply) << c << QByteArray() << 3000 << 1 << false << c << 100;
+        // a poll is answered again, so an odd or missing answer to one only delays
+        const bool poll = c == ";CMD:10;";
+        for (const auto &o : odd)
+            *row(o.name) << int(CutterFault::ReplaceReply) << c << o.reply << 0 << 1
+                         << (poll || (o.reply.size() > 0)) << QByteArray() << 0;
+        if (!poll)
+            *row("no reply") << int(CutterFault::NoReply) << c << QByteArray() << 0 << 1 << false << QByteArray() << 0;
+    }
+    QTest::newRow("never free until unplugged") << int(CutterFault::ReplaceReply) << QByteArray(";CMD:10;")
+                                                << QByteArray("BUSY;") << 0 << -1 << false << QByteArray(";CMD:10;") << 1500;
+    QTest::newRow("poll never answered until unplugged") << int(CutterFault::NoReply) << QByteArray(";CMD:10;")
+                                                         << QByteArray() << 0 << -1 << false << QByteArray(";CMD:10;") << 1500;
+}
+
+void TstCutFaults::sweep()
+{
+    QFETCH(int, kind);
+    QFETCH(QByteArray, command);
+    QFETCH(QByteArray, reply);
+    QFETCH(int, amount);
+    QFETCH(int, times);
+    QFETCH(bool, counted);
+    QFETCH(QByteArray, unplugAt);
+    QFETCH(int, unplugAfterMs);
+    if (kind == UnplugBefore)
+        cutter->unplug();
+    else if (kind == NoPaper)
+        cutter->setPaper(false);
+    else
+        cutter->addFault({ CutterFault::Kind(kind), command, amount, reply, amount, times });
+    QTimer watch, unplugLater; // both end with the case
+    unplugLater.setSingleShot(true);
+    connect(&unplugLater, &QTimer::timeout, this, [this] { cutter->unplug(); });
+    connect(&watch, &QTimer::timeout, this, [&] {
+        for (const QByteArray &w : cutter->writtenTexts())
+            if (w.startsWith(unplugAt)) {
+                watch.stop();
+                unplugLater.start(unplugAfterMs);
+                return;
+            }
+    });
+    if (!unplugAt.isEmpty())
+        watch.start(10);
+
+    press(sendWindow(), "send");
+    verifyIdle(bar.get());
+    QCOMPARE(count()->value(), counted ? 0 : 1);
+    if (counted)
+        QCOMPARE(cutter->jobs().size(), 1);
+    QStringList texts;
+    for (const dialogs::Message &m : rec.messages)
+        texts << m.text;
+    QCOMPARE(texts, kind == NoPaper ? QStringList{ "No Paper!" } : QStringList());
+    QCOMPARE(strayFiles(), QStringList());
+}
+
+// The QR window's Start and the bar's cut button while a send runs: the
+// cutter is refused to the second window, the running send goes on.
+void TstCutFaults::secondPressDuringRun()
+{
+    set(sendWindow(), { { "sendCount", 2 } });
+    press(bar.get(), "qrCodeCtrl");
+    QWidget *qr = topLevel("QRCodeMW");
+    dialogs::setFileHook([](const dialogs::FileRequest &) { return QString(); });
+    bool pressed = false;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [&] {
+        if (pressed || cutter->jobs().isEmpty())
+            return;
+        pressed = true;
+        // a job file's size is needed for Start
+        QFile job(workFolder() + "QR Jobs/1.plt");
+        QVERIFY(job.open(QIODevice::WriteOnly));
+        job.write("MD0,0,8000,6000,5;IN;PA;PU;!PG;");
+        job.close();
+        dialogs::setFileHook([&](const dialogs::FileRequest &) { return job.fileName(); });
+        press(qr, "selectFile");
+        press(qr, "startBtn");
+        press(bar.get(), "setCut");
+    });
+    watch.start(10);
+    press(sendWindow(), "send");
+    watch.stop();
+    QDir(workFolder() + "QR Jobs").removeRecursively();
+    QDir().mkpath(workFolder() + "QR Jobs");
+    QVERIFY(pressed);
+    verifyIdle(bar.get());
+    QCOMPARE(rec.messages.size(), 1);
+    QVERIFY(rec.messages[0].text.contains("Other Window"));
+    QCOMPARE(cutter->jobs().size(), 2);
+    QCOMPARE(count()->value(), 0);
+    QCOMPARE(child<QPushButton>(qr, "startBtn")->text(), QStringLiteral("Start"));
+    QVERIFY(child<QPushButton>(qr, "startBtn")->isEnabled());
+    qr->hide();
+    dialogs::setFileHook({});
+}
+
+// Closing the bar while a send runs asks first, then ends the program with
+// the settings of both windows saved.
+void TstCutFaults::closeDuringRun()
+{
+    set(sendWindow(), { { "sendCount", 2 }, { "knifeOffset", 0.7 } });
+    set(bar.get(), { { "topRev", 13.5 } });
+    bool closed = false;
+    QTimer::singleShot(300, [&] { closed = bar->close(); });
+    press(sendWindow(), "send");
+    QVERIFY(closed);
+    QCOMPARE(rec.messages.size(), 1);
+    QCOMPARE(rec.messages[0].text, QStringLiteral("Close will stop all job sending, Confirm or Not?"));
+    QCOMPARE(rec.exits, QList<int>{ 0 });
+    QSettings s(configPath(), QSettings::IniFormat);
+    QCOMPARE(s.value("PluginMW/topRev").toDouble(), 13.5);
+    QCOMPARE(s.value("SendMW/knifeOffset").toDouble(), 0.7);
+    QCOMPARE(s.value("SendMW/conSend").toBool(), true);
+}
+
+QTEST_MAIN(TstCutFaults)
+#include "tst_cutfaults.moc"
