@@ -53,3 +53,17 @@ inline void verifyIdle(QWidget *bar)
     for (const char *b : { "genMark", "genOutline", "setPrint", "setCut", "saveFile" })
         QVERIFY2(child<QPushButton>(bar, b)->isEnabled(), b);
 }
+
+// What a run wrote outside the work folder's own files.
+inline QStringList strayFiles()
+{
+    QStringList stray;
+    for (const QString &e : QDir(publicDocumentsFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+        if (e != "VemoCommonPlugin")
+            stray << e;
+    const QStringList own = { "config.ini", "ABDOPQR.plt", "QR Jobs", "QR Pageinfo" };
+    for (const QString &e : QDir(workFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+        if (!own.contains(e))
+            stray << e;
+    return stray;
+}

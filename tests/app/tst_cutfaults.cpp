@@ -18,19 +18,6 @@
 namespace {
 enum Special { UnplugBefore = -1, NoPaper = -2 };
 
-// The folders a run may write: the work folder's own files only.
-QStringList strayFiles()
-{
-    QStringList stray;
-    for (const QString &e : QDir(publicDocumentsFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
-        if (e != "VemoCommonPlugin")
-            stray << e;
-    const QStringList own = { "config.ini", "ABDOPQR.plt", "QR Jobs", "QR Pageinfo" };
-    for (const QString &e : QDir(workFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
-        if (!own.contains(e))
-            stray << e;
-    return stray;
-}
 } // namespace
 
 class TstCutFaults : public QObject
@@ -43,9 +30,10 @@ class TstCutFaults : public QObject
 
     QSpinBox *count() { return child<QSpinBox>(sendWindow(), "sendCount"); }
     // A fresh hand-over, so the device list is read again.
-    void handOver()
+    void handOver(int mode = 1)
     {
         sendWindow()->hide();
+        set(bar.get(), { { "cutSelect", mode } });
         press(bar.get(), "setCut");
         finishingOff();
         set(sendWindow(), { { "conSend", true }, { "sendCount", 1 } });
@@ -73,7 +61,6 @@ private slots:
         cutter->setPaper(true);
         cutter->clearRecords();
         rec.messages.clear();
-        handOver();
     }
     void cleanupTestCase()
     {
@@ -92,6 +79,7 @@ private slots:
 
 void TstCutFaults::sweep_data()
 {
+    QTest::addColumn<int>("mode"); // the cut mode
     QTest::addColumn<int>("kind"); // a CutterFault::Kind or a Special
     QTest::addColumn<QByteArray>("command");
     QTest::addColumn<QByteArray>("reply");
@@ -101,12 +89,13 @@ void TstCutFaults::sweep_data()
     QTest::addColumn<QByteArray>("unplugAt"); // unplugged 100 ms after this write
     QTest::addColumn<int>("unplugAfterMs"); // or this long after it; 0: never
 
-    QTest::newRow("unplugged before") << int(UnplugBefore) << QByteArray() << QByteArray() << 0 << 0 << false << QByteArray() << 0;
-    QTest::newRow("no paper") << int(NoPaper) << QByteArray() << QByteArray() << 0 << 0 << false << QByteArray() << 0;
+    QTest::newRow("unplugged before") << 1 << int(UnplugBefore) << QByteArray() << QByteArray() << 0 << 0 << false << QByteArray() << 0;
+    QTest::newRow("no paper") << 1 << int(NoPaper) << QByteArray() << QByteArray() << 0 << 0 << false << QByteArray() << 0;
 
-    const struct { const char *name; QByteArray command; bool replies; } steps[] = {
-        { "paper", ";CMD:14;", true }, { "feed", ";CMD:20,", true }, { "move", "PU", false },
-        { "job", "MD0,0,", false }, { "poll", ";CMD:10;", true } };
+    const struct { const char *name; QByteArray command; bool replies; int mode; } steps[] = {
+        { "paper", ";CMD:14;", true, 1 }, { "feed", ";CMD:20,", true, 1 }, { "move", "PU", false, 1 },
+        { "job", "MD0,0,", false, 1 }, { "poll", ";CMD:10;", true, 1 },
+        { "blank start", ";CMD:202;", true, 2 } };
     const struct { const char *name; QByteArray reply; } odd[] = {
         { "garbage", "#~@&*(?)" }, { "empty", "" }, { "64 bytes", QByteArray(64, 'S') },
         { "high Latin-1", "\xe9\xff\xa0S3:1;\xfe" } };
@@ -115,28 +104,29 @@ void TstCutFaults::sweep_data()
         auto row = [&](const char *fault) {
             return &QTest::newRow(qPrintable(QStringLiteral("%1: %2").arg(s.name, fault)));
         };
-        *row("unplugged at it") << int(CutterFault::UnplugAtCommand) << c << QByteArray() << 0 << 1 << false << QByteArray() << 0;
-        *row("short write") << int(CutterFault::ShortWrite) << c << QByteArray() << 3 << 1 << false << QByteArray() << 0;
-        *row("failed write") << int(CutterFault::FailedWrite) << c << QByteArray() << 0 << 1 << false << QByteArray() << 0;
+        *row("unplugged at it") << s.mode << int(CutterFault::UnplugAtCommand) << c << QByteArray() << 0 << 1 << false << QByteArray() << 0;
+        *row("short write") << s.mode << int(CutterFault::ShortWrite) << c << QByteArray() << 3 << 1 << false << QByteArray() << 0;
+        *row("failed write") << s.mode << int(CutterFault::FailedWrite) << c << QByteArray() << 0 << 1 << false << QByteArray() << 0;
         if (!s.replies)
             continue;
-        *row("unplugged while reading") << int(CutterFault::LateReply) << c << QByteArray() << 3000 << 1 << false << c << 100;
+        *row("unplugged while reading") << s.mode << int(CutterFault::LateReply) << c << QByteArray() << 3000 << 1 << false << c << 100;
         // a poll is answered again, so an odd or missing answer to one only delays
         const bool poll = c == ";CMD:10;";
         for (const auto &o : odd)
-            *row(o.name) << int(CutterFault::ReplaceReply) << c << o.reply << 0 << 1
+            *row(o.name) << s.mode << int(CutterFault::ReplaceReply) << c << o.reply << 0 << 1
                          << (poll || (o.reply.size() > 0)) << QByteArray() << 0;
         if (!poll)
-            *row("no reply") << int(CutterFault::NoReply) << c << QByteArray() << 0 << 1 << false << QByteArray() << 0;
+            *row("no reply") << s.mode << int(CutterFault::NoReply) << c << QByteArray() << 0 << 1 << false << QByteArray() << 0;
     }
-    QTest::newRow("never free until unplugged") << int(CutterFault::ReplaceReply) << QByteArray(";CMD:10;")
+    QTest::newRow("never free until unplugged") << 1 << int(CutterFault::ReplaceReply) << QByteArray(";CMD:10;")
                                                 << QByteArray("BUSY;") << 0 << -1 << false << QByteArray(";CMD:10;") << 1500;
-    QTest::newRow("poll never answered until unplugged") << int(CutterFault::NoReply) << QByteArray(";CMD:10;")
+    QTest::newRow("poll never answered until unplugged") << 1 << int(CutterFault::NoReply) << QByteArray(";CMD:10;")
                                                          << QByteArray() << 0 << -1 << false << QByteArray(";CMD:10;") << 1500;
 }
 
 void TstCutFaults::sweep()
 {
+    QFETCH(int, mode);
     QFETCH(int, kind);
     QFETCH(QByteArray, command);
     QFETCH(QByteArray, reply);
@@ -145,6 +135,7 @@ void TstCutFaults::sweep()
     QFETCH(bool, counted);
     QFETCH(QByteArray, unplugAt);
     QFETCH(int, unplugAfterMs);
+    handOver(mode);
     if (kind == UnplugBefore)
         cutter->unplug();
     else if (kind == NoPaper)
@@ -181,6 +172,7 @@ void TstCutFaults::sweep()
 // cutter is refused to the second window, the running send goes on.
 void TstCutFaults::secondPressDuringRun()
 {
+    handOver();
     set(sendWindow(), { { "sendCount", 2 } });
     press(bar.get(), "qrCodeCtrl");
     QWidget *qr = topLevel("QRCodeMW");
@@ -222,6 +214,7 @@ void TstCutFaults::secondPressDuringRun()
 // the settings of both windows saved.
 void TstCutFaults::closeDuringRun()
 {
+    handOver();
     set(sendWindow(), { { "sendCount", 2 }, { "knifeOffset", 0.7 } });
     set(bar.get(), { { "topRev", 13.5 } });
     bool closed = false;
