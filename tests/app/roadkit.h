@@ -6,10 +6,15 @@
 
 #include "apptestkit.h"
 #include "cuttertestkit.h"
+#include "emulatedcutter.h"
 #include "hosttestutil.h"
+#include "pluginmw.h"
+#include "registry.h"
 
 #include <QPushButton>
 #include <QtTest>
+
+#include <memory>
 
 const QString roadHost = QStringLiteral("CorelDraw.Application.24");
 
@@ -67,3 +72,33 @@ inline QStringList strayFiles()
             stray << e;
     return stray;
 }
+
+// The bar and one emulated cutter, as a suite's cases share them.
+struct Road
+{
+    std::unique_ptr<EmulatedCutter> cutter;
+    std::unique_ptr<PluginMW> bar;
+
+    void open(const QString &cutterName, const CutterTiming &timing = fastTiming())
+    {
+        qputenv("VEMO_USB_NO_DEFAULT", "1");
+        cutter.reset(new EmulatedCutter(cutterName));
+        cutter->setTiming(timing);
+        bar.reset(new PluginMW);
+        bar->show();
+    }
+    // Marks (circles) and contours on the open artwork, "By Path & Marks" chosen.
+    void marksAndContour(bool qrLabel = false)
+    {
+        set(bar.get(), { { "useQRCode", qrLabel }, { "outlineSelect", 2 }, { "genCrease", false },
+                         { "cutSelect", 1 } });
+        press(bar.get(), "genMark");
+        press(bar.get(), "genOutline");
+    }
+    void close()
+    {
+        bar.reset();
+        cutter.reset();
+        regRemoveKey(cutterRegistryKey());
+    }
+};

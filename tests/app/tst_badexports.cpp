@@ -17,32 +17,25 @@ class TstBadExports : public QObject
     Q_OBJECT
 
     Recorder rec;
-    std::unique_ptr<EmulatedCutter> cutter;
-    std::unique_ptr<PluginMW> bar;
+    Road road;
+    std::unique_ptr<EmulatedCutter> &cutter = road.cutter;
+    std::unique_ptr<PluginMW> &bar = road.bar;
 
 private slots:
     void initTestCase()
     {
-        qputenv("VEMO_USB_NO_DEFAULT", "1");
-        cutter.reset(new EmulatedCutter(QStringLiteral("BAD-1")));
-        // the strokes' cutting time is no part of these cases
-        CutterTiming timing = fastTiming();
-        timing.cutUnitsPerMs = timing.moveUnitsPerMs = 1e9;
-        cutter->setTiming(timing);
         openSample();
         rec.install();
         dialogs::setFileHook([](const dialogs::FileRequest &) { return workFolder() + "saved.plt"; });
-        bar.reset(new PluginMW);
-        bar->show();
-        set(bar.get(), { { "outlineSelect", 2 }, { "cutSelect", 1 } });
-        press(bar.get(), "genMark");
-        press(bar.get(), "genOutline");
+        // the strokes' cutting time is no part of these cases
+        CutterTiming timing = fastTiming();
+        timing.cutUnitsPerMs = timing.moveUnitsPerMs = 1e9;
+        road.open(QStringLiteral("BAD-1"), timing);
+        road.marksAndContour();
     }
     void cleanupTestCase()
     {
-        bar.reset();
-        cutter.reset();
-        regRemoveKey(cutterRegistryKey());
+        road.close();
         Recorder::uninstall();
         dialogs::setFileHook({});
         VERIFY_NO_HOST_ERRORS();

@@ -25,8 +25,9 @@ class TstCutFaults : public QObject
     Q_OBJECT
 
     Recorder rec;
-    std::unique_ptr<EmulatedCutter> cutter;
-    std::unique_ptr<PluginMW> bar;
+    Road road;
+    std::unique_ptr<EmulatedCutter> &cutter = road.cutter;
+    std::unique_ptr<PluginMW> &bar = road.bar;
 
     QSpinBox *count() { return child<QSpinBox>(sendWindow(), "sendCount"); }
     // A fresh hand-over, so the device list is read again.
@@ -42,17 +43,11 @@ class TstCutFaults : public QObject
 private slots:
     void initTestCase()
     {
-        qputenv("VEMO_USB_NO_DEFAULT", "1");
         JobLink::setDefaultReplyLimitMs(1000);
-        cutter.reset(new EmulatedCutter(QStringLiteral("FAULT-1")));
-        cutter->setTiming(fastTiming());
         openSample();
         rec.install();
-        bar.reset(new PluginMW);
-        bar->show();
-        set(bar.get(), { { "outlineSelect", 2 }, { "cutSelect", 1 } });
-        press(bar.get(), "genMark");
-        press(bar.get(), "genOutline");
+        road.open(QStringLiteral("FAULT-1"));
+        road.marksAndContour();
     }
     void init()
     {
@@ -64,9 +59,7 @@ private slots:
     }
     void cleanupTestCase()
     {
-        bar.reset();
-        cutter.reset();
-        regRemoveKey(cutterRegistryKey());
+        road.close();
         Recorder::uninstall();
         VERIFY_NO_HOST_ERRORS();
     }

@@ -18,20 +18,17 @@ class TstQrFaults : public QObject
     Q_OBJECT
 
     Recorder rec;
-    std::unique_ptr<EmulatedCutter> cutter;
-    std::unique_ptr<PluginMW> bar;
+    Road road;
+    std::unique_ptr<EmulatedCutter> &cutter = road.cutter;
+    std::unique_ptr<PluginMW> &bar = road.bar;
 
 private slots:
     void initTestCase()
     {
-        qputenv("VEMO_USB_NO_DEFAULT", "1");
         JobLink::setDefaultReplyLimitMs(1000);
-        cutter.reset(new EmulatedCutter(QStringLiteral("QRFAULT-1")));
-        cutter->setTiming(fastTiming());
         freshWorkFolder();
         rec.install();
-        bar.reset(new PluginMW);
-        bar->show();
+        road.open(QStringLiteral("QRFAULT-1"));
     }
     void init()
     {
@@ -42,9 +39,7 @@ private slots:
     }
     void cleanupTestCase()
     {
-        bar.reset();
-        cutter.reset();
-        regRemoveKey(cutterRegistryKey());
+        road.close();
         Recorder::uninstall();
     }
 

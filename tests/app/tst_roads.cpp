@@ -83,19 +83,9 @@ class TstRoads : public QObject
 
     Recorder rec;
     QString fileAnswer;
-    std::unique_ptr<EmulatedCutter> cutter;
-    std::unique_ptr<PluginMW> bar;
-
-    // The bar with marks (circles) and contours made on the sample artwork.
-    void marksAndContour(bool qrLabel)
-    {
-        bar.reset(new PluginMW);
-        bar->show();
-        set(bar.get(), { { "useQRCode", qrLabel }, { "outlineSelect", 2 }, { "genCrease", false },
-                         { "cutSelect", 1 } });
-        press(bar.get(), "genMark");
-        press(bar.get(), "genOutline");
-    }
+    Road road;
+    std::unique_ptr<EmulatedCutter> &cutter = road.cutter;
+    std::unique_ptr<PluginMW> &bar = road.bar;
     QList<QPoint> marks()
     {
         CdrOperate op(roadHost);
@@ -103,7 +93,6 @@ class TstRoads : public QObject
     }
 
 private slots:
-    void initTestCase() { qputenv("VEMO_USB_NO_DEFAULT", "1"); }
     void init()
     {
         openSample();
@@ -111,14 +100,11 @@ private slots:
         rec.install();
         fileAnswer.clear();
         dialogs::setFileHook([this](const dialogs::FileRequest &) { return fileAnswer; });
-        cutter.reset(new EmulatedCutter(QStringLiteral("ROAD-1")));
-        cutter->setTiming(fastTiming());
+        road.open(QStringLiteral("ROAD-1"));
     }
     void cleanup()
     {
-        bar.reset();
-        cutter.reset();
-        regRemoveKey(cutterRegistryKey());
+        road.close();
         Recorder::uninstall();
         dialogs::setFileHook({});
         VERIFY_NO_HOST_ERRORS();
@@ -126,7 +112,7 @@ private slots:
 
     void byPathAndMarks()
     {
-        marksAndContour(false);
+        road.marksAndContour();
         // a crease to cut first
         QPainterPath crease;
         crease.moveTo(40 / 25.4, 140 / 25.4);
@@ -168,7 +154,7 @@ private slots:
 
     void qrRoad()
     {
-        marksAndContour(true);
+        road.marksAndContour(true);
         const int serial = child<QSpinBox>(bar.get(), "qrCodeStr")->value();
         QCOMPARE(serial, 10000001);
         press(bar.get(), "saveFile");
@@ -207,8 +193,6 @@ private slots:
         QFETCH(int, mode);
         QFETCH(QString, header);
         QFETCH(int, sheets);
-        bar.reset(new PluginMW);
-        bar->show();
         set(bar.get(), { { "cutSelect", mode } });
         fileAnswer = workFolder() + "saved.plt";
         press(bar.get(), "saveFile");
@@ -234,8 +218,6 @@ private slots:
     // toolkit's own output for the same exports.
     void finishingOptions()
     {
-        bar.reset(new PluginMW);
-        bar->show();
         set(bar.get(), { { "cutSelect", 0 } });
         press(bar.get(), "setCut");
         set(sendWindow(), { { "autoSort", false }, { "knifeOffsetChk", true }, { "knifeOffset", 0.5 },
