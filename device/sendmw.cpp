@@ -294,17 +294,27 @@ bool SendMW::buildJob(CdrOperate &cdr, Press &press, bool forSave)
     return true;
 }
 
+// A press while the other window's run has the cutter would end without a word.
+bool SendMW::claimed(JobLink &link)
+{
+    if (!link.claimed())
+        warn(tr("The Cutter Is Busy With A Job From The Other Window!"));
+    return link.claimed();
+}
+
 void SendMW::sendDirect(const Press &press)
 {
     RunLink run(usbOperate);
     JobLink &link = run.on(ui->machineName->currentText());
-    if (link.connected() && link.write(press.text))
+    if (claimed(link) && link.connected() && link.write(press.text))
         link.waitFree();
 }
 
 void SendMW::sendSheets(Press &press)
 {
     RunLink run(usbOperate);
+    if (!claimed(run.on(ui->machineName->currentText())))
+        return;
     if (press.cutMode == CutMode::BlankPaper) {
         // asked once per press; a reply that is not two finite numbers would
         // put the cut anywhere on the sheet

@@ -67,6 +67,7 @@ private slots:
     void sweep_data();
     void sweep();
     void secondPressDuringRun();
+    void sendWhileQrRuns();
     void closeDuringRun();
 };
 
@@ -201,6 +202,46 @@ void TstCutFaults::secondPressDuringRun()
     QVERIFY(child<QPushButton>(qr, "startBtn")->isEnabled());
     qr->hide();
     dialogs::setFileHook({});
+}
+
+// Send while the QR window's run has the cutter: refused with a word, the
+// QR run goes on.
+void TstCutFaults::sendWhileQrRuns()
+{
+    handOver();
+    const QString job = workFolder() + "QR Jobs/1.plt";
+    QFile f(job);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("MD0,0,8000,6000,5;IN;PA;SP2;PU0,0;PD0,500;PU;!PG;");
+    f.close();
+    dialogs::setFileHook([&](const dialogs::FileRequest &) { return job; });
+    press(bar.get(), "qrCodeCtrl");
+    QWidget *qr = topLevel("QRCodeMW");
+    press(qr, "selectFile");
+    dialogs::setFileHook({});
+    set(qr, { { "conSend", true }, { "sendCount", 2 } });
+    cutter->setSheets({ "1", "1" });
+    bool pressed = false;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [&] {
+        if (!pressed && !cutter->jobs().isEmpty()) {
+            pressed = true;
+            press(sendWindow(), "send");
+        }
+    });
+    watch.start(10);
+    press(qr, "startBtn");
+    watch.stop();
+    QFile::remove(job);
+    QVERIFY(pressed);
+    verifyIdle(bar.get());
+    QCOMPARE(rec.messages.size(), 1);
+    QCOMPARE(rec.messages[0].text,
+             QStringLiteral("The Cutter Is Busy With A Job From The Other Window!"));
+    QCOMPARE(cutter->jobs().size(), 2);
+    QCOMPARE(child<QSpinBox>(qr, "sendCount")->value(), 0);
+    QCOMPARE(count()->value(), 1);
+    qr->hide();
 }
 
 // Closing the bar while a send runs asks first, then ends the program with
