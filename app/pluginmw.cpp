@@ -339,7 +339,9 @@ void PluginMW::paintEvent(QPaintEvent *)
 
 void PluginMW::closeEvent(QCloseEvent *event)
 {
-    if (sendMW.isVisible() || qrCodeMW.isVisible()) {
+    // A run goes on in a job window the user has closed; ending the
+    // process would stop the cutter mid-sheet without a word.
+    if (sendMW.isVisible() || qrCodeMW.isVisible() || sendMW.isSending() || qrCodeMW.isBusy()) {
         const auto answer = dialogs::warning(
                 this, tr("Warning"), tr("Close will stop all job sending, Confirm or Not?"),
                 QMessageBox::Yes | QMessageBox::No);

@@ -193,6 +193,7 @@ void SendMW::on_send_clicked()
     }
     ui->send->setText(tr("Stop"));
     ui->send->setStyleSheet(QLatin1String(runningStyle));
+    sending = true;
     // setData may run during the waits; this send keeps what it started with
     Press press = pressNow();
     {
@@ -204,6 +205,7 @@ void SendMW::on_send_clicked()
                 sendSheets(press);
         }
     }
+    sending = false;
     ui->send->setText(tr("Send"));
     ui->send->setEnabled(true);
     ui->send->setStyleSheet(QLatin1String(idleStyle));

@@ -69,6 +69,7 @@ private slots:
     void secondPressDuringRun();
     void sendWhileQrRuns();
     void closeDuringRun();
+    void closeDuringHiddenRun();
 };
 
 void TstCutFaults::sweep_data()
@@ -262,6 +263,27 @@ void TstCutFaults::closeDuringRun()
     QCOMPARE(s.value("PluginMW/topRev").toDouble(), 13.5);
     QCOMPARE(s.value("SendMW/knifeOffset").toDouble(), 0.7);
     QCOMPARE(s.value("SendMW/conSend").toBool(), true);
+}
+
+// The send window closed while its run goes on: closing the bar still asks.
+void TstCutFaults::closeDuringHiddenRun()
+{
+    bar->show();
+    handOver();
+    set(sendWindow(), { { "sendCount", 2 } });
+    rec.answer = QMessageBox::No;
+    bool refused = false;
+    QTimer::singleShot(300, [&] {
+        sendWindow()->close();
+        refused = !bar->close();
+    });
+    press(sendWindow(), "send");
+    rec.answer = QMessageBox::Yes;
+    QVERIFY(refused);
+    QCOMPARE(rec.messages.size(), 1);
+    QCOMPARE(rec.messages[0].text, QStringLiteral("Close will stop all job sending, Confirm or Not?"));
+    QCOMPARE(cutter->jobs().size(), 2);
+    QVERIFY(bar->isVisible());
 }
 
 QTEST_MAIN(TstCutFaults)
