@@ -11,7 +11,6 @@
 #include "qpaintwidget.h"
 #include "registry.h"
 
-#include <QCheckBox>
 #include <QLabel>
 #include <QSpinBox>
 
