@@ -348,7 +348,9 @@ void PluginMW::paintEvent(QPaintEvent *)
 
 void PluginMW::closeEvent(QCloseEvent *event)
 {
-    if (sendMW.isVisible() || qrCodeMW.isVisible()) {
+    // A run goes on in a job window the user has closed; ending the
+    // process would stop the cutter mid-sheet without a word.
+    if (sendMW.isVisible() || qrCodeMW.isVisible() || sendMW.isSending() || qrCodeMW.isBusy()) {
         const auto answer = dialogs::warning(
                 this, tr("Warning"), tr("Close will stop all job sending, Confirm or Not?"),
                 QMessageBox::Yes | QMessageBox::No);
@@ -488,11 +490,16 @@ void PluginMW::on_genMark_clicked()
 
     if (useQRCode) {
         const QString path = basePath + QStringLiteral("config.ini");
-        QSettings s(path, QSettings::IniFormat);
-        s.setValue(QStringLiteral("PluginMW/qrCodeStr"), ui->qrCodeStr->value());
-        s.sync();
-        // A lost count hands out the same numbers again after a restart.
-        if (s.status() != QSettings::NoError)
+        // A lost count hands out the same numbers again after a restart; a
+        // stuck lock would make QSettings wait for ever.
+        bool saved = settingsLockFree(path, settingsLockMs);
+        if (saved) {
+            QSettings s(path, QSettings::IniFormat);
+            s.setValue(QStringLiteral("PluginMW/qrCodeStr"), ui->qrCodeStr->value());
+            s.sync();
+            saved = s.status() == QSettings::NoError;
+        }
+        if (!saved)
             warn(tr("Could not save the QR serial number to %1.")
                          .arg(QDir::toNativeSeparators(path)));
     }

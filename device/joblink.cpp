@@ -13,10 +13,27 @@ QSet<QString> &claims()
     return set;
 }
 
+int &replyLimit()
+{
+    static int ms = 30000;
+    return ms;
+}
+
 } // namespace
 
+int JobLink::defaultReplyLimitMs()
+{
+    return replyLimit();
+}
+
+void JobLink::setDefaultReplyLimitMs(int ms)
+{
+    replyLimit() = ms;
+}
+
 JobLink::JobLink(UsbOperate &link, int replyLimitMs)
-    : usb(link), device(link.devicePathText()), limitMs(replyLimitMs)
+    : usb(link), device(link.devicePathText())
+    , limitMs(replyLimitMs < 0 ? replyLimit() : replyLimitMs)
 {
     if (!claims().contains(device)) {
         claims().insert(device);

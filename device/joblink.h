@@ -13,12 +13,16 @@ class JobLink
 public:
     enum Failure { None, Busy, Gone, NotTaken, NoAnswer };
 
-    static const int ReplyLimitMs = 30000;
+    // How long a step waits for a reply unless the run says otherwise:
+    // 30 s; tests that let the cutter stay silent shorten it.
+    static int defaultReplyLimitMs();
+    static void setDefaultReplyLimitMs(int ms);
 
     // Claims the link's chosen device for this run. A device is claimed by one
     // run at a time in the whole program (the send window and the QR job
     // controller have a link each); claimed() tells whether this run has it.
-    explicit JobLink(UsbOperate &link, int replyLimitMs = ReplyLimitMs);
+    // A negative limit is the default one.
+    explicit JobLink(UsbOperate &link, int replyLimitMs = -1);
     ~JobLink();
     JobLink(const JobLink &) = delete;
     JobLink &operator=(const JobLink &) = delete;

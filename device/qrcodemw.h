@@ -21,6 +21,10 @@ public:
     explicit QRCodeMW(QWidget *parent = nullptr);
     ~QRCodeMW() override;
 
+    // A run, calibration or light setting is under way (the window may be
+    // hidden meanwhile).
+    bool isBusy() const { return activity != Idle; }
+
     // Re-translates the form, as SendMW::changeLanguage does.
     void changeLanguage(QString language);
 

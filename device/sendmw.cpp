@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -41,9 +42,13 @@ void loadDouble(QSettings &s, const QString &key, QDoubleSpinBox *spin)
 {
     bool ok = false;
     const double v = s.value(key).toDouble(&ok);
-    if (ok)
+    // "nan" and "inf" convert, but would show as the box's maximum
+    if (ok && std::isfinite(v))
         spin->setValue(v);
 }
+
+// How long a save waits for the settings file's lock.
+const int settingsLockMs = 3000;
 
 const char *const idleStyle = "color:Blue;background-color:lightGreen";
 const char *const runningStyle = "color:Black;background-color:Red";
@@ -188,6 +193,7 @@ void SendMW::on_send_clicked()
     }
     ui->send->setText(tr("Stop"));
     ui->send->setStyleSheet(QLatin1String(runningStyle));
+    sending = true;
     // setData may run during the waits; this send keeps what it started with
     Press press = pressNow();
     {
@@ -199,6 +205,7 @@ void SendMW::on_send_clicked()
                 sendSheets(press);
         }
     }
+    sending = false;
     ui->send->setText(tr("Send"));
     ui->send->setEnabled(true);
     ui->send->setStyleSheet(QLatin1String(idleStyle));
@@ -289,17 +296,27 @@ bool SendMW::buildJob(CdrOperate &cdr, Press &press, bool forSave)
     return true;
 }
 
+// A press while the other window's run has the cutter would end without a word.
+bool SendMW::claimed(JobLink &link)
+{
+    if (!link.claimed())
+        warn(tr("The Cutter Is Busy With A Job From The Other Window!"));
+    return link.claimed();
+}
+
 void SendMW::sendDirect(const Press &press)
 {
     RunLink run(usbOperate);
     JobLink &link = run.on(ui->machineName->currentText());
-    if (link.connected() && link.write(press.text))
+    if (claimed(link) && link.connected() && link.write(press.text))
         link.waitFree();
 }
 
 void SendMW::sendSheets(Press &press)
 {
     RunLink run(usbOperate);
+    if (!claimed(run.on(ui->machineName->currentText())))
+        return;
     if (press.cutMode == CutMode::BlankPaper) {
         // asked once per press; a reply that is not two finite numbers would
         // put the cut anywhere on the sheet
@@ -412,7 +429,11 @@ double SendMW::yBacklash() const
 
 void SendMW::closeEvent(QCloseEvent *event)
 {
-    saveSettings();
+    // QSettings waits on a stuck lock for ever; the window closes unsaved
+    if (settingsLockFree(configPath(), settingsLockMs))
+        saveSettings();
+    else
+        warn(tr("The settings could not be saved: config.ini is locked."));
     event->accept();
 }
 

@@ -37,6 +37,9 @@ public:
     void setData(QString cdrVersion, QString language, int cutMode, double posLen, double negLen,
                  QList<CutPath> preview);
 
+    // A press of Send is still under way (the window may be hidden meanwhile).
+    bool isSending() const { return sending; }
+
     // Cutting options as the form holds them now; lengths in millimetres.
     bool autoSort() const;
     bool backlash() const;
@@ -82,6 +85,7 @@ private:
     Press pressNow() const;
     bool reachHost(CdrOperate &cdr, const Press &press);
     bool buildJob(CdrOperate &cdr, Press &press, bool forSave);
+    bool claimed(JobLink &link);
     void sendDirect(const Press &press);
     void sendSheets(Press &press);
     bool sendSheet(JobLink &link, const Press &press, bool single);
@@ -100,4 +104,5 @@ private:
     double unitsPerMm = 40.0;
     int headX = 6480;  // base of the positioning move's number built from x values
     int headY = -1500; // base of the one built from y values
+    bool sending = false;
 };

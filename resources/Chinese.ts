@@ -414,6 +414,14 @@ Cause: %2</source>
 <context>
     <name>SendMW</name>
     <message>
+        <source>The Cutter Is Busy With A Job From The Other Window!</source>
+        <translation>切割机正忙于另一窗口的任务!</translation>
+    </message>
+    <message>
+        <source>The settings could not be saved: config.ini is locked.</source>
+        <translation>无法保存设置:config.ini 已被锁定。</translation>
+    </message>
+    <message>
         <source>Auto-Next:</source>
         <translation>连续发送:</translation>
     </message>

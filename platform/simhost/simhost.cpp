@@ -46,11 +46,17 @@ void SimHost::reset()
     d->optimization = false;
     d->visible = false;
     d->printAnswer = true;
+    d->exportFilter = nullptr;
     d->exports.clear();
     d->pdfs.clear();
     d->printJobs.clear();
     d->startDocumentLoaded = true; // a reset host starts empty
     install();
+}
+
+void SimHost::setExportFilter(std::function<QByteArray(const QByteArray &)> filter)
+{
+    d->exportFilter = std::move(filter);
 }
 
 void SimHost::setRegistered(const QString &progId, bool registered)

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -171,6 +172,9 @@ public:
     // `count` times (-1: always).
     void failMember(const QByteArray &member, int skip = 0, int count = -1);
     void setPrintDialogAnswer(bool answer);
+    // The HPGL export filter writes what `filter` makes of the page's text
+    // (empty, huge, malformed ...); an empty function writes the page again.
+    void setExportFilter(std::function<QByteArray(const QByteArray &page)> filter);
 
     // inspection
     QStringList errors() const;

@@ -120,9 +120,12 @@ void Server::exportHpgl(Handle &h, Document &doc)
     }
     const double units = propertyOf(h, "PlotterUnits", 1016).toDouble()
                          * propertyOf(h, "ScaleFactor", 100).toDouble() / 100.0;
+    QByteArray text = hpglText(doc, units);
+    if (d->exportFilter)
+        text = d->exportFilter(text);
     QFile f(h.file);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(hpglText(doc, units));
+        f.write(text);
     rec.shapesWritten = printedShapes(doc);
     d->exports << rec;
 }

@@ -83,6 +83,7 @@ struct SimHost::Private
     bool optimization = false;
     bool visible = false;
     bool printAnswer = true;
+    std::function<QByteArray(const QByteArray &)> exportFilter;
     QList<ExportRecord> exports;
     QList<PdfRecord> pdfs;
     QList<PrintJob> printJobs;

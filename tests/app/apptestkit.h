@@ -7,10 +7,14 @@
 #include "process.h"
 #include "workfolder.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QList>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStringList>
 #include <QWidget>
 
@@ -78,4 +82,20 @@ T *child(QWidget *w, const char *name)
     if (!c)
         qFatal("no child %s", name);
     return c;
+}
+
+// Sets panel widgets by object name, whatever their kind.
+inline void set(QWidget *w, const QVariantMap &values)
+{
+    for (auto it = values.begin(); it != values.end(); ++it) {
+        QWidget *c = child<QWidget>(w, it.key().toLatin1().constData());
+        if (auto *box = qobject_cast<QComboBox *>(c))
+            box->setCurrentIndex(it.value().toInt());
+        else if (auto *check = qobject_cast<QAbstractButton *>(c))
+            check->setChecked(it.value().toBool());
+        else if (auto *spin = qobject_cast<QDoubleSpinBox *>(c))
+            spin->setValue(it.value().toDouble());
+        else
+            qobject_cast<QSpinBox *>(c)->setValue(it.value().toInt());
+    }
 }

@@ -68,22 +68,6 @@ QStringList hostLog()
     return out;
 }
 
-// Sets panel widgets by object name, whatever their kind.
-void set(QWidget *w, const QVariantMap &values)
-{
-    for (auto it = values.begin(); it != values.end(); ++it) {
-        QWidget *c = child<QWidget>(w, it.key().toLatin1().constData());
-        if (auto *box = qobject_cast<QComboBox *>(c))
-            box->setCurrentIndex(it.value().toInt());
-        else if (auto *check = qobject_cast<QAbstractButton *>(c))
-            check->setChecked(it.value().toBool());
-        else if (auto *spin = qobject_cast<QDoubleSpinBox *>(c))
-            spin->setValue(it.value().toDouble());
-        else
-            qobject_cast<QSpinBox *>(c)->setValue(it.value().toInt());
-    }
-}
-
 QString readAll(const QString &file)
 {
     QFile f(file);
@@ -234,26 +218,31 @@ private slots:
 
     void serialFaults_data()
     {
-        QTest::addColumn<bool>("atMaximum");
-        QTest::newRow("at its maximum: no marks") << true;
-        QTest::newRow("store fails") << false;
+        QTest::addColumn<int>("fault");
+        QTest::newRow("at its maximum: no marks") << 0;
+        QTest::newRow("store fails") << 1;
+        QTest::newRow("settings lock stuck") << 2;
     }
     void serialFaults()
     {
-        QFETCH(bool, atMaximum);
+        QFETCH(int, fault);
+        const bool atMaximum = fault == 0;
         writeConfig({ { "PluginMW/qrCodeStr", atMaximum ? 99999999 : 10000000 },
             { "PluginMW/useQRCode", true } });
         PluginMW w;
         QFile::remove(configPath());
-        if (!atMaximum)
+        if (fault == 1)
             QDir().mkpath(configPath()); // a folder in the file's place
+        if (fault == 2)
+            QDir().mkpath(configPath() + ".lock/held"); // cannot be removed
         click(w, "genMark");
+        QDir(configPath() + ".lock").removeRecursively();
         QCOMPARE(rec.messages.size(), 1);
         QVERIFY(rec.messages[0].text.contains(
             atMaximum ? QStringLiteral("99999999") : QDir::toNativeSeparators(configPath())));
         QCOMPARE(SimHost::instance().calls().isEmpty(), atMaximum);
         QCOMPARE(serial(w), atMaximum ? 99999999 : 10000001);
-        QCOMPARE(QFile::exists(configPath()), !atMaximum);
+        QCOMPARE(QFile::exists(configPath()), fault == 1);
     }
 
     void outlineAndPrint_data()

@@ -1,3 +1,4 @@
+#include "cuttertestkit.h"
 #include "dialogs.h"
 #include "emulatedcutter.h"
 #include "joblink.h"
@@ -28,16 +29,6 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
-}
-
-// The cutter's writes with each run of busy polls folded into one.
-QList<QByteArray> foldedWrites(const EmulatedCutter &cutter)
-{
-    QList<QByteArray> out;
-    for (const QByteArray &w : cutter.writtenTexts())
-        if (!(w == ";CMD:10;" && !out.isEmpty() && out.last() == w))
-            out << w;
-    return out;
 }
 
 } // namespace
@@ -95,11 +86,7 @@ void TstQrCodeMW::initTestCase()
 void TstQrCodeMW::init()
 {
     cutter.reset(new EmulatedCutter("QR-1"));
-    CutterTiming fast;
-    fast.replyMs = 1;
-    fast.cutUnitsPerMs = fast.moveUnitsPerMs = fast.feedUnitsPerMs = 1000;
-    fast.jobOverheadMs = fast.moveOverheadMs = fast.pageEndMs = 5;
-    cutter->setTiming(fast);
+    cutter->setTiming(fastTiming());
     QCoreApplication::processEvents();
     window.reset(new QRCodeMW);
     window->show();
@@ -204,6 +191,12 @@ void TstQrCodeMW::startNeedsUsableSizes_data()
     QTest::newRow("no header") << QByteArray("IN;PA;SP1;PU0,0;PD10,10;PU;!PG;") << false;
     QTest::newRow("zero width") << QByteArray("MD0,0,8000,0,5;PU;") << false;
     QTest::newRow("feed would overflow") << QByteArray("MD0,0,2147483647,6000,5;PU;") << false;
+    QTest::newRow("negative height") << QByteArray("MD0,0,-8000,6000,5;PU;") << false;
+    QTest::newRow("digits no int holds") << QByteArray("MD0,0,99999999999999999999,6000,5;") << false;
+    QTest::newRow("not digits") << QByteArray("MD0,0,8e3,0x10,5;PU;") << false;
+    QTest::newRow("empty file") << QByteArray() << false;
+    QTest::newRow("binary") << QByteArray("\0MD\xff,\0,", 9) << false;
+    QTest::newRow("20 MB size") << "MD0,0," + QByteArray(20 << 20, '7') << false;
 }
 
 void TstQrCodeMW::startNeedsUsableSizes()

@@ -2,6 +2,7 @@
 // emulated cutter, checked on the cutter's transcript.
 #include "hosttestutil.h"
 
+#include "cuttertestkit.h"
 #include "dialogs.h"
 #include "emulatedcutter.h"
 #include "qpaintwidget.h"
@@ -15,6 +16,7 @@
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QPushButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTimer>
 #include <QtTest>
@@ -104,6 +106,9 @@ private slots:
     void linkFailsMidJob_data();
     void linkFailsMidJob();
     void saveFailures();
+    void storedNonNumbers_data();
+    void storedNonNumbers();
+    void closeWithStuckSettingsLock();
 
 private:
     std::unique_ptr<EmulatedCutter> cutter;
@@ -129,11 +134,8 @@ private:
     QStringList transcript() const
     {
         QStringList out;
-        for (const QByteArray &w : cutter->writtenTexts()) {
-            const QString t = QString::fromLatin1(w);
-            if (!(t == ";CMD:10;" && !out.isEmpty() && out.last() == t))
-                out << t;
-        }
+        for (const QByteArray &w : foldedWrites(*cutter))
+            out << QString::fromLatin1(w);
         return out;
     }
     QString jobOf(const QStringList &t) const
@@ -173,13 +175,7 @@ void TstSendMW::init()
     saveAnswer.clear();
     saveRequests = 0;
     cutter.reset(new EmulatedCutter(QStringLiteral("SEND-1")));
-    CutterTiming fast;
-    fast.replyMs = 1;
-    fast.cutUnitsPerMs = 1000;
-    fast.moveUnitsPerMs = 1000;
-    fast.feedUnitsPerMs = 1000;
-    fast.jobOverheadMs = fast.moveOverheadMs = fast.pageEndMs = 0;
-    cutter->setTiming(fast);
+    cutter->setTiming(fastTiming());
     cutter->setCameraOffset(0.5, 0.25);
 }
 
@@ -423,6 +419,40 @@ void TstSendMW::saveFailures()
     button("save")->click();
     QCOMPARE(messages, QStringList{"Warning: Save Failed!"});
     QVERIFY(!QFile::exists(saveAnswer));
+}
+
+void TstSendMW::storedNonNumbers_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("NaN") << "nan";
+    QTest::newRow("infinite") << "inf";
+    QTest::newRow("not a number") << "abc";
+}
+
+// A value that is no finite number keeps the form's default, not the maximum.
+void TstSendMW::storedNonNumbers()
+{
+    QFETCH(QString, stored);
+    const double form = SendMW().knifeOffset();
+    {
+        QSettings s(workFolder() + "config.ini", QSettings::IniFormat);
+        s.setValue("SendMW/knifeOffset", stored);
+    }
+    SendMW w;
+    QFile::remove(workFolder() + "config.ini");
+    QCOMPARE(w.knifeOffset(), form);
+}
+
+// A lock file that cannot be removed: the window closes unsaved, with a warning.
+void TstSendMW::closeWithStuckSettingsLock()
+{
+    const QString lock = workFolder() + "config.ini.lock";
+    QVERIFY(QDir().mkpath(lock + "/held"));
+    open(1);
+    QVERIFY(window->close());
+    QDir(lock).removeRecursively();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(!QFile::exists(workFolder() + "config.ini"));
 }
 
 QTEST_MAIN(TstSendMW)
