@@ -129,7 +129,7 @@ PluginMW::PluginMW(QWidget *parent)
     ui->setupUi(this);
 
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint
-                   | Qt::WindowMaximizeButtonHint | Qt::WindowStaysOnTopHint);
+        | Qt::WindowMaximizeButtonHint | Qt::WindowStaysOnTopHint);
     setWindowOpacity(0.9);
     setAttribute(Qt::WA_TranslucentBackground);
 
@@ -140,23 +140,22 @@ PluginMW::PluginMW(QWidget *parent)
     fitMask();
 
     for (QPushButton *b : { ui->genMark, ui->genOutline, ui->setPrint, ui->setCut, ui->saveFile,
-                            ui->qrCodeCtrl, ui->aboutBtn, ui->configBtn })
+             ui->qrCodeCtrl, ui->aboutBtn, ui->configBtn })
         b->setMask(QRegion(b->x() + 2, b->y() + 2, 36, 36, QRegion::Ellipse));
     for (QPushButton *b : { ui->minBtn, ui->exitBtn })
         b->setMask(QRegion(b->x() + 2, b->y() + 2, 16, 36, QRegion::Ellipse));
 
     connect(ui->markSelect, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
-            &PluginMW::on_painter_configChanged);
+        &PluginMW::on_painter_configChanged);
     for (QDoubleSpinBox *spin : { ui->topRev, ui->leftRev, ui->rightRev, ui->bottomRev })
         connect(spin, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this,
-                &PluginMW::on_painter_configChanged);
-    connect(ui->byFigure, &QCheckBox::clicked, this, &PluginMW::on_painter_configChanged);
-    for (QDoubleSpinBox *spin :
-         { ui->markWidth, ui->markHeight, ui->markWeight, ui->markDiameter })
-        connect(spin, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this,
-                &PluginMW::on_painter_configChanged);
-    connect(ui->markColor, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &PluginMW::on_painter_configChanged);
+    connect(ui->byFigure, &QCheckBox::clicked, this, &PluginMW::on_painter_configChanged);
+    for (QDoubleSpinBox *spin : { ui->markWidth, ui->markHeight, ui->markWeight, ui->markDiameter })
+        connect(spin, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this,
+            &PluginMW::on_painter_configChanged);
+    connect(ui->markColor, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+        &PluginMW::on_painter_configChanged);
 
     for (const QString &path : { basePath, qrJobsPath, qrPageinfoPath }) {
         if (!QDir(path).exists() && !QDir(path).mkdir(path))
@@ -208,26 +207,26 @@ void PluginMW::startLocalServer()
 #endif
     if (!listening) {
         qCDebug(lcApp, "the local server %s is not listening: %s", qPrintable(serverName()),
-                qPrintable(localServer->errorString()));
+            qPrintable(localServer->errorString()));
         return;
     }
-    connect(localServer, &QLocalServer::newConnection, this,
-            &PluginMW::on_localSocket_newConnection);
+    connect(
+        localServer, &QLocalServer::newConnection, this, &PluginMW::on_localSocket_newConnection);
     // The server closes itself for good when accepting fails (the process
     // out of file descriptors), and only its error text tells; take the
     // name back once it can.
     auto *watch = new QTimer(localServer);
     connect(watch, &QTimer::timeout, localServer,
-            [this, healthy = localServer->errorString()]() mutable {
-                if (localServer->isListening() && localServer->errorString() == healthy)
-                    return;
-                localServer->close();
-                if (localServer->listen(serverName()))
-                    healthy = localServer->errorString();
-                else
-                    qCDebug(lcApp, "the local server could not listen again: %s",
-                            qPrintable(localServer->errorString()));
-            });
+        [this, healthy = localServer->errorString()]() mutable {
+            if (localServer->isListening() && localServer->errorString() == healthy)
+                return;
+            localServer->close();
+            if (localServer->listen(serverName()))
+                healthy = localServer->errorString();
+            else
+                qCDebug(lcApp, "the local server could not listen again: %s",
+                    qPrintable(localServer->errorString()));
+        });
     watch->start(relistenMs);
 }
 
@@ -332,13 +331,13 @@ void PluginMW::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     // HighQualityAntialiasing is a no-op in Qt 5.15 and only warns.
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing
-                           | QPainter::SmoothPixmapTransform);
+    painter.setRenderHints(
+        QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
     const QColor bar(200, 240, 240, 200);
     painter.setPen(bar);
     painter.setBrush(QBrush(bar, Qt::SolidPattern));
-    painter.drawRoundedRect(0, 0, width(), ui->genMark->height() + 12, 25.0, 25.0,
-                            Qt::AbsoluteSize);
+    painter.drawRoundedRect(
+        0, 0, width(), ui->genMark->height() + 12, 25.0, 25.0, Qt::AbsoluteSize);
     if (!ui->configWidget->isHidden()) {
         painter.setPen(QColor(240, 240, 200, 200));
         painter.setBrush(QBrush(QColor(240, 240, 200, 255), Qt::SolidPattern));
@@ -351,9 +350,9 @@ void PluginMW::closeEvent(QCloseEvent *event)
     // A run goes on in a job window the user has closed; ending the
     // process would stop the cutter mid-sheet without a word.
     if (sendMW.isVisible() || qrCodeMW.isVisible() || sendMW.isSending() || qrCodeMW.isBusy()) {
-        const auto answer = dialogs::warning(
-                this, tr("Warning"), tr("Close will stop all job sending, Confirm or Not?"),
-                QMessageBox::Yes | QMessageBox::No);
+        const auto answer = dialogs::warning(this, tr("Warning"),
+            tr("Close will stop all job sending, Confirm or Not?"),
+            QMessageBox::Yes | QMessageBox::No);
         if (answer == QMessageBox::No) {
             event->ignore();
             // A refused close also calls off a language switch that asked for it.
@@ -370,15 +369,15 @@ void PluginMW::closeEvent(QCloseEvent *event)
         saveSettings();
         sendMW.close();
     } else {
-        dialogs::warning(this, tr("Warning"),
-                         tr("The settings could not be saved: config.ini is locked."));
+        dialogs::warning(
+            this, tr("Warning"), tr("The settings could not be saved: config.ini is locked."));
     }
     if (restartPending) {
         restartPending = false;
         if (!startDetachedProgram(restartProgramName(),
-                                  { QStringLiteral("500"), QCoreApplication::applicationFilePath() }))
-            qCDebug(lcApp, "the restart program %s did not start",
-                    qPrintable(restartProgramName()));
+                { QStringLiteral("500"), QCoreApplication::applicationFilePath() }))
+            qCDebug(
+                lcApp, "the restart program %s did not start", qPrintable(restartProgramName()));
     }
     // Release the server name now: the process ends without running
     // destructors, and the restarted copy must be able to take it.
@@ -432,7 +431,7 @@ void PluginMW::on_genMark_clicked()
     // Counting past the top would label this sheet with the last one's number.
     if (countsSerial && ui->qrCodeStr->value() >= ui->qrCodeStr->maximum()) {
         warn(tr("The QR serial number has reached %1 and cannot count further.")
-                     .arg(ui->qrCodeStr->value()));
+                 .arg(ui->qrCodeStr->value()));
         return;
     }
     ButtonHold hold(ui->genMark);
@@ -463,17 +462,17 @@ void PluginMW::on_genMark_clicked()
         const double h = ui->markHeight->value() / mmPerInch;
         const double weight = ui->markWeight->value() / mmPerInch;
         if (shape == 0 && byFigure)
-            op->genCrossMarkByFigure(top, left, right, bottom, w, h, weight, isSegment, segLength,
-                                     C, M, Y, K);
+            op->genCrossMarkByFigure(
+                top, left, right, bottom, w, h, weight, isSegment, segLength, C, M, Y, K);
         else if (shape == 0)
-            op->genCrossMarkByPage(top, left, right, bottom, w, h, weight, isSegment, segLength,
-                                   C, M, Y, K);
+            op->genCrossMarkByPage(
+                top, left, right, bottom, w, h, weight, isSegment, segLength, C, M, Y, K);
         else if (byFigure)
-            op->genRtAngleMarkByFigure(top, left, right, bottom, w, h, weight, isSegment,
-                                       segLength, C, M, Y, K);
+            op->genRtAngleMarkByFigure(
+                top, left, right, bottom, w, h, weight, isSegment, segLength, C, M, Y, K);
         else
-            op->genRtAngleMarkByPage(top, left, right, bottom, w, h, weight, isSegment, segLength,
-                                     C, M, Y, K);
+            op->genRtAngleMarkByPage(
+                top, left, right, bottom, w, h, weight, isSegment, segLength, C, M, Y, K);
     } else if (shape == 2) {
         const double diameter = ui->markDiameter->value() / mmPerInch;
         const bool isInkJet = ui->isInkJet->isChecked();
@@ -481,10 +480,10 @@ void PluginMW::on_genMark_clicked()
         const int serial = ui->qrCodeStr->value();
         if (byFigure)
             op->genCircleMarkByFigure(top, left, right, bottom, diameter, isSegment, segLength,
-                                      useQRCode, isInkJet, qrSize, serial, C, M, Y, K);
+                useQRCode, isInkJet, qrSize, serial, C, M, Y, K);
         else
             op->genCircleMarkByPage(top, left, right, bottom, diameter, isSegment, segLength,
-                                    useQRCode, isInkJet, qrSize, serial, C, M, Y, K);
+                useQRCode, isInkJet, qrSize, serial, C, M, Y, K);
     }
     op.reset();
 
@@ -501,7 +500,7 @@ void PluginMW::on_genMark_clicked()
         }
         if (!saved)
             warn(tr("Could not save the QR serial number to %1.")
-                         .arg(QDir::toNativeSeparators(path)));
+                     .arg(QDir::toNativeSeparators(path)));
     }
 }
 
@@ -537,8 +536,8 @@ void PluginMW::on_setPrint_clicked()
     if (ui->printSelect->currentIndex() == 0) {
         op->printDocument();
     } else if (ui->printSelect->currentIndex() == 1) {
-        const QString file = dialogs::getSaveFileName(this, tr("SavePDF"), QString(),
-                                                      tr("PDF File(*.pdf);;All File(*.*)"));
+        const QString file = dialogs::getSaveFileName(
+            this, tr("SavePDF"), QString(), tr("PDF File(*.pdf);;All File(*.*)"));
         if (!file.isEmpty())
             op->publishPdf(file);
     }
@@ -557,10 +556,10 @@ void PluginMW::on_setCut_clicked()
         if (marks.isEmpty())
             return;
     }
-    const CutJobPaths paths =
-            readCutJob(*op, mode, marks, tempPltPath, CutOptions(), PipelineEnd::AfterTranslate);
+    const CutJobPaths paths
+        = readCutJob(*op, mode, marks, tempPltPath, CutOptions(), PipelineEnd::AfterTranslate);
     sendMW.setData(ui->useCDRVersion->currentText(), ui->language->text(), mode,
-                   ui->posLen->value(), ui->negLen->value(), paths.both());
+        ui->posLen->value(), ui->negLen->value(), paths.both());
     op.reset();
     sendMW.showNormal();
     sendMW.raise();
@@ -596,8 +595,8 @@ void PluginMW::on_saveFile_clicked()
         options.xBacklash = sendMW.xBacklash() * unitsPerMm;
         options.yBacklash = sendMW.yBacklash() * unitsPerMm;
     }
-    const CutJobPaths paths =
-            readCutJob(*op, mode, marks, tempPltPath, options, PipelineEnd::Finished);
+    const CutJobPaths paths
+        = readCutJob(*op, mode, marks, tempPltPath, options, PipelineEnd::Finished);
     if (paths.creasing.isEmpty() && paths.cutting.isEmpty()) {
         warn(tr("Nothing to cut was exported; no job file was written."));
         return;
@@ -611,23 +610,23 @@ void PluginMW::on_saveFile_clicked()
         const int dx = marks.last().x() - marks.first().x();
         if (qrName.isEmpty()) {
             text = jobHeader(dy, dx, JobKind::PathAndMarks) + tool.writePen1(paths.creasing)
-                    + tool.writePen2Dashed(paths.cutting, ui->posLen->value() * unitsPerMm,
-                                           ui->negLen->value() * unitsPerMm);
+                + tool.writePen2Dashed(paths.cutting, ui->posLen->value() * unitsPerMm,
+                    ui->negLen->value() * unitsPerMm);
         } else {
             // The QR job controller looks the job up by the label's number.
             text = jobHeader(dy, dx, JobKind::QrJob) + tool.writePen1(paths.creasing)
-                    + tool.writePen2(paths.cutting);
+                + tool.writePen2(paths.cutting);
             file = qrJobsPath + qrName + QStringLiteral(".plt");
         }
     } else if (mode == CutMode::BlankPaper) {
         text = jobHeader(op->pageHeight(), op->pageWidth(), JobKind::BlankPaper)
-                + tool.writePens(paths.cutting);
+            + tool.writePens(paths.cutting);
     } else {
         text = tool.writePens(paths.cutting);
     }
     if (file.isEmpty()) {
-        file = dialogs::getSaveFileName(this, tr("SavePlt"), QString(),
-                                        tr("HPGL File(*.plt);;All File(*.*)"));
+        file = dialogs::getSaveFileName(
+            this, tr("SavePlt"), QString(), tr("HPGL File(*.plt);;All File(*.*)"));
         if (file.isEmpty())
             return;
     }
@@ -645,11 +644,11 @@ void PluginMW::on_aboutBtn_clicked()
 {
     const QString date = releaseDate(QStringLiteral(__DATE__));
     dialogs::information(this, tr("Vemo"),
-                         tr("      Release Date:%1\n"
-                            "https://www.vemo-cut.example\n"
-                            "Vemo Print & Cut Systems")
-                                 .arg(date),
-                         QMessageBox::Ok);
+        tr("      Release Date:%1\n"
+           "https://www.vemo-cut.example\n"
+           "Vemo Print & Cut Systems")
+            .arg(date),
+        QMessageBox::Ok);
 }
 
 void PluginMW::on_configBtn_clicked()
@@ -690,8 +689,8 @@ void PluginMW::on_exitBtn_clicked()
 
 void PluginMW::on_markSelect_currentIndexChanged(int index)
 {
-    const QList<QWidget *> sizeRows = { ui->markWidthLbl,  ui->markWidth,  ui->markHeightLbl,
-                                        ui->markHeight,    ui->markWeightLbl, ui->markWeight };
+    const QList<QWidget *> sizeRows = { ui->markWidthLbl, ui->markWidth, ui->markHeightLbl,
+        ui->markHeight, ui->markWeightLbl, ui->markWeight };
     if (index == 0 || index == 1) {
         ui->genMark->setIcon(QIcon(index == 0 ? QStringLiteral(":/png/MarkCrossBtn.png")
                                               : QStringLiteral(":/png/MarkRtAngleBtn.png")));
@@ -869,15 +868,15 @@ void PluginMW::loadSettings()
             QCoreApplication::installTranslator(&translator);
             // Re-translation puts back the form's first tooltips; keep the
             // ones the lists have chosen since, in Chinese.
-            const QList<QAbstractButton *> chosen = { ui->genMark, ui->genOutline, ui->setPrint,
-                                                      ui->setCut, ui->configBtn };
+            const QList<QAbstractButton *> chosen
+                = { ui->genMark, ui->genOutline, ui->setPrint, ui->setCut, ui->configBtn };
             QStringList tips;
             for (QAbstractButton *b : chosen)
                 tips << b->toolTip();
             ui->retranslateUi(this);
             for (int i = 0; i < chosen.size(); ++i)
                 chosen[i]->setToolTip(
-                        QCoreApplication::translate("PluginMW", tips[i].toUtf8().constData()));
+                    QCoreApplication::translate("PluginMW", tips[i].toUtf8().constData()));
         } else {
             qCDebug(lcApp, "the Chinese catalogue did not load");
         }

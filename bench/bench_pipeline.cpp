@@ -31,8 +31,10 @@ QList<CutPath> syntheticJob(int count, QRandomGenerator &rng)
     paths.reserve(count);
     for (int i = 0; i < count - 1; ++i) {
         const double r = 40 + rng.bounded(150.0);
-        const double cx = (i % cols) * cell + cell / 2 + rng.bounded(2 * (cell / 2 - r)) - (cell / 2 - r);
-        const double cy = (i / cols) * cell + cell / 2 + rng.bounded(2 * (cell / 2 - r)) - (cell / 2 - r);
+        const double cx
+            = (i % cols) * cell + cell / 2 + rng.bounded(2 * (cell / 2 - r)) - (cell / 2 - r);
+        const double cy
+            = (i / cols) * cell + cell / 2 + rng.bounded(2 * (cell / 2 - r)) - (cell / 2 - r);
         const int n = 10 + rng.bounded(91);
         const double wobble = rng.bounded(0.3);
         CutPath p;
@@ -54,8 +56,8 @@ QList<CutPath> syntheticJob(int count, QRandomGenerator &rng)
     const double side = cols * cell;
     CutPath frame;
     frame.pen = 1;
-    frame.lines = {QLineF(-50, -50, side + 50, -50), QLineF(side + 50, -50, side + 50, side + 50),
-                   QLineF(side + 50, side + 50, -50, side + 50), QLineF(-50, side + 50, -50, -50)};
+    frame.lines = { QLineF(-50, -50, side + 50, -50), QLineF(side + 50, -50, side + 50, side + 50),
+        QLineF(side + 50, side + 50, -50, side + 50), QLineF(-50, side + 50, -50, -50) };
     paths.append(frame);
     for (int i = paths.size() - 1; i > 0; --i)
         paths.swapItemsAt(i, rng.bounded(i + 1));
@@ -77,7 +79,7 @@ QString asHostExport(const QList<CutPath> &paths, double pageHeight)
     text.reserve(segmentCount(paths) * 14);
     auto pt = [&](const QPointF &q) {
         text += QString::number(qRound(q.x() * 5)) % QLatin1Char(',')
-                % QString::number(qRound((pageHeight - q.y()) * 5));
+            % QString::number(qRound((pageHeight - q.y()) * 5));
     };
     for (const CutPath &p : paths) {
         text += QLatin1String("PU");
@@ -106,8 +108,8 @@ int main()
     QRandomGenerator rng(2024);
     HpglTool tool;
     bool literalFits = true;
-    double fastMs[3] = {0, 0, 0};
-    const int sizes[3] = {1000, 10000, 100000};
+    double fastMs[3] = { 0, 0, 0 };
+    const int sizes[3] = { 1000, 10000, 100000 };
     for (int s = 0; s < 3; ++s) {
         const int count = sizes[s];
         QList<CutPath> paths = syntheticJob(count, rng);
@@ -138,7 +140,7 @@ int main()
         const bool done = literalSortPaths(literal, [&] { return t.elapsed() > 10000; });
         if (done) {
             std::printf("sortPaths literal P=%d: %.1f ms%s\n", count, ms(t),
-                        literal == fast ? "" : " (ORDER DIFFERS)");
+                literal == fast ? "" : " (ORDER DIFFERS)");
         } else {
             std::printf("sortPaths literal P=%d: skipped (over 10 s)\n", count);
             literalFits = false;
@@ -149,7 +151,7 @@ int main()
     for (int s = 1; s < 3; ++s) {
         const double a = sizes[s - 1], b = sizes[s];
         std::printf("sortPaths growth P=%d -> P=%d: x%.1f (n log n: x%.1f)\n", sizes[s - 1],
-                    sizes[s], fastMs[s] / fastMs[s - 1], (b * std::log(b)) / (a * std::log(a)));
+            sizes[s], fastMs[s] / fastMs[s - 1], (b * std::log(b)) / (a * std::log(a)));
     }
 
     // The whole road of a "By Path & Marks" send with every option on.
@@ -163,8 +165,9 @@ int main()
         return 1;
     scratch.write(asHostExport(job, pageHeight).toLatin1());
     scratch.close();
-    input.creasingHpgl = QStringLiteral("IN;PA;SP1;PU400,400;PD8000,400;PU400,8000;PD8000,8000;PU;");
-    input.markCentres = {QPoint(200, 300), QPoint(8200, 11600)};
+    input.creasingHpgl
+        = QStringLiteral("IN;PA;SP1;PU400,400;PD8000,400;PU400,8000;PD8000,8000;PU;");
+    input.markCentres = { QPoint(200, 300), QPoint(8200, 11600) };
     CutOptions options;
     options.autoSort = true;
     options.knifeOffset = 0.3 * 40;
@@ -181,13 +184,13 @@ int main()
         input.cuttingHpgl = readFile(scratch.fileName());
         const CutJobPaths out = runCutPipeline(input, options);
         const QPoint first = input.markCentres.first(), last = input.markCentres.last();
-        const QString text = jobHeader(last.y() - first.y(), last.x() - first.x(),
-                                       JobKind::PathAndMarks)
-                % tool.writePen1(out.creasing) % tool.writePen2Dashed(out.cutting, 200, 20);
+        const QString text
+            = jobHeader(last.y() - first.y(), last.x() - first.x(), JobKind::PathAndMarks)
+            % tool.writePen1(out.creasing) % tool.writePen2Dashed(out.cutting, 200, 20);
         bestPipeline = std::min(bestPipeline, ms(t));
         written = text.size();
     }
-    std::printf("pipeline 1M segments: %.1f ms (%d segments in, %d characters out)\n",
-                bestPipeline, segmentCount(job), written);
+    std::printf("pipeline 1M segments: %.1f ms (%d segments in, %d characters out)\n", bestPipeline,
+        segmentCount(job), written);
     return 0;
 }

@@ -68,14 +68,12 @@ double run(const char *what, int n, bool curves, const QString &scratch)
     flushDeletes();
     const double secs = t.elapsed() / 1000.0;
     simhost::Document *doc = simhost::SimHost::instance().activeDocument();
-    const QString check =
-        !std::strcmp(what, "export")
-            ? QStringLiteral("%1 bytes written").arg(QFileInfo(scratch).size())
-            : QStringLiteral("%1 cut lines").arg(doc->shapesOn(QStringLiteral("Cutting Layer")).size());
+    const QString check = !std::strcmp(what, "export")
+        ? QStringLiteral("%1 bytes written").arg(QFileInfo(scratch).size())
+        : QStringLiteral("%1 cut lines").arg(doc->shapesOn(QStringLiteral("Cutting Layer")).size());
     const QStringList errors = simhost::SimHost::instance().errors();
-    std::printf("%-9s %7d %-10s %8.2f s  (%s%s)\n", what, n, curves ? "curves" : "rectangles",
-                secs, qPrintable(check),
-                errors.isEmpty() ? "" : ", host errors");
+    std::printf("%-9s %7d %-10s %8.2f s  (%s%s)\n", what, n, curves ? "curves" : "rectangles", secs,
+        qPrintable(check), errors.isEmpty() ? "" : ", host errors");
     std::fflush(stdout);
     return secs;
 }

@@ -12,10 +12,10 @@
 
 static double cpuSeconds()
 {
-    rusage u{};
+    rusage u {};
     getrusage(RUSAGE_SELF, &u); // all threads, workers included
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec)
-           + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+        + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 int main(int argc, char **argv)
@@ -41,6 +41,6 @@ int main(int argc, char **argv)
         polls += w.data == ";CMD:10;";
     std::printf("bench_waitfree: cutter busy %d ms, waitFree took %.2f s wall, %.4f s CPU "
                 "(%.3f %% of one core), %d polls, last reply %s\n",
-                busyMs, secs, cpu, 100.0 * cpu / secs, polls, qPrintable(link.readStr()));
+        busyMs, secs, cpu, 100.0 * cpu / secs, polls, qPrintable(link.readStr()));
     return 0;
 }

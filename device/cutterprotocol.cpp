@@ -28,7 +28,8 @@ QString feed(int units)
 
 QString moveTo(int first, int second)
 {
-    return QStringLiteral("PU") + integer(first) + QLatin1Char(',') + integer(second) + QLatin1Char(';');
+    return QStringLiteral("PU") + integer(first) + QLatin1Char(',') + integer(second)
+        + QLatin1Char(';');
 }
 
 QString moveTo(double first, double second)

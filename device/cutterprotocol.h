@@ -10,24 +10,60 @@ namespace CutterCommand {
 QString integer(int n);
 QString real(double v);
 
-inline QString busyPoll() { return QStringLiteral(";CMD:10;"); }
-inline QString paperState() { return QStringLiteral(";CMD:14;"); }
-QString feed(int units);                       // ";CMD:20,n;"
-QString moveTo(int first, int second);         // "PUa,b;"
-QString moveTo(double first, double second);   // "PUa,b;" with reals
-inline QString origin() { return QStringLiteral("PU0,0;"); }
-inline QString scanQr() { return QStringLiteral(";CMD:101;"); }
-inline QString pageEnd() { return QStringLiteral("!PG;"); }
-QString ledIntensity(int value);               // ";CMD:103,v;"
-inline QString findMark() { return QStringLiteral(";CMD:106;"); }
-inline QString camOffset() { return QStringLiteral(";CMD:200;"); }
-QString setCamOffset(double a, double b);      // ";CMD:201,a,b;"
-inline QString blankStart() { return QStringLiteral(";CMD:202;"); }
+inline QString busyPoll()
+{
+    return QStringLiteral(";CMD:10;");
+}
+inline QString paperState()
+{
+    return QStringLiteral(";CMD:14;");
+}
+QString feed(int units); // ";CMD:20,n;"
+QString moveTo(int first, int second); // "PUa,b;"
+QString moveTo(double first, double second); // "PUa,b;" with reals
+inline QString origin()
+{
+    return QStringLiteral("PU0,0;");
+}
+inline QString scanQr()
+{
+    return QStringLiteral(";CMD:101;");
+}
+inline QString pageEnd()
+{
+    return QStringLiteral("!PG;");
+}
+QString ledIntensity(int value); // ";CMD:103,v;"
+inline QString findMark()
+{
+    return QStringLiteral(";CMD:106;");
+}
+inline QString camOffset()
+{
+    return QStringLiteral(";CMD:200;");
+}
+QString setCamOffset(double a, double b); // ";CMD:201,a,b;"
+inline QString blankStart()
+{
+    return QStringLiteral(";CMD:202;");
+}
 
-inline QString replyFree() { return QStringLiteral("FREE;"); }
-inline QString replyOk() { return QStringLiteral("OK;"); }
-inline QString replyNoQr() { return QStringLiteral("NOQR;"); }
-inline QString replyNoMark() { return QStringLiteral("NOMARK;"); }
+inline QString replyFree()
+{
+    return QStringLiteral("FREE;");
+}
+inline QString replyOk()
+{
+    return QStringLiteral("OK;");
+}
+inline QString replyNoQr()
+{
+    return QStringLiteral("NOQR;");
+}
+inline QString replyNoMark()
+{
+    return QStringLiteral("NOMARK;");
+}
 
 // The paper-state reply tells "no paper" by holding "S3:0;" anywhere.
 bool noPaper(const QString &reply);

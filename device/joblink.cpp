@@ -32,7 +32,8 @@ void JobLink::setDefaultReplyLimitMs(int ms)
 }
 
 JobLink::JobLink(UsbOperate &link, int replyLimitMs)
-    : usb(link), device(link.devicePathText())
+    : usb(link)
+    , device(link.devicePathText())
     , limitMs(replyLimitMs < 0 ? replyLimit() : replyLimitMs)
 {
     if (!claims().contains(device)) {

@@ -11,7 +11,14 @@ class UsbOperate;
 class JobLink
 {
 public:
-    enum Failure { None, Busy, Gone, NotTaken, NoAnswer };
+    enum Failure
+    {
+        None,
+        Busy,
+        Gone,
+        NotTaken,
+        NoAnswer
+    };
 
     // How long a step waits for a reply unless the run says otherwise:
     // 30 s; tests that let the cutter stay silent shorten it.

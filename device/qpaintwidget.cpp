@@ -15,14 +15,22 @@ namespace {
 QColor penColour(int pen)
 {
     switch (pen) {
-    case 2: return Qt::blue;
-    case 3: return Qt::red;
-    case 4: return Qt::green;
-    case 5: return Qt::magenta;
-    case 6: return Qt::yellow;
-    case 7: return Qt::cyan;
-    case 8: return Qt::gray;
-    default: return Qt::black;
+    case 2:
+        return Qt::blue;
+    case 3:
+        return Qt::red;
+    case 4:
+        return Qt::green;
+    case 5:
+        return Qt::magenta;
+    case 6:
+        return Qt::yellow;
+    case 7:
+        return Qt::cyan;
+    case 8:
+        return Qt::gray;
+    default:
+        return Qt::black;
     }
 }
 
@@ -42,11 +50,14 @@ struct Paper
     int height;
 };
 
-const Paper papers[] = {{"A4", 8400, 11880}, {"A3", 11880, 16800}, {"A3+", 13200, 19320}};
+const Paper papers[] = { { "A4", 8400, 11880 }, { "A3", 11880, 16800 }, { "A3+", 13200, 19320 } };
 
 } // namespace
 
-QPaintWidget::QPaintWidget(QWidget *parent) : QWidget(parent) {}
+QPaintWidget::QPaintWidget(QWidget *parent)
+    : QWidget(parent)
+{
+}
 
 void QPaintWidget::resetView()
 {
@@ -141,8 +152,7 @@ void QPaintWidget::paintEvent(QPaintEvent *)
     using wholeunits::saturatingRound;
     for (const CutPath &path : qAsConst(paths)) {
         painter.setPen(QPen(penColour(path.pen), 1 / scale,
-                            path.lineType != 0 ? Qt::DashLine : Qt::SolidLine, Qt::SquareCap,
-                            Qt::BevelJoin));
+            path.lineType != 0 ? Qt::DashLine : Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
         for (const QLineF &s : path.lines) {
             if (!std::isfinite(s.x1()) || !std::isfinite(s.y1()) || !std::isfinite(s.x2())
                 || !std::isfinite(s.y2()))
@@ -150,9 +160,8 @@ void QPaintWidget::paintEvent(QPaintEvent *)
             // whole units as the writers round them; the mark is added in
             // doubles, so no end can overflow
             painter.drawLine(QLineF(double(saturatingRound(s.x1())) + m.x(),
-                                    double(saturatingRound(s.y1())) + m.y(),
-                                    double(saturatingRound(s.x2())) + m.x(),
-                                    double(saturatingRound(s.y2())) + m.y()));
+                double(saturatingRound(s.y1())) + m.y(), double(saturatingRound(s.x2())) + m.x(),
+                double(saturatingRound(s.y2())) + m.y()));
         }
     }
 }

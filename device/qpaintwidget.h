@@ -26,8 +26,8 @@ public:
 
     // A plotter point P is shown at (P + offset + first mark) * scale.
     double scale = 0.025;
-    QPoint savedOffset{100, 100}; // offset at the end of the last drag or zoom
-    QPoint offset{100, 100};
+    QPoint savedOffset { 100, 100 }; // offset at the end of the last drag or zoom
+    QPoint offset { 100, 100 };
     QPoint pressPos;
     bool released = true; // no left-button drag under way
 

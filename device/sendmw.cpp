@@ -9,8 +9,8 @@
 #include "joblink.h"
 #include "jobpipeline.h"
 #include "textfile.h"
-#include "windowlanguage.h"
 #include "ui_sendmw.h"
+#include "windowlanguage.h"
 #include "workfolder.h"
 
 #include <QCloseEvent>
@@ -61,8 +61,8 @@ int clampToInt(qint64 v)
 
 bool hasSegments(const QList<CutPath> &paths)
 {
-    return std::any_of(paths.begin(), paths.end(),
-                       [](const CutPath &p) { return !p.lines.isEmpty(); });
+    return std::any_of(
+        paths.begin(), paths.end(), [](const CutPath &p) { return !p.lines.isEmpty(); });
 }
 
 // The link of one send. Each sheet talks to the device chosen at that
@@ -71,7 +71,10 @@ bool hasSegments(const QList<CutPath> &paths)
 class RunLink
 {
 public:
-    explicit RunLink(UsbOperate &usb) : usb(usb) {}
+    explicit RunLink(UsbOperate &usb)
+        : usb(usb)
+    {
+    }
 
     JobLink &on(const QString &name)
     {
@@ -127,8 +130,8 @@ bool SendMW::nativeEvent(const QByteArray &eventType, void *message, long *)
     return false;
 }
 
-void SendMW::setData(QString cdrVersion, QString language, int cutMode, double posLen, double negLen,
-                     QList<CutPath> preview)
+void SendMW::setData(QString cdrVersion, QString language, int cutMode, double posLen,
+    double negLen, QList<CutPath> preview)
 {
     const bool blank = cutMode == 2;
     ui->blankRevX->setVisible(blank);
@@ -218,8 +221,8 @@ void SendMW::on_save_clicked()
     if (!reachHost(*cdr, press) || !buildJob(*cdr, press, true))
         return;
     cdr.reset(); // the host is free while the dialog is open
-    const QString file = dialogs::getSaveFileName(this, tr("SavePlt"), QString(),
-                                                  tr("HPGL File(*.plt);;All File(*.*)"));
+    const QString file = dialogs::getSaveFileName(
+        this, tr("SavePlt"), QString(), tr("HPGL File(*.plt);;All File(*.*)"));
     if (file.isEmpty())
         return;
     // whole or not at all: a half-written job would cut half a sheet
@@ -253,10 +256,9 @@ bool SendMW::buildJob(CdrOperate &cdr, Press &press, bool forSave)
 
     CutOptions options;
     options.autoSort = ui->autoSort->isChecked();
-    options.knifeOffset = ui->knifeOffsetChk->isChecked() ? ui->knifeOffset->value() * unitsPerMm
-                                                          : 0.0;
-    options.overcut = ui->closeOffsetChk->isChecked() ? ui->closeOffset->value() * unitsPerMm
-                                                      : 0.0;
+    options.knifeOffset
+        = ui->knifeOffsetChk->isChecked() ? ui->knifeOffset->value() * unitsPerMm : 0.0;
+    options.overcut = ui->closeOffsetChk->isChecked() ? ui->closeOffset->value() * unitsPerMm : 0.0;
     options.backlash = ui->backlash->isChecked();
     options.xBacklash = ui->xBacklash->value() * unitsPerMm;
     options.yBacklash = ui->yBacklash->value() * unitsPerMm;
@@ -286,7 +288,7 @@ bool SendMW::buildJob(CdrOperate &cdr, Press &press, bool forSave)
     } else if (mode == CutMode::ByPathAndMarks) {
         const QPoint first = press.marks.first(), last = press.marks.last();
         press.text = jobHeader(clampToInt(qint64(last.y()) - first.y()),
-                               clampToInt(qint64(last.x()) - first.x()), JobKind::PathAndMarks)
+                         clampToInt(qint64(last.x()) - first.x()), JobKind::PathAndMarks)
             + tool.writePen1(paths.creasing) + tool.writePen2Dashed(paths.cutting, dash, gap);
     } else {
         press.text = (forSave ? jobHeader(press.pageHeight, press.pageWidth, JobKind::BlankPaper)
@@ -332,7 +334,7 @@ void SendMW::sendSheets(Press &press)
     if (!ui->conSend->isChecked())
         ok = sendSheet(run.on(ui->machineName->currentText()), press, true);
     while (ok && ui->conSend->isChecked() && ui->sendCount->value() > 0
-           && ui->send->text() == tr("Stop")) {
+        && ui->send->text() == tr("Stop")) {
         // a sheet that failed on the way was not cut and is not counted
         ok = sendSheet(run.on(ui->machineName->currentText()), press, false);
         if (ok)
@@ -374,12 +376,11 @@ QString SendMW::positionMove(const Press &press) const
     if (press.cutMode == CutMode::ByPathAndMarks) {
         const QPoint first = press.marks.first();
         return CutterCommand::moveTo(clampToInt(qint64(headY) + first.y()),
-                                     clampToInt(qint64(headX) - halfWidth + first.x()));
+            clampToInt(qint64(headX) - halfWidth + first.x()));
     }
     // the blank offsets are read at each sheet
     return CutterCommand::moveTo(headY + (ui->blankRevX->value() + press.camX) * unitsPerMm,
-                                 (headX - halfWidth) + (ui->blankRevY->value() + press.camY)
-                                     * unitsPerMm);
+        (headX - halfWidth) + (ui->blankRevY->value() + press.camY) * unitsPerMm);
 }
 
 void SendMW::changeLanguage(QString language)

@@ -35,7 +35,7 @@ public:
     // marks, 2 blank paper), the dash and gap in millimetres and the paths to
     // preview.
     void setData(QString cdrVersion, QString language, int cutMode, double posLen, double negLen,
-                 QList<CutPath> preview);
+        QList<CutPath> preview);
 
     // A press of Send is still under way (the window may be hidden meanwhile).
     bool isSending() const { return sending; }
@@ -99,10 +99,10 @@ private:
     double posLen = 0.0;
     double negLen = 0.0;
     UsbOperate usbOperate; // the window's own link to the cutter
-    QString tempPltPath;   // scratch file of the host's HPGL export
+    QString tempPltPath; // scratch file of the host's HPGL export
     double mmPerInch = 25.4;
     double unitsPerMm = 40.0;
-    int headX = 6480;  // base of the positioning move's number built from x values
+    int headX = 6480; // base of the positioning move's number built from x values
     int headY = -1500; // base of the one built from y values
     bool sending = false;
 };

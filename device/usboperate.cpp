@@ -52,7 +52,10 @@ bool opens(const wchar_t *path)
 
 // ---- UsbRead ----------------------------------------------------------------
 
-UsbRead::UsbRead(QObject *parent) : QObject(parent) {}
+UsbRead::UsbRead(QObject *parent)
+    : QObject(parent)
+{
+}
 UsbRead::~UsbRead() = default;
 
 void UsbRead::Read()
@@ -95,7 +98,10 @@ void UsbRead::on_read_timeout()
 
 // ---- UsbWrite ---------------------------------------------------------------
 
-UsbWrite::UsbWrite(QObject *parent) : QObject(parent) {}
+UsbWrite::UsbWrite(QObject *parent)
+    : QObject(parent)
+{
+}
 UsbWrite::~UsbWrite() = default;
 
 void UsbWrite::Write()
@@ -116,7 +122,8 @@ void UsbWrite::Write()
 
 // ---- UsbOperate -------------------------------------------------------------
 
-UsbOperate::UsbOperate(QObject *parent) : QObject(parent)
+UsbOperate::UsbOperate(QObject *parent)
+    : QObject(parent)
 {
     copyText(pathPrefix, cutterPathPrefix(), PathChars);
     copyText(pathSuffix, cutterPathSuffix(), PathChars);
@@ -255,7 +262,7 @@ bool UsbOperate::Write(QString data)
     const bool whole = writtenBytes >= 0 && writtenBytes == offeredBytes;
     if (!whole)
         qCDebug(lcDevice, "write not taken: the device took %d of %d bytes", writtenBytes,
-                offeredBytes);
+            offeredBytes);
     return whole;
 }
 

@@ -16,7 +16,7 @@ public:
     ~UsbRead() override;
 
     DevHandle handle = InvalidDevHandle; // opened for overlapped reading by UsbOperate::Read
-    int timeoutMs = -1;                  // -1: no limit
+    int timeoutMs = -1; // -1: no limit
 
 signals:
     void upgrade(QString readStr);

@@ -58,13 +58,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     options.backlash = true;
     options.xBacklash = 0.1 * 40;
     options.yBacklash = 0.1 * 40;
-    for (int mode : {CutMode::DirectlyCut, CutMode::ByPathAndMarks, CutMode::BlankPaper}) {
+    for (int mode : { CutMode::DirectlyCut, CutMode::ByPathAndMarks, CutMode::BlankPaper }) {
         CutJobInput in;
         in.cutMode = mode;
         in.cuttingHpgl = text;
         in.creasingHpgl = text;
         in.pageHeight = 11880;
-        in.markCentres = {QPoint(400, 600), QPoint(7600, 11000)};
+        in.markCentres = { QPoint(400, 600), QPoint(7600, 11000) };
         const CutJobPaths out = runCutPipeline(in, options);
         writeAll(out.cutting);
         writeAll(out.creasing);

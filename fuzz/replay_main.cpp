@@ -28,8 +28,8 @@ int main(int argc, char **argv)
                 return 2;
             }
             const QByteArray bytes = f.readAll();
-            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(bytes.constData()),
-                                   size_t(bytes.size()));
+            LLVMFuzzerTestOneInput(
+                reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size()));
             ++runs;
         }
     }

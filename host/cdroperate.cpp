@@ -3,12 +3,12 @@
 #include "hostframe.h"
 
 CdrOperate::CdrOperate(QString progId)
-    : progId(progId),
-      assistLayer(QStringLiteral("Assist Layer")),
-      markLayer(QStringLiteral("Mark Layer")),
-      cuttingLayer(QStringLiteral("Cutting Layer")),
-      creasingLayer(QStringLiteral("Creasing Layer")),
-      qrLayer(QStringLiteral("QR Code"))
+    : progId(progId)
+    , assistLayer(QStringLiteral("Assist Layer"))
+    , markLayer(QStringLiteral("Mark Layer"))
+    , cuttingLayer(QStringLiteral("Cutting Layer"))
+    , creasingLayer(QStringLiteral("Creasing Layer"))
+    , qrLayer(QStringLiteral("QR Code"))
 {
     app = new QAxObject(progId);
     connected = !app->isNull();

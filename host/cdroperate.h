@@ -70,31 +70,29 @@ public:
 
     // Circle marks and the QR job label (marks/circlemarks.cpp).
     void genCircleMarkByPage(double topRev, double leftRev, double rightRev, double bottomRev,
-                             double markDiameter, bool isSegment, double ySegLength,
-                             bool useQRCode, bool isInkJet, double qrCodeSize, int qrCodeStr,
-                             int C, int M, int Y, int K);
+        double markDiameter, bool isSegment, double ySegLength, bool useQRCode, bool isInkJet,
+        double qrCodeSize, int qrCodeStr, int C, int M, int Y, int K);
     void genCircleMarkByFigure(double topRev, double leftRev, double rightRev, double bottomRev,
-                               double markDiameter, bool isSegment, double ySegLength,
-                               bool useQRCode, bool isInkJet, double qrCodeSize, int qrCodeStr,
-                               int C, int M, int Y, int K);
+        double markDiameter, bool isSegment, double ySegLength, bool useQRCode, bool isInkJet,
+        double qrCodeSize, int qrCodeStr, int C, int M, int Y, int K);
     // The label step of the circle layouts, run inside their frame.
     void genQrLabel(HostFrame &frame, bool byFigure, bool useQRCode, bool isInkJet,
-                    double qrCodeSize, int qrCodeStr, bool labelFound, int layerCount,
-                    double anchorX, double anchorY);
+        double qrCodeSize, int qrCodeStr, bool labelFound, int layerCount, double anchorX,
+        double anchorY);
 
     // Cross and right-angle marks (marks/barmarks.cpp).
     void genCrossMarkByPage(double topRev, double leftRev, double rightRev, double bottomRev,
-                            double markWidth, double markHeight, double markWeight,
-                            bool isSegment, double ySegLength, int C, int M, int Y, int K);
+        double markWidth, double markHeight, double markWeight, bool isSegment, double ySegLength,
+        int C, int M, int Y, int K);
     void genRtAngleMarkByPage(double topRev, double leftRev, double rightRev, double bottomRev,
-                              double markWidth, double markHeight, double markWeight,
-                              bool isSegment, double ySegLength, int C, int M, int Y, int K);
+        double markWidth, double markHeight, double markWeight, bool isSegment, double ySegLength,
+        int C, int M, int Y, int K);
     void genCrossMarkByFigure(double topRev, double leftRev, double rightRev, double bottomRev,
-                              double markWidth, double markHeight, double markWeight,
-                              bool isSegment, double ySegLength, int C, int M, int Y, int K);
+        double markWidth, double markHeight, double markWeight, bool isSegment, double ySegLength,
+        int C, int M, int Y, int K);
     void genRtAngleMarkByFigure(double topRev, double leftRev, double rightRev, double bottomRev,
-                                double markWidth, double markHeight, double markWeight,
-                                bool isSegment, double ySegLength, int C, int M, int Y, int K);
+        double markWidth, double markHeight, double markWeight, bool isSegment, double ySegLength,
+        int C, int M, int Y, int K);
     // ---- end of the marks library's operations ----
 
     QString progId;
@@ -109,7 +107,7 @@ public:
     double hairline = 0.076 / 25.4;
     double assistWidth = 0.2 / 25.4;
     double clearance = 0.5 / 25.4;
-    int assistCmyk[4] = {0, 50, 0, 0};
+    int assistCmyk[4] = { 0, 50, 0, 0 };
     QAxObject *app = nullptr;
 
 private:

@@ -66,8 +66,8 @@ void CdrOperate::createBoundary()
         call(all, "AddToSelection()");
         release(all);
         QAxObject *selection = f.keep(query(app, "ActiveSelection()"));
-        QAxObject *boundary =
-            query(selection, "CreateBoundary(double,double,bool,bool)", 0, 0, true, false);
+        QAxObject *boundary
+            = query(selection, "CreateBoundary(double,double,bool,bool)", 0, 0, true, false);
         if (boundary) {
             styleCutLine(boundary, hairline);
             call(boundary, "BreakApartEx()");
@@ -89,8 +89,7 @@ void CdrOperate::createContour()
     QAxObject *shapes = f.keep(query(f.page(), "SelectableShapes()"));
     const int n = read(shapes, "Count()").toInt(); // read once, before any contour
     if (n > 0) {
-        QAxObject *black =
-            f.keep(query(app, "CreateCMYKColor(int, int, int, int)", 0, 0, 0, 100));
+        QAxObject *black = f.keep(query(app, "CreateCMYKColor(int, int, int, int)", 0, 0, 0, 100));
         // Without the colour the contour call would lose its last three
         // arguments; without the layer the contours would stay where they are.
         if (!black) {
@@ -108,8 +107,8 @@ void CdrOperate::createContour()
                 const int before = read(shapes, "Count()").toInt();
                 QAxObject *source = query(shapes, "Item(int)", i);
                 call(source, "CreateContour(enum, double, int, enum, QVariant, QVariant, QVariant)",
-                     hostcode::contourDirection, 0.00025 / mmPerInch, hostcode::contourSteps,
-                     hostcode::contourBlend, asArg(black), asArg(black), asArg(black));
+                    hostcode::contourDirection, 0.00025 / mmPerInch, hostcode::contourSteps,
+                    hostcode::contourBlend, asArg(black), asArg(black), asArg(black));
                 release(source);
                 if (read(shapes, "Count()").toInt() <= before) {
                     qCDebug(lcHost, "shape %d got no contour", i);

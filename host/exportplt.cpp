@@ -75,9 +75,9 @@ void exportStep(HostFrame &f, const QString &file)
     const double height = read(f.page(), "SizeHeight()").toDouble();
     const QVariant options = read(f.app(), "CreateStructExportOptions()");
     const QVariant palette = read(f.app(), "CreateStructPaletteOptions()");
-    QAxObject *filter = query(f.document(), "ExportEx(const QString&, enum, enum, QVariant, QVariant)",
-                              file, hostcode::hpglExportFilter, hostcode::exportRange, options,
-                              palette);
+    QAxObject *filter
+        = query(f.document(), "ExportEx(const QString&, enum, enum, QVariant, QVariant)", file,
+            hostcode::hpglExportFilter, hostcode::exportRange, options, palette);
     if (!filter) {
         qCDebug(lcHost, "no export filter: nothing written to %s", qUtf8Printable(file));
         return;

@@ -29,7 +29,10 @@ using hostcall::call;
 using hostcall::query;
 using hostcall::read;
 
-HostFrame::HostFrame(CdrOperate *op) : m_op(op) {}
+HostFrame::HostFrame(CdrOperate *op)
+    : m_op(op)
+{
+}
 
 HostFrame::~HostFrame()
 {
@@ -116,7 +119,9 @@ QString HostFrame::findLayerByPrefix(const QString &prefix) const
     QString name;
     firstLayer(
         m_layers, m_layerCount,
-        [&](const QString &n) { return n.size() >= prefix.size() && n.left(prefix.size()) == prefix; },
+        [&](const QString &n) {
+            return n.size() >= prefix.size() && n.left(prefix.size()) == prefix;
+        },
         &name);
     return name;
 }

@@ -35,8 +35,7 @@ QAxObject *query(QAxObject *obj, const char *member, const Args &...args)
 }
 
 // obj."member"(args) for an effect; empty when obj is missing.
-template <typename... Args>
-QVariant call(QAxObject *obj, const char *member, const Args &...args)
+template <typename... Args> QVariant call(QAxObject *obj, const char *member, const Args &...args)
 {
     static_assert(sizeof...(Args) <= 8, "at most eight arguments");
     return obj ? obj->dynamicCall(member, QVariant(args)...) : QVariant();
@@ -44,8 +43,7 @@ QVariant call(QAxObject *obj, const char *member, const Args &...args)
 
 // obj."member"(args) for a value; empty when obj is missing or the host
 // answers nothing.
-template <typename... Args>
-QVariant read(QAxObject *obj, const char *member, const Args &...args)
+template <typename... Args> QVariant read(QAxObject *obj, const char *member, const Args &...args)
 {
     const QVariant value = call(obj, member, args...);
     if (obj && !value.isValid())

@@ -15,13 +15,13 @@ namespace marks {
 
 void drawGuide(const CdrOperate &op, QAxObject *layer, const QLineF &l)
 {
-    QAxObject *line = query(layer, "CreateLineSegment(double,double,double,double)", l.x1(), l.y1(),
-                            l.x2(), l.y2());
+    QAxObject *line = query(
+        layer, "CreateLineSegment(double,double,double,double)", l.x1(), l.y1(), l.x2(), l.y2());
     call(query(line, "Fill()"), "ApplyNoFill()");
     QAxObject *outline = query(line, "Outline()");
     call(outline, "SetWidth(double)", op.assistWidth);
     call(query(outline, "Color()"), "CMYKAssign(int,int,int,int)", op.assistCmyk[0],
-         op.assistCmyk[1], op.assistCmyk[2], op.assistCmyk[3]);
+        op.assistCmyk[1], op.assistCmyk[2], op.assistCmyk[3]);
     release(line); // its fill, outline and colour go with it
 }
 
@@ -34,7 +34,8 @@ QAxObject *createPrimitive(QAxObject *layer, const Primitive &p)
         return query(layer, "CreateEllipse2(double,double,double)", p.x1, p.y1, p.radius);
     case PrimitiveKind::Rectangle:
         // The marks' spelling of this member; the label's differs. Both stay as written.
-        return query(layer, "CreateRectangle(double, double ,double ,double)", p.x1, p.y1, p.x2, p.y2);
+        return query(
+            layer, "CreateRectangle(double, double ,double ,double)", p.x1, p.y1, p.x2, p.y2);
     case PrimitiveKind::Line:
         break;
     }
@@ -44,8 +45,8 @@ QAxObject *createPrimitive(QAxObject *layer, const Primitive &p)
 void styleMarkShape(QAxObject *shape, MarkStyle style, double strokeWidth, const MarkColour &k)
 {
     if (style == MarkStyle::Filled) {
-        call(query(query(shape, "Fill()"), "UniformColor()"), "CMYKAssign(int,int,int,int)", k.c, k.m,
-             k.y, k.k);
+        call(query(query(shape, "Fill()"), "UniformColor()"), "CMYKAssign(int,int,int,int)", k.c,
+            k.m, k.y, k.k);
         // No outline; the width goes as an int 0, as the host is called with it.
         call(query(shape, "Outline()"), "SetWidth(double)", 0);
     } else {
@@ -59,7 +60,7 @@ void styleMarkShape(QAxObject *shape, MarkStyle style, double strokeWidth, const
 } // namespace
 
 void drawMark(HostFrame &frame, QAxObject *layer, const Mark &mark, MarkStyle style,
-              double strokeWidth, const MarkColour &colour)
+    double strokeWidth, const MarkColour &colour)
 {
     QList<QAxObject *> shapes;
     for (const Primitive &p : mark.parts) {
@@ -144,8 +145,8 @@ void runMarkLayout(CdrOperate &op, const MarkJob &job)
 
     if (job.withLabel) {
         op.genQrLabel(f, job.reference == Reference::Figure, job.useQRCode, job.isInkJet,
-                      job.qrCodeSize, job.jobNumber, labelFound, f.layerCount(),
-                      frame.xl + job.labelAnchorDx, frame.yt);
+            job.qrCodeSize, job.jobNumber, labelFound, f.layerCount(), frame.xl + job.labelAnchorDx,
+            frame.yt);
     }
     f.close();
 }
@@ -176,11 +177,12 @@ void qrLabelStep(CdrOperate &op, HostFrame &f, const LabelStep &step, const QrMo
     }
     if (!saveLabelPicture(symbol, text, step.isInkJet)) {
         qCDebug(lcMarks, "label picture not written to %s: no QR label",
-                qUtf8Printable(labelPicturePath()));
+            qUtf8Printable(labelPicturePath()));
         return;
     }
 
-    QAxObject *labelLayer = f.keep(query(f.page(), "CreateLayer(QString)", op.qrLayer + ":" + text));
+    QAxObject *labelLayer
+        = f.keep(query(f.page(), "CreateLayer(QString)", op.qrLayer + ":" + text));
     QAxObject *options = query(f.app(), "CreateStructImportOptions()");
     if (options) {
         options->setProperty("Mode", hostcode::importMode);
@@ -189,10 +191,10 @@ void qrLabelStep(CdrOperate &op, HostFrame &f, const LabelStep &step, const QrMo
         qCDebug(lcMarks, "no import options: the label picture is not imported");
     }
     // Without the options object the argument list would end early.
-    QAxObject *filter = options ? query(labelLayer, "ImportEx(const QString&, enum, QVariant)",
-                                        labelPicturePath(), hostcode::labelImportFilter,
-                                        hostcall::asArg(options))
-                                : nullptr;
+    QAxObject *filter = options
+        ? query(labelLayer, "ImportEx(const QString&, enum, QVariant)", labelPicturePath(),
+            hostcode::labelImportFilter, hostcall::asArg(options))
+        : nullptr;
     call(filter, "Finish()");
 
     const double x0 = step.anchorX + op.clearance;
@@ -206,29 +208,28 @@ void qrLabelStep(CdrOperate &op, HostFrame &f, const LabelStep &step, const QrMo
                 if (!symbol.isDark(row, col))
                     continue;
                 // Spaced unlike the marks' rectangles: each is the text its step sends.
-                QAxObject *rect = query(labelLayer, "CreateRectangle(double, double, double, double)",
-                                        x0 + col * m, top - row * m, x0 + col * m + m,
-                                        top - row * m - m);
+                QAxObject *rect
+                    = query(labelLayer, "CreateRectangle(double, double, double, double)",
+                        x0 + col * m, top - row * m, x0 + col * m + m, top - row * m - m);
                 call(query(rect, "Outline()"), "SetWidth(double)", 0);
                 call(query(query(rect, "Fill()"), "UniformColor()"), "CMYKAssign(int,int,int,int)",
-                     100, 100, 100, 100);
+                    100, 100, 100, 100);
                 release(rect);
             }
         }
         hostcall::callList(labelLayer,
-                           "CreateArtisticText(double, double, QString, enum, enum, QString, double, "
-                           "enum, enum, enum, enum)",
-                           {x0 + 0.5 / op.mmPerInch,
-                            step.anchorY - step.qrCodeSize / 2 - 1.5 / op.mmPerInch, text,
-                            hostcode::textLanguage, hostcode::textCharSet,
-                            QStringLiteral("Consolas"), 125 / op.mmPerInch, hostcode::textPlain,
-                            hostcode::textPlain, hostcode::textPlain, hostcode::textPlain});
+            "CreateArtisticText(double, double, QString, enum, enum, QString, double, "
+            "enum, enum, enum, enum)",
+            { x0 + 0.5 / op.mmPerInch, step.anchorY - step.qrCodeSize / 2 - 1.5 / op.mmPerInch,
+                text, hostcode::textLanguage, hostcode::textCharSet, QStringLiteral("Consolas"),
+                125 / op.mmPerInch, hostcode::textPlain, hostcode::textPlain, hostcode::textPlain,
+                hostcode::textPlain });
     } else {
         QAxObject *shapes = query(labelLayer, "Shapes()");
         // "Item(const QVariant&)", not "Item(int)": the text this step sends.
         QAxObject *shape = query(shapes, "Item(const QVariant&)", 1);
         call(shape, "SetSizeEx(double, double, double, double)", 0, 0, step.qrCodeSize,
-             step.qrCodeSize * 1.25);
+            step.qrCodeSize * 1.25);
         const double y = step.anchorY + step.qrCodeSize / 2.25;
         if (step.byFigure)
             call(shape, "SetPosition(double, double)", x0, y);

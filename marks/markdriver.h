@@ -18,16 +18,19 @@ class QAxObject;
 
 namespace marks {
 
-enum class Reference {
-    Page,   // inside the page margins
-    Figure  // around the bounding box of all selectable artwork
+enum class Reference
+{
+    Page, // inside the page margins
+    Figure // around the bounding box of all selectable artwork
 };
 
-struct MarkColour {
+struct MarkColour
+{
     int c = 0, m = 0, y = 0, k = 100;
 };
 
-struct MarkJob {
+struct MarkJob
+{
     Reference reference = Reference::Page;
     Margins margins;
     ShapeSpec spec;
@@ -40,7 +43,7 @@ struct MarkJob {
     bool isInkJet = false;
     double qrCodeSize = 0.0;
     int jobNumber = 0;
-    double labelAnchorDx = 0.0;  // the label's anchor lies this far right of the left column
+    double labelAnchorDx = 0.0; // the label's anchor lies this far right of the left column
 };
 
 void runMarkLayout(CdrOperate &op, const MarkJob &job);
@@ -49,9 +52,10 @@ void runMarkLayout(CdrOperate &op, const MarkJob &job);
 void drawGuide(const CdrOperate &op, QAxObject *layer, const QLineF &line);
 // One mark on the mark layer; a mark of several primitives becomes one shape.
 void drawMark(HostFrame &frame, QAxObject *layer, const Mark &mark, MarkStyle style,
-              double strokeWidth, const MarkColour &colour);
+    double strokeWidth, const MarkColour &colour);
 
-struct LabelStep {
+struct LabelStep
+{
     bool byFigure = false;
     bool useQRCode = false;
     bool isInkJet = false;

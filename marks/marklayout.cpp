@@ -59,7 +59,8 @@ Segmentation segmentation(bool isSegment, double rowDistance, double segLength, 
 
 namespace {
 
-struct Resolver {
+struct Resolver
+{
     const Frame &f;
     double row = 0.0;
     double nextRow = 0.0;
@@ -68,15 +69,33 @@ struct Resolver {
     {
         double base = 0.0;
         switch (c.anchor) {
-        case Anchor::Zero: base = 0.0; break;
-        case Anchor::Width: base = f.width; break;
-        case Anchor::Height: base = f.height; break;
-        case Anchor::Left: base = f.xl; break;
-        case Anchor::Right: base = f.xr; break;
-        case Anchor::Top: base = f.yt; break;
-        case Anchor::Bottom: base = f.yb; break;
-        case Anchor::Row: base = row; break;
-        case Anchor::NextRow: base = nextRow; break;
+        case Anchor::Zero:
+            base = 0.0;
+            break;
+        case Anchor::Width:
+            base = f.width;
+            break;
+        case Anchor::Height:
+            base = f.height;
+            break;
+        case Anchor::Left:
+            base = f.xl;
+            break;
+        case Anchor::Right:
+            base = f.xr;
+            break;
+        case Anchor::Top:
+            base = f.yt;
+            break;
+        case Anchor::Bottom:
+            base = f.yb;
+            break;
+        case Anchor::Row:
+            base = row;
+            break;
+        case Anchor::NextRow:
+            base = nextRow;
+            break;
         }
         return base + c.offset;
     }
@@ -120,7 +139,7 @@ Layout buildLayout(const ShapeSpec &spec, const Frame &frame, bool isSegment, do
             out.extraRows.append(rowY(i));
     }
 
-    Resolver at{frame};
+    Resolver at { frame };
     for (const LineTemplate &t : spec.cornerGuides)
         out.guides.append(at.line(t));
 
@@ -131,17 +150,17 @@ Layout buildLayout(const ShapeSpec &spec, const Frame &frame, bool isSegment, do
         const int last = n >= 1 ? n - 1 : 0;
         auto side = [&](const LineTemplate &piece, const LineTemplate &closing) {
             for (int i = 0; i <= n - 2; ++i) {
-                Resolver r{frame, rowY(i), rowY(i + 1)};
+                Resolver r { frame, rowY(i), rowY(i + 1) };
                 out.guides.append(r.line(piece));
             }
-            Resolver r{frame, rowY(last), frame.yb};
+            Resolver r { frame, rowY(last), frame.yb };
             out.guides.append(r.line(closing));
         };
         side(spec.leftPiece, spec.leftClosing);
         side(spec.rightPiece, spec.rightClosing);
         auto rowGuides = [&](const QVector<LineTemplate> &ts) {
             for (double y : out.extraRows) {
-                Resolver r{frame, y, y};
+                Resolver r { frame, y, y };
                 for (const LineTemplate &t : ts)
                     out.guides.append(r.line(t));
             }
@@ -152,9 +171,9 @@ Layout buildLayout(const ShapeSpec &spec, const Frame &frame, bool isSegment, do
 
     for (const MarkTemplate &t : spec.cornerMarks)
         out.marks.append(at.mark(t));
-    for (const MarkTemplate *t : {&spec.leftRowMark, &spec.rightRowMark}) {
+    for (const MarkTemplate *t : { &spec.leftRowMark, &spec.rightRowMark }) {
         for (double y : out.extraRows) {
-            Resolver r{frame, y, y};
+            Resolver r { frame, y, y };
             out.marks.append(r.mark(*t));
         }
     }
@@ -165,19 +184,31 @@ Layout buildLayout(const ShapeSpec &spec, const Frame &frame, bool isSegment, do
 
 namespace {
 
-Coord at(Anchor a, double off = 0.0) { return Coord{a, off}; }
-
-LineTemplate line(Coord x1, Coord y1, Coord x2, Coord y2) { return LineTemplate{x1, y1, x2, y2}; }
-
-LineTemplate reversed(const LineTemplate &t) { return LineTemplate{t.x2, t.y2, t.x1, t.y1}; }
-
-PrimitiveTemplate primitive(PrimitiveKind kind, Coord x1, Coord y1, Coord x2, Coord y2,
-                            double radius = 0.0)
+Coord at(Anchor a, double off = 0.0)
 {
-    return PrimitiveTemplate{kind, x1, y1, x2, y2, radius};
+    return Coord { a, off };
 }
 
-PrimitiveTemplate disc(Coord x, Coord y, double r) { return primitive(PrimitiveKind::Disc, x, y, x, y, r); }
+LineTemplate line(Coord x1, Coord y1, Coord x2, Coord y2)
+{
+    return LineTemplate { x1, y1, x2, y2 };
+}
+
+LineTemplate reversed(const LineTemplate &t)
+{
+    return LineTemplate { t.x2, t.y2, t.x1, t.y1 };
+}
+
+PrimitiveTemplate primitive(
+    PrimitiveKind kind, Coord x1, Coord y1, Coord x2, Coord y2, double radius = 0.0)
+{
+    return PrimitiveTemplate { kind, x1, y1, x2, y2, radius };
+}
+
+PrimitiveTemplate disc(Coord x, Coord y, double r)
+{
+    return primitive(PrimitiveKind::Disc, x, y, x, y, r);
+}
 
 PrimitiveTemplate rect(Coord left, Coord top, Coord right, Coord bottom)
 {
@@ -196,11 +227,12 @@ constexpr Anchor Z = Anchor::Zero, W = Anchor::Width, H = Anchor::Height, XL = A
 // A guide frame that follows the inner sides of every mark box. Offsets are
 // taken from the left column and the top row, mirrored for the right column
 // and the bottom row.
-struct BoxFrame {
-    double outerX;  // the long sides (negative: outside the column)
-    double innerX;  // inner side of every box
-    double outerY;  // top and bottom edges, beyond the rows
-    double innerY;  // lower side of a top box; half the height of a row's box
+struct BoxFrame
+{
+    double outerX; // the long sides (negative: outside the column)
+    double innerX; // inner side of every box
+    double outerY; // top and bottom edges, beyond the rows
+    double innerY; // lower side of a top box; half the height of a row's box
 };
 
 // The ten lines around the corner boxes, numbered as they are drawn:
@@ -270,8 +302,8 @@ void circleMarks(ShapeSpec &s, double r)
 {
     s.style = MarkStyle::Filled;
     s.threshold = 2.0 * r;
-    s.leftRowMark.parts = {disc(at(XL), at(ROW), r)};
-    s.rightRowMark.parts = {disc(at(XR), at(ROW), r)};
+    s.leftRowMark.parts = { disc(at(XL), at(ROW), r) };
+    s.rightRowMark.parts = { disc(at(XR), at(ROW), r) };
 }
 
 void barMarks(ShapeSpec &s, double markHeight, double markWeight)
@@ -285,13 +317,14 @@ void barMarks(ShapeSpec &s, double markHeight, double markWeight)
 MarkTemplate cross(Anchor x, Anchor y, double hw, double hh, bool upward)
 {
     const double dy = upward ? hh : -hh;
-    return {{bar(at(x, -hw), at(y), at(x, hw), at(y)), bar(at(x), at(y, -dy), at(x), at(y, dy))}};
+    return { { bar(at(x, -hw), at(y), at(x, hw), at(y)),
+        bar(at(x), at(y, -dy), at(x), at(y, dy)) } };
 }
 
 // An L with its corner on (x, y): the horizontal arm, then the vertical one.
 MarkTemplate corner(Anchor x, Anchor y, double dx, double dy)
 {
-    return {{bar(at(x), at(y), at(x, dx), at(y)), bar(at(x), at(y), at(x), at(y, dy))}};
+    return { { bar(at(x), at(y), at(x, dx), at(y)), bar(at(x), at(y), at(x), at(y, dy)) } };
 }
 
 // A T on its side at an extra row: the stem toward the artwork, then the
@@ -299,7 +332,8 @@ MarkTemplate corner(Anchor x, Anchor y, double dx, double dy)
 MarkTemplate rowT(Anchor x, double dx, double h, bool downward)
 {
     const double dy = downward ? h : -h;
-    return {{bar(at(x), at(ROW), at(x, dx), at(ROW)), bar(at(x), at(ROW, dy), at(x), at(ROW, -dy))}};
+    return { { bar(at(x), at(ROW), at(x, dx), at(ROW)),
+        bar(at(x), at(ROW, dy), at(x), at(ROW, -dy)) } };
 }
 
 } // namespace
@@ -307,10 +341,10 @@ MarkTemplate rowT(Anchor x, double dx, double h, bool downward)
 ShapeSpec circleByPageSpec(double diameter, double clearance, double mmPerInch)
 {
     const double r = diameter * 0.5;
-    const double g = r + clearance;     // half-size of the clear square around a disc
-    const double t = 2.5 / mmPerInch;   // inset of the outline from the page edges
-    const double u = 0.5 / mmPerInch;   // half the width of a bar, and its gap from the disc
-    const double v = 1.0 / mmPerInch;   // the bar's far edge from the disc
+    const double g = r + clearance; // half-size of the clear square around a disc
+    const double t = 2.5 / mmPerInch; // inset of the outline from the page edges
+    const double u = 0.5 / mmPerInch; // half the width of a bar, and its gap from the disc
+    const double v = 1.0 / mmPerInch; // the bar's far edge from the disc
 
     ShapeSpec s;
     s.cornerGuides = {
@@ -339,7 +373,7 @@ ShapeSpec circleByPageSpec(double diameter, double clearance, double mmPerInch)
     };
     // Segmented sides run along the discs' outer edges, plain ones on the
     // inset page edges.
-    boxSides(s, BoxFrame{-r, g, r, g}, false);
+    boxSides(s, BoxFrame { -r, g, r, g }, false);
     s.plainSides = {
         line(at(Z, t), at(YT, -g), at(Z, t), at(YB, g)),
         line(at(W, -t), at(YT, -g), at(W, -t), at(YB, g)),
@@ -349,11 +383,11 @@ ShapeSpec circleByPageSpec(double diameter, double clearance, double mmPerInch)
     // The top-left disc carries a bar above and below it, so the mark reads
     // as the first one; its bounding box stays centred on the disc.
     s.cornerMarks = {
-        {{disc(at(XL), at(YT), r), rect(at(XL, -u), at(YT, r + v), at(XL, u), at(YT, r + u)),
-          rect(at(XL, -u), at(YT, -r - u), at(XL, u), at(YT, -r - v))}},
-        {{disc(at(XR), at(YT), r)}},
-        {{disc(at(XL), at(YB), r)}},
-        {{disc(at(XR), at(YB), r)}},
+        { { disc(at(XL), at(YT), r), rect(at(XL, -u), at(YT, r + v), at(XL, u), at(YT, r + u)),
+            rect(at(XL, -u), at(YT, -r - u), at(XL, u), at(YT, -r - v)) } },
+        { { disc(at(XR), at(YT), r) } },
+        { { disc(at(XL), at(YB), r) } },
+        { { disc(at(XR), at(YB), r) } },
     };
     return s;
 }
@@ -361,20 +395,20 @@ ShapeSpec circleByPageSpec(double diameter, double clearance, double mmPerInch)
 ShapeSpec circleByFigureSpec(double diameter, double clearance)
 {
     const double r = diameter * 0.5;
-    const double in = r + clearance;  // inner sides of a notch, from the disc's centre
-    const BoxFrame b{-r, in, r, in};
+    const double in = r + clearance; // inner sides of a notch, from the disc's centre
+    const BoxFrame b { -r, in, r, in };
 
     ShapeSpec s;
     s.cornerGuides = cornerBoxGuides(b);
-    reverseLines(s.cornerGuides, {4, 6, 8, 10});
+    reverseLines(s.cornerGuides, { 4, 6, 8, 10 });
     boxSides(s, b, true);
 
     circleMarks(s, r);
     s.cornerMarks = {
-        {{disc(at(XL), at(YT), r)}},
-        {{disc(at(XR), at(YT), r)}},
-        {{disc(at(XL), at(YB), r)}},
-        {{disc(at(XR), at(YB), r)}},
+        { { disc(at(XL), at(YT), r) } },
+        { { disc(at(XR), at(YT), r) } },
+        { { disc(at(XL), at(YB), r) } },
+        { { disc(at(XR), at(YB), r) } },
     };
     return s;
 }
@@ -384,13 +418,13 @@ ShapeSpec circleByFigureSpec(double diameter, double clearance)
 ShapeSpec crossByPageSpec(double markWidth, double markHeight, double markWeight)
 {
     const double hw = markWidth * 0.5, hh = markHeight * 0.5;
-    const BoxFrame b{-hw, hw, hh, hh};
+    const BoxFrame b { -hw, hw, hh, hh };
     ShapeSpec s;
     s.cornerGuides = cornerBoxGuides(b);
     boxSides(s, b, false);
     barMarks(s, markHeight, markWeight);
-    s.cornerMarks = {cross(XL, YT, hw, hh, true), cross(XR, YT, hw, hh, true),
-                     cross(XL, YB, hw, hh, true), cross(XR, YB, hw, hh, true)};
+    s.cornerMarks = { cross(XL, YT, hw, hh, true), cross(XR, YT, hw, hh, true),
+        cross(XL, YB, hw, hh, true), cross(XR, YB, hw, hh, true) };
     s.leftRowMark = cross(XL, ROW, hw, hh, false);
     s.rightRowMark = cross(XR, ROW, hw, hh, false);
     return s;
@@ -402,9 +436,9 @@ ShapeSpec crossByFigureSpec(double markWidth, double markHeight, double markWeig
     ShapeSpec s = crossByPageSpec(markWidth, markHeight, markWeight);
     // Around the artwork the top-right box's lower side comes before its
     // inner side, and these lines run the other way round.
-    reverseLines(s.cornerGuides, {4, 9});
+    reverseLines(s.cornerGuides, { 4, 9 });
     std::swap(s.cornerGuides[4], s.cornerGuides[5]);
-    boxSides(s, BoxFrame{-hw, hw, hh, hh}, true);
+    boxSides(s, BoxFrame { -hw, hw, hh, hh }, true);
     // The top crosses' vertical bars run downward.
     s.cornerMarks[0] = cross(XL, YT, hw, hh, false);
     s.cornerMarks[1] = cross(XR, YT, hw, hh, false);
@@ -417,13 +451,13 @@ ShapeSpec crossByFigureSpec(double markWidth, double markHeight, double markWeig
 ShapeSpec rtAngleByPageSpec(double markWidth, double markHeight, double markWeight)
 {
     const double w = markWidth, h = markHeight;
-    const BoxFrame b{0.0, w, 0.0, h};
+    const BoxFrame b { 0.0, w, 0.0, h };
     ShapeSpec s;
     s.cornerGuides = cornerBoxGuides(b);
     boxSides(s, b, false);
     barMarks(s, markHeight, markWeight);
-    s.cornerMarks = {corner(XL, YT, w, -h), corner(XR, YT, -w, -h), corner(XL, YB, w, h),
-                     corner(XR, YB, -w, h)};
+    s.cornerMarks = { corner(XL, YT, w, -h), corner(XR, YT, -w, -h), corner(XL, YB, w, h),
+        corner(XR, YB, -w, h) };
     s.leftRowMark = rowT(XL, w, h, true);
     s.rightRowMark = rowT(XR, -w, h, false);
     return s;
@@ -434,8 +468,8 @@ ShapeSpec rtAngleByFigureSpec(double markWidth, double markHeight, double markWe
     ShapeSpec s = rtAngleByPageSpec(markWidth, markHeight, markWeight);
     // Around the artwork: the top-left inner side runs downward, the right
     // boxes' sides from the outside in, and the right uprights downward.
-    reverseLines(s.cornerGuides, {4});
-    boxSides(s, BoxFrame{0.0, markWidth, 0.0, markHeight}, true);
+    reverseLines(s.cornerGuides, { 4 });
+    boxSides(s, BoxFrame { 0.0, markWidth, 0.0, markHeight }, true);
     s.rightRowMark = rowT(XR, -markWidth, markHeight, true);
     return s;
 }

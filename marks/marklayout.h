@@ -16,34 +16,39 @@
 namespace marks {
 
 // What a coordinate of a template is measured from.
-enum class Anchor {
-    Zero,    // 0 (the page's left or bottom edge)
-    Width,   // page width
-    Height,  // page height
-    Left,    // x of the left mark column
-    Right,   // x of the right mark column
-    Top,     // y of the top mark row
-    Bottom,  // y of the bottom mark row
-    Row,     // y of the row a piece or extra mark belongs to
-    NextRow  // y of the row below it (side pieces only)
+enum class Anchor
+{
+    Zero, // 0 (the page's left or bottom edge)
+    Width, // page width
+    Height, // page height
+    Left, // x of the left mark column
+    Right, // x of the right mark column
+    Top, // y of the top mark row
+    Bottom, // y of the bottom mark row
+    Row, // y of the row a piece or extra mark belongs to
+    NextRow // y of the row below it (side pieces only)
 };
 
-struct Coord {
+struct Coord
+{
     Anchor anchor = Anchor::Zero;
     double offset = 0.0;
 };
 
-struct LineTemplate {
+struct LineTemplate
+{
     Coord x1, y1, x2, y2;
 };
 
-enum class PrimitiveKind {
-    Line,      // (x1, y1) to (x2, y2)
-    Disc,      // centre (x1, y1), radius
-    Rectangle  // left x1, top y1, right x2, bottom y2
+enum class PrimitiveKind
+{
+    Line, // (x1, y1) to (x2, y2)
+    Disc, // centre (x1, y1), radius
+    Rectangle // left x1, top y1, right x2, bottom y2
 };
 
-struct PrimitiveTemplate {
+struct PrimitiveTemplate
+{
     PrimitiveKind kind = PrimitiveKind::Line;
     Coord x1, y1, x2, y2;
     double radius = 0.0;
@@ -51,19 +56,22 @@ struct PrimitiveTemplate {
 
 // One mark: its primitives, in creation order. A mark of several
 // primitives is joined into one host shape.
-struct MarkTemplate {
+struct MarkTemplate
+{
     QVector<PrimitiveTemplate> parts;
 };
 
-enum class MarkStyle {
-    Filled,  // filled in the mark colour, no outline (discs, bars)
-    Stroked  // no fill, outline of the mark weight in the mark colour (lines)
+enum class MarkStyle
+{
+    Filled, // filled in the mark colour, no outline (discs, bars)
+    Stroked // no fill, outline of the mark weight in the mark colour (lines)
 };
 
 // Everything that tells one mark shape and reference from another.
-struct ShapeSpec {
-    QVector<LineTemplate> cornerGuides;  // always drawn first
-    QVector<LineTemplate> plainSides;    // the two long sides without segmentation
+struct ShapeSpec
+{
+    QVector<LineTemplate> cornerGuides; // always drawn first
+    QVector<LineTemplate> plainSides; // the two long sides without segmentation
     // Segmented long sides: a piece runs from Row down to NextRow, the
     // closing piece from the last row (Row) down to the bottom row.
     LineTemplate leftPiece, leftClosing, rightPiece, rightClosing;
@@ -74,18 +82,20 @@ struct ShapeSpec {
     QVector<MarkTemplate> cornerMarks;
     MarkTemplate leftRowMark, rightRowMark;
     MarkStyle style = MarkStyle::Filled;
-    double strokeWidth = 0.0;  // outline width of stroked marks
-    double threshold = 0.0;    // the mark height of the segmentation rule
+    double strokeWidth = 0.0; // outline width of stroked marks
+    double threshold = 0.0; // the mark height of the segmentation rule
 };
 
 // The margins as the caller gives them (inches).
-struct Margins {
+struct Margins
+{
     double top = 0.0, left = 0.0, right = 0.0, bottom = 0.0;
 };
 
 // The reference values of one layout.
-struct Frame {
-    double width = 0.0, height = 0.0;  // page size (page reference only)
+struct Frame
+{
+    double width = 0.0, height = 0.0; // page size (page reference only)
     double xl = 0.0, xr = 0.0, yt = 0.0, yb = 0.0;
 };
 
@@ -103,9 +113,10 @@ constexpr double maxSegmentPieces = 1000.0;
 // close to a whole segment as none (inches).
 constexpr double remainderTolerance = 1e-9;
 
-struct Segmentation {
-    bool active = false;  // the sides are segmented at all
-    int pieces = 0;       // n: pieces per side; below 1 the closing piece starts on the top row
+struct Segmentation
+{
+    bool active = false; // the sides are segmented at all
+    int pieces = 0; // n: pieces per side; below 1 the closing piece starts on the top row
     double remainder = 0.0;
 };
 
@@ -114,22 +125,25 @@ struct Segmentation {
 // or not finite, or more than maxSegmentPieces pieces).
 Segmentation segmentation(bool isSegment, double rowDistance, double segLength, double threshold);
 
-struct Primitive {
+struct Primitive
+{
     PrimitiveKind kind = PrimitiveKind::Line;
     double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
     double radius = 0.0;
 };
 
-struct Mark {
+struct Mark
+{
     QVector<Primitive> parts;
 };
 
-struct Layout {
+struct Layout
+{
     Frame frame;
     Segmentation seg;
-    QVector<double> extraRows;  // y of the extra mark rows, top to bottom
-    QVector<QLineF> guides;     // guide lines in drawing order
-    QVector<Mark> marks;        // marks in drawing order
+    QVector<double> extraRows; // y of the extra mark rows, top to bottom
+    QVector<QLineF> guides; // guide lines in drawing order
+    QVector<Mark> marks; // marks in drawing order
     MarkStyle style = MarkStyle::Filled;
     double strokeWidth = 0.0;
 };

@@ -10,9 +10,10 @@
 namespace marks {
 
 // Modules of an encoded symbol, row by row from the top.
-struct QrModules {
-    int width = 0;         // modules per side; 0 when the encoder gave nothing
-    QVector<bool> dark;    // width * width entries
+struct QrModules
+{
+    int width = 0; // modules per side; 0 when the encoder gave nothing
+    QVector<bool> dark; // width * width entries
     bool isNull() const { return width <= 0; }
     bool isDark(int row, int col) const { return dark.at(row * width + col); }
 };

@@ -17,7 +17,7 @@ struct CutPath
     bool operator==(const CutPath &o) const
     {
         return pen == o.pen && lineType == o.lineType && patternLength == o.patternLength
-               && lineTypeMode == o.lineTypeMode && lines == o.lines;
+            && lineTypeMode == o.lineTypeMode && lines == o.lines;
     }
     bool operator!=(const CutPath &o) const { return !(*this == o); }
 };

@@ -95,8 +95,8 @@ QList<QLineF> HpglTool::cornerArc(QLineF before, QLineF after, int steps)
     return arc;
 }
 
-QList<CutPath> HpglTool::compensateKnifeOffset(QList<CutPath> paths, double knifeOffset,
-                                               double closeOffset)
+QList<CutPath> HpglTool::compensateKnifeOffset(
+    QList<CutPath> paths, double knifeOffset, double closeOffset)
 {
     const double d = lengthOrZero(knifeOffset);
     const double overcut = lengthOrZero(closeOffset);
@@ -190,8 +190,8 @@ QList<CutPath> HpglTool::compensateKnifeOffset(QList<CutPath> paths, double knif
     return result;
 }
 
-QList<CutPath> HpglTool::compensateBacklash(QList<CutPath> paths, double xBacklash,
-                                            double yBacklash)
+QList<CutPath> HpglTool::compensateBacklash(
+    QList<CutPath> paths, double xBacklash, double yBacklash)
 {
     if (xBacklash == 0 && yBacklash == 0)
         return paths;

@@ -82,11 +82,10 @@ inline void prefetch(const void *p)
 
 // Runs work(0) ... work(count - 1) on up to four threads when the job is
 // big enough to repay starting them; the items must be independent.
-template<typename Work>
-void forEachItem(size_t count, bool big, const Work &work)
+template <typename Work> void forEachItem(size_t count, bool big, const Work &work)
 {
     unsigned threads = big ? std::min(4u, std::thread::hardware_concurrency()) : 1;
-    std::atomic<size_t> next{0};
+    std::atomic<size_t> next { 0 };
     auto run = [&] {
         for (size_t i; (i = next.fetch_add(1)) < count;)
             work(i);
@@ -126,7 +125,7 @@ SortKey keyOf(const CutPath &p, int index, double *maxYOut)
             if (j + 8 < n)
                 prefetch(&lines.at(j + 8));
             const QLineF &l = lines.at(j);
-            for (const QPointF &q : {l.p1(), l.p2()}) {
+            for (const QPointF &q : { l.p1(), l.p2() }) {
                 if (q.x() < minX)
                     minX = q.x();
                 if (q.y() < minY)
@@ -137,7 +136,7 @@ SortKey keyOf(const CutPath &p, int index, double *maxYOut)
         }
     }
     *maxYOut = maxY;
-    return SortKey{minX, minY, maxY - minY, index};
+    return SortKey { minX, minY, maxY - minY, index };
 }
 
 // The row test of pass 2: a (in front) and b (behind) trade places.
@@ -151,7 +150,7 @@ inline bool rowSwap(const SortKey &a, const SortKey &b)
 // next pass: only pairs next to a swap can. So each pass visits just those,
 // carrying a path forward while it swaps, and the work follows the number
 // of swaps rather than passes times length.
-template<typename Swaps>
+template <typename Swaps>
 void swapPasses(std::vector<SortKey> &k, size_t begin, size_t end, Swaps swaps)
 {
     if (end - begin < 2)
@@ -203,7 +202,7 @@ void rowPass(std::vector<SortKey> &k, size_t begin, size_t end)
     }
     if (maxMy - minMy < minH) {
         std::stable_sort(k.begin() + begin, k.begin() + end,
-                         [](const SortKey &a, const SortKey &b) { return a.mx < b.mx; });
+            [](const SortKey &a, const SortKey &b) { return a.mx < b.mx; });
         return;
     }
 
@@ -230,9 +229,7 @@ void rowPassInBlocks(std::vector<SortKey> &k, const std::vector<double> &maxY)
     for (size_t p = 0; p + 1 < n; ++p) {
         const double aMx = k[p].mx, aMaxY = maxY[k[p].index];
         // Cut c lies between positions c and c + 1.
-        auto harmless = [&](size_t c) {
-            return aMaxY <= k[c + 1].my || aMx <= sufMinMx[c + 1];
-        };
+        auto harmless = [&](size_t c) { return aMaxY <= k[c + 1].my || aMx <= sufMinMx[c + 1]; };
         size_t lo = p, hi = n - 1; // first harmless cut in [p, n - 1)
         while (lo < hi) {
             const size_t mid = lo + (hi - lo) / 2;
@@ -249,9 +246,8 @@ void rowPassInBlocks(std::vector<SortKey> &k, const std::vector<double> &maxY)
     }
     blocks.emplace_back(blockStart, n);
     // Blocks never exchange paths, so they can be worked on side by side.
-    forEachItem(blocks.size(), n >= 8192, [&](size_t b) {
-        rowPass(k, blocks[b].first, blocks[b].second);
-    });
+    forEachItem(
+        blocks.size(), n >= 8192, [&](size_t b) { rowPass(k, blocks[b].first, blocks[b].second); });
 }
 
 } // namespace
@@ -288,8 +284,8 @@ QList<CutPath> HpglTool::sortPaths(QList<CutPath> paths)
 
     if (finite) {
         // Pass 1: neighbour swaps on a strict order are a stable sort.
-        std::stable_sort(k.begin(), k.end(),
-                         [](const SortKey &a, const SortKey &b) { return a.my < b.my; });
+        std::stable_sort(
+            k.begin(), k.end(), [](const SortKey &a, const SortKey &b) { return a.my < b.my; });
         // Pass 2.
         rowPassInBlocks(k, maxY);
     } else {

@@ -49,7 +49,7 @@ public:
 
     // knife offset, overcut, backlash
     QList<QLineF> cornerArc(QLineF before, QLineF after, int steps);
-    QList<CutPath> compensateKnifeOffset(QList<CutPath> paths, double knifeOffset,
-                                         double closeOffset);
+    QList<CutPath> compensateKnifeOffset(
+        QList<CutPath> paths, double knifeOffset, double closeOffset);
     QList<CutPath> compensateBacklash(QList<CutPath> paths, double xBacklash, double yBacklash);
 };

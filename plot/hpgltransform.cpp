@@ -161,7 +161,7 @@ QList<CutPath> HpglTool::scaleDown(QList<CutPath> paths, double k)
     for (CutPath &p : paths) {
         for (QLineF &l : p.lines)
             l = QLineF(cx + (l.x1() - cx) / k, cy + (l.y1() - cy) / k, cx + (l.x2() - cx) / k,
-                       cy + (l.y2() - cy) / k);
+                cy + (l.y2() - cy) / k);
     }
     return paths;
 }

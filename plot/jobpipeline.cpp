@@ -4,8 +4,7 @@
 
 #include <utility>
 
-CutJobPaths runCutPipeline(const CutJobInput &input, const CutOptions &options,
-                           PipelineEnd end)
+CutJobPaths runCutPipeline(const CutJobInput &input, const CutOptions &options, PipelineEnd end)
 {
     CutJobPaths out;
     const int mode = input.cutMode;
@@ -41,11 +40,11 @@ CutJobPaths runCutPipeline(const CutJobInput &input, const CutOptions &options,
             cutting = tool.chooseStarts(std::move(cutting));
             cutting = tool.sortPaths(std::move(cutting));
         }
-        cutting = tool.compensateKnifeOffset(std::move(cutting), options.knifeOffset,
-                                             options.overcut);
+        cutting
+            = tool.compensateKnifeOffset(std::move(cutting), options.knifeOffset, options.overcut);
         if (options.backlash)
-            cutting = tool.compensateBacklash(std::move(cutting), options.xBacklash,
-                                              options.yBacklash);
+            cutting
+                = tool.compensateBacklash(std::move(cutting), options.xBacklash, options.yBacklash);
     }
     out.cutting = std::move(cutting);
     return out;

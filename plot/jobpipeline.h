@@ -11,7 +11,7 @@ namespace CutMode {
 constexpr int DirectlyCut = 0;
 constexpr int ByPathAndMarks = 1;
 constexpr int BlankPaper = 2;
-}
+} // namespace CutMode
 
 // Finishing options of the cutting list. Lengths are plotter units: callers
 // multiply the send window's millimetres by 40 and pass 0 for a length whose
@@ -52,7 +52,8 @@ struct CutJobPaths
     QList<CutPath> both() const { return creasing + cutting; }
 };
 
-enum class PipelineEnd {
+enum class PipelineEnd
+{
     Finished, // everything up to backlash: what the writers get
     AfterTranslate, // the cut action's preview: scaled, mirrored and moved only
 };
@@ -65,4 +66,4 @@ enum class PipelineEnd {
 // "By Path & Marks" without marks, or an unknown mode, gives empty lists;
 // callers stop before exporting in that case anyway.
 CutJobPaths runCutPipeline(const CutJobInput &input, const CutOptions &options = CutOptions(),
-                           PipelineEnd end = PipelineEnd::Finished);
+    PipelineEnd end = PipelineEnd::Finished);

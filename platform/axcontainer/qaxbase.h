@@ -24,17 +24,17 @@ public:
 
     // Up to eight arguments; the list ends at the first empty QVariant.
     QVariant dynamicCall(const char *name, const QVariant &v1 = QVariant(),
-                         const QVariant &v2 = QVariant(), const QVariant &v3 = QVariant(),
-                         const QVariant &v4 = QVariant(), const QVariant &v5 = QVariant(),
-                         const QVariant &v6 = QVariant(), const QVariant &v7 = QVariant(),
-                         const QVariant &v8 = QVariant());
+        const QVariant &v2 = QVariant(), const QVariant &v3 = QVariant(),
+        const QVariant &v4 = QVariant(), const QVariant &v5 = QVariant(),
+        const QVariant &v6 = QVariant(), const QVariant &v7 = QVariant(),
+        const QVariant &v8 = QVariant());
     QVariant dynamicCall(const char *name, QList<QVariant> &vars);
 
     QAxObject *querySubObject(const char *name, const QVariant &v1 = QVariant(),
-                              const QVariant &v2 = QVariant(), const QVariant &v3 = QVariant(),
-                              const QVariant &v4 = QVariant(), const QVariant &v5 = QVariant(),
-                              const QVariant &v6 = QVariant(), const QVariant &v7 = QVariant(),
-                              const QVariant &v8 = QVariant());
+        const QVariant &v2 = QVariant(), const QVariant &v3 = QVariant(),
+        const QVariant &v4 = QVariant(), const QVariant &v5 = QVariant(),
+        const QVariant &v6 = QVariant(), const QVariant &v7 = QVariant(),
+        const QVariant &v8 = QVariant());
     QAxObject *querySubObject(const char *name, QList<QVariant> &vars);
 
     // The object as an argument for another call.

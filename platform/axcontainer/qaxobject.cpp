@@ -68,10 +68,10 @@ QVariant QAxBase::invoke(const char *name, const QVariantList &args)
 }
 
 QVariant QAxBase::dynamicCall(const char *name, const QVariant &v1, const QVariant &v2,
-                              const QVariant &v3, const QVariant &v4, const QVariant &v5,
-                              const QVariant &v6, const QVariant &v7, const QVariant &v8)
+    const QVariant &v3, const QVariant &v4, const QVariant &v5, const QVariant &v6,
+    const QVariant &v7, const QVariant &v8)
 {
-    QList<QVariant> vars = upToFirstEmpty({&v1, &v2, &v3, &v4, &v5, &v6, &v7, &v8});
+    QList<QVariant> vars = upToFirstEmpty({ &v1, &v2, &v3, &v4, &v5, &v6, &v7, &v8 });
     return dynamicCall(name, vars);
 }
 
@@ -84,10 +84,10 @@ QVariant QAxBase::dynamicCall(const char *name, QList<QVariant> &vars)
 }
 
 QAxObject *QAxBase::querySubObject(const char *name, const QVariant &v1, const QVariant &v2,
-                                   const QVariant &v3, const QVariant &v4, const QVariant &v5,
-                                   const QVariant &v6, const QVariant &v7, const QVariant &v8)
+    const QVariant &v3, const QVariant &v4, const QVariant &v5, const QVariant &v6,
+    const QVariant &v7, const QVariant &v8)
 {
-    QList<QVariant> vars = upToFirstEmpty({&v1, &v2, &v3, &v4, &v5, &v6, &v7, &v8});
+    QList<QVariant> vars = upToFirstEmpty({ &v1, &v2, &v3, &v4, &v5, &v6, &v7, &v8 });
     return querySubObject(name, vars);
 }
 
@@ -106,7 +106,7 @@ QVariant QAxBase::asVariant() const
 {
     if (isNull())
         return QVariant();
-    return QVariant::fromValue(ax::ObjectRef{m_id});
+    return QVariant::fromValue(ax::ObjectRef { m_id });
 }
 
 void QAxBase::writeProperty(const QByteArray &name, const QVariant &value)
@@ -116,9 +116,13 @@ void QAxBase::writeProperty(const QByteArray &name, const QVariant &value)
     m_server->writeProperty(m_id, name, value);
 }
 
-QAxObject::QAxObject(QObject *parent) : QObject(parent) {}
+QAxObject::QAxObject(QObject *parent)
+    : QObject(parent)
+{
+}
 
-QAxObject::QAxObject(const QString &c, QObject *parent) : QObject(parent)
+QAxObject::QAxObject(const QString &c, QObject *parent)
+    : QObject(parent)
 {
     setControl(c);
 }

@@ -11,18 +11,15 @@ class QWidget;
 namespace dialogs {
 
 QMessageBox::StandardButton warning(QWidget *parent, const QString &title, const QString &text,
-                                    QMessageBox::StandardButtons buttons = QMessageBox::Ok,
-                                    QMessageBox::StandardButton defaultButton
-                                    = QMessageBox::NoButton);
-QMessageBox::StandardButton information(QWidget *parent, const QString &title,
-                                        const QString &text,
-                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok,
-                                        QMessageBox::StandardButton defaultButton
-                                        = QMessageBox::NoButton);
-QString getSaveFileName(QWidget *parent, const QString &caption, const QString &dir,
-                        const QString &filter);
-QString getOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
-                        const QString &filter);
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+QMessageBox::StandardButton information(QWidget *parent, const QString &title, const QString &text,
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+QString getSaveFileName(
+    QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
+QString getOpenFileName(
+    QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
 
 // One question put to a hook.
 struct Message

@@ -5,7 +5,8 @@
 
 namespace simhost {
 
-SimHost::SimHost() : d(new Private)
+SimHost::SimHost()
+    : d(new Private)
 {
     d->server = std::make_shared<Server>(d.get());
 }
@@ -69,7 +70,7 @@ void SimHost::setRegistered(const QString &progId, bool registered)
 
 void SimHost::failMember(const QByteArray &member, int skip, int count)
 {
-    d->faults << Fault{ax::normalizeMember(member.constData()), skip, count};
+    d->faults << Fault { ax::normalizeMember(member.constData()), skip, count };
 }
 
 void SimHost::setPrintDialogAnswer(bool answer)

@@ -40,7 +40,7 @@ struct Shape
     Cmyk outline;
     bool dashed = false;
     quint64 contourOf = 0; // linked to its source until Separate()
-    QImage bitmap;         // bitmap shapes: drawn into the path's bounds
+    QImage bitmap; // bitmap shapes: drawn into the path's bounds
 };
 
 // The shapes of a page in z-order, found by id in constant time. A shape's
@@ -95,9 +95,9 @@ struct Layer
 struct Document
 {
     quint64 id = 0;
-    QSizeF pageSize{210.0 / 25.4, 297.0 / 25.4};
-    std::vector<Layer> layers;    // host layer order, item 1 first (drawn first)
-    ShapeList shapes;             // z-order of the page, each on one layer
+    QSizeF pageSize { 210.0 / 25.4, 297.0 / 25.4 };
+    std::vector<Layer> layers; // host layer order, item 1 first (drawn first)
+    ShapeList shapes; // z-order of the page, each on one layer
     quint64 activeLayer = 0;
     QList<quint64> selection;
     int referencePoint = 9; // 5 is bottom-left, 9 the centre
@@ -195,14 +195,14 @@ public:
     bool loadDocument(const QString &jsonPath, QString *error = nullptr);
     bool loadDocumentJson(const QByteArray &json, QString *error = nullptr);
     Shape &addShape(Document &doc, const QString &layerName, const QPainterPath &path,
-                    const QString &kind = QStringLiteral("curve"));
+        const QString &kind = QStringLiteral("curve"));
     Layer &addLayer(Document &doc, const QString &name);
 
     // drawing of the active page
     QImage snapshot(double pixelsPerInch = 40.0) const;
     bool saveSnapshot(const QString &file, double pixelsPerInch = 40.0) const;
-    void paintPage(class QPainter &p, const Document &doc, const QRectF &target,
-                   bool printableOnly) const;
+    void paintPage(
+        class QPainter &p, const Document &doc, const QRectF &target, bool printableOnly) const;
 
     // the HPGL export filter's writer
     QString hpglOf(const Document &doc, double unitsPerInch) const;

@@ -23,7 +23,7 @@ QVariant Server::invoke(quint64 objectId, const QByteArray &m, const QVariantLis
         return QVariant();
     }
     Handle h = it.value();
-    d->calls << Call{kindName(h.kind), m, a};
+    d->calls << Call { kindName(h.kind), m, a };
 
     const Member *member = findMember(h.kind, m);
     if (!member) {
@@ -48,7 +48,7 @@ QVariant Server::invoke(quint64 objectId, const QByteArray &m, const QVariantLis
             --f.count;
         return QVariant();
     }
-    Invocation c{*this, h, nullptr, a, nullptr, {}};
+    Invocation c { *this, h, nullptr, a, nullptr, {} };
     QVariant result;
     if (resolve(c))
         result = member->answer(c);
@@ -100,12 +100,13 @@ void Server::writeProperty(quint64 objectId, const QByteArray &name, const QVari
     auto it = d->handles.find(objectId);
     if (it == d->handles.end())
         return;
-    d->calls << Call{kindName(it->kind), "=" + name, {value}};
+    d->calls << Call { kindName(it->kind), "=" + name, { value } };
     if (!knowsProperty(it->kind, name)) {
-        error(QStringLiteral("unknown property %1.%2").arg(kindName(it->kind), QString::fromLatin1(name)));
+        error(QStringLiteral("unknown property %1.%2")
+                  .arg(kindName(it->kind), QString::fromLatin1(name)));
         return;
     }
-    it->props << PropertyWrite{name, value};
+    it->props << PropertyWrite { name, value };
 }
 
 QVariant Server::object(Kind kind, quint64 doc, quint64 target)
@@ -119,7 +120,7 @@ QVariant Server::object(Kind kind, quint64 doc, quint64 target)
 
 QVariant Server::object(const Handle &h)
 {
-    return QVariant::fromValue(ax::ObjectRef{d->addHandle(h)});
+    return QVariant::fromValue(ax::ObjectRef { d->addHandle(h) });
 }
 
 void Server::refreshWindow()
@@ -138,7 +139,7 @@ Handle Server::setHandle(Kind kind, const Handle &from) const
     if (from.kind == Kind::Selection || from.selectionSet)
         h.selectionSet = true;
     else if (from.kind == Kind::Shape)
-        h.ids = {from.target};
+        h.ids = { from.target };
     else
         h.ids = from.ids;
     return h;
@@ -150,7 +151,7 @@ QList<quint64> Server::members(const Handle &h, const Document &doc) const
     if (h.kind == Kind::Selection || h.selectionSet)
         ids = doc.selection;
     else if (h.kind == Kind::Shape)
-        ids = {h.target};
+        ids = { h.target };
     else
         ids = h.ids;
     QList<quint64> live;
@@ -160,8 +161,8 @@ QList<quint64> Server::members(const Handle &h, const Document &doc) const
     return live;
 }
 
-Shape &Server::newShape(Document &doc, quint64 layer, const QPainterPath &path,
-                        const QString &kind, int position)
+Shape &Server::newShape(
+    Document &doc, quint64 layer, const QPainterPath &path, const QString &kind, int position)
 {
     Shape s;
     s.id = d->newId();
@@ -171,7 +172,7 @@ Shape &Server::newShape(Document &doc, quint64 layer, const QPainterPath &path,
     if (position < 0 || position > int(doc.shapes.size()))
         position = int(doc.shapes.size());
     doc.shapes.insert(doc.shapes.begin() + position, s);
-    doc.selection = {s.id};
+    doc.selection = { s.id };
     return doc.shapes[size_t(position)];
 }
 

@@ -119,7 +119,7 @@ void Server::exportHpgl(Handle &h, Document &doc)
         return;
     }
     const double units = propertyOf(h, "PlotterUnits", 1016).toDouble()
-                         * propertyOf(h, "ScaleFactor", 100).toDouble() / 100.0;
+        * propertyOf(h, "ScaleFactor", 100).toDouble() / 100.0;
     QByteArray text = hpglText(doc, units);
     if (d->exportFilter)
         text = d->exportFilter(text);
@@ -174,8 +174,8 @@ void Server::importPicture(Handle &h, Document &doc)
     const QSizeF size(img.width() / dpi, img.height() / dpi);
     const QPointF c(doc.pageSize.width() / 2, doc.pageSize.height() / 2);
     QPainterPath p;
-    p.addRect(QRectF(c.x() - size.width() / 2, c.y() - size.height() / 2, size.width(),
-                     size.height()));
+    p.addRect(
+        QRectF(c.x() - size.width() / 2, c.y() - size.height() / 2, size.width(), size.height()));
     Shape &s = newShape(doc, l->id, p, QStringLiteral("bitmap"));
     s.bitmap = img.convertToFormat(QImage::Format_ARGB32);
     s.outlineWidth = 0;
@@ -207,8 +207,8 @@ void Server::trace(Handle &h, Document &doc)
             const int start = x;
             while (x < img.width() && dark(x))
                 ++x;
-            traced.addRect(QRectF(box.left() + start * sx, box.bottom() - (y + 1) * sy,
-                                  (x - start) * sx, sy));
+            traced.addRect(
+                QRectF(box.left() + start * sx, box.bottom() - (y + 1) * sy, (x - start) * sx, sy));
         }
     }
     const quint64 layer = src->layer;
@@ -216,10 +216,10 @@ void Server::trace(Handle &h, Document &doc)
     const int pos = doc.shapes.indexOf(srcId);
     Shape &t = newShape(doc, layer, traced, QStringLiteral("curve"), pos + 1);
     t.filled = true;
-    t.fill = Cmyk{0, 0, 0, 100};
+    t.fill = Cmyk { 0, 0, 0, 100 };
     t.outlineWidth = 0;
     if (propertyOf(h, "DeleteOriginalObject", false).toBool())
-        deleteShapes(doc, {srcId});
+        deleteShapes(doc, { srcId });
 }
 
 } // namespace simhost

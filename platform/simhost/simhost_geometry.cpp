@@ -32,15 +32,24 @@ QPointF referencePoint(const QRectF &r, int code)
     const double l = r.left(), rt = r.right(), b = r.top(), t = r.bottom();
     const double cx = r.center().x(), cy = r.center().y();
     switch (code) {
-    case 1: return {rt, t};
-    case 2: return {cx, t};
-    case 3: return {l, t};
-    case 4: return {l, cy};
-    case 5: return {l, b};
-    case 6: return {cx, b};
-    case 7: return {rt, b};
-    case 8: return {rt, cy};
-    default: return {cx, cy};
+    case 1:
+        return { rt, t };
+    case 2:
+        return { cx, t };
+    case 3:
+        return { l, t };
+    case 4:
+        return { l, cy };
+    case 5:
+        return { l, b };
+    case 6:
+        return { cx, b };
+    case 7:
+        return { rt, b };
+    case 8:
+        return { rt, cy };
+    default:
+        return { cx, cy };
     }
 }
 
@@ -129,13 +138,13 @@ QList<QList<int>> touchingGroups(const QList<QRectF> &boxes)
     for (int i = 0; i < n; ++i)
         byLeft[size_t(i)] = i;
     std::sort(byLeft.begin(), byLeft.end(),
-              [&](int a, int b) { return boxes[a].left() < boxes[b].left(); });
+        [&](int a, int b) { return boxes[a].left() < boxes[b].left(); });
     std::vector<int> open;
     for (int i : byLeft) {
         const QRectF &b = boxes[i];
         open.erase(std::remove_if(open.begin(), open.end(),
-                                  [&](int j) { return boxes[j].right() < b.left(); }),
-                   open.end());
+                       [&](int j) { return boxes[j].right() < b.left(); }),
+            open.end());
         for (int j : open)
             if (boxes[j].top() <= b.bottom() && b.top() <= boxes[j].bottom())
                 parent[size_t(root(i))] = root(j);

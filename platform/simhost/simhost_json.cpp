@@ -38,7 +38,7 @@ bool readCmyk(const QJsonValue &v, Cmyk *out)
     const QJsonArray a = v.toArray();
     if (a.size() != 4)
         return false;
-    *out = Cmyk{a[0].toInt(), a[1].toInt(), a[2].toInt(), a[3].toInt()};
+    *out = Cmyk { a[0].toInt(), a[1].toInt(), a[2].toInt(), a[3].toInt() };
     return true;
 }
 
@@ -79,8 +79,8 @@ bool readShape(const QJsonObject &o, QPainterPath *path, QString *kind, QString 
         return false;
     }
     *kind = type == QLatin1String("polygon") || type == QLatin1String("polyline")
-                ? QStringLiteral("curve")
-                : type;
+        ? QStringLiteral("curve")
+        : type;
     return true;
 }
 
@@ -143,7 +143,8 @@ bool SimHost::loadDocumentJson(const QByteArray &json, QString *error)
             s.filled = readCmyk(so.value(QStringLiteral("fill")), &s.fill);
             readCmyk(so.value(QStringLiteral("outline")), &s.outline);
             if (so.contains(QStringLiteral("outlineWidth")))
-                s.outlineWidth = qMax(0.0, so.value(QStringLiteral("outlineWidth")).toDouble()) * mm;
+                s.outlineWidth
+                    = qMax(0.0, so.value(QStringLiteral("outlineWidth")).toDouble()) * mm;
             s.dashed = so.value(QStringLiteral("dashed")).toBool(false);
             doc.shapes.push_back(s);
         }
@@ -177,7 +178,7 @@ void SimHost::loadStartDocument()
     QString err;
     if (!loadDocument(file, &err))
         qWarning("simulated host: cannot load the start document %s: %s; starting without one",
-                 qPrintable(file), qPrintable(err));
+            qPrintable(file), qPrintable(err));
 }
 
 void SimHost::start()

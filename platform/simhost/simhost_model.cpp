@@ -14,28 +14,50 @@ QColor Cmyk::toColor() const
 QString kindName(Kind k)
 {
     switch (k) {
-    case Kind::App: return QStringLiteral("Application");
-    case Kind::Document: return QStringLiteral("Document");
-    case Kind::Page: return QStringLiteral("Page");
-    case Kind::Layers: return QStringLiteral("Layers");
-    case Kind::Layer: return QStringLiteral("Layer");
-    case Kind::Shapes: return QStringLiteral("Shapes");
-    case Kind::Shape: return QStringLiteral("Shape");
-    case Kind::Range: return QStringLiteral("ShapeRange");
-    case Kind::Selection: return QStringLiteral("Selection");
-    case Kind::Fill: return QStringLiteral("Fill");
-    case Kind::Outline: return QStringLiteral("Outline");
-    case Kind::Color: return QStringLiteral("Color");
-    case Kind::Bitmap: return QStringLiteral("Bitmap");
-    case Kind::ExportFilter: return QStringLiteral("ExportFilter");
-    case Kind::ImportFilter: return QStringLiteral("ImportFilter");
-    case Kind::TraceFilter: return QStringLiteral("TraceFilter");
-    case Kind::ImportOptions: return QStringLiteral("ImportOptions");
-    case Kind::ExportOptions: return QStringLiteral("ExportOptions");
-    case Kind::PaletteOptions: return QStringLiteral("PaletteOptions");
-    case Kind::PdfSettings: return QStringLiteral("PdfSettings");
-    case Kind::PrintSettings: return QStringLiteral("PrintSettings");
-    case Kind::Windows: return QStringLiteral("Windows");
+    case Kind::App:
+        return QStringLiteral("Application");
+    case Kind::Document:
+        return QStringLiteral("Document");
+    case Kind::Page:
+        return QStringLiteral("Page");
+    case Kind::Layers:
+        return QStringLiteral("Layers");
+    case Kind::Layer:
+        return QStringLiteral("Layer");
+    case Kind::Shapes:
+        return QStringLiteral("Shapes");
+    case Kind::Shape:
+        return QStringLiteral("Shape");
+    case Kind::Range:
+        return QStringLiteral("ShapeRange");
+    case Kind::Selection:
+        return QStringLiteral("Selection");
+    case Kind::Fill:
+        return QStringLiteral("Fill");
+    case Kind::Outline:
+        return QStringLiteral("Outline");
+    case Kind::Color:
+        return QStringLiteral("Color");
+    case Kind::Bitmap:
+        return QStringLiteral("Bitmap");
+    case Kind::ExportFilter:
+        return QStringLiteral("ExportFilter");
+    case Kind::ImportFilter:
+        return QStringLiteral("ImportFilter");
+    case Kind::TraceFilter:
+        return QStringLiteral("TraceFilter");
+    case Kind::ImportOptions:
+        return QStringLiteral("ImportOptions");
+    case Kind::ExportOptions:
+        return QStringLiteral("ExportOptions");
+    case Kind::PaletteOptions:
+        return QStringLiteral("PaletteOptions");
+    case Kind::PdfSettings:
+        return QStringLiteral("PdfSettings");
+    case Kind::PrintSettings:
+        return QStringLiteral("PrintSettings");
+    case Kind::Windows:
+        return QStringLiteral("Windows");
     }
     return QString();
 }
@@ -102,7 +124,8 @@ int ShapeList::indexOf(quint64 id) const
     auto it = m_at.find(id);
     if (it == m_at.end())
         return -1;
-    const auto exact = [&] { return it->second < m_shapes.size() && m_shapes[it->second].id == id; };
+    const auto exact
+        = [&] { return it->second < m_shapes.size() && m_shapes[it->second].id == id; };
     if (exact())
         return int(it->second);
     renumber();
@@ -163,8 +186,8 @@ void deleteShapes(Document &doc, const QList<quint64> &ids)
         return;
     const QSet<quint64> gone(ids.begin(), ids.end());
     doc.shapes.erase(std::remove_if(doc.shapes.begin(), doc.shapes.end(),
-                                    [&](const Shape &s) { return gone.contains(s.id); }),
-                     doc.shapes.end());
+                         [&](const Shape &s) { return gone.contains(s.id); }),
+        doc.shapes.end());
     QList<quint64> kept;
     for (quint64 id : qAsConst(doc.selection))
         if (!gone.contains(id))
@@ -172,7 +195,8 @@ void deleteShapes(Document &doc, const QList<quint64> &ids)
     doc.selection = kept;
 }
 
-Collection::Collection(const Document &doc, quint64 layer) : m_doc(doc)
+Collection::Collection(const Document &doc, quint64 layer)
+    : m_doc(doc)
 {
     for (const Layer &l : doc.layers)
         if (layer ? l.id == layer : l.visible && l.editable)
@@ -181,8 +205,8 @@ Collection::Collection(const Document &doc, quint64 layer) : m_doc(doc)
 
 int Collection::count() const
 {
-    return int(std::count_if(m_doc.shapes.begin(), m_doc.shapes.end(),
-                             [&](const Shape &s) { return holds(s); }));
+    return int(std::count_if(
+        m_doc.shapes.begin(), m_doc.shapes.end(), [&](const Shape &s) { return holds(s); }));
 }
 
 quint64 Collection::item(int i) const
@@ -250,8 +274,8 @@ Layer &SimHost::addLayer(Document &doc, const QString &name)
     return doc.layers.back();
 }
 
-Shape &SimHost::addShape(Document &doc, const QString &layerName, const QPainterPath &path,
-                         const QString &kind)
+Shape &SimHost::addShape(
+    Document &doc, const QString &layerName, const QPainterPath &path, const QString &kind)
 {
     Layer *l = doc.layer(layerName);
     if (!l)

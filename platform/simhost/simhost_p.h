@@ -14,14 +14,37 @@ namespace simhost {
 
 class SimWindow;
 
-enum class Kind {
-    App, Document, Page, Layers, Layer, Shapes, Shape, Range, Selection, Fill, Outline, Color,
-    Bitmap, ExportFilter, ImportFilter, TraceFilter, ImportOptions, ExportOptions,
-    PaletteOptions, PdfSettings, PrintSettings, Windows
+enum class Kind
+{
+    App,
+    Document,
+    Page,
+    Layers,
+    Layer,
+    Shapes,
+    Shape,
+    Range,
+    Selection,
+    Fill,
+    Outline,
+    Color,
+    Bitmap,
+    ExportFilter,
+    ImportFilter,
+    TraceFilter,
+    ImportOptions,
+    ExportOptions,
+    PaletteOptions,
+    PdfSettings,
+    PrintSettings,
+    Windows
 };
 
 QString kindName(Kind k);
-inline uint qHash(Kind k, uint seed = 0) { return ::qHash(int(k), seed); }
+inline uint qHash(Kind k, uint seed = 0)
+{
+    return ::qHash(int(k), seed);
+}
 
 // One automation object handed out to a wrapper. Host objects are named by
 // id; a handle whose target is gone answers with nothing.
@@ -29,12 +52,12 @@ struct Handle
 {
     Kind kind = Kind::App;
     quint64 doc = 0;
-    quint64 target = 0;     // layer, shape (bitmap, trace source), layer of Shapes (0: selectable)
-    QList<quint64> ids;     // Range; shape set of Fill/Outline/Color
+    quint64 target = 0; // layer, shape (bitmap, trace source), layer of Shapes (0: selectable)
+    QList<quint64> ids; // Range; shape set of Fill/Outline/Color
     bool selectionSet = false; // Fill/Outline/Color of the selection
-    int colourRole = 0;     // Color: 0 standalone, 1 fill, 2 outline
-    Cmyk cmyk;              // standalone colour
-    QString file;           // filters
+    int colourRole = 0; // Color: 0 standalone, 1 fill, 2 outline
+    Cmyk cmyk; // standalone colour
+    QString file; // filters
     int filter = 0;
     QList<PropertyWrite> props;
 };

@@ -6,8 +6,8 @@
 
 namespace simhost {
 
-void SimHost::paintPage(QPainter &p, const Document &doc, const QRectF &target,
-                        bool printableOnly) const
+void SimHost::paintPage(
+    QPainter &p, const Document &doc, const QRectF &target, bool printableOnly) const
 {
     const QSizeF page = doc.pageSize;
     if (page.isEmpty())
@@ -51,7 +51,7 @@ QImage SimHost::snapshot(double pixelsPerInch) const
     if (!doc)
         return QImage();
     const QSize px(qMax(1, qRound(doc->pageSize.width() * pixelsPerInch)),
-                   qMax(1, qRound(doc->pageSize.height() * pixelsPerInch)));
+        qMax(1, qRound(doc->pageSize.height() * pixelsPerInch)));
     QImage img(px, QImage::Format_RGB32);
     img.fill(Qt::white);
     QPainter p(&img);

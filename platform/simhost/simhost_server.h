@@ -12,10 +12,10 @@ class Server;
 struct Invocation
 {
     Server &host;
-    Handle &self;       // the object called; changes to it are kept
-    Document *doc;      // its document; the active one for the application
+    Handle &self; // the object called; changes to it are kept
+    Document *doc; // its document; the active one for the application
     const QVariantList &args; // as many as the member text declares
-    Layer *layer = nullptr;   // Layer: the layer itself
+    Layer *layer = nullptr; // Layer: the layer itself
     QList<quint64> ids; // shape sets, Fill, Outline, Color: the live shapes
 
     const QVariant &arg(int i) const { return args[i]; }
@@ -28,12 +28,19 @@ class Kinds
 {
 public:
     static constexpr int limit = 32; // kinds a set can hold
-    Kinds(Kind k) : m_bits(1u << unsigned(k)) { Q_ASSERT(int(k) < limit); }
+    Kinds(Kind k)
+        : m_bits(1u << unsigned(k))
+    {
+        Q_ASSERT(int(k) < limit);
+    }
     Kinds operator|(Kinds o) const { return Kinds(m_bits | o.m_bits); }
     bool has(Kind k) const { return m_bits & (1u << unsigned(k)); }
 
 private:
-    explicit Kinds(unsigned bits) : m_bits(bits) {}
+    explicit Kinds(unsigned bits)
+        : m_bits(bits)
+    {
+    }
     unsigned m_bits;
 };
 
@@ -54,7 +61,10 @@ bool knowsProperty(Kind kind, const QByteArray &name);
 class Server : public ax::Server
 {
 public:
-    explicit Server(SimHost::Private *d) : d(d) {}
+    explicit Server(SimHost::Private *d)
+        : d(d)
+    {
+    }
 
     quint64 createInstance(const QString &progId) override;
     QVariant invoke(quint64 object, const QByteArray &member, const QVariantList &args) override;
@@ -74,7 +84,7 @@ public:
     Handle setHandle(Kind kind, const Handle &from) const;
     // A new shape at `position` in the page order (-1: on top), selected.
     Shape &newShape(Document &doc, quint64 layer, const QPainterPath &path, const QString &kind,
-                    int position = -1);
+        int position = -1);
 
     // filters and publishing (simhost_filters.cpp)
     void exportHpgl(Handle &h, Document &doc);

@@ -6,7 +6,8 @@
 
 namespace simhost {
 
-SimWindow::SimWindow(QWidget *parent) : QWidget(parent)
+SimWindow::SimWindow(QWidget *parent)
+    : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Simulated host"));
     resize(520, 720);
@@ -38,11 +39,11 @@ void SimWindow::paintEvent(QPaintEvent *)
         return;
     }
     const QRectF area = QRectF(rect()).adjusted(16, 16, -16, -16);
-    const double k = qMin(area.width() / doc->pageSize.width(),
-                          area.height() / doc->pageSize.height());
+    const double k
+        = qMin(area.width() / doc->pageSize.width(), area.height() / doc->pageSize.height());
     const QSizeF size(doc->pageSize.width() * k, doc->pageSize.height() * k);
     const QRectF page(area.center().x() - size.width() / 2, area.center().y() - size.height() / 2,
-                      size.width(), size.height());
+        size.width(), size.height());
     p.fillRect(page.translated(3, 3), QColor(120, 120, 120));
     host.paintPage(p, *doc, page, false);
     p.setPen(Qt::black);

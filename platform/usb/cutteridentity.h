@@ -14,9 +14,9 @@ constexpr const char *CutterInterfaceGuid = "a5dcbf10-6530-11d2-901f-00c04fb951e
 inline QString cutterHardwareId()
 {
     return QStringLiteral("VID_%1&PID_%2")
-            .arg(CutterVendorId, 4, 16, QLatin1Char('0'))
-            .arg(CutterProductId, 4, 16, QLatin1Char('0'))
-            .toUpper();
+        .arg(CutterVendorId, 4, 16, QLatin1Char('0'))
+        .arg(CutterProductId, 4, 16, QLatin1Char('0'))
+        .toUpper();
 }
 
 // The registry key (under HKEY_LOCAL_MACHINE) that lists the cutter's instances.

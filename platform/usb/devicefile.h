@@ -12,15 +12,17 @@
 using DevHandle = qintptr;
 constexpr DevHandle InvalidDevHandle = -1;
 
-enum DevOpenFlags {
+enum DevOpenFlags
+{
     DevOpenPlain = 0,
     DevOpenOverlapped = 1, // reads may stay pending
 };
 
-enum DevIoStatus {
-    DevIoDone,    // completed at once
+enum DevIoStatus
+{
+    DevIoDone, // completed at once
     DevIoPending, // under way; wait on the record's event
-    DevIoFailed,  // did not start (bad handle, device gone)
+    DevIoFailed, // did not start (bad handle, device gone)
 };
 
 // The overlapped record with its event. Zero-initialise, hand to devRead,
@@ -28,8 +30,8 @@ enum DevIoStatus {
 // or cancelled and its result fetched).
 struct DevOverlapped
 {
-    int state = 0;        // internal
-    int transferred = 0;  // bytes placed in the buffer
+    int state = 0; // internal
+    int transferred = 0; // bytes placed in the buffer
     bool signalled = false;
     char *buffer = nullptr;
     int size = 0;

@@ -10,7 +10,10 @@ QMutex notifierMutex;
 QPointer<DeviceNotifier> notifier;
 } // namespace
 
-DeviceNotifier::DeviceNotifier(QObject *parent) : QObject(parent) {}
+DeviceNotifier::DeviceNotifier(QObject *parent)
+    : QObject(parent)
+{
+}
 
 DeviceNotifier *DeviceNotifier::instance()
 {
@@ -32,5 +35,6 @@ void DeviceNotifier::post(quint32 event)
     DeviceNotifier *n = instance();
     if (!n)
         return;
-    QMetaObject::invokeMethod(n, [n, event] { emit n->deviceChange(event); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        n, [n, event] { emit n->deviceChange(event); }, Qt::QueuedConnection);
 }

@@ -6,10 +6,10 @@
 // whenever a device comes or goes, delivered in the GUI thread. Windows turn
 // it into the message record their native-event hook reads.
 
-constexpr quint32 DeviceChangeMessage = 0x0219;   // the window message number
-constexpr quint32 DeviceArrival = 0x8000;         // its wParam on arrival
-constexpr quint32 DeviceRemoveComplete = 0x8004;  // ... on removal
-constexpr quint32 DeviceNodesChanged = 0x0007;    // ... for any other change
+constexpr quint32 DeviceChangeMessage = 0x0219; // the window message number
+constexpr quint32 DeviceArrival = 0x8000; // its wParam on arrival
+constexpr quint32 DeviceRemoveComplete = 0x8004; // ... on removal
+constexpr quint32 DeviceNodesChanged = 0x0007; // ... for any other change
 
 // Shape of a native window-message record ("windows_generic_MSG").
 struct NativeMessage

@@ -10,7 +10,8 @@
 
 using RegKey = qintptr;
 
-enum RegStatus : long {
+enum RegStatus : long
+{
     RegSuccess = 0,
     RegFileNotFound = 2,
     RegMoreData = 234,

@@ -23,7 +23,7 @@ QPen pen(const QColor &c, double w)
 }
 
 bool save(const QString &dir, const QString &name, int w, int h,
-          const std::function<void(QPainter &)> &draw)
+    const std::function<void(QPainter &)> &draw)
 {
     QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
@@ -73,7 +73,7 @@ void marksRtAngle(QPainter &p)
     p.setPen(pen(ink, 3));
     p.setBrush(Qt::NoBrush);
     const QPointF arms[4][2] = { { { 12, 0 }, { 0, 12 } }, { { -12, 0 }, { 0, 12 } },
-                                 { { -12, 0 }, { 0, -12 } }, { { 12, 0 }, { 0, -12 } } };
+        { { -12, 0 }, { 0, -12 } }, { { 12, 0 }, { 0, -12 } } };
     const QPointF outer[4] = { { 6, 6 }, { 58, 6 }, { 58, 58 }, { 6, 58 } };
     for (int i = 0; i < 4; ++i) {
         QPolygonF l;
@@ -262,8 +262,7 @@ void disk(QPainter &p)
     p.setPen(Qt::NoPen);
     p.setBrush(ink);
     QPolygonF body;
-    body << QPointF(8, 8) << QPointF(48, 8) << QPointF(56, 16) << QPointF(56, 56)
-         << QPointF(8, 56);
+    body << QPointF(8, 8) << QPointF(48, 8) << QPointF(56, 16) << QPointF(56, 56) << QPointF(8, 56);
     p.drawPolygon(body);
     p.setBrush(QColor(200, 210, 220));
     p.drawRect(QRectF(18, 8, 24, 14));
@@ -336,8 +335,8 @@ int main(int argc, char *argv[])
     ok &= save(dir, "OutlineBtn", S, S, outline);
     ok &= save(dir, "ContourBtn", S, S, outline);
     ok &= save(dir, "PrintBtn", S, S, printer);
-    ok &= save(dir, "SavePdfBtn", S, S,
-               [](QPainter &p) { document(p, "PDF", QColor(200, 40, 40)); });
+    ok &= save(
+        dir, "SavePdfBtn", S, S, [](QPainter &p) { document(p, "PDF", QColor(200, 40, 40)); });
     ok &= save(dir, "DirectCutBtn", S, S, directCut);
     ok &= save(dir, "CutBtn", S, S, marksCut);
     ok &= save(dir, "BlankCutBtn", S, S, blankCut);

@@ -75,8 +75,7 @@ inline QWidget *topLevel(const QString &objectName)
     return nullptr;
 }
 
-template<typename T>
-T *child(QWidget *w, const char *name)
+template <typename T> T *child(QWidget *w, const char *name)
 {
     T *c = w->findChild<T *>(QLatin1String(name));
     if (!c)

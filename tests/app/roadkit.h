@@ -43,8 +43,9 @@ inline QWidget *sendWindow()
 // The send window's finishing options as a user who never touched them.
 inline void finishingOff()
 {
-    set(sendWindow(), { { "knifeOffsetChk", false }, { "closeOffsetChk", false },
-                        { "backlash", false }, { "autoSort", false } });
+    set(sendWindow(),
+        { { "knifeOffsetChk", false }, { "closeOffsetChk", false }, { "backlash", false },
+            { "autoSort", false } });
 }
 
 // Send and every bar button usable again, Send with its idle caption.
@@ -63,7 +64,8 @@ inline void verifyIdle(QWidget *bar)
 inline QStringList strayFiles()
 {
     QStringList stray;
-    for (const QString &e : QDir(publicDocumentsFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+    for (const QString &e :
+        QDir(publicDocumentsFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
         if (e != "VemoCommonPlugin")
             stray << e;
     const QStringList own = { "config.ini", "ABDOPQR.plt", "QR Jobs", "QR Pageinfo" };
@@ -90,8 +92,9 @@ struct Road
     // Marks (circles) and contours on the open artwork, "By Path & Marks" chosen.
     void marksAndContour(bool qrLabel = false)
     {
-        set(bar.get(), { { "useQRCode", qrLabel }, { "outlineSelect", 2 }, { "genCrease", false },
-                         { "cutSelect", 1 } });
+        set(bar.get(),
+            { { "useQRCode", qrLabel }, { "outlineSelect", 2 }, { "genCrease", false },
+                { "cutSelect", 1 } });
         press(bar.get(), "genMark");
         press(bar.get(), "genOutline");
     }

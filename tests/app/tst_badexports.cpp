@@ -26,7 +26,8 @@ private slots:
     {
         openSample();
         rec.install();
-        dialogs::setFileHook([](const dialogs::FileRequest &) { return workFolder() + "saved.plt"; });
+        dialogs::setFileHook(
+            [](const dialogs::FileRequest &) { return workFolder() + "saved.plt"; });
         // the strokes' cutting time is no part of these cases
         CutterTiming timing = fastTiming();
         timing.cutUnitsPerMs = timing.moveUnitsPerMs = 1e9;
@@ -50,16 +51,17 @@ private slots:
         QTest::newRow("binary") << QByteArray("\0\xff\x01;PD\0;\xfe", 11) << false;
         // read as the reader reads numbers: no int, 0; letters inside dropped
         QTest::newRow("numbers no int holds")
-                << QByteArray("IN;PA;PU0,0;PD" + QByteArray(400, '9') + ",1e999,-nan,inf;PU;") << true;
+            << QByteArray("IN;PA;PU0,0;PD" + QByteArray(400, '9') + ",1e999,-nan,inf;PU;") << true;
         QTest::newRow("odd fields")
-                << QByteArray("IN;PA;SP2;PU,,;PD12,;PD1,2,3;PA;PD;PU400,400;PD800,400,800,800;PU;")
-                << true;
+            << QByteArray("IN;PA;SP2;PU,,;PD12,;PD1,2,3;PA;PD;PU400,400;PD800,400,800,800;PU;")
+            << true;
         QTest::newRow("cut short") << QByteArray("IN;PA;SP2;PU400,400;PD800,400,800,8") << true;
         QByteArray many;
         for (int i = 0; i < 300000; ++i)
-            many += "PU" + QByteArray::number(i % 4000) + ",0;PD" + QByteArray::number(i % 4000) + ",400;";
+            many += "PU" + QByteArray::number(i % 4000) + ",0;PD" + QByteArray::number(i % 4000)
+                + ",400;";
         QTest::newRow(qPrintable(QStringLiteral("%1 MB of strokes").arg(many.size() >> 20)))
-                << many << true;
+            << many << true;
     }
     void scratch()
     {
@@ -80,15 +82,15 @@ private slots:
         QStringList texts;
         for (const dialogs::Message &m : rec.messages)
             texts << m.text;
-        const QStringList refused = { "No Cutting Paths!",
-                                      "Nothing to cut was exported; no job file was written." };
+        const QStringList refused
+            = { "No Cutting Paths!", "Nothing to cut was exported; no job file was written." };
         QCOMPARE(texts, cuts ? QStringList() : refused);
         QCOMPARE(cutter->jobs().size(), int(cuts));
         QCOMPARE(QFile::exists(workFolder() + "saved.plt"), cuts);
         // whatever went out holds only numbers a cutter reads
         for (const QByteArray &w : cutter->writtenTexts())
             QVERIFY2(!QString::fromLatin1(w).contains(QRegularExpression("nan|inf|\\d{11}|[^ -~]")),
-                     w.left(200).constData());
+                w.left(200).constData());
     }
 };
 

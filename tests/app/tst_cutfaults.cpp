@@ -16,7 +16,11 @@
 #include <memory>
 
 namespace {
-enum Special { UnplugBefore = -1, NoPaper = -2 };
+enum Special
+{
+    UnplugBefore = -1,
+    NoPaper = -2
+};
 
 } // namespace
 
@@ -84,39 +88,56 @@ void TstCutFaults::sweep_data()
     QTest::addColumn<QByteArray>("unplugAt"); // unplugged 100 ms after this write
     QTest::addColumn<int>("unplugAfterMs"); // or this long after it; 0: never
 
-    QTest::newRow("unplugged before") << 1 << int(UnplugBefore) << QByteArray() << QByteArray() << 0 << 0 << false << QByteArray() << 0;
-    QTest::newRow("no paper") << 1 << int(NoPaper) << QByteArray() << QByteArray() << 0 << 0 << false << QByteArray() << 0;
+    QTest::newRow("unplugged before") << 1 << int(UnplugBefore) << QByteArray() << QByteArray() << 0
+                                      << 0 << false << QByteArray() << 0;
+    QTest::newRow("no paper") << 1 << int(NoPaper) << QByteArray() << QByteArray() << 0 << 0
+                              << false << QByteArray() << 0;
 
-    const struct { const char *name; QByteArray command; bool replies; int mode; } steps[] = {
-        { "paper", ";CMD:14;", true, 1 }, { "feed", ";CMD:20,", true, 1 }, { "move", "PU", false, 1 },
-        { "job", "MD0,0,", false, 1 }, { "poll", ";CMD:10;", true, 1 },
+    const struct
+    {
+        const char *name;
+        QByteArray command;
+        bool replies;
+        int mode;
+    } steps[] = { { "paper", ";CMD:14;", true, 1 }, { "feed", ";CMD:20,", true, 1 },
+        { "move", "PU", false, 1 }, { "job", "MD0,0,", false, 1 }, { "poll", ";CMD:10;", true, 1 },
         { "blank start", ";CMD:202;", true, 2 } };
-    const struct { const char *name; QByteArray reply; } odd[] = {
-        { "garbage", "#~@&*(?)" }, { "empty", "" }, { "64 bytes", QByteArray(64, 'S') },
+    const struct
+    {
+        const char *name;
+        QByteArray reply;
+    } odd[] = { { "garbage", "#~@&*(?)" }, { "empty", "" }, { "64 bytes", QByteArray(64, 'S') },
         { "high Latin-1", "\xe9\xff\xa0S3:1;\xfe" } };
     for (const auto &s : steps) {
         const QByteArray c = s.command;
         auto row = [&](const char *fault) {
             return &QTest::newRow(qPrintable(QStringLiteral("%1: %2").arg(s.name, fault)));
         };
-        *row("unplugged at it") << s.mode << int(CutterFault::UnplugAtCommand) << c << QByteArray() << 0 << 1 << false << QByteArray() << 0;
-        *row("short write") << s.mode << int(CutterFault::ShortWrite) << c << QByteArray() << 3 << 1 << false << QByteArray() << 0;
-        *row("failed write") << s.mode << int(CutterFault::FailedWrite) << c << QByteArray() << 0 << 1 << false << QByteArray() << 0;
+        *row("unplugged at it") << s.mode << int(CutterFault::UnplugAtCommand) << c << QByteArray()
+                                << 0 << 1 << false << QByteArray() << 0;
+        *row("short write") << s.mode << int(CutterFault::ShortWrite) << c << QByteArray() << 3 << 1
+                            << false << QByteArray() << 0;
+        *row("failed write") << s.mode << int(CutterFault::FailedWrite) << c << QByteArray() << 0
+                             << 1 << false << QByteArray() << 0;
         if (!s.replies)
             continue;
-        *row("unplugged while reading") << s.mode << int(CutterFault::LateReply) << c << QByteArray() << 3000 << 1 << false << c << 100;
+        *row("unplugged while reading") << s.mode << int(CutterFault::LateReply) << c
+                                        << QByteArray() << 3000 << 1 << false << c << 100;
         // a poll is answered again, so an odd or missing answer to one only delays
         const bool poll = c == ";CMD:10;";
         for (const auto &o : odd)
             *row(o.name) << s.mode << int(CutterFault::ReplaceReply) << c << o.reply << 0 << 1
                          << (poll || (o.reply.size() > 0)) << QByteArray() << 0;
         if (!poll)
-            *row("no reply") << s.mode << int(CutterFault::NoReply) << c << QByteArray() << 0 << 1 << false << QByteArray() << 0;
+            *row("no reply") << s.mode << int(CutterFault::NoReply) << c << QByteArray() << 0 << 1
+                             << false << QByteArray() << 0;
     }
-    QTest::newRow("never free until unplugged") << 1 << int(CutterFault::ReplaceReply) << QByteArray(";CMD:10;")
-                                                << QByteArray("BUSY;") << 0 << -1 << false << QByteArray(";CMD:10;") << 1500;
-    QTest::newRow("poll never answered until unplugged") << 1 << int(CutterFault::NoReply) << QByteArray(";CMD:10;")
-                                                         << QByteArray() << 0 << -1 << false << QByteArray(";CMD:10;") << 1500;
+    QTest::newRow("never free until unplugged")
+        << 1 << int(CutterFault::ReplaceReply) << QByteArray(";CMD:10;") << QByteArray("BUSY;") << 0
+        << -1 << false << QByteArray(";CMD:10;") << 1500;
+    QTest::newRow("poll never answered until unplugged")
+        << 1 << int(CutterFault::NoReply) << QByteArray(";CMD:10;") << QByteArray() << 0 << -1
+        << false << QByteArray(";CMD:10;") << 1500;
 }
 
 void TstCutFaults::sweep()
@@ -159,7 +180,7 @@ void TstCutFaults::sweep()
     QStringList texts;
     for (const dialogs::Message &m : rec.messages)
         texts << m.text;
-    QCOMPARE(texts, kind == NoPaper ? QStringList{ "No Paper!" } : QStringList());
+    QCOMPARE(texts, kind == NoPaper ? QStringList { "No Paper!" } : QStringList());
     QCOMPARE(strayFiles(), QStringList());
 }
 
@@ -238,7 +259,7 @@ void TstCutFaults::sendWhileQrRuns()
     verifyIdle(bar.get());
     QCOMPARE(rec.messages.size(), 1);
     QCOMPARE(rec.messages[0].text,
-             QStringLiteral("The Cutter Is Busy With A Job From The Other Window!"));
+        QStringLiteral("The Cutter Is Busy With A Job From The Other Window!"));
     QCOMPARE(cutter->jobs().size(), 2);
     QCOMPARE(child<QSpinBox>(qr, "sendCount")->value(), 0);
     QCOMPARE(count()->value(), 1);
@@ -257,8 +278,9 @@ void TstCutFaults::closeDuringRun()
     press(sendWindow(), "send");
     QVERIFY(closed);
     QCOMPARE(rec.messages.size(), 1);
-    QCOMPARE(rec.messages[0].text, QStringLiteral("Close will stop all job sending, Confirm or Not?"));
-    QCOMPARE(rec.exits, QList<int>{ 0 });
+    QCOMPARE(
+        rec.messages[0].text, QStringLiteral("Close will stop all job sending, Confirm or Not?"));
+    QCOMPARE(rec.exits, QList<int> { 0 });
     QSettings s(configPath(), QSettings::IniFormat);
     QCOMPARE(s.value("PluginMW/topRev").toDouble(), 13.5);
     QCOMPARE(s.value("SendMW/knifeOffset").toDouble(), 0.7);
@@ -281,7 +303,8 @@ void TstCutFaults::closeDuringHiddenRun()
     rec.answer = QMessageBox::Yes;
     QVERIFY(refused);
     QCOMPARE(rec.messages.size(), 1);
-    QCOMPARE(rec.messages[0].text, QStringLiteral("Close will stop all job sending, Confirm or Not?"));
+    QCOMPARE(
+        rec.messages[0].text, QStringLiteral("Close will stop all job sending, Confirm or Not?"));
     QCOMPARE(cutter->jobs().size(), 2);
     QVERIFY(bar->isVisible());
 }

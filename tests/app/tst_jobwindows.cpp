@@ -72,8 +72,8 @@ private slots:
         spin(&send, "closeOffset")->setValue(2.5);
         spin(&send, "xBacklash")->setValue(0.125);
         spin(&send, "yBacklash")->setValue(0.05);
-        QVERIFY(send.autoSort() && send.backlash() && send.knifeOffsetChk()
-                && send.closeOffsetChk());
+        QVERIFY(
+            send.autoSort() && send.backlash() && send.knifeOffsetChk() && send.closeOffsetChk());
         QCOMPARE(send.knifeOffset(), 0.8);
         QCOMPARE(send.closeOffset(), 2.5);
         QCOMPARE(send.xBacklash(), 0.125);

@@ -14,9 +14,9 @@ private slots:
     {
         QTemporaryDir dir;
         const QString marker = dir.filePath("started");
-        QCOMPARE(QProcess::execute(LAUNCHLATER_PATH,
-                                   { "100", "/bin/sh", "-c", "echo ok > '" + marker + "'" }),
-                 0);
+        QCOMPARE(QProcess::execute(
+                     LAUNCHLATER_PATH, { "100", "/bin/sh", "-c", "echo ok > '" + marker + "'" }),
+            0);
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 10000);
     }
 

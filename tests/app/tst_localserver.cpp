@@ -159,9 +159,8 @@ private slots:
             QVERIFY(connectClient(*clients.back()));
         }
         auto dropped = [&clients] {
-            return std::count_if(clients.begin(), clients.end(), [](const auto &c) {
-                return c->state() == QLocalSocket::UnconnectedState;
-            });
+            return std::count_if(clients.begin(), clients.end(),
+                [](const auto &c) { return c->state() == QLocalSocket::UnconnectedState; });
         };
         QTRY_COMPARE(dropped(), 8L);
         QTRY_COMPARE(server->findChildren<QLocalSocket *>().size(), 32);
@@ -343,7 +342,7 @@ private slots:
             PluginMW w;
             w.show();
             QVERIFY(w.close());
-            QCOMPARE(rec.exits, QList<int>{ 0 });
+            QCOMPARE(rec.exits, QList<int> { 0 });
             QLocalServer next;
             QVERIFY(next.listen(PluginMW::serverName()));
         }

@@ -44,7 +44,7 @@ private slots:
     {
         PluginMW w;
         const Qt::WindowFlags want = Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint
-                | Qt::WindowMaximizeButtonHint | Qt::WindowStaysOnTopHint;
+            | Qt::WindowMaximizeButtonHint | Qt::WindowStaysOnTopHint;
         QCOMPARE(w.windowFlags() & want, want);
         QVERIFY(w.isWindow());
         QVERIFY(qAbs(w.windowOpacity() - 0.9) < 0.01);
@@ -53,8 +53,8 @@ private slots:
         QCOMPARE(w.pos(), QPoint(avail.width() - 415 - 30, 30));
         QCOMPARE(w.size(), QSize(415, 52));
         QVERIFY(child<QWidget>(&w, "configWidget")->isHidden());
-        for (const QString &sub : { QString(), QStringLiteral("QR Jobs/"),
-                                    QStringLiteral("QR Pageinfo/") })
+        for (const QString &sub :
+            { QString(), QStringLiteral("QR Jobs/"), QStringLiteral("QR Pageinfo/") })
             QVERIFY2(QDir(workFolder() + sub).exists(), qPrintable(sub));
         auto *markSelect = child<QComboBox>(&w, "markSelect");
         QCOMPARE(markSelect->currentIndex(), 2);
@@ -65,10 +65,10 @@ private slots:
         // first start: circle icon, the cut tooltip of mode 1, the print
         // button's first tooltip, the diameter row instead of width/height
         QCOMPARE(iconImage(child<QPushButton>(&w, "genMark")->icon()),
-                 iconImage(QIcon(":/png/MarkCircleBtn.png")));
+            iconImage(QIcon(":/png/MarkCircleBtn.png")));
         QCOMPARE(child<QPushButton>(&w, "setCut")->toolTip(), tip + "By Path & Marks");
-        QCOMPARE(child<QPushButton>(&w, "setPrint")->toolTip(),
-                 tip + "Adjust Printable Layer Only");
+        QCOMPARE(
+            child<QPushButton>(&w, "setPrint")->toolTip(), tip + "Adjust Printable Layer Only");
         QVERIFY(!child<QWidget>(&w, "markDiameter")->isHidden());
         QVERIFY(child<QWidget>(&w, "markWidth")->isHidden());
         QVERIFY(child<QWidget>(&w, "markWeightLbl")->isHidden());
@@ -93,7 +93,7 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QRect>("circle");
         for (const char *name : { "genMark", "genOutline", "setPrint", "setCut", "saveFile",
-                                  "qrCodeCtrl", "aboutBtn", "configBtn" })
+                 "qrCodeCtrl", "aboutBtn", "configBtn" })
             QTest::newRow(name) << name << QRect(2, 2, 36, 36);
         QTest::newRow("minBtn") << "minBtn" << QRect(2, 2, 16, 36);
         QTest::newRow("exitBtn") << "exitBtn" << QRect(2, 2, 16, 36);
@@ -140,15 +140,15 @@ private slots:
         const QImage image = w.grab().toImage().convertToFormat(QImage::Format_ARGB32);
         const QRect p = panel->geometry();
         const QPoint at = where == "bar" ? QPoint(w.width() / 2, 2)
-                : where == "corner"     ? QPoint(1, 1)
-                : where == "panel"      ? p.topLeft() + QPoint(230, 120)
-                                        : p.bottomLeft() + QPoint(1, -1);
+            : where == "corner"          ? QPoint(1, 1)
+            : where == "panel"           ? p.topLeft() + QPoint(230, 120)
+                                         : p.bottomLeft() + QPoint(1, -1);
         const QColor got = image.pixelColor(at);
         QVERIFY2(qAbs(got.alpha() - color.alpha()) <= 2, qPrintable(got.name(QColor::HexArgb)));
         if (color.alpha() > 0) {
             QVERIFY2(qAbs(got.red() - color.red()) <= 2 && qAbs(got.green() - color.green()) <= 2
-                             && qAbs(got.blue() - color.blue()) <= 2,
-                     qPrintable(got.name(QColor::HexArgb)));
+                    && qAbs(got.blue() - color.blue()) <= 2,
+                qPrintable(got.name(QColor::HexArgb)));
         }
     }
 
@@ -173,9 +173,9 @@ private slots:
         QVERIFY(!child<QWidget>(&w, "markDiameter")->isHidden());
         QVERIFY(child<QWidget>(&w, "markWidth")->isHidden());
         QCOMPARE(iconImage(child<QPushButton>(&w, "genMark")->icon()),
-                 iconImage(QIcon(":/png/MarkCircleBtn.png")));
+            iconImage(QIcon(":/png/MarkCircleBtn.png")));
         QCOMPARE(iconImage(child<QPushButton>(&w, "setCut")->icon()),
-                 iconImage(QIcon(":/png/CutBtn.png")));
+            iconImage(QIcon(":/png/CutBtn.png")));
         QCOMPARE(child<QPushButton>(&w, "setCut")->toolTip(), tip + "By Path & Marks");
     }
 
@@ -204,7 +204,7 @@ private slots:
             child<QComboBox>(&w, "useCDRVersion")->setCurrentText("CorelDraw.Application.20");
             w.show();
             QVERIFY(w.close());
-            QCOMPARE(rec.exits, QList<int>{ 0 });
+            QCOMPARE(rec.exits, QList<int> { 0 });
             QVERIFY(rec.messages.isEmpty());
         }
         QSettings s(configPath(), QSettings::IniFormat);
@@ -241,7 +241,7 @@ private slots:
         QCOMPARE(child<QSpinBox>(&w, "qrCodeStr")->value(), 30000042);
         QCOMPARE(child<QSpinBox>(&w, "qrCodeSize")->value(), 12);
         QCOMPARE(child<QComboBox>(&w, "useCDRVersion")->currentText(),
-                 QStringLiteral("CorelDraw.Application.20"));
+            QStringLiteral("CorelDraw.Application.20"));
     }
 
     // A file without the main window's keys leaves the form as it was built,
@@ -270,26 +270,45 @@ private slots:
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<QString>("widget");
         QTest::addColumn<QVariant>("shown");
-        QTest::newRow("margin above range") << "topRev" << QVariant(100.0) << "topRev" << QVariant(30.0);
-        QTest::newRow("margin below range") << "leftRev" << QVariant(1.0) << "leftRev" << QVariant(5.0);
-        QTest::newRow("bottom margin spelled buttomRev") << "buttomRev" << QVariant(65.5) << "bottomRev" << QVariant(65.5);
-        QTest::newRow("bottom margin above range") << "buttomRev" << QVariant(100.0) << "bottomRev" << QVariant(70.0);
-        QTest::newRow("unreadable number") << "markDiameter" << QVariant("abc") << "markDiameter" << QVariant(5.0);
+        QTest::newRow("margin above range")
+            << "topRev" << QVariant(100.0) << "topRev" << QVariant(30.0);
+        QTest::newRow("margin below range")
+            << "leftRev" << QVariant(1.0) << "leftRev" << QVariant(5.0);
+        QTest::newRow("bottom margin spelled buttomRev")
+            << "buttomRev" << QVariant(65.5) << "bottomRev" << QVariant(65.5);
+        QTest::newRow("bottom margin above range")
+            << "buttomRev" << QVariant(100.0) << "bottomRev" << QVariant(70.0);
+        QTest::newRow("unreadable number")
+            << "markDiameter" << QVariant("abc") << "markDiameter" << QVariant(5.0);
         QTest::newRow("margin NaN") << "topRev" << QVariant("nan") << "topRev" << QVariant(9.0);
-        QTest::newRow("diameter infinite") << "markDiameter" << QVariant("inf") << "markDiameter" << QVariant(5.0);
-        QTest::newRow("segment length NaN") << "ySegLength" << QVariant(qQNaN()) << "ySegLength" << QVariant(100.0);
-        QTest::newRow("serial of nine digits") << "qrCodeStr" << QVariant(123456789) << "qrCodeStr" << QVariant(99999999);
-        QTest::newRow("serial too small") << "qrCodeStr" << QVariant(5) << "qrCodeStr" << QVariant(10000000);
-        QTest::newRow("serial kept") << "qrCodeStr" << QVariant(35000001) << "qrCodeStr" << QVariant(35000001);
-        QTest::newRow("serial's first digit") << "qrCodeStr" << QVariant(35000001) << "qrPreStr" << QVariant(3);
-        QTest::newRow("colour outside the list") << "markColor" << QVariant(7) << "markColor" << QVariant(0);
+        QTest::newRow("diameter infinite")
+            << "markDiameter" << QVariant("inf") << "markDiameter" << QVariant(5.0);
+        QTest::newRow("segment length NaN")
+            << "ySegLength" << QVariant(qQNaN()) << "ySegLength" << QVariant(100.0);
+        QTest::newRow("serial of nine digits")
+            << "qrCodeStr" << QVariant(123456789) << "qrCodeStr" << QVariant(99999999);
+        QTest::newRow("serial too small")
+            << "qrCodeStr" << QVariant(5) << "qrCodeStr" << QVariant(10000000);
+        QTest::newRow("serial kept")
+            << "qrCodeStr" << QVariant(35000001) << "qrCodeStr" << QVariant(35000001);
+        QTest::newRow("serial's first digit")
+            << "qrCodeStr" << QVariant(35000001) << "qrPreStr" << QVariant(3);
+        QTest::newRow("colour outside the list")
+            << "markColor" << QVariant(7) << "markColor" << QVariant(0);
         QTest::newRow("colour red") << "markColor" << QVariant(1) << "markColor" << QVariant(1);
-        QTest::newRow("unknown host version") << "useCDRVersion" << QVariant("Foo") << "useCDRVersion" << QVariant("CorelDraw.Application.14");
-        QTest::newRow("host version") << "useCDRVersion" << QVariant("CorelDraw.Application.24") << "useCDRVersion" << QVariant("CorelDraw.Application.24");
-        QTest::newRow("empty language") << "language" << QVariant("") << "language" << QVariant("EN");
-        QTest::newRow("unknown language") << "language" << QVariant("FR") << "language" << QVariant("EN");
-        QTest::newRow("pieces below range") << "ySegPieces" << QVariant(0) << "ySegPieces" << QVariant(2);
-        QTest::newRow("segment length") << "ySegLength" << QVariant(700.0) << "ySegLength" << QVariant(700.0);
+        QTest::newRow("unknown host version")
+            << "useCDRVersion" << QVariant("Foo") << "useCDRVersion"
+            << QVariant("CorelDraw.Application.14");
+        QTest::newRow("host version") << "useCDRVersion" << QVariant("CorelDraw.Application.24")
+                                      << "useCDRVersion" << QVariant("CorelDraw.Application.24");
+        QTest::newRow("empty language")
+            << "language" << QVariant("") << "language" << QVariant("EN");
+        QTest::newRow("unknown language")
+            << "language" << QVariant("FR") << "language" << QVariant("EN");
+        QTest::newRow("pieces below range")
+            << "ySegPieces" << QVariant(0) << "ySegPieces" << QVariant(2);
+        QTest::newRow("segment length")
+            << "ySegLength" << QVariant(700.0) << "ySegLength" << QVariant(700.0);
     }
 
     void storedValues()
@@ -316,10 +335,8 @@ private slots:
 
     void storedEnabledStatesWin()
     {
-        writeConfig({ { "PluginMW/isSegment", true },
-                      { "PluginMW/bySegPieces", true },
-                      { "PluginMW/ySegPiecesEn", false },
-                      { "PluginMW/ySegLengthEn", true } });
+        writeConfig({ { "PluginMW/isSegment", true }, { "PluginMW/bySegPieces", true },
+            { "PluginMW/ySegPiecesEn", false }, { "PluginMW/ySegLengthEn", true } });
         PluginMW w;
         QVERIFY(child<QWidget>(&w, "bySegLength")->isEnabled());
         QVERIFY(!child<QWidget>(&w, "ySegPieces")->isEnabled());
@@ -353,14 +370,30 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("toolTip");
         QTest::addColumn<QString>("icon");
-        QTest::newRow("layer only") << "outlineSelect" << 0 << "genOutline" << "Create Layer Only" << "LayerBtn";
-        QTest::newRow("boundary") << "outlineSelect" << 1 << "genOutline" << "Create Boundary" << "OutlineBtn";
-        QTest::newRow("contour shows the boundary picture") << "outlineSelect" << 2 << "genOutline" << "Create Contour" << "OutlineBtn";
-        QTest::newRow("pdf") << "printSelect" << 1 << "setPrint" << "Adjust & Save PDF" << "SavePdfBtn";
-        QTest::newRow("direct cut") << "cutSelect" << 0 << "setCut" << "Directly Cut" << "DirectCutBtn";
-        QTest::newRow("blank paper") << "cutSelect" << 2 << "setCut" << "Blank Paper" << "BlankCutBtn";
-        QTest::newRow("cross keeps the tooltip") << "markSelect" << 0 << "genMark" << "Create Registration Marks" << "MarkCrossBtn";
-        QTest::newRow("right angle") << "markSelect" << 1 << "genMark" << "Create Registration Marks" << "MarkRtAngleBtn";
+        QTest::newRow("layer only") << "outlineSelect" << 0 << "genOutline"
+                                    << "Create Layer Only"
+                                    << "LayerBtn";
+        QTest::newRow("boundary") << "outlineSelect" << 1 << "genOutline"
+                                  << "Create Boundary"
+                                  << "OutlineBtn";
+        QTest::newRow("contour shows the boundary picture") << "outlineSelect" << 2 << "genOutline"
+                                                            << "Create Contour"
+                                                            << "OutlineBtn";
+        QTest::newRow("pdf") << "printSelect" << 1 << "setPrint"
+                             << "Adjust & Save PDF"
+                             << "SavePdfBtn";
+        QTest::newRow("direct cut") << "cutSelect" << 0 << "setCut"
+                                    << "Directly Cut"
+                                    << "DirectCutBtn";
+        QTest::newRow("blank paper") << "cutSelect" << 2 << "setCut"
+                                     << "Blank Paper"
+                                     << "BlankCutBtn";
+        QTest::newRow("cross keeps the tooltip") << "markSelect" << 0 << "genMark"
+                                                 << "Create Registration Marks"
+                                                 << "MarkCrossBtn";
+        QTest::newRow("right angle") << "markSelect" << 1 << "genMark"
+                                     << "Create Registration Marks"
+                                     << "MarkRtAngleBtn";
     }
 
     void listSlots()
@@ -465,14 +498,14 @@ private slots:
         const QPoint local(200, y);
         const QPoint global = start + local;
         QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
+            Qt::NoModifier);
         QApplication::sendEvent(&w, &press);
         QMouseEvent move(QEvent::MouseMove, local + QPoint(30, 40), global + QPoint(30, 40),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+            Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&w, &move);
         QCOMPARE(w.pos(), moves ? start + QPoint(30, 40) : start);
-        QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton,
-                            Qt::NoButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+            Qt::NoModifier);
         QApplication::sendEvent(&w, &release);
         QApplication::sendEvent(&w, &move);
         QCOMPARE(w.pos(), moves ? start + QPoint(30, 40) : start);
@@ -484,7 +517,7 @@ private slots:
         w.show();
         child<QPushButton>(&w, "exitBtn")->click();
         QVERIFY(rec.messages.isEmpty());
-        QCOMPARE(rec.exits, QList<int>{ 0 });
+        QCOMPARE(rec.exits, QList<int> { 0 });
         QVERIFY(rec.starts.isEmpty());
         QVERIFY(QFile::exists(configPath()));
     }
@@ -500,12 +533,12 @@ private slots:
         child<QDoubleSpinBox>(&w, "topRev")->setValue(20.0);
         w.show();
         QVERIFY(w.close());
-        QCOMPARE(rec.exits, QList<int>{ 0 });
+        QCOMPARE(rec.exits, QList<int> { 0 });
         QCOMPARE(rec.messages.size(), 1);
         QCOMPARE(rec.messages[0].title, QStringLiteral("Warning"));
         QDir(lock).removeRecursively();
         QCOMPARE(QSettings(configPath(), QSettings::IniFormat).value("PluginMW/topRev").toDouble(),
-                 12.0);
+            12.0);
     }
 
     void closeWhileJobWindowShown_data()
@@ -532,10 +565,10 @@ private slots:
         QCOMPARE(rec.messages.size(), 1);
         QCOMPARE(rec.messages[0].title, QStringLiteral("Warning"));
         QCOMPARE(rec.messages[0].text,
-                 QStringLiteral("Close will stop all job sending, Confirm or Not?"));
+            QStringLiteral("Close will stop all job sending, Confirm or Not?"));
         QCOMPARE(rec.messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(closed, ends);
-        QCOMPARE(rec.exits, ends ? QList<int>{ 0 } : QList<int>{});
+        QCOMPARE(rec.exits, ends ? QList<int> { 0 } : QList<int> {});
         QCOMPARE(QFile::exists(configPath()), ends);
         QCOMPARE(w.isVisible(), !ends);
         topLevel(window)->hide();
@@ -550,9 +583,8 @@ private slots:
         QCOMPARE(language->text(), QStringLiteral("ZH"));
         QCOMPARE(rec.starts.size(), 1);
         QCOMPARE(rec.starts[0],
-                 QStringList({ restartProgramName(), "500",
-                               QCoreApplication::applicationFilePath() }));
-        QCOMPARE(rec.exits, QList<int>{ 0 });
+            QStringList({ restartProgramName(), "500", QCoreApplication::applicationFilePath() }));
+        QCOMPARE(rec.exits, QList<int> { 0 });
         QSettings s(configPath(), QSettings::IniFormat);
         QCOMPARE(s.value("PluginMW/language").toString(), QStringLiteral("ZH"));
     }
@@ -574,7 +606,7 @@ private slots:
         rec.answer = QMessageBox::Yes;
         QVERIFY(w.close());
         QVERIFY(rec.starts.isEmpty());
-        QCOMPARE(rec.exits, QList<int>{ 0 });
+        QCOMPARE(rec.exits, QList<int> { 0 });
         QSettings s(configPath(), QSettings::IniFormat);
         QCOMPARE(s.value("PluginMW/language").toString(), QStringLiteral("EN"));
         topLevel("SendMW")->hide();
@@ -588,17 +620,20 @@ private slots:
         QCOMPARE(rec.messages[0].icon, QMessageBox::Information);
         QCOMPARE(rec.messages[0].title, QStringLiteral("Vemo"));
         QVERIFY(QRegularExpression("^      Release Date:\\d{8}\\n.+\\n.+$")
-                        .match(rec.messages[0].text)
-                        .hasMatch());
+                    .match(rec.messages[0].text)
+                    .hasMatch());
     }
 
     void releaseDates_data()
     {
         QTest::addColumn<QString>("compiler");
         QTest::addColumn<QString>("date");
-        QTest::newRow("one-digit day") << "Dec  7 2026" << "20261207";
-        QTest::newRow("two-digit day") << "Jan 15 2025" << "20250115";
-        QTest::newRow("unreadable") << "someday" << "";
+        QTest::newRow("one-digit day") << "Dec  7 2026"
+                                       << "20261207";
+        QTest::newRow("two-digit day") << "Jan 15 2025"
+                                       << "20250115";
+        QTest::newRow("unreadable") << "someday"
+                                    << "";
     }
 
     void releaseDates()

@@ -28,21 +28,48 @@ private slots:
         QTest::newRow("cut tooltip") << "PluginMW" << tip + "By Path & Marks" << tip + "直接输出";
         QTest::newRow("blank tooltip") << "PluginMW" << tip + "Blank Paper" << tip + "空白切割";
         QTest::newRow("spread") << "PluginMW" << tip + "Spread Settings" << tip + "展开设置";
-        QTest::newRow("segment") << "PluginMW" << "Segement:" << "分段:";
-        QTest::newRow("pieces") << "PluginMW" << "Pieces for:" << "每段长:";
-        QTest::newRow("inkjet") << "PluginMW" << "InkJet Printer" << "喷墨打印机优化";
-        QTest::newRow("version") << "PluginMW" << "CorelDraw Version:" << "CorelDraw 版本:";
-        QTest::newRow("warning") << "PluginMW" << "Warning" << "警告";
-        QTest::newRow("pdf caption") << "PluginMW" << "SavePDF" << "保存为PDF";
-        QTest::newRow("job file") << "PluginMW" << "Could not write %1." << "无法写入%1。";
-        QTest::newRow("send title") << "SendMW" << "Send To Device" << "发送至设备";
-        QTest::newRow("close offset") << "SendMW" << "Close Offset:" << "闭合补偿";
-        QTest::newRow("qr title") << "QRCodeMW" << "QR Code Controller" << "二维码控制器";
-        QTest::newRow("qr status") << "QRCodeMW" << "<font color=red>Scan QR Code Failed!"
+        QTest::newRow("segment") << "PluginMW"
+                                 << "Segement:"
+                                 << "分段:";
+        QTest::newRow("pieces") << "PluginMW"
+                                << "Pieces for:"
+                                << "每段长:";
+        QTest::newRow("inkjet") << "PluginMW"
+                                << "InkJet Printer"
+                                << "喷墨打印机优化";
+        QTest::newRow("version") << "PluginMW"
+                                 << "CorelDraw Version:"
+                                 << "CorelDraw 版本:";
+        QTest::newRow("warning") << "PluginMW"
+                                 << "Warning"
+                                 << "警告";
+        QTest::newRow("pdf caption") << "PluginMW"
+                                     << "SavePDF"
+                                     << "保存为PDF";
+        QTest::newRow("job file") << "PluginMW"
+                                  << "Could not write %1."
+                                  << "无法写入%1。";
+        QTest::newRow("send title") << "SendMW"
+                                    << "Send To Device"
+                                    << "发送至设备";
+        QTest::newRow("close offset") << "SendMW"
+                                      << "Close Offset:"
+                                      << "闭合补偿";
+        QTest::newRow("qr title") << "QRCodeMW"
+                                  << "QR Code Controller"
+                                  << "二维码控制器";
+        QTest::newRow("qr status") << "QRCodeMW"
+                                   << "<font color=red>Scan QR Code Failed!"
                                    << "<font color=red>扫描二维码失败!";
-        QTest::newRow("Y: stays") << "PluginMW" << "Y:" << "";
-        QTest::newRow("language code stays") << "PluginMW" << "EN" << "";
-        QTest::newRow("X: stays in the send window") << "SendMW" << "X:" << "";
+        QTest::newRow("Y: stays") << "PluginMW"
+                                  << "Y:"
+                                  << "";
+        QTest::newRow("language code stays") << "PluginMW"
+                                             << "EN"
+                                             << "";
+        QTest::newRow("X: stays in the send window") << "SendMW"
+                                                     << "X:"
+                                                     << "";
     }
 
     void catalogue()
@@ -53,8 +80,7 @@ private slots:
         initVemoResources();
         QTranslator t;
         QVERIFY(t.load(":/Chinese.qm"));
-        QCOMPARE(t.translate(context.toLatin1().constData(), source.toUtf8().constData()),
-                 chinese);
+        QCOMPARE(t.translate(context.toLatin1().constData(), source.toUtf8().constData()), chinese);
     }
 
     void chineseStartUp()
@@ -62,9 +88,8 @@ private slots:
         freshWorkFolder();
         Recorder rec;
         rec.install();
-        writeConfig({ { "PluginMW/language", "ZH" },
-                      { "PluginMW/outlineSelect", 1 },
-                      { "PluginMW/printSelect", 0 } });
+        writeConfig({ { "PluginMW/language", "ZH" }, { "PluginMW/outlineSelect", 1 },
+            { "PluginMW/printSelect", 0 } });
         PluginMW w;
         QCOMPARE(child<QPushButton>(&w, "language")->text(), QStringLiteral("ZH"));
         QCOMPARE(child<QLabel>(&w, "languageLbl")->text(), QStringLiteral("语言:"));
@@ -77,11 +102,11 @@ private slots:
         QCOMPARE(child<QPushButton>(&w, "genOutline")->toolTip(), tip + "创建边界");
         QCOMPARE(child<QPushButton>(&w, "setPrint")->toolTip(), tip + "仅调整可打印图层");
         QCOMPARE(child<QComboBox>(&w, "useCDRVersion")->itemText(0),
-                 QStringLiteral("CorelDraw.Application.14"));
+            QStringLiteral("CorelDraw.Application.14"));
         QCOMPARE(topLevel("SendMW")->windowTitle(), QStringLiteral("发送至设备"));
         QCOMPARE(topLevel("QRCodeMW")->windowTitle(), QStringLiteral("二维码控制器"));
-        QCOMPARE(child<QPushButton>(topLevel("QRCodeMW"), "startBtn")->text(),
-                 QStringLiteral("开始"));
+        QCOMPARE(
+            child<QPushButton>(topLevel("QRCodeMW"), "startBtn")->text(), QStringLiteral("开始"));
 
         // the switch back to English goes through a restart
         child<QPushButton>(&w, "language")->click();

@@ -59,18 +59,26 @@ void TstQrFaults::qrSweep_data()
               odd = CutterFault::ReplaceReply, lost = CutterFault::FailedWrite;
     const QString gone = "Connect Error!!!", noReply = "No Reply", done = "All Done!",
                   notTaken = "Did Not Take";
-    QTest::newRow("paper: unplugged") << unplug << QByteArray(";CMD:14;") << QByteArray() << false << gone;
-    QTest::newRow("paper: no reply") << silent << QByteArray(";CMD:14;") << QByteArray() << false << noReply;
+    QTest::newRow("paper: unplugged")
+        << unplug << QByteArray(";CMD:14;") << QByteArray() << false << gone;
+    QTest::newRow("paper: no reply")
+        << silent << QByteArray(";CMD:14;") << QByteArray() << false << noReply;
     QTest::newRow("paper: garbage") << odd << QByteArray(";CMD:14;") << garbage << true << done;
-    QTest::newRow("feed: unplugged") << unplug << QByteArray(";CMD:20,") << QByteArray() << false << gone;
-    QTest::newRow("feed: no reply") << silent << QByteArray(";CMD:20,") << QByteArray() << false << noReply;
+    QTest::newRow("feed: unplugged")
+        << unplug << QByteArray(";CMD:20,") << QByteArray() << false << gone;
+    QTest::newRow("feed: no reply")
+        << silent << QByteArray(";CMD:20,") << QByteArray() << false << noReply;
     QTest::newRow("feed: garbage") << odd << QByteArray(";CMD:20,") << garbage << true << done;
-    QTest::newRow("move: not taken") << lost << QByteArray("PU") << QByteArray() << false << notTaken;
-    QTest::newRow("scan: no reply") << silent << QByteArray(";CMD:101;") << QByteArray() << false << noReply;
+    QTest::newRow("move: not taken")
+        << lost << QByteArray("PU") << QByteArray() << false << notTaken;
+    QTest::newRow("scan: no reply")
+        << silent << QByteArray(";CMD:101;") << QByteArray() << false << noReply;
     // an unreadable code ends the sheet uncut; the sheet still counts
     QTest::newRow("scan: garbage") << odd << QByteArray(";CMD:101;") << garbage << true << done;
-    QTest::newRow("job: not taken") << lost << QByteArray("MD0,0,") << QByteArray() << false << notTaken;
-    QTest::newRow("poll: unplugged") << unplug << QByteArray(";CMD:10;") << QByteArray() << false << gone;
+    QTest::newRow("job: not taken")
+        << lost << QByteArray("MD0,0,") << QByteArray() << false << notTaken;
+    QTest::newRow("poll: unplugged")
+        << unplug << QByteArray(";CMD:10;") << QByteArray() << false << gone;
     QTest::newRow("poll: garbage") << odd << QByteArray(";CMD:10;") << garbage << true << done;
 }
 

@@ -116,8 +116,8 @@ private slots:
         QPainterPath crease;
         crease.moveTo(40 / 25.4, 140 / 25.4);
         crease.lineTo(170 / 25.4, 140 / 25.4);
-        SimHost::instance().addShape(*SimHost::instance().activeDocument(), "Creasing Layer",
-                                     crease);
+        SimHost::instance().addShape(
+            *SimHost::instance().activeDocument(), "Creasing Layer", crease);
         press(bar.get(), "setCut");
         QVERIFY(sendWindow()->isVisible());
         QVERIFY(child<QPaintWidget>(sendWindow(), "paintWidget")->paths.size() > 5);
@@ -128,14 +128,14 @@ private slots:
 
         const QList<QByteArray> t = foldedWrites(*cutter);
         QCOMPARE(t.size(), 6);
-        QCOMPARE(t.mid(0, 2), (QList<QByteArray>{ ";CMD:14;", ";CMD:20,11880;" }));
+        QCOMPARE(t.mid(0, 2), (QList<QByteArray> { ";CMD:14;", ";CMD:20,11880;" }));
         QVERIFY(t[2].startsWith("PU") && t[3] == ";CMD:10;" && t[5] == ";CMD:10;");
         const QList<QPoint> m = marks();
         QCOMPARE(m.size(), 4);
         const QList<CutterJob> jobs = cutter->jobs();
         QCOMPARE(jobs.size(), 1);
         const QPoint span = m.last() - m.first();
-        QCOMPARE(jobs[0].header, (QList<int>{ 0, 0, span.y(), span.x(), 4 }));
+        QCOMPARE(jobs[0].header, (QList<int> { 0, 0, span.y(), span.x(), 4 }));
         // the crease first, then the cut, both relative to the first mark
         QCOMPARE(jobs[0].strokes.first().pen, 1);
         QCOMPARE(jobs[0].strokes.last().pen, 2);
@@ -219,9 +219,10 @@ private slots:
     {
         set(bar.get(), { { "cutSelect", 0 } });
         press(bar.get(), "setCut");
-        set(sendWindow(), { { "autoSort", false }, { "knifeOffsetChk", true }, { "knifeOffset", 0.5 },
-                            { "closeOffsetChk", true }, { "closeOffset", 1.0 },
-                            { "backlash", true }, { "xBacklash", 0.2 }, { "yBacklash", 0.3 } });
+        set(sendWindow(),
+            { { "autoSort", false }, { "knifeOffsetChk", true }, { "knifeOffset", 0.5 },
+                { "closeOffsetChk", true }, { "closeOffset", 1.0 }, { "backlash", true },
+                { "xBacklash", 0.2 }, { "yBacklash", 0.3 } });
         press(sendWindow(), "send");
         verifyIdle(bar.get());
         CutOptions options;
@@ -231,16 +232,16 @@ private slots:
         options.xBacklash = 0.2 * 40;
         options.yBacklash = 0.3 * 40;
         CdrOperate op(roadHost);
-        const CutJobPaths paths =
-                readCutJob(op, 0, {}, workFolder() + "own.plt", options, PipelineEnd::Finished);
+        const CutJobPaths paths
+            = readCutJob(op, 0, {}, workFolder() + "own.plt", options, PipelineEnd::Finished);
         const double dash = child<QDoubleSpinBox>(bar.get(), "posLen")->value() * 40;
         const double gap = child<QDoubleSpinBox>(bar.get(), "negLen")->value() * 40;
         const QString want = HpglTool().writePensDashed(paths.cutting, dash, gap);
         QCOMPARE(cutter->jobs().size(), 1);
         QCOMPARE(QString::fromLatin1(cutter->jobs()[0].text), want);
         // and the options did change the cut
-        const CutJobPaths plain =
-                readCutJob(op, 0, {}, workFolder() + "own.plt", CutOptions(), PipelineEnd::Finished);
+        const CutJobPaths plain
+            = readCutJob(op, 0, {}, workFolder() + "own.plt", CutOptions(), PipelineEnd::Finished);
         QVERIFY(HpglTool().writePensDashed(plain.cutting, dash, gap) != want);
     }
 };

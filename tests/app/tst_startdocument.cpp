@@ -15,10 +15,9 @@ private slots:
         QTest::addColumn<bool>("reported");
         QTest::newRow("malformed") << QByteArray("{\"page\": {\"width\": 210,") << true;
         QTest::newRow("not an object") << QByteArray("[]") << true;
-        QTest::newRow("one rectangle")
-            << QByteArray(R"({"layers":[{"name":"Artwork","shapes":[
+        QTest::newRow("one rectangle") << QByteArray(R"({"layers":[{"name":"Artwork","shapes":[
                           {"type":"rectangle","x":10,"y":10,"width":50,"height":30}]}]})")
-            << false;
+                                       << false;
     }
 
     // A document that does not read is named on stderr; the program runs on

@@ -63,10 +63,10 @@ void TstCutterProtocol::commandTexts_data()
     QTest::newRow("feed negative") << feed(-5) << ";CMD:20,-5;";
     QTest::newRow("move marks") << moveTo(-1500 + 600, 6480 - 8400 / 2 + 400) << "PU-900,2680;";
     QTest::newRow("move qr label") << moveTo(-1000, 6480 - 6001 / 2) << "PU-1000,3480;";
-    QTest::newRow("blank move whole") << moveTo(-1500 + (1.0 + 0.5) * 40, (6480 - 8401 / 2) + (0 + 0.25) * 40)
-                                      << "PU-1440,2290;";
-    QTest::newRow("blank move half") << moveTo(-1440.0, (6480 - 8401 / 2) + (0 + 0.0125) * 40)
-                                     << "PU-1440,2280.5;";
+    QTest::newRow("blank move whole")
+        << moveTo(-1500 + (1.0 + 0.5) * 40, (6480 - 8401 / 2) + (0 + 0.25) * 40) << "PU-1440,2290;";
+    QTest::newRow("blank move half")
+        << moveTo(-1440.0, (6480 - 8401 / 2) + (0 + 0.0125) * 40) << "PU-1440,2280.5;";
     QTest::newRow("origin") << origin() << "PU0,0;";
     QTest::newRow("scan") << scanQr() << ";CMD:101;";
     QTest::newRow("page end") << pageEnd() << "!PG;";
@@ -74,7 +74,8 @@ void TstCutterProtocol::commandTexts_data()
     QTest::newRow("find mark") << findMark() << ";CMD:106;";
     QTest::newRow("ask offset") << camOffset() << ";CMD:200;";
     QTest::newRow("store offset") << setCamOffset(1.5, 27.3 - 2.5) << ";CMD:201,1.5,24.8;";
-    QTest::newRow("store offset small") << setCamOffset(0.0000123, -1234567.0) << ";CMD:201,1.23e-05,-1.23457e+06;";
+    QTest::newRow("store offset small")
+        << setCamOffset(0.0000123, -1234567.0) << ";CMD:201,1.23e-05,-1.23457e+06;";
     QTest::newRow("blank start") << blankStart() << ";CMD:202;";
 }
 
@@ -167,7 +168,7 @@ void TstCutterProtocol::cutterAnswers()
     QFETCH(QString, expected);
     cutter.reset(new EmulatedCutter(QStringLiteral("P1")));
     cutter->setPaper(paper);
-    cutter->setSheets({QStringLiteral("A-17")});
+    cutter->setSheets({ QStringLiteral("A-17") });
     link.setDevice(QStringLiteral("P1"));
     QCOMPARE(ask(command), expected);
 }
@@ -176,7 +177,7 @@ void TstCutterProtocol::sheetsAdvanceOnPageEnd()
 {
     cutter.reset(new EmulatedCutter(QStringLiteral("P1")));
     link.setDevice(QStringLiteral("P1"));
-    cutter->setSheets({QStringLiteral("A1"), QString(), QStringLiteral("A3")});
+    cutter->setSheets({ QStringLiteral("A1"), QString(), QStringLiteral("A3") });
     QCOMPARE(ask(CutterCommand::scanQr()), QStringLiteral("A1"));
     QCOMPARE(ask(CutterCommand::scanQr()), QStringLiteral("A1"));
     link.Write(QStringLiteral("MD0,0,100,100,4;IN;PA;SP1;PU0,0;PD0,40;PU;SP2;PU;!PG;"));
@@ -197,15 +198,15 @@ void TstCutterProtocol::oneReplyPerCommand()
     cutter.reset(new EmulatedCutter(QStringLiteral("P1")));
     link.setDevice(QStringLiteral("P1"));
     // nothing answers moves, page ends, jobs or unknown commands
-    for (const QString &t : {QStringLiteral("PU-900,2680;"), QStringLiteral("!PG;"),
-                             QStringLiteral("IN;PA;SP1;PU0,0;PD0,40;PU;"), QStringLiteral(";CMD:77;")})
+    for (const QString &t : { QStringLiteral("PU-900,2680;"), QStringLiteral("!PG;"),
+             QStringLiteral("IN;PA;SP1;PU0,0;PD0,40;PU;"), QStringLiteral(";CMD:77;") })
         QVERIFY(link.Write(t));
     QCOMPARE(cutter->pendingReplies(), 0);
     // each asking command gets exactly one
-    for (const QString &t : {CutterCommand::busyPoll(), CutterCommand::paperState(), CutterCommand::feed(40),
-                             CutterCommand::scanQr(), CutterCommand::ledIntensity(5), CutterCommand::findMark(),
-                             CutterCommand::camOffset(), CutterCommand::setCamOffset(1, 2),
-                             CutterCommand::blankStart()})
+    for (const QString &t : { CutterCommand::busyPoll(), CutterCommand::paperState(),
+             CutterCommand::feed(40), CutterCommand::scanQr(), CutterCommand::ledIntensity(5),
+             CutterCommand::findMark(), CutterCommand::camOffset(),
+             CutterCommand::setCamOffset(1, 2), CutterCommand::blankStart() })
         QVERIFY(link.Write(t));
     QTRY_COMPARE(cutter->pendingReplies(), 9);
     // a moving cutter is busy until it arrives
@@ -216,15 +217,17 @@ void TstCutterProtocol::oneReplyPerCommand()
 
 void TstCutterProtocol::jobIsParsedBack()
 {
-    const CutterJob job = EmulatedCutter::parseJob(
-        "MD0,0,12000,8000,4;IN;PA;SP1;PU200,100;PD200,300,400,300;PU;SP2;PU0,0;PD0,10;PU0,20;PD0,30;PU;!PG;");
-    QCOMPARE(job.header, (QList<int>{0, 0, 12000, 8000, 4}));
+    const CutterJob job
+        = EmulatedCutter::parseJob("MD0,0,12000,8000,4;IN;PA;SP1;PU200,100;PD200,300,400,300;PU;"
+                                   "SP2;PU0,0;PD0,10;PU0,20;PD0,30;PU;!PG;");
+    QCOMPARE(job.header, (QList<int> { 0, 0, 12000, 8000, 4 }));
     QCOMPARE(job.strokes.size(), 3);
     QCOMPARE(job.strokes[0].pen, 1);
-    QCOMPARE(job.strokes[0].points, (QVector<QPointF>{{100, 200}, {300, 200}, {300, 400}}));
+    QCOMPARE(
+        job.strokes[0].points, (QVector<QPointF> { { 100, 200 }, { 300, 200 }, { 300, 400 } }));
     QCOMPARE(job.strokes[1].pen, 2);
-    QCOMPARE(job.strokes[1].points, (QVector<QPointF>{{0, 0}, {10, 0}}));
-    QCOMPARE(job.strokes[2].points, (QVector<QPointF>{{20, 0}, {30, 0}}));
+    QCOMPARE(job.strokes[1].points, (QVector<QPointF> { { 0, 0 }, { 10, 0 } }));
+    QCOMPARE(job.strokes[2].points, (QVector<QPointF> { { 20, 0 }, { 30, 0 } }));
     QVERIFY(EmulatedCutter::parseJob("PU-900,2680;").strokes.isEmpty());
 }
 

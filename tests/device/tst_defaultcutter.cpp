@@ -24,7 +24,7 @@ void TstDefaultCutter::initTestCase()
     qunsetenv("VEMO_USB_NO_DEFAULT");
     const QString jobs = workFolder() + QStringLiteral("QR Jobs/");
     QVERIFY(QDir().mkpath(jobs));
-    for (const QString &code : {QStringLiteral("Q-0002"), QStringLiteral("Q-0001")}) {
+    for (const QString &code : { QStringLiteral("Q-0002"), QStringLiteral("Q-0001") }) {
         QFile f(jobs + code + QStringLiteral(".plt"));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("MD0,0,8000,6000,5;IN;PA;SP1;PU;SP2;PU0,0;PD0,400;PU;!PG;");
@@ -50,7 +50,8 @@ void TstDefaultCutter::defaultCutterIsPluggedIn()
     link.Write(CutterCommand::scanQr());
     link.Read(-1);
     QCOMPARE(link.readStr(), QStringLiteral("Q-0002"));
-    QVERIFY(QFile::exists(workFolder() + QStringLiteral("QR Jobs/") + link.readStr() + QStringLiteral(".plt")));
+    QVERIFY(QFile::exists(
+        workFolder() + QStringLiteral("QR Jobs/") + link.readStr() + QStringLiteral(".plt")));
 }
 
 void TstDefaultCutter::ownCutterWithdrawsIt()
@@ -58,7 +59,7 @@ void TstDefaultCutter::ownCutterWithdrawsIt()
     EmulatedCutter own(QStringLiteral("MINE"));
     QVERIFY(!EmulatedCutter::defaultCutter());
     UsbOperate link;
-    QCOMPARE(link.deviceList(), QStringList{"MINE"});
+    QCOMPARE(link.deviceList(), QStringList { "MINE" });
 }
 
 QTEST_MAIN(TstDefaultCutter)

@@ -19,13 +19,14 @@ class ProbeWindow : public QWidget
 public:
     ProbeWindow()
     {
-        connect(DeviceNotifier::instance(), &DeviceNotifier::deviceChange, this, [this](quint32 event) {
-            NativeMessage msg = deviceChangeMessage(event);
-            long result = 0;
-            nativeEvent(NativeMessageType, &msg, &result);
-        });
+        connect(
+            DeviceNotifier::instance(), &DeviceNotifier::deviceChange, this, [this](quint32 event) {
+                NativeMessage msg = deviceChangeMessage(event);
+                long result = 0;
+                nativeEvent(NativeMessageType, &msg, &result);
+            });
     }
-    QComboBox machineName{this};
+    QComboBox machineName { this };
     UsbOperate usbOperate;
     int refreshes = 0;
     bool inGuiThread = true;
@@ -93,19 +94,24 @@ void TstDeviceList::refresh_data()
     QTest::addColumn<int>("added");
 
     QTest::newRow("two stale neighbours, none present")
-        << QStringList{"A", "B"} << 1 << QStringList() << QStringList() << QString() << 2 << 0;
+        << QStringList { "A", "B" } << 1 << QStringList() << QStringList() << QString() << 2 << 0;
     QTest::newRow("empty box fills, first selected")
-        << QStringList() << -1 << QStringList{"X", "Y"} << QStringList{"X", "Y"} << "X" << 0 << 2;
+        << QStringList() << -1 << QStringList { "X", "Y" } << QStringList { "X", "Y" } << "X" << 0
+        << 2;
     QTest::newRow("unchanged keeps selection")
-        << QStringList{"A", "B"} << 1 << QStringList{"A", "B"} << QStringList{"A", "B"} << "B" << 0 << 0;
+        << QStringList { "A", "B" } << 1 << QStringList { "A", "B" } << QStringList { "A", "B" }
+        << "B" << 0 << 0;
     QTest::newRow("plugged again goes last")
-        << QStringList{"A", "C"} << 0 << QStringList{"B", "A", "C"} << QStringList{"A", "C", "B"} << "A" << 0 << 1;
+        << QStringList { "A", "C" } << 0 << QStringList { "B", "A", "C" }
+        << QStringList { "A", "C", "B" } << "A" << 0 << 1;
     QTest::newRow("removal in the middle")
-        << QStringList{"A", "B", "C"} << 2 << QStringList{"A", "C"} << QStringList{"A", "C"} << "C" << 1 << 0;
+        << QStringList { "A", "B", "C" } << 2 << QStringList { "A", "C" }
+        << QStringList { "A", "C" } << "C" << 1 << 0;
     QTest::newRow("removed current gives way")
-        << QStringList{"A", "B", "C"} << 1 << QStringList{"A", "C"} << QStringList{"A", "C"} << "C" << 1 << 0;
-    QTest::newRow("case matters")
-        << QStringList{"abc"} << 0 << QStringList{"ABC"} << QStringList{"ABC"} << "ABC" << 1 << 1;
+        << QStringList { "A", "B", "C" } << 1 << QStringList { "A", "C" }
+        << QStringList { "A", "C" } << "C" << 1 << 0;
+    QTest::newRow("case matters") << QStringList { "abc" } << 0 << QStringList { "ABC" }
+                                  << QStringList { "ABC" } << "ABC" << 1 << 1;
 }
 
 void TstDeviceList::refresh()
@@ -118,7 +124,7 @@ void TstDeviceList::refresh()
     QFETCH(int, removed);
     QFETCH(int, added);
 
-    for (bool debugLines : {false, true}) {
+    for (bool debugLines : { false, true }) {
         QComboBox box;
         box.addItems(before);
         box.setCurrentIndex(selected);
@@ -139,30 +145,30 @@ void TstDeviceList::windowFollowsPlugAndUnplug()
     ProbeWindow w;
     QVERIFY(entries(w.machineName).isEmpty());
     w.show();
-    QCOMPARE(entries(w.machineName), (QStringList{"A1", "B#2"}));
+    QCOMPARE(entries(w.machineName), (QStringList { "A1", "B#2" }));
     QCOMPARE(w.machineName.currentText(), QStringLiteral("A1"));
 
     disconnectedLines = connectedLines = 0;
     a.unplug();
-    QTRY_COMPARE(entries(w.machineName), QStringList{"B#2"});
+    QTRY_COMPARE(entries(w.machineName), QStringList { "B#2" });
     QCOMPARE(disconnectedLines, 1);
     QCOMPARE(w.machineName.currentText(), QStringLiteral("B#2"));
 
     a.plug();
-    QTRY_COMPARE(entries(w.machineName), (QStringList{"B#2", "A1"}));
+    QTRY_COMPARE(entries(w.machineName), (QStringList { "B#2", "A1" }));
     QCOMPARE(connectedLines, 1);
 
     // a removal that happens on a worker thread still reaches the window in the GUI thread
-    a.addFault({CutterFault::UnplugDuringRead, {}, 50, {}, 0, 1});
+    a.addFault({ CutterFault::UnplugDuringRead, {}, 50, {}, 0, 1 });
     w.usbOperate.setDevice(QStringLiteral("A1"));
     w.usbOperate.Read(-1);
-    QTRY_COMPARE(entries(w.machineName), QStringList{"B#2"});
+    QTRY_COMPARE(entries(w.machineName), QStringList { "B#2" });
     QVERIFY(w.inGuiThread);
 
     // showing again without changes leaves entries and selection alone
     w.hide();
     w.show();
-    QCOMPARE(entries(w.machineName), QStringList{"B#2"});
+    QCOMPARE(entries(w.machineName), QStringList { "B#2" });
     QCOMPARE(w.machineName.currentText(), QStringLiteral("B#2"));
 }
 
@@ -172,11 +178,11 @@ void TstDeviceList::anyDeviceNoticeRefreshes()
     QCoreApplication::processEvents(); // its arrival notice
     ProbeWindow w;
     w.show();
-    QCOMPARE(entries(w.machineName), QStringList{"A1"});
+    QCOMPARE(entries(w.machineName), QStringList { "A1" });
     // the registry forgets the instance without a removal notice of its own
     regRemoveSubkey(cutterRegistryKey(), QStringLiteral("A1"));
     QCoreApplication::processEvents();
-    QCOMPARE(entries(w.machineName), QStringList{"A1"});
+    QCOMPARE(entries(w.machineName), QStringList { "A1" });
     DeviceNotifier::post(DeviceNodesChanged);
     QTRY_VERIFY(entries(w.machineName).isEmpty());
 }

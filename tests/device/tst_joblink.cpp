@@ -29,22 +29,24 @@ private:
 
 void TstJobLink::stepFailures_data()
 {
-    QTest::addColumn<int>("fault");       // -1: none
+    QTest::addColumn<int>("fault"); // -1: none
     QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<int>("step");        // 0 request, 1 waitFree, 2 waitFor
+    QTest::addColumn<int>("step"); // 0 request, 1 waitFree, 2 waitFor
     QTest::addColumn<int>("failure");
 
     QTest::newRow("answered") << -1 << QByteArray() << 0 << int(JobLink::None);
-    QTest::newRow("silent") << int(CutterFault::NoReply) << QByteArray() << 0 << int(JobLink::NoAnswer);
-    QTest::newRow("short write") << int(CutterFault::ShortWrite) << QByteArray() << 0 << int(JobLink::NotTaken);
-    QTest::newRow("unplugged at the command") << int(CutterFault::UnplugAtCommand) << QByteArray() << 0
-                                              << int(JobLink::Gone);
+    QTest::newRow("silent") << int(CutterFault::NoReply) << QByteArray() << 0
+                            << int(JobLink::NoAnswer);
+    QTest::newRow("short write") << int(CutterFault::ShortWrite) << QByteArray() << 0
+                                 << int(JobLink::NotTaken);
+    QTest::newRow("unplugged at the command")
+        << int(CutterFault::UnplugAtCommand) << QByteArray() << 0 << int(JobLink::Gone);
     QTest::newRow("free") << -1 << QByteArray() << 1 << int(JobLink::None);
-    QTest::newRow("unplugged while busy") << int(CutterFault::UnplugAtCommand) << QByteArray() << 1
-                                          << int(JobLink::Gone);
+    QTest::newRow("unplugged while busy")
+        << int(CutterFault::UnplugAtCommand) << QByteArray() << 1 << int(JobLink::Gone);
     QTest::newRow("feed answered") << -1 << QByteArray() << 2 << int(JobLink::None);
-    QTest::newRow("feed never answered") << int(CutterFault::NoReply) << QByteArray() << 2
-                                         << int(JobLink::NoAnswer);
+    QTest::newRow("feed never answered")
+        << int(CutterFault::NoReply) << QByteArray() << 2 << int(JobLink::NoAnswer);
 }
 
 void TstJobLink::stepFailures()
@@ -63,7 +65,7 @@ void TstJobLink::stepFailures()
 
     const QByteArray command = step == 2 ? QByteArray(";CMD:20,100;") : QByteArray(";CMD:10;");
     if (fault >= 0)
-        cutter->addFault({CutterFault::Kind(fault), command, 0, {}, 0, -1});
+        cutter->addFault({ CutterFault::Kind(fault), command, 0, {}, 0, -1 });
 
     JobLink link(usb, 1500);
     QVERIFY(link.claimed());

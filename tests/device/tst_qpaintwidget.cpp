@@ -8,7 +8,7 @@ namespace {
 
 CutPath line(int pen, const QLineF &l, int lineType = 0)
 {
-    return makePath({l}, pen, lineType);
+    return makePath({ l }, pen, lineType);
 }
 
 QImage render(QPaintWidget &w)
@@ -19,7 +19,7 @@ QImage render(QPaintWidget &w)
 bool isColour(QRgb px, QColor c)
 {
     return qAbs(qRed(px) - c.red()) < 40 && qAbs(qGreen(px) - c.green()) < 40
-           && qAbs(qBlue(px) - c.blue()) < 40;
+        && qAbs(qBlue(px) - c.blue()) < 40;
 }
 
 // Columns of `row` drawn in colour c.
@@ -46,13 +46,12 @@ QList<int> redColumns(const QImage &img, int row)
 
 void wheel(QWidget &w, QPoint at, int delta)
 {
-    QWheelEvent e(QPointF(at), QPointF(w.mapToGlobal(at)), QPoint(), QPoint(0, delta),
-                  Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent e(QPointF(at), QPointF(w.mapToGlobal(at)), QPoint(), QPoint(0, delta), Qt::NoButton,
+        Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(&w, &e);
 }
 
-void mouse(QWidget &w, QEvent::Type type, QPoint at, Qt::MouseButton button,
-           Qt::MouseButtons held)
+void mouse(QWidget &w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held)
 {
     QMouseEvent e(type, QPointF(at), QPointF(w.mapToGlobal(at)), button, held, Qt::NoModifier);
     QApplication::sendEvent(&w, &e);
@@ -106,13 +105,13 @@ void TstQPaintWidget::mapping()
     QFETCH(QColor, colour);
     QPaintWidget w;
     w.resize(300, 200);
-    w.markPoints = {QPoint(400, 800), QPoint(9000, 9000)};
+    w.markPoints = { QPoint(400, 800), QPoint(9000, 9000) };
     w.paths << line(pen, QLineF(0, 0, 4000, 0));
     const QImage img = render(w);
     const QList<int> cols = columnsOf(img, 22, colour);
     QVERIFY(!cols.isEmpty());
     QVERIFY2(qAbs(cols.first() - 12) <= 1 && qAbs(cols.last() - 112) <= 1,
-             qPrintable(QStringLiteral("%1..%2").arg(cols.first()).arg(cols.last())));
+        qPrintable(QStringLiteral("%1..%2").arg(cols.first()).arg(cols.last())));
     QVERIFY(columnsOf(img, 20, colour).isEmpty());
     QVERIFY(columnsOf(img, 24, colour).isEmpty());
     // the origin: five red pixels around 2.5, 2.5
@@ -129,7 +128,7 @@ void TstQPaintWidget::dashedWhereLineType()
     const int dashed = columnsOf(img, 52, Qt::red).size();
     const int solid = columnsOf(img, 102, Qt::red).size();
     QVERIFY2(solid >= 199 && dashed > 40 && dashed < solid - 40,
-             qPrintable(QStringLiteral("%1 %2").arg(dashed).arg(solid)));
+        qPrintable(QStringLiteral("%1 %2").arg(dashed).arg(solid)));
 }
 
 void TstQPaintWidget::zoomSteps()
@@ -160,13 +159,13 @@ void TstQPaintWidget::zoomKeepsPointUnderCursor()
     w.resize(300, 200);
     // x = 7880 is drawn at 199.5 pixels, the middle of column 199
     w.paths << line(3, QLineF(7880, 0, 7880, 20000));
-    QCOMPARE(columnsOf(render(w), 150, Qt::red), QList<int>{199});
-    for (int delta : {120, 120, 120, -120, 120}) {
+    QCOMPARE(columnsOf(render(w), 150, Qt::red), QList<int> { 199 });
+    for (int delta : { 120, 120, 120, -120, 120 }) {
         wheel(w, QPoint(199, 150), delta);
         const QList<int> cols = redColumns(render(w), 150);
         QVERIFY(!cols.isEmpty());
         QVERIFY2(qAbs(cols.first() - 199) <= 1 && qAbs(cols.last() - 199) <= 1,
-                 qPrintable(QString::number(cols.first())));
+            qPrintable(QString::number(cols.first())));
     }
 }
 
@@ -196,7 +195,7 @@ void TstQPaintWidget::farZoomAndFarEnds()
 {
     QPaintWidget w;
     w.resize(300, 200);
-    w.markPoints = {QPoint(400, 800)};
+    w.markPoints = { QPoint(400, 800) };
     w.paths << line(2, QLineF(0, 0, 1e12, 0)) << line(2, QLineF(0, 0, qQNaN(), 0));
     QVERIFY(columnsOf(render(w), 22, Qt::blue).contains(299));
 

@@ -51,7 +51,7 @@ private slots:
     void lightWithSilentCutter();
 
 private:
-    template <class T = QPushButton> T *w(const char *name) {return window->findChild<T *>(name);}
+    template <class T = QPushButton> T *w(const char *name) { return window->findChild<T *>(name); }
     void pick(const QString &path)
     {
         selected = path;
@@ -80,7 +80,7 @@ void TstQrCodeMW::initTestCase()
         messages << m;
         return QMessageBox::Ok;
     });
-    dialogs::setFileHook([this](const dialogs::FileRequest &) {return selected;});
+    dialogs::setFileHook([this](const dialogs::FileRequest &) { return selected; });
 }
 
 void TstQrCodeMW::init()
@@ -108,12 +108,18 @@ void TstQrCodeMW::runs_data()
     QTest::addColumn<QString>("seen");
     QTest::addColumn<QString>("last");
 
-    QTest::newRow("five sheets") << 0 << 2 << 0 << "File Not Exist!" << "All Done!";
-    QTest::newRow("stop after the first job") << 1 << 1 << 3 << "" << "All Done!";
-    QTest::newRow("no paper") << 2 << 0 << 4 << "No Paper!" << "All Done!";
-    QTest::newRow("unplugged") << 3 << 0 << 4 << "Connect Error!!!" << "All Done!";
-    QTest::newRow("unplugged at the scan") << 4 << 0 << 4 << "" << "Connect Error!!!";
-    QTest::newRow("job not taken whole") << 5 << 1 << 4 << "" << "Did Not Take";
+    QTest::newRow("five sheets") << 0 << 2 << 0 << "File Not Exist!"
+                                 << "All Done!";
+    QTest::newRow("stop after the first job") << 1 << 1 << 3 << ""
+                                              << "All Done!";
+    QTest::newRow("no paper") << 2 << 0 << 4 << "No Paper!"
+                              << "All Done!";
+    QTest::newRow("unplugged") << 3 << 0 << 4 << "Connect Error!!!"
+                               << "All Done!";
+    QTest::newRow("unplugged at the scan") << 4 << 0 << 4 << ""
+                                           << "Connect Error!!!";
+    QTest::newRow("job not taken whole") << 5 << 1 << 4 << ""
+                                         << "Did Not Take";
 }
 
 void TstQrCodeMW::runs()
@@ -125,17 +131,17 @@ void TstQrCodeMW::runs()
     QFETCH(QString, last);
 
     pick(jobs + "1001.plt");
-    cutter->setSheets(mode == 0 ? QStringList{"1001", "", "../config", "<i>2002", "1001"}
-                                : QStringList{"1001", "1001"});
+    cutter->setSheets(mode == 0 ? QStringList { "1001", "", "../config", "<i>2002", "1001" }
+                                : QStringList { "1001", "1001" });
     w<QCheckBox>("conSend")->setChecked(true);
     w<QSpinBox>("sendCount")->setValue(mode == 0 ? 5 : 4);
     cutter->setPaper(mode != 2);
     if (mode == 3)
         cutter->unplug();
     if (mode == 4)
-        cutter->addFault({CutterFault::UnplugAtCommand, ";CMD:101;", 0, {}, 0, 1});
+        cutter->addFault({ CutterFault::UnplugAtCommand, ";CMD:101;", 0, {}, 0, 1 });
     if (mode == 5)
-        cutter->addFault({CutterFault::ShortWrite, "MD0,0,", 0, {}, 10, 1});
+        cutter->addFault({ CutterFault::ShortWrite, "MD0,0,", 0, {}, 10, 1 });
 
     // samples the window while the run waits
     QStringList statuses;
@@ -168,8 +174,11 @@ void TstQrCodeMW::runs()
         QList<QByteArray> expected;
         const QByteArray job = QByteArray(StoredJob).replace(",5;", ",4;");
         const QByteArray pageEnd = "!PG;";
-        for (const QByteArray &sheetEnd : {job, pageEnd, pageEnd, pageEnd, job})
-            expected << ";CMD:14;" << ";CMD:20,10400;" << "PU-1000,3480;" << ";CMD:10;"
+        for (const QByteArray &sheetEnd : { job, pageEnd, pageEnd, pageEnd, job })
+            expected << ";CMD:14;"
+                     << ";CMD:20,10400;"
+                     << "PU-1000,3480;"
+                     << ";CMD:10;"
                      << ";CMD:101;" << sheetEnd << ";CMD:10;";
         QCOMPARE(writes, expected);
         QVERIFY(statuses.contains("<font color=blue>Curr File:&lt;i&gt;2002.plt"));
@@ -177,7 +186,7 @@ void TstQrCodeMW::runs()
     if (mode == 1)
         QVERIFY(stopped);
     if (mode >= 2 && mode <= 3)
-        QCOMPARE(writes, mode == 2 ? QList<QByteArray>{";CMD:14;"} : QList<QByteArray>{});
+        QCOMPARE(writes, mode == 2 ? QList<QByteArray> { ";CMD:14;" } : QList<QByteArray> {});
     if (mode == 5) // nothing after the job the cutter did not take
         QVERIFY(writes.last().startsWith("MD0,0,"));
 }
@@ -192,7 +201,8 @@ void TstQrCodeMW::startNeedsUsableSizes_data()
     QTest::newRow("zero width") << QByteArray("MD0,0,8000,0,5;PU;") << false;
     QTest::newRow("feed would overflow") << QByteArray("MD0,0,2147483647,6000,5;PU;") << false;
     QTest::newRow("negative height") << QByteArray("MD0,0,-8000,6000,5;PU;") << false;
-    QTest::newRow("digits no int holds") << QByteArray("MD0,0,99999999999999999999,6000,5;") << false;
+    QTest::newRow("digits no int holds")
+        << QByteArray("MD0,0,99999999999999999999,6000,5;") << false;
     QTest::newRow("not digits") << QByteArray("MD0,0,8e3,0x10,5;PU;") << false;
     QTest::newRow("empty file") << QByteArray() << false;
     QTest::newRow("binary") << QByteArray("\0MD\xff,\0,", 9) << false;
@@ -236,15 +246,17 @@ void TstQrCodeMW::calibration_data()
     using L = QList<QByteArray>;
     const QByteArray centred = "X=320,Y=240,D=100;", off = "X=420,Y=240,D=100;";
     QTest::newRow("centred") << centred << QByteArray() << "CIR.plt"
-                             << L{";CMD:201,1.5,27.3;", ";CMD:201,1.5,27.3;"} << "Completed";
-    QTest::newRow("off by 2.5 mm") << off << QByteArray() << "CIR.plt"
-                                   << L{";CMD:201,1.5,24.8;", ";CMD:201,1.5,22.3;"} << "Completed";
-    QTest::newRow("no size") << QByteArray("X=320,Y=240,D=0;") << QByteArray() << "CIR.plt" << L{}
+                             << L { ";CMD:201,1.5,27.3;", ";CMD:201,1.5,27.3;" } << "Completed";
+    QTest::newRow("off by 2.5 mm")
+        << off << QByteArray() << "CIR.plt" << L { ";CMD:201,1.5,24.8;", ";CMD:201,1.5,22.3;" }
+        << "Completed";
+    QTest::newRow("no size") << QByteArray("X=320,Y=240,D=0;") << QByteArray() << "CIR.plt" << L {}
                              << "First mark";
-    QTest::newRow("no mark") << QByteArray() << QByteArray() << "CIR.plt" << L{} << "no valid mark";
+    QTest::newRow("no mark") << QByteArray() << QByteArray() << "CIR.plt" << L {}
+                             << "no valid mark";
     QTest::newRow("unplugged on the way") << off << QByteArray("PU0,100;") << "CIR.plt"
-                                          << L{";CMD:201,1.5,24.8;"} << "already stored";
-    QTest::newRow("no circle file") << off << QByteArray() << "none.plt" << L{} << "CIR.plt";
+                                          << L { ";CMD:201,1.5,24.8;" } << "already stored";
+    QTest::newRow("no circle file") << off << QByteArray() << "none.plt" << L {} << "CIR.plt";
 }
 
 void TstQrCodeMW::calibration()
@@ -257,7 +269,7 @@ void TstQrCodeMW::calibration()
 
     cutter->setMarkReply(markReply);
     if (!unplugAt.isEmpty())
-        cutter->addFault({CutterFault::UnplugAtCommand, unplugAt, 0, {}, 0, 1});
+        cutter->addFault({ CutterFault::UnplugAtCommand, unplugAt, 0, {}, 0, 1 });
     QRCodeMW::setCalibrationJobPath(docs.path() + "/" + circle);
     w("autoOffset")->click();
     QRCodeMW::setCalibrationJobPath(docs.path() + "/CIR.plt");
@@ -282,14 +294,14 @@ void TstQrCodeMW::calibration()
 
 void TstQrCodeMW::lightWithSilentCutter()
 {
-    cutter->addFault({CutterFault::NoReply, ";CMD:103,", 0, {}, 0, 1});
+    cutter->addFault({ CutterFault::NoReply, ";CMD:103,", 0, {}, 0, 1 });
     auto *light = w<QSlider>("lightSld");
     light->setValue(3000);
     QElapsedTimer clock;
     clock.start();
     light->sliderReleased();
     QVERIFY(clock.elapsed() < 10000); // the light's own short limit, not a run's
-    QCOMPARE(cutter->writtenTexts(), QList<QByteArray>{";CMD:103,3000;"});
+    QCOMPARE(cutter->writtenTexts(), QList<QByteArray> { ";CMD:103,3000;" });
     QVERIFY(light->isEnabled());
 }
 

@@ -51,8 +51,8 @@ void sheet(bool marks, bool cutting)
     host.addLayer(doc, "Artwork");
     if (marks) {
         host.addLayer(doc, "Mark Layer");
-        for (const QPointF &c : {QPointF(10, 287), QPointF(200, 287), QPointF(10, 10),
-                                 QPointF(200, 10)})
+        for (const QPointF &c :
+            { QPointF(10, 287), QPointF(200, 287), QPointF(10, 10), QPointF(200, 10) })
             host.addShape(doc, "Mark Layer", mmCircle(c.x(), c.y(), 2.5));
     }
     if (cutting) {
@@ -78,7 +78,7 @@ QRectF extent(const CutterStroke &s)
 bool near(const QRectF &a, const QRectF &b, double tol)
 {
     return qAbs(a.left() - b.left()) <= tol && qAbs(a.right() - b.right()) <= tol
-           && qAbs(a.top() - b.top()) <= tol && qAbs(a.bottom() - b.bottom()) <= tol;
+        && qAbs(a.top() - b.top()) <= tol && qAbs(a.bottom() - b.bottom()) <= tol;
 }
 
 } // namespace
@@ -149,7 +149,8 @@ private:
     {
         QCOMPARE(button("send")->text(), QStringLiteral("Send"));
         QVERIFY(button("send")->isEnabled());
-        QCOMPARE(button("send")->styleSheet(), QStringLiteral("color:Blue;background-color:lightGreen"));
+        QCOMPARE(
+            button("send")->styleSheet(), QStringLiteral("color:Blue;background-color:lightGreen"));
     }
 };
 
@@ -195,8 +196,8 @@ void TstSendMW::formFollowsHandOver()
     QVERIFY(blankX->isVisible());
     auto *preview = window->findChild<QPaintWidget *>("paintWidget");
     preview->scale = 1;
-    preview->markPoints = {QPoint(1, 2)};
-    window->setData(v24, "EN", 1, 5.0, 2.0, {CutPath()});
+    preview->markPoints = { QPoint(1, 2) };
+    window->setData(v24, "EN", 1, 5.0, 2.0, { CutPath() });
     QVERIFY(!blankX->isVisible());
     QCOMPARE(preview->paths.size(), 1);
     QCOMPARE(preview->scale, 0.025);
@@ -218,8 +219,9 @@ void TstSendMW::byPathAndMarks()
     QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
     const QStringList t = transcript();
     const QString job = jobOf(t);
-    QCOMPARE(t, (QStringList{";CMD:14;", ";CMD:20,11880;", "PU-1100,2680;", ";CMD:10;", job,
-                             ";CMD:10;"}));
+    QCOMPARE(t,
+        (QStringList {
+            ";CMD:14;", ";CMD:20,11880;", "PU-1100,2680;", ";CMD:10;", job, ";CMD:10;" }));
     QVERIFY(job.startsWith("MD0,0,11080,7600,4;IN;PA;SP1;"));
     QVERIFY(job.endsWith("PU;!PG;"));
     QCOMPARE(sendCount()->value(), 50); // the single sheet is not counted
@@ -242,15 +244,16 @@ void TstSendMW::blankPaper()
 {
     sheet(false, false);
     SimHost::instance().addShape(*SimHost::instance().activeDocument(), "Artwork",
-                                 rectPath(50 * mm, 100 * mm, 60 * mm, 40 * mm));
+        rectPath(50 * mm, 100 * mm, 60 * mm, 40 * mm));
     open(2);
     window->findChild<QDoubleSpinBox *>("blankRevX")->setValue(1.0);
     button("send")->click();
     idleAgain();
     const QStringList t = transcript();
     const QString job = jobOf(t);
-    QCOMPARE(t, (QStringList{";CMD:200;", ";CMD:14;", ";CMD:20,11880;", "PU-1440,2290;",
-                             ";CMD:10;", ";CMD:202;", job, ";CMD:10;"}));
+    QCOMPARE(t,
+        (QStringList { ";CMD:200;", ";CMD:14;", ";CMD:20,11880;", "PU-1440,2290;", ";CMD:10;",
+            ";CMD:202;", job, ";CMD:10;" }));
     QVERIFY(job.startsWith("SP2;"));
 
     saveAnswer = workFolder() + "blank"; // no suffix added
@@ -314,7 +317,7 @@ void TstSendMW::autoNextAndStop()
     QCOMPARE(transcript().count(";CMD:20,11880;"), sheets);
     QCOMPARE(transcript().count("PU-1100,2680;"), sheets);
     for (const CutterJob &j : cutter->jobs())
-        QCOMPARE(j.header, (QList<int>{0, 0, 11080, 7600, 4}));
+        QCOMPARE(j.header, (QList<int> { 0, 0, 11080, 7600, 4 }));
     QCOMPARE(sendCount()->value(), left);
 }
 
@@ -325,8 +328,8 @@ void TstSendMW::noPaper()
     open(1);
     button("send")->click();
     idleAgain();
-    QCOMPARE(messages, QStringList{"Warning: No Paper!"});
-    QCOMPARE(transcript(), QStringList{";CMD:14;"});
+    QCOMPARE(messages, QStringList { "Warning: No Paper!" });
+    QCOMPARE(transcript(), QStringList { ";CMD:14;" });
 }
 
 void TstSendMW::badCamOffset_data()
@@ -342,12 +345,12 @@ void TstSendMW::badCamOffset()
 {
     QFETCH(QByteArray, reply);
     sheet(false, true);
-    cutter->addFault({CutterFault::ReplaceReply, ";CMD:200;", 0, reply, 0, 1});
+    cutter->addFault({ CutterFault::ReplaceReply, ";CMD:200;", 0, reply, 0, 1 });
     open(2);
     button("send")->click();
     idleAgain();
-    QCOMPARE(messages, QStringList{"Warning: Get Cam Offset Failed!"});
-    QCOMPARE(transcript(), QStringList{";CMD:200;"});
+    QCOMPARE(messages, QStringList { "Warning: Get Cam Offset Failed!" });
+    QCOMPARE(transcript(), QStringList { ";CMD:200;" });
 }
 
 void TstSendMW::refused_data()
@@ -356,9 +359,9 @@ void TstSendMW::refused_data()
     QTest::addColumn<bool>("marks");
     QTest::addColumn<bool>("cutting");
     QTest::addColumn<QString>("message");
-    QTest::newRow("host not reachable")
-        << false << true << true
-        << "Warning: Please Confirm CorelDraw Installations and Choose Correct CorelDraw Version...";
+    QTest::newRow("host not reachable") << false << true << true
+                                        << "Warning: Please Confirm CorelDraw Installations and "
+                                           "Choose Correct CorelDraw Version...";
     QTest::newRow("no marks") << true << false << true << QString();
     QTest::newRow("no cutting layer") << true << true << false << "Warning: No Cutting Paths!";
 }
@@ -377,7 +380,7 @@ void TstSendMW::refused()
     idleAgain();
     saveAnswer = workFolder() + "refused.plt";
     button("save")->click();
-    QCOMPARE(messages, message.isEmpty() ? QStringList() : (QStringList{message, message}));
+    QCOMPARE(messages, message.isEmpty() ? QStringList() : (QStringList { message, message }));
     QVERIFY(cutter->writes().isEmpty());
     QCOMPARE(saveRequests, 0);
 }
@@ -395,7 +398,7 @@ void TstSendMW::linkFailsMidJob()
 {
     QFETCH(int, fault);
     sheet(true, true);
-    cutter->addFault({CutterFault::Kind(fault), "MD0,0,", 0, {}, 10, 1});
+    cutter->addFault({ CutterFault::Kind(fault), "MD0,0,", 0, {}, 10, 1 });
     open(1);
     setAutoNext(true, 3);
     button("send")->click();
@@ -417,7 +420,7 @@ void TstSendMW::saveFailures()
     QCOMPARE(saveRequests, 1);
     saveAnswer = workFolder() + "no such folder/job.plt";
     button("save")->click();
-    QCOMPARE(messages, QStringList{"Warning: Save Failed!"});
+    QCOMPARE(messages, QStringList { "Warning: Save Failed!" });
     QVERIFY(!QFile::exists(saveAnswer));
 }
 

@@ -16,13 +16,15 @@ namespace {
 
 int threadCount()
 {
-    return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+    return QDir(QStringLiteral("/proc/self/task"))
+        .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+        .size();
 }
 
 QString pathOf(const QString &name)
 {
     return QStringLiteral("\\??\\USB#VID_0483&PID_5750#") + name
-           + QStringLiteral("#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
+        + QStringLiteral("#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
 }
 
 // Only catches a wait that never ends: a loaded machine may stretch any wait
@@ -97,14 +99,15 @@ void TstUsbOperate::deviceListFollowsRegistry_data()
     QTest::addColumn<QStringList>("expected");
 
     QTest::newRow("none") << QStringList() << QStringList() << QStringList();
-    QTest::newRow("one") << QStringList{"A1"} << QStringList{"A1"} << QStringList{"A1"};
-    QTest::newRow("first slash only") << QStringList{"6/B2/x"} << QStringList{"6/B2/x"}
-                                      << QStringList{"6#B2/x"};
-    QTest::newRow("absent left out") << QStringList{"A1", "GONE", "C3"} << QStringList{"A1", "C3"}
-                                     << QStringList{"A1", "C3"};
-    QTest::newRow("registry order") << QStringList{"Z9", "A1", "M5"} << QStringList{"M5", "A1", "Z9"}
-                                    << QStringList{"Z9", "A1", "M5"};
-    QTest::newRow("all absent") << QStringList{"A1", "B2"} << QStringList() << QStringList();
+    QTest::newRow("one") << QStringList { "A1" } << QStringList { "A1" } << QStringList { "A1" };
+    QTest::newRow("first slash only")
+        << QStringList { "6/B2/x" } << QStringList { "6/B2/x" } << QStringList { "6#B2/x" };
+    QTest::newRow("absent left out") << QStringList { "A1", "GONE", "C3" }
+                                     << QStringList { "A1", "C3" } << QStringList { "A1", "C3" };
+    QTest::newRow("registry order")
+        << QStringList { "Z9", "A1", "M5" } << QStringList { "M5", "A1", "Z9" }
+        << QStringList { "Z9", "A1", "M5" };
+    QTest::newRow("all absent") << QStringList { "A1", "B2" } << QStringList() << QStringList();
 }
 
 void TstUsbOperate::deviceListFollowsRegistry()
@@ -126,14 +129,14 @@ void TstUsbOperate::listedNameOpensDevice()
 {
     EmulatedCutter other(QStringLiteral("5&AB/CD"));
     const QStringList names = link.deviceList();
-    QCOMPARE(names, QStringList{"5&AB#CD"});
+    QCOMPARE(names, QStringList { "5&AB#CD" });
     link.setDevice(names.first());
     QCOMPARE(link.devicePathText(), pathOf("5&AB#CD"));
     QVERIFY(link.isConnected());
     // listing again, with another cutter about, leaves the chosen device alone
     {
         EmulatedCutter second(QStringLiteral("9&ZZ"));
-        QCOMPARE(link.deviceList(), (QStringList{"5&AB#CD", "9&ZZ"}));
+        QCOMPARE(link.deviceList(), (QStringList { "5&AB#CD", "9&ZZ" }));
         QCOMPARE(link.devicePathText(), pathOf("5&AB#CD"));
     }
     other.unplug();
@@ -174,7 +177,8 @@ void TstUsbOperate::replyBytes_data()
     QTest::newRow("zero after five") << QByteArray("ABCDE\0\0\0XY", 10) << QStringLiteral("ABCDE");
     QTest::newRow("zero first") << QByteArray("\0OK;", 4) << QString();
     QTest::newRow("longer than a packet") << QByteArray(70, 'B') << QString(64, QLatin1Char('B'));
-    QTest::newRow("high latin-1") << QByteArray("\xe9\xff\x80;") << QString::fromLatin1("\xe9\xff\x80;");
+    QTest::newRow("high latin-1") << QByteArray("\xe9\xff\x80;")
+                                  << QString::fromLatin1("\xe9\xff\x80;");
 }
 
 void TstUsbOperate::replyBytes()
@@ -182,7 +186,7 @@ void TstUsbOperate::replyBytes()
     QFETCH(QByteArray, reply);
     QFETCH(QString, expected);
     plugOne();
-    cutter->addFault({CutterFault::ReplaceReply, ";CMD:14;", 0, reply, 0, 1});
+    cutter->addFault({ CutterFault::ReplaceReply, ";CMD:14;", 0, reply, 0, 1 });
     QVERIFY(link.Write(CutterCommand::paperState()));
     link.Read(-1);
     QCOMPARE(link.readStr(), expected);
@@ -205,7 +209,7 @@ void TstUsbOperate::silentDeviceTimesOut()
 void TstUsbOperate::lateReplyAfterTimeoutIsKept()
 {
     plugOne();
-    cutter->addFault({CutterFault::NoReply, ";CMD:103,", 0, {}, 0, 1});
+    cutter->addFault({ CutterFault::NoReply, ";CMD:103,", 0, {}, 0, 1 });
     QVERIFY(link.Write(CutterCommand::ledIntensity(3000)));
     link.Read(200);
     QCOMPARE(link.readStr(), QString());
@@ -222,7 +226,7 @@ void TstUsbOperate::lateReplyAfterTimeoutIsKept()
 void TstUsbOperate::unplugDuringReadEndsIt()
 {
     plugOne();
-    cutter->addFault({CutterFault::UnplugDuringRead, {}, 300, {}, 0, 1});
+    cutter->addFault({ CutterFault::UnplugDuringRead, {}, 300, {}, 0, 1 });
     QElapsedTimer t;
     t.start();
     QVERIFY(link.Read(-1));
@@ -248,18 +252,20 @@ void TstUsbOperate::largeJobGoesInOneWrite()
     QCOMPARE(link.lastWritten(), job.size());
     const QList<CutterJob> jobs = cutter->jobs();
     QCOMPARE(jobs.size(), 1);
-    QCOMPARE(jobs.first().header, (QList<int>{0, 0, 12000, 8000, 4}));
+    QCOMPARE(jobs.first().header, (QList<int> { 0, 0, 12000, 8000, 4 }));
     QCOMPARE(jobs.first().strokes.size(), y / 80);
     QCOMPARE(jobs.first().strokes.first().points,
-             (QVector<QPointF>{{0, 0}, {4000, 0}, {4000, 40}}));
+        (QVector<QPointF> { { 0, 0 }, { 4000, 0 }, { 4000, 40 } }));
 }
 
 void TstUsbOperate::writtenBytes_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("unchanged, nothing added") << QStringLiteral("PU-1000,3480;") << QByteArray("PU-1000,3480;");
-    QTest::newRow("up to the first zero") << QString::fromUtf8("PU0,0;\0!PG;", 11) << QByteArray("PU0,0;");
+    QTest::newRow("unchanged, nothing added")
+        << QStringLiteral("PU-1000,3480;") << QByteArray("PU-1000,3480;");
+    QTest::newRow("up to the first zero")
+        << QString::fromUtf8("PU0,0;\0!PG;", 11) << QByteArray("PU0,0;");
     QTest::newRow("utf-8") << QString::fromUtf8("\xc3\x84;") << QByteArray("\xc3\x84;");
 }
 
@@ -269,7 +275,7 @@ void TstUsbOperate::writtenBytes()
     QFETCH(QByteArray, bytes);
     plugOne();
     QVERIFY(link.Write(text));
-    QCOMPARE(cutter->writtenTexts(), QList<QByteArray>{bytes});
+    QCOMPARE(cutter->writtenTexts(), QList<QByteArray> { bytes });
     QCOMPARE(link.lastWritten(), bytes.size());
 }
 
@@ -287,7 +293,7 @@ void TstUsbOperate::incompleteWriteIsReported()
     QFETCH(int, kind);
     QFETCH(int, taken);
     plugOne();
-    cutter->addFault({CutterFault::Kind(kind), {}, 0, {}, taken, 1});
+    cutter->addFault({ CutterFault::Kind(kind), {}, 0, {}, taken, 1 });
     QVERIFY(!link.Write(QStringLiteral("IN;PA;SP1;PU0,0;PD0,400;PU;!PG;")));
     QCOMPARE(link.lastWritten(), taken);
     // the link itself is still usable
@@ -300,7 +306,7 @@ void TstUsbOperate::reentrantTransferIsRefused()
 {
     plugOne();
     // the scan is answered only after the inner slot has had its try
-    cutter->addFault({CutterFault::NoReply, ";CMD:101;", 0, {}, 0, 1});
+    cutter->addFault({ CutterFault::NoReply, ";CMD:101;", 0, {}, 0, 1 });
     cutter->queueReply("BEFORE;");
     link.Read(-1);
     QVERIFY(link.Write(CutterCommand::scanQr()));
@@ -358,7 +364,8 @@ void TstUsbOperate::waitFreePollsUntilFree()
     QVERIFY(writes.size() >= 2);
     for (const CutterWrite &w : writes)
         QCOMPARE(w.data, QByteArray(";CMD:10;"));
-    QVERIFY2(writes.first().atMs - start >= 950, qPrintable(QString::number(writes.first().atMs - start)));
+    QVERIFY2(writes.first().atMs - start >= 950,
+        qPrintable(QString::number(writes.first().atMs - start)));
     QCOMPARE(link.readStr(), QStringLiteral("FREE;"));
 }
 
@@ -377,7 +384,7 @@ void TstUsbOperate::waitFreeEndsOnUnplug()
 void TstUsbOperate::waitFreeEndsWhenPollIsNotTaken()
 {
     plugOne();
-    cutter->addFault({CutterFault::ShortWrite, ";CMD:10;", 0, {}, 3, -1});
+    cutter->addFault({ CutterFault::ShortWrite, ";CMD:10;", 0, {}, 3, -1 });
     QElapsedTimer t;
     t.start();
     QVERIFY(!link.waitFree());
@@ -392,11 +399,15 @@ void TstUsbOperate::waitFreeUnderFaults_data()
     QTest::addColumn<int>("unplugAfterMs");
     QTest::addColumn<bool>("endsFree");
 
-    QTest::newRow("garbage, then free") << int(CutterFault::ReplaceReply) << QByteArray("#\xff?\x01") << -1 << true;
-    QTest::newRow("64-byte reply, then free") << int(CutterFault::ReplaceReply) << QByteArray(64, 'F') << -1 << true;
+    QTest::newRow("garbage, then free")
+        << int(CutterFault::ReplaceReply) << QByteArray("#\xff?\x01") << -1 << true;
+    QTest::newRow("64-byte reply, then free")
+        << int(CutterFault::ReplaceReply) << QByteArray(64, 'F') << -1 << true;
     QTest::newRow("late reply") << int(CutterFault::LateReply) << QByteArray() << -1 << true;
-    QTest::newRow("unplugged at the poll") << int(CutterFault::UnplugAtCommand) << QByteArray() << -1 << false;
-    QTest::newRow("no reply until unplugged") << int(CutterFault::NoReply) << QByteArray() << 1500 << false;
+    QTest::newRow("unplugged at the poll")
+        << int(CutterFault::UnplugAtCommand) << QByteArray() << -1 << false;
+    QTest::newRow("no reply until unplugged")
+        << int(CutterFault::NoReply) << QByteArray() << 1500 << false;
 }
 
 void TstUsbOperate::waitFreeUnderFaults()
@@ -406,7 +417,7 @@ void TstUsbOperate::waitFreeUnderFaults()
     QFETCH(int, unplugAfterMs);
     QFETCH(bool, endsFree);
     plugOne();
-    cutter->addFault({CutterFault::Kind(kind), ";CMD:10;", 700, reply, 0, 1});
+    cutter->addFault({ CutterFault::Kind(kind), ";CMD:10;", 700, reply, 0, 1 });
     if (unplugAfterMs >= 0)
         QTimer::singleShot(unplugAfterMs, this, [this] { cutter->unplug(); });
     QElapsedTimer t;
@@ -446,12 +457,12 @@ void TstUsbOperate::waitForEndsOnUnplug()
 void TstUsbOperate::transfersEndAfterQuit()
 {
     plugOne();
-    cutter->addFault({CutterFault::LateReply, ";CMD:101;", 300, {}, 0, 1});
-    cutter->setSheets({QStringLiteral("JOB9")});
+    cutter->addFault({ CutterFault::LateReply, ";CMD:101;", 300, {}, 0, 1 });
+    cutter->setSheets({ QStringLiteral("JOB9") });
     QVERIFY(link.Write(CutterCommand::scanQr()));
     // the application is told to quit (its last window closed) while the read waits
     QTimer::singleShot(50, qApp, &QCoreApplication::quit);
-    std::atomic<bool> finished{false};
+    std::atomic<bool> finished { false };
     std::thread watchdog([&finished] {
         for (int i = 0; i < 200 && !finished; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));

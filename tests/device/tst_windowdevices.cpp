@@ -42,32 +42,32 @@ private slots:
         QVERIFY(entries(&send).isEmpty());
         send.show();
         qr.show();
-        QCOMPARE(entries(&send), QStringList{"A1"});
-        QCOMPARE(entries(&qr), QStringList{"A1"});
+        QCOMPARE(entries(&send), QStringList { "A1" });
+        QCOMPARE(entries(&qr), QStringList { "A1" });
         QCOMPARE(connectedLines, 0); // showing writes no debug lines
 
         disconnectedLines = connectedLines = 0;
         b.plug();
-        QTRY_COMPARE(entries(&send), (QStringList{"A1", "B2"}));
-        QTRY_COMPARE(entries(&qr), (QStringList{"A1", "B2"}));
+        QTRY_COMPARE(entries(&send), (QStringList { "A1", "B2" }));
+        QTRY_COMPARE(entries(&qr), (QStringList { "A1", "B2" }));
         QCOMPARE(connectedLines, 1);
 
         a.unplug();
-        QTRY_COMPARE(entries(&send), QStringList{"B2"});
-        QTRY_COMPARE(entries(&qr), QStringList{"B2"});
+        QTRY_COMPARE(entries(&send), QStringList { "B2" });
+        QTRY_COMPARE(entries(&qr), QStringList { "B2" });
         QCOMPARE(disconnectedLines, 1);
 
         a.plug();
-        QTRY_COMPARE(entries(&send), (QStringList{"B2", "A1"}));
-        QTRY_COMPARE(entries(&qr), (QStringList{"B2", "A1"}));
+        QTRY_COMPARE(entries(&send), (QStringList { "B2", "A1" }));
+        QTRY_COMPARE(entries(&qr), (QStringList { "B2", "A1" }));
         QCOMPARE(connectedLines, 2);
 
         // a hidden window catches up when shown again
         qr.hide();
         b.unplug();
-        QTRY_COMPARE(entries(&send), QStringList{"A1"});
+        QTRY_COMPARE(entries(&send), QStringList { "A1" });
         qr.show();
-        QCOMPARE(entries(&qr), QStringList{"A1"});
+        QCOMPARE(entries(&qr), QStringList { "A1" });
         regRemoveKey(cutterRegistryKey());
     }
 };

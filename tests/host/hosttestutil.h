@@ -17,7 +17,7 @@ inline void flushDeletes()
 // text the simulated host did not recognise.
 #define VERIFY_NO_HOST_ERRORS()                                                                    \
     QVERIFY2(simhost::SimHost::instance().errors().isEmpty(),                                      \
-             qPrintable(simhost::SimHost::instance().errors().join(QLatin1Char('\n'))))
+        qPrintable(simhost::SimHost::instance().errors().join(QLatin1Char('\n'))))
 
 inline QPainterPath rectPath(double x, double y, double w, double h)
 {
@@ -33,11 +33,16 @@ inline QString callArg(const QVariant &v)
     if (v.userType() == qMetaTypeId<ax::ObjectRef>())
         return QStringLiteral("obj");
     switch (v.userType()) {
-    case QMetaType::Bool: return v.toBool() ? "bool:true" : "bool:false";
-    case QMetaType::Int: return "int:" + QString::number(v.toInt());
-    case QMetaType::Double: return "double:" + QString::number(v.toDouble(), 'g', 10);
-    case QMetaType::QString: return "'" + v.toString() + "'";
-    default: return QStringLiteral("?%1").arg(v.typeName());
+    case QMetaType::Bool:
+        return v.toBool() ? "bool:true" : "bool:false";
+    case QMetaType::Int:
+        return "int:" + QString::number(v.toInt());
+    case QMetaType::Double:
+        return "double:" + QString::number(v.toDouble(), 'g', 10);
+    case QMetaType::QString:
+        return "'" + v.toString() + "'";
+    default:
+        return QStringLiteral("?%1").arg(v.typeName());
     }
 }
 
@@ -57,13 +62,13 @@ inline QStringList loggedCalls()
 }
 
 // The whole call log against the expected calls, naming the first that differs.
-#define COMPARE_CALLS(expected)                                                                   \
+#define COMPARE_CALLS(expected)                                                                    \
     do {                                                                                           \
         const QStringList got_ = loggedCalls();                                                    \
         for (int i_ = 0; i_ < qMin(got_.size(), (expected).size()); ++i_)                          \
             QVERIFY2(got_[i_] == (expected)[i_],                                                   \
-                     qPrintable(QStringLiteral("call %1: %2\n   expected: %3")                     \
-                                    .arg(i_)                                                       \
-                                    .arg(got_[i_], (expected)[i_])));                              \
+                qPrintable(QStringLiteral("call %1: %2\n   expected: %3")                          \
+                               .arg(i_)                                                            \
+                               .arg(got_[i_], (expected)[i_])));                                   \
         QCOMPARE(got_.size(), (expected).size());                                                  \
     } while (false)

@@ -35,12 +35,14 @@ struct Seq
 
 QStringList opening(bool remember, bool layers = true)
 {
-    QStringList s{"Application.SetOptimization(bool) bool:true", "Application.ActiveDocument()",
-                  "Document.ActivePage()"};
+    QStringList s { "Application.SetOptimization(bool) bool:true", "Application.ActiveDocument()",
+        "Document.ActivePage()" };
     if (remember)
-        s << "Document.ActiveLayer()" << "Layer.Name()";
+        s << "Document.ActiveLayer()"
+          << "Layer.Name()";
     if (layers)
-        s << "Page.Layers()" << "Layers.Count()";
+        s << "Page.Layers()"
+          << "Layers.Count()";
     return s;
 }
 
@@ -56,17 +58,20 @@ QStringList closing(bool reactivate)
 {
     QStringList s;
     if (reactivate)
-        s << "Layers.Find(QString) 'Artwork'" << "Layer.Activate()";
-    s << "Application.SetOptimization(bool) bool:false" << "Application.Refresh()"
-      << "Application.Windows()" << "Windows.Refresh()";
+        s << "Layers.Find(QString) 'Artwork'"
+          << "Layer.Activate()";
+    s << "Application.SetOptimization(bool) bool:false"
+      << "Application.Refresh()"
+      << "Application.Windows()"
+      << "Windows.Refresh()";
     return s;
 }
 
 QStringList clearing(const QString &name)
 {
-    return {"Layers.Find(QString) '" + name + "'", "Layer.Activate()",
-            "Layer.SetEditable(bool) bool:true", "Layer.Shapes()", "Shapes.All()",
-            "ShapeRange.Delete()"};
+    return { "Layers.Find(QString) '" + name + "'", "Layer.Activate()",
+        "Layer.SetEditable(bool) bool:true", "Layer.Shapes()", "Shapes.All()",
+        "ShapeRange.Delete()" };
 }
 
 QStringList allLayersOff(int count)
@@ -80,32 +85,23 @@ QStringList allLayersOff(int count)
 
 QStringList target(const QString &name)
 {
-    return {"Layers.Find(QString) '" + name + "'", "Layer.SetVisible(bool) bool:true",
-            "Layer.SetPrintable(bool) bool:true", "Layer.SetEditable(bool) bool:true"};
+    return { "Layers.Find(QString) '" + name + "'", "Layer.SetVisible(bool) bool:true",
+        "Layer.SetPrintable(bool) bool:true", "Layer.SetEditable(bool) bool:true" };
 }
 
 QStringList exportStep(const QString &file, double w, double h)
 {
-    QStringList s{"Page.SizeWidth()", "Page.SizeHeight()",
-                  "Application.CreateStructExportOptions()",
-                  "Application.CreateStructPaletteOptions()",
-                  "Document.ExportEx(QString,enum,enum,QVariant,QVariant) '" + file
-                      + "', int:1281, int:0, obj, obj"};
-    const QStringList props{"PenLibIndex int:0",
-                            "FitToPage bool:false",
-                            "ScaleFactor int:100",
-                            "PageWidth double:" + QString::number(w, 'g', 10),
-                            "PageHeight double:" + QString::number(h, 'g', 10),
-                            "FillType int:0",
-                            "FillSpacing double:0.005",
-                            "FillAngle int:0",
-                            "HatchAngle int:90",
-                            "CurveResolution double:0.00025",
-                            "RemoveHiddenLines bool:false",
-                            "AutomaticWeld bool:false",
-                            "ExcludeWVC bool:false",
-                            "PlotterUnits int:1016",
-                            "PlotterOrigin int:1"};
+    QStringList s { "Page.SizeWidth()", "Page.SizeHeight()",
+        "Application.CreateStructExportOptions()", "Application.CreateStructPaletteOptions()",
+        "Document.ExportEx(QString,enum,enum,QVariant,QVariant) '" + file
+            + "', int:1281, int:0, obj, obj" };
+    const QStringList props { "PenLibIndex int:0", "FitToPage bool:false", "ScaleFactor int:100",
+        "PageWidth double:" + QString::number(w, 'g', 10),
+        "PageHeight double:" + QString::number(h, 'g', 10), "FillType int:0",
+        "FillSpacing double:0.005", "FillAngle int:0", "HatchAngle int:90",
+        "CurveResolution double:0.00025", "RemoveHiddenLines bool:false",
+        "AutomaticWeld bool:false", "ExcludeWVC bool:false", "PlotterUnits int:1016",
+        "PlotterOrigin int:1" };
     for (const QString &p : props)
         s << "ExportFilter.=" + p;
     s << "ExportFilter.Finish()";
@@ -114,9 +110,8 @@ QStringList exportStep(const QString &file, double w, double h)
 
 QStringList pdfSettings()
 {
-    const QStringList p{
-        "PublishRange int:0", "PageRange ''", "Author 'Administrator'", "Subject ''",
-        "Keywords ''", "BitmapCompression int:2", "JPEGQualityFactor int:10",
+    const QStringList p { "PublishRange int:0", "PageRange ''", "Author 'Administrator'",
+        "Subject ''", "Keywords ''", "BitmapCompression int:2", "JPEGQualityFactor int:10",
         "TextAsCurves bool:false", "EmbedFonts bool:true", "EmbedBaseFonts bool:true",
         "TrueTypeToType1 bool:true", "SubsetFonts bool:true", "SubsetPct int:80",
         "CompressText bool:true", "Encoding int:1", "DownsampleColor bool:true",
@@ -128,11 +123,10 @@ QStringList pdfSettings()
         "IncludeBleed bool:false", "Bleed int:31750", "Linearize bool:false",
         "CropMarks bool:false", "RegistrationMarks bool:false", "DensitometerScales bool:false",
         "FileInformation bool:false", "ColorMode int:3", "UseColorProfile bool:true",
-        "ColorProfile int:1", "EmbedFilename ''", "EmbedFile bool:false",
-        "JP2QualityFactor int:10", "TextExportMode int:0", "PrintPermissions int:0",
-        "EditPermissions int:0", "ContentCopyingAllowed bool:false", "OpenPassword ''",
-        "PermissionPassword ''", "EncryptType int:0", "OutputSpotColorsAs int:0",
-        "OverprintBlackLimit int:95"};
+        "ColorProfile int:1", "EmbedFilename ''", "EmbedFile bool:false", "JP2QualityFactor int:10",
+        "TextExportMode int:0", "PrintPermissions int:0", "EditPermissions int:0",
+        "ContentCopyingAllowed bool:false", "OpenPassword ''", "PermissionPassword ''",
+        "EncryptType int:0", "OutputSpotColorsAs int:0", "OverprintBlackLimit int:95" };
     QStringList s;
     for (const QString &x : p)
         s << "PdfSettings.=" + x;
@@ -186,12 +180,17 @@ private slots:
         QTest::newRow("createBoundary")
             << Op([](CdrOperate &o, const QString &) { o.createBoundary(); })
             << (Seq() << opening(true) << lookup(3) << clearing("Cutting Layer")
-                      << "Page.SelectableShapes()" << "Shapes.Count()"
-                      << "Document.ClearSelection()" << "Shapes.All()"
-                      << "ShapeRange.AddToSelection()" << "Application.ActiveSelection()"
+                      << "Page.SelectableShapes()"
+                      << "Shapes.Count()"
+                      << "Document.ClearSelection()"
+                      << "Shapes.All()"
+                      << "ShapeRange.AddToSelection()"
+                      << "Application.ActiveSelection()"
                       << "Selection.CreateBoundary(double,double,bool,bool) double:0, double:0, "
                          "bool:true, bool:false"
-                      << "Shape.Fill()" << "Fill.ApplyNoFill()" << "Shape.Outline()"
+                      << "Shape.Fill()"
+                      << "Fill.ApplyNoFill()"
+                      << "Shape.Outline()"
                       << "Outline.SetWidth(double) " + hairline << "Shape.BreakApartEx()"
                       << "Layer.SetEditable(bool) bool:false" << closing(true))
                    .s;
@@ -201,18 +200,21 @@ private slots:
             // counts around each contour only watch that one was made.
             Seq s;
             s << opening(true) << lookup(3) << clearing("Cutting Layer")
-              << "Page.SelectableShapes()" << "Shapes.Count()"
+              << "Page.SelectableShapes()"
+              << "Shapes.Count()"
               << "Application.CreateCMYKColor(int,int,int,int) int:0, int:0, int:0, int:100";
             for (int i = 1; i <= 3; i += 2)
-                s << "Shapes.Count()" << "Shapes.Item(int) int:" + QString::number(i)
+                s << "Shapes.Count()"
+                  << "Shapes.Item(int) int:" + QString::number(i)
                   << "Shape.CreateContour(enum,double,int,enum,QVariant,QVariant,QVariant) int:1, "
                      "double:"
-                         + QString::number(0.00025 / 25.4, 'g', 10) + ", int:1, int:0, obj, obj, obj"
-                  << "Shapes.Count()" << "Shapes.Item(int) int:" + QString::number(i + 1)
-                  << "Shape.Separate()";
+                        + QString::number(0.00025 / 25.4, 'g', 10) + ", int:1, int:0, obj, obj, obj"
+                  << "Shapes.Count()"
+                  << "Shapes.Item(int) int:" + QString::number(i + 1) << "Shape.Separate()";
             for (int i = 1; i <= 3; i += 2)
                 s << "Shapes.Item(int) int:" + QString::number(i + 1) << "Shape.Fill()"
-                  << "Fill.ApplyNoFill()" << "Shape.Outline()"
+                  << "Fill.ApplyNoFill()"
+                  << "Shape.Outline()"
                   << "Outline.SetWidth(double) " + hairline << "Shape.MoveToLayer(QVariant) obj";
             s << "Layer.SetEditable(bool) bool:false" << closing(true);
             QTest::newRow("createContour")
@@ -222,19 +224,21 @@ private slots:
         QTest::newRow("exportCuttingLayerPlt")
             << Op([](CdrOperate &o, const QString &f) { o.exportCuttingLayerPlt(f); })
             << (Seq() << opening(true) << lookup(3) << allLayersOff(4) << target("Cutting Layer")
-                      << "Document.ClearSelection()" << "Layer.Shapes()" << "Shapes.All()"
-                      << "ShapeRange.AddToSelection()" << "Application.ActiveSelection()"
+                      << "Document.ClearSelection()"
+                      << "Layer.Shapes()"
+                      << "Shapes.All()"
+                      << "ShapeRange.AddToSelection()"
+                      << "Application.ActiveSelection()"
                       << "Document.SetReferencePoint(enum) int:5"
                       << "Selection.Stretch(double) double:5" << exportStep(file, w, h)
                       << "Selection.Stretch(double) double:0.2" << closing(true))
                    .s;
 
-        QTest::newRow("exportCuttingLayerPlt, no cutting layer")
-            << Op([](CdrOperate &o, const QString &f) {
-                   o.cuttingLayer = "Cut";
-                   o.exportCuttingLayerPlt(f);
-               })
-            << (Seq() << opening(true) << lookup(4) << allLayersOff(4) << closing(true)).s;
+        QTest::newRow("exportCuttingLayerPlt, no cutting layer") << Op(
+            [](CdrOperate &o, const QString &f) {
+                o.cuttingLayer = "Cut";
+                o.exportCuttingLayerPlt(f);
+            }) << (Seq() << opening(true) << lookup(4) << allLayersOff(4) << closing(true)).s;
 
         {
             Seq s;
@@ -242,14 +246,17 @@ private slots:
             for (int i = 1; i <= 4; ++i) {
                 s << "Layers.Item(int) int:" + QString::number(i) << "Layer.Printable()";
                 if (i != 4)
-                    s << "Layer.SetVisible(bool) bool:true" << "Layer.SetEditable(bool) bool:true";
+                    s << "Layer.SetVisible(bool) bool:true"
+                      << "Layer.SetEditable(bool) bool:true";
             }
             // only the shapes that are exported are selected and stretched
             s << "Document.ClearSelection()";
             for (int i = 1; i <= 3; ++i)
                 s << "Layers.Item(int) int:" + QString::number(i) << "Layer.Shapes()"
-                  << "Shapes.All()" << "ShapeRange.AddToSelection()";
-            s << "Application.ActiveSelection()" << "Document.SetReferencePoint(enum) int:5"
+                  << "Shapes.All()"
+                  << "ShapeRange.AddToSelection()";
+            s << "Application.ActiveSelection()"
+              << "Document.SetReferencePoint(enum) int:5"
               << "Selection.Stretch(double) double:5" << exportStep(file, w, h)
               << "Selection.Stretch(double) double:0.2" << closing(false);
             QTest::newRow("exportPrintablePlt")
@@ -264,11 +271,16 @@ private slots:
 
         QTest::newRow("markCentres")
             << Op([](CdrOperate &o, const QString &) { o.markCentres(); })
-            << (Seq() << opening(true, false) << "Page.SizeHeight()" << "Page.Layers()"
+            << (Seq() << opening(true, false) << "Page.SizeHeight()"
+                      << "Page.Layers()"
                       << "Layers.Count()" << lookup(2) << "Layers.Find(QString) 'Mark Layer'"
-                      << "Layer.Activate()" << "Layer.SetEditable(bool) bool:true"
-                      << "Layer.Shapes()" << "Shapes.Count()" << "Shapes.Item(int) int:1"
-                      << "Shape.CenterX()" << "Shape.CenterY()"
+                      << "Layer.Activate()"
+                      << "Layer.SetEditable(bool) bool:true"
+                      << "Layer.Shapes()"
+                      << "Shapes.Count()"
+                      << "Shapes.Item(int) int:1"
+                      << "Shape.CenterX()"
+                      << "Shape.CenterY()"
                       << "Layer.SetEditable(bool) bool:false" << closing(true))
                    .s;
 
@@ -280,9 +292,8 @@ private slots:
             << Op([](CdrOperate &o, const QString &) { o.pageWidth(); })
             << (Seq() << opening(false, false) << "Page.SizeWidth()" << closing(false)).s;
 
-        QTest::newRow("qrJobName")
-            << Op([](CdrOperate &o, const QString &) { o.qrJobName(); })
-            << (Seq() << opening(true) << lookup(4) << closing(true)).s;
+        QTest::newRow("qrJobName") << Op([](CdrOperate &o, const QString &) { o.qrJobName(); })
+                                   << (Seq() << opening(true) << lookup(4) << closing(true)).s;
 
         {
             Seq s;
@@ -291,8 +302,10 @@ private slots:
             for (int i = 1; i <= 4; ++i)
                 s << "Layers.Item(int) int:" + QString::number(i)
                   << "Layer.SetPrintable(bool) bool:true";
-            s << "Layers.Find(QString) 'Creasing Layer'" << "Layer.SetPrintable(bool) bool:false"
-              << "Layers.Find(QString) 'Cutting Layer'" << "Layer.SetPrintable(bool) bool:false";
+            s << "Layers.Find(QString) 'Creasing Layer'"
+              << "Layer.SetPrintable(bool) bool:false"
+              << "Layers.Find(QString) 'Cutting Layer'"
+              << "Layer.SetPrintable(bool) bool:false";
             const QStringList prepared = s.s;
             QTest::newRow("publishPdf")
                 << Op([](CdrOperate &o, const QString &) { o.publishPdf(QString()); })
@@ -301,7 +314,8 @@ private slots:
                        .s;
             QTest::newRow("printDocument")
                 << Op([](CdrOperate &o, const QString &) { o.printDocument(); })
-                << (Seq() << prepared << "Document.PrintSettings()" << "PrintSettings.ShowDialog()"
+                << (Seq() << prepared << "Document.PrintSettings()"
+                          << "PrintSettings.ShowDialog()"
                           << "PrintSettings.PrintOut()" << closing(false))
                        .s;
         }
@@ -313,7 +327,7 @@ private slots:
         SimHost &host = SimHost::instance();
         Document &doc = host.createDocument();
         doc.layers.clear();
-        for (const char *n : {"Artwork", "Mark Layer", "Cutting Layer", "Creasing Layer"})
+        for (const char *n : { "Artwork", "Mark Layer", "Cutting Layer", "Creasing Layer" })
             host.addLayer(doc, n);
         doc.layer("Creasing Layer")->printable = false;
         doc.activeLayer = doc.layer("Artwork")->id;

@@ -69,7 +69,7 @@ private slots:
         const auto calls = SimHost::instance().calls();
         QCOMPARE(calls.size(), 1);
         QCOMPARE(calls[0].member, QByteArray("SetVisible(bool)"));
-        QCOMPARE(calls[0].args, QVariantList{true});
+        QCOMPARE(calls[0].args, QVariantList { true });
         QVERIFY(SimHost::instance().windowVisible());
         flushDeletes();
         QCOMPARE(SimHost::instance().liveHandles(), 0);
@@ -93,13 +93,12 @@ private slots:
         CdrOperate op(progId);
         op.setLayerNames(QStringLiteral("ZH"));
         op.setLayerNames(language);
-        const QStringList names{op.assistLayer, op.markLayer, op.cuttingLayer, op.creasingLayer,
-                                op.qrLayer};
-        const QStringList en{"Assist Layer", "Mark Layer", "Cutting Layer", "Creasing Layer",
-                             "QR Code"};
-        const QStringList zh{QString::fromUtf8("辅助层"), QString::fromUtf8("标记层"),
-                             QString::fromUtf8("切割层"), QString::fromUtf8("压痕层"),
-                             QString::fromUtf8("二维码")};
+        const QStringList names { op.assistLayer, op.markLayer, op.cuttingLayer, op.creasingLayer,
+            op.qrLayer };
+        const QStringList en { "Assist Layer", "Mark Layer", "Cutting Layer", "Creasing Layer",
+            "QR Code" };
+        const QStringList zh { QString::fromUtf8("辅助层"), QString::fromUtf8("标记层"),
+            QString::fromUtf8("切割层"), QString::fromUtf8("压痕层"), QString::fromUtf8("二维码") };
         QCOMPARE(names, english ? en : zh);
         QCOMPARE(op.mmPerInch, 25.4);
     }
@@ -128,16 +127,16 @@ private slots:
         QTest::addColumn<QString>("wanted");
         QTest::addColumn<int>("index");
         const QString cut = QStringLiteral("Cutting Layer");
-        QTest::newRow("exact") << QStringList{"Layer 1", cut} << cut << 2;
-        QTest::newRow("case differs") << QStringList{"cutting layer", "CUTTING LAYER"} << cut << 0;
-        QTest::newRow("first of two") << QStringList{"a", cut, cut} << cut << 2;
-        QTest::newRow("longer name") << QStringList{"Cutting Layer 2", "Cutting"} << cut << 0;
-        QTest::newRow("other language")
-            << QStringList{QString::fromUtf8("切割层")} << cut << 0;
+        QTest::newRow("exact") << QStringList { "Layer 1", cut } << cut << 2;
+        QTest::newRow("case differs")
+            << QStringList { "cutting layer", "CUTTING LAYER" } << cut << 0;
+        QTest::newRow("first of two") << QStringList { "a", cut, cut } << cut << 2;
+        QTest::newRow("longer name") << QStringList { "Cutting Layer 2", "Cutting" } << cut << 0;
+        QTest::newRow("other language") << QStringList { QString::fromUtf8("切割层") } << cut << 0;
         QTest::newRow("chinese wanted")
-            << QStringList{cut, QString::fromUtf8("切割层")} << QString::fromUtf8("切割层") << 2;
-        QTest::newRow("no layers") << QStringList{} << cut << 0;
-        QTest::newRow("empty name wanted") << QStringList{"x"} << QString() << 0;
+            << QStringList { cut, QString::fromUtf8("切割层") } << QString::fromUtf8("切割层") << 2;
+        QTest::newRow("no layers") << QStringList {} << cut << 0;
+        QTest::newRow("empty name wanted") << QStringList { "x" } << QString() << 0;
     }
     void layerLookup()
     {
@@ -159,12 +158,12 @@ private slots:
     {
         QTest::addColumn<QStringList>("layers");
         QTest::addColumn<QString>("found");
-        QTest::newRow("job layer") << QStringList{"Layer 1", "QR Code:12345678"}
-                                   << "QR Code:12345678";
-        QTest::newRow("first of two") << QStringList{"QR Code-1", "QR Code:2"} << "QR Code-1";
-        QTest::newRow("prefix only") << QStringList{"QR Code"} << "QR Code";
-        QTest::newRow("shorter") << QStringList{"QR Cod"} << QString();
-        QTest::newRow("case") << QStringList{"qr code:1"} << QString();
+        QTest::newRow("job layer")
+            << QStringList { "Layer 1", "QR Code:12345678" } << "QR Code:12345678";
+        QTest::newRow("first of two") << QStringList { "QR Code-1", "QR Code:2" } << "QR Code-1";
+        QTest::newRow("prefix only") << QStringList { "QR Code" } << "QR Code";
+        QTest::newRow("shorter") << QStringList { "QR Cod" } << QString();
+        QTest::newRow("case") << QStringList { "qr code:1" } << QString();
     }
     void prefixLookup()
     {
@@ -189,7 +188,7 @@ private slots:
         QFETCH(bool, layerExists);
         SimHost &host = SimHost::instance();
         Document &doc = documentWithLayers(
-            layerExists ? QStringList{"Artwork", "Cutting Layer"} : QStringList{"Artwork"},
+            layerExists ? QStringList { "Artwork", "Cutting Layer" } : QStringList { "Artwork" },
             "Artwork");
         host.addShape(doc, "Artwork", rectPath(1, 1, 2, 2));
         if (layerExists) {
@@ -252,7 +251,7 @@ private slots:
         QFETCH(QByteArray, member);
         QFETCH(int, skip);
         SimHost &host = SimHost::instance();
-        Document &doc = documentWithLayers({"Artwork", "Cutting Layer"}, "Artwork");
+        Document &doc = documentWithLayers({ "Artwork", "Cutting Layer" }, "Artwork");
         host.addShape(doc, "Cutting Layer", rectPath(0, 0, 1, 1));
         host.failMember(member, skip);
         if (member == "ActiveDocument()")
@@ -272,7 +271,7 @@ private slots:
         QVERIFY(!host.optimization());
         const auto optimisation = host.callsOf("SetOptimization(bool)");
         QCOMPARE(optimisation.size(), 2);
-        QCOMPARE(optimisation.last().args, QVariantList{false});
+        QCOMPARE(optimisation.last().args, QVariantList { false });
         QCOMPARE(host.liveHandles(), 1); // only the application object itself
         VERIFY_NO_HOST_ERRORS();
     }

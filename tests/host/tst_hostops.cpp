@@ -57,7 +57,7 @@ QRectF extent(const QList<CutPath> &paths)
     double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
     for (const CutPath &p : paths)
         for (const QLineF &l : p.lines)
-            for (const QPointF &pt : {l.p1(), l.p2()}) {
+            for (const QPointF &pt : { l.p1(), l.p2() }) {
                 x0 = qMin(x0, pt.x());
                 y0 = qMin(y0, pt.y());
                 x1 = qMax(x1, pt.x());
@@ -69,7 +69,7 @@ QRectF extent(const QList<CutPath> &paths)
 bool near(const QRectF &a, const QRectF &b, double tol)
 {
     return std::abs(a.left() - b.left()) <= tol && std::abs(a.right() - b.right()) <= tol
-           && std::abs(a.top() - b.top()) <= tol && std::abs(a.bottom() - b.bottom()) <= tol;
+        && std::abs(a.top() - b.top()) <= tol && std::abs(a.bottom() - b.bottom()) <= tol;
 }
 
 QString describe(const QRectF &r)
@@ -120,13 +120,13 @@ private slots:
         QFETCH(QRectF, shape);
         QFETCH(bool, userSelection);
         SimHost &host = SimHost::instance();
-        Document &doc = sheet({"Cutting Layer"});
+        Document &doc = sheet({ "Cutting Layer" });
         const quint64 art = host.addShape(doc, "Artwork", mmRect(2, 2, 10, 10)).id;
-        host.addShape(doc, "Cutting Layer", mmRect(shape.x(), shape.y(), shape.width(),
-                                                   shape.height()));
+        host.addShape(
+            doc, "Cutting Layer", mmRect(shape.x(), shape.y(), shape.width(), shape.height()));
         host.addShape(doc, "Cutting Layer", mmCircle(shape.center().x(), shape.center().y(), 1));
         if (userSelection)
-            doc.selection = {art};
+            doc.selection = { art };
         const std::vector<Shape> before = doc.shapes;
         // a stale export that must not survive
         QFile stale(scratch);
@@ -143,8 +143,8 @@ private slots:
         QList<CutPath> paths = tool.readPlt(readAll(scratch));
         QCOMPARE(paths.size(), 2);
         paths = tool.mirrorY(tool.scaleDown(paths, 5.0), h);
-        const QRectF expected(shape.left() * 40, (297 - shape.bottom()) * 40,
-                              shape.width() * 40, shape.height() * 40);
+        const QRectF expected(shape.left() * 40, (297 - shape.bottom()) * 40, shape.width() * 40,
+            shape.height() * 40);
         const QRectF got = extent(paths);
         QVERIFY2(near(got, expected, 1.0), qPrintable(describe(got) + " vs " + describe(expected)));
 
@@ -165,7 +165,7 @@ private slots:
     void exportFilterSettings()
     {
         SimHost &host = SimHost::instance();
-        Document &doc = sheet({"Cutting Layer"});
+        Document &doc = sheet({ "Cutting Layer" });
         doc.pageSize = QSizeF(300 * mm, 200 * mm);
         host.addShape(doc, "Cutting Layer", mmRect(10, 10, 5, 5));
         CdrOperate op(progId);
@@ -177,25 +177,25 @@ private slots:
         QStringList names;
         for (const auto &p : rec.settings)
             names << QString::fromLatin1(p.name);
-        QCOMPARE(names, (QStringList{"PenLibIndex", "FitToPage", "ScaleFactor", "PageWidth",
-                                     "PageHeight", "FillType", "FillSpacing", "FillAngle",
-                                     "HatchAngle", "CurveResolution", "RemoveHiddenLines",
-                                     "AutomaticWeld", "ExcludeWVC", "PlotterUnits",
-                                     "PlotterOrigin"}));
+        QCOMPARE(names,
+            (QStringList { "PenLibIndex", "FitToPage", "ScaleFactor", "PageWidth", "PageHeight",
+                "FillType", "FillSpacing", "FillAngle", "HatchAngle", "CurveResolution",
+                "RemoveHiddenLines", "AutomaticWeld", "ExcludeWVC", "PlotterUnits",
+                "PlotterOrigin" }));
         QCOMPARE(rec.settings[3].value.toDouble(), 300 * mm); // the page, not the selection
         QCOMPARE(rec.settings[4].value.toDouble(), 200 * mm);
         QCOMPARE(rec.settings[13].value, QVariant(1016));
         QCOMPARE(rec.settings[1].value, QVariant(false));
         QCOMPARE(host.callsOf("ExportEx(QString,enum,enum,QVariant,QVariant)")[0].args.mid(1, 2),
-                 (QVariantList{1281, 0}));
+            (QVariantList { 1281, 0 }));
     }
 
     void cuttingExportWithoutLayer_data()
     {
         QTest::addColumn<QStringList>("layers");
-        QTest::newRow("none") << QStringList{};
-        QTest::newRow("case differs") << QStringList{"cutting layer"};
-        QTest::newRow("other language") << QStringList{QString::fromUtf8("切割层")};
+        QTest::newRow("none") << QStringList {};
+        QTest::newRow("case differs") << QStringList { "cutting layer" };
+        QTest::newRow("other language") << QStringList { QString::fromUtf8("切割层") };
     }
     void cuttingExportWithoutLayer()
     {
@@ -226,8 +226,8 @@ private slots:
     {
         QFETCH(bool, withLayer);
         SimHost &host = SimHost::instance();
-        Document &doc = sheet(withLayer ? QStringList{"Cutting Layer", "Creasing Layer"}
-                                        : QStringList{"Cutting Layer"});
+        Document &doc = sheet(withLayer ? QStringList { "Cutting Layer", "Creasing Layer" }
+                                        : QStringList { "Cutting Layer" });
         host.addShape(doc, "Cutting Layer", mmRect(10, 10, 100, 100));
         if (withLayer) {
             QPainterPath crease;
@@ -258,7 +258,7 @@ private slots:
     void printableExport()
     {
         SimHost &host = SimHost::instance();
-        Document &doc = sheet({"Mark Layer", "Assist Layer"});
+        Document &doc = sheet({ "Mark Layer", "Assist Layer" });
         host.addShape(doc, "Artwork", mmRect(50, 50, 20, 10));
         host.addShape(doc, "Mark Layer", mmCircle(10, 287, 2.5));
         host.addShape(doc, "Assist Layer", mmRect(0, 0, 210, 297));
@@ -273,7 +273,7 @@ private slots:
         QCOMPARE(paths.size(), 2); // artwork and mark, not the guide frame
         paths = tool.mirrorY(tool.scaleDown(paths, 5.0), op.pageHeight());
         QVERIFY2(near(extent(paths), QRectF(300, 10 * 40 - 100, 2500, (297 - 50) * 40 - 300), 1.0),
-                 qPrintable(describe(extent(paths))));
+            qPrintable(describe(extent(paths))));
         QVERIFY(doc.layer("Mark Layer")->visible && doc.layer("Mark Layer")->editable);
         QVERIFY(!doc.layer("Assist Layer")->editable);
         QCOMPARE(host.callsOf("Activate()").size(), 0);
@@ -284,25 +284,25 @@ private slots:
     void printableExportKeepsPlace()
     {
         SimHost &host = SimHost::instance();
-        Document &doc = sheet({"Notes"});
+        Document &doc = sheet({ "Notes" });
         host.addShape(doc, "Artwork", mmRect(100, 100, 30, 20));
         host.addShape(doc, "Notes", mmRect(5, 5, 10, 10));
         doc.layer("Notes")->printable = false;
         CdrOperate op(progId);
         op.exportPrintablePlt(scratch);
         HpglTool tool;
-        const QList<CutPath> paths =
-            tool.mirrorY(tool.scaleDown(tool.readPlt(readAll(scratch)), 5.0), op.pageHeight());
+        const QList<CutPath> paths
+            = tool.mirrorY(tool.scaleDown(tool.readPlt(readAll(scratch)), 5.0), op.pageHeight());
         const QRectF expected(4000, (297 - 120) * 40, 1200, 800);
         QVERIFY2(near(extent(paths), expected, 1.0), qPrintable(describe(extent(paths))));
         QVERIFY(near(doc.shapesOn("Notes")[0]->path.boundingRect(),
-                     QRectF(5 * mm, 5 * mm, 10 * mm, 10 * mm), 1e-12));
+            QRectF(5 * mm, 5 * mm, 10 * mm, 10 * mm), 1e-12));
     }
 
     void smoothSmallCircle()
     {
         SimHost &host = SimHost::instance();
-        Document &doc = sheet({"Cutting Layer"});
+        Document &doc = sheet({ "Cutting Layer" });
         host.addShape(doc, "Cutting Layer", mmCircle(100, 100, 2.5));
         CdrOperate op(progId);
         op.exportCuttingLayerPlt(scratch);
@@ -320,7 +320,7 @@ private slots:
     void contour()
     {
         SimHost &host = SimHost::instance();
-        Document &doc = sheet({"Cutting Layer"});
+        Document &doc = sheet({ "Cutting Layer" });
         host.addShape(doc, "Cutting Layer", mmRect(0, 0, 1, 1)); // old content
         for (int i = 0; i < 3; ++i) {
             Shape &s = host.addShape(doc, "Artwork", mmRect(20 + 40 * i, 50, 30, 30));
@@ -342,7 +342,7 @@ private slots:
         QVERIFY(!doc.layer("Cutting Layer")->editable);
         QCOMPARE(doc.activeLayerName(), QStringLiteral("Artwork"));
         const auto items = host.callsOf("Item(int)");
-        QCOMPARE(items.last().args, QVariantList{6});
+        QCOMPARE(items.last().args, QVariantList { 6 });
     }
 
     // A shape the host makes no contour for must not shift the index rule:
@@ -362,7 +362,8 @@ private slots:
             QVERIFY(s->filled || !s->bitmap.isNull());
         const QList<const Shape *> cut = doc.shapesOn("Cutting Layer");
         QCOMPARE(cut.size(), 2);
-        QVERIFY(near(cut[1]->path.boundingRect(), QRectF(70 * mm, 10 * mm, 20 * mm, 20 * mm), 1e-6));
+        QVERIFY(
+            near(cut[1]->path.boundingRect(), QRectF(70 * mm, 10 * mm, 20 * mm, 20 * mm), 1e-6));
     }
 
     // Cut lines of round shapes stay round: not flattened to a few corners.
@@ -383,28 +384,28 @@ private slots:
         contour ? op.createContour() : op.createBoundary();
         const QList<const Shape *> cut = doc.shapesOn("Cutting Layer");
         QCOMPARE(cut.size(), 2);
-        const double radius[] = {2.5, 40};
+        const double radius[] = { 2.5, 40 };
         for (int i = 0; i < 2; ++i) {
             const QPointF c = cut[i]->path.boundingRect().center();
             for (const QPolygonF &poly : cut[i]->path.toSubpathPolygons())
                 for (const QPointF &p : poly)
                     // a cubic circle itself strays 0.03 % from round
                     QVERIFY2(std::abs(QLineF(c, p).length() / mm - radius[i])
-                                 < 0.0003 * radius[i] + 0.002,
-                             qPrintable(QString::number(QLineF(c, p).length() / mm)));
+                            < 0.0003 * radius[i] + 0.002,
+                        qPrintable(QString::number(QLineF(c, p).length() / mm)));
         }
     }
 
     void boundary()
     {
         SimHost &host = SimHost::instance();
-        Document &doc = sheet({"Assist Layer"});
+        Document &doc = sheet({ "Assist Layer" });
         host.addShape(doc, "Artwork", mmRect(10, 10, 20, 20));
         host.addShape(doc, "Artwork", mmRect(25, 25, 20, 20)); // overlaps the first
         host.addShape(doc, "Artwork", mmRect(100, 100, 10, 10));
         const quint64 guide = host.addShape(doc, "Assist Layer", mmRect(0, 0, 210, 297)).id;
         doc.layer("Assist Layer")->editable = false;
-        doc.selection = {guide}; // left selected by the user
+        doc.selection = { guide }; // left selected by the user
         CdrOperate op(progId);
         op.createBoundary();
         const QList<const Shape *> cut = doc.shapesOn("Cutting Layer");
@@ -428,7 +429,7 @@ private slots:
     {
         QFETCH(bool, contour);
         SimHost &host = SimHost::instance();
-        Document &doc = sheet({"Cutting Layer"});
+        Document &doc = sheet({ "Cutting Layer" });
         host.addShape(doc, "Cutting Layer", mmRect(0, 0, 1, 1));
         doc.layer("Artwork")->visible = false;
         host.addShape(doc, "Artwork", mmRect(10, 10, 10, 10));
@@ -446,7 +447,9 @@ private slots:
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("cutting");
         QTest::addColumn<QString>("creasing");
-        QTest::newRow("EN") << "EN" << "Cutting Layer" << "Creasing Layer";
+        QTest::newRow("EN") << "EN"
+                            << "Cutting Layer"
+                            << "Creasing Layer";
         QTest::newRow("ZH") << "ZH" << QString::fromUtf8("切割层") << QString::fromUtf8("压痕层");
     }
     void layersMadeWhenMissing()
@@ -455,7 +458,7 @@ private slots:
         QFETCH(QString, cutting);
         QFETCH(QString, creasing);
         SimHost &host = SimHost::instance();
-        Document &doc = sheet({"cutting layer"});
+        Document &doc = sheet({ "cutting layer" });
         CdrOperate op(progId);
         op.setLayerNames(language);
         op.createCuttingLayer();
@@ -481,25 +484,24 @@ private slots:
         QTest::addColumn<QList<QPointF>>("centres"); // mm, bottom-left origin, host order
         QTest::addColumn<QList<QPoint>>("expected");
         QTest::newRow("four corners, any order")
-            << QList<QPointF>{{200, 10}, {10, 287}, {10, 10}, {200, 287}}
-            << QList<QPoint>{{400, 400}, {8000, 400}, {400, 11480}, {8000, 11480}};
-        QTest::newRow("half a mm from the top") << QList<QPointF>{{10, 296.5}}
-                                                << QList<QPoint>{{400, 20}};
-        QTest::newRow("above the top edge") << QList<QPointF>{{10, 297.06}}
-                                            << QList<QPoint>{{400, -1}};
-        QTest::newRow("one unit apart, upper to the right")
-            << QList<QPointF>{{10, 100}, {100, 100.025}}
-            << QList<QPoint>{{4000, 7879}, {400, 7880}};
-        QTest::newRow("rounding") << QList<QPointF>{{10.0124, 200}, {10.0126, 200}}
-                                  << QList<QPoint>{{400, 3880}, {401, 3880}};
-        QTest::newRow("none") << QList<QPointF>{} << QList<QPoint>{};
+            << QList<QPointF> { { 200, 10 }, { 10, 287 }, { 10, 10 }, { 200, 287 } }
+            << QList<QPoint> { { 400, 400 }, { 8000, 400 }, { 400, 11480 }, { 8000, 11480 } };
+        QTest::newRow("half a mm from the top")
+            << QList<QPointF> { { 10, 296.5 } } << QList<QPoint> { { 400, 20 } };
+        QTest::newRow("above the top edge")
+            << QList<QPointF> { { 10, 297.06 } } << QList<QPoint> { { 400, -1 } };
+        QTest::newRow("one unit apart, upper to the right") << QList<QPointF> { { 10, 100 },
+            { 100, 100.025 } } << QList<QPoint> { { 4000, 7879 }, { 400, 7880 } };
+        QTest::newRow("rounding") << QList<QPointF> { { 10.0124, 200 }, { 10.0126, 200 } }
+                                  << QList<QPoint> { { 400, 3880 }, { 401, 3880 } };
+        QTest::newRow("none") << QList<QPointF> {} << QList<QPoint> {};
     }
     void markCentres()
     {
         QFETCH(QList<QPointF>, centres);
         QFETCH(QList<QPoint>, expected);
         SimHost &host = SimHost::instance();
-        Document &doc = sheet({"Mark Layer", "Mark Layer 2"});
+        Document &doc = sheet({ "Mark Layer", "Mark Layer 2" });
         for (const QPointF &c : centres)
             host.addShape(doc, "Mark Layer", mmCircle(c.x(), c.y(), 2.5));
         host.addShape(doc, "Mark Layer 2", mmCircle(50, 50, 2.5));
@@ -559,10 +561,18 @@ private slots:
         doc.activeLayer = 0;
         CdrOperate op(progId);
         switch (operation) {
-        case 0: op.exportCuttingLayerPlt(scratch); break;
-        case 1: op.exportPrintablePlt(scratch); break;
-        case 2: op.exportCreasingLayerPlt(scratch); break;
-        default: op.publishPdf(dir.filePath("empty.pdf")); break;
+        case 0:
+            op.exportCuttingLayerPlt(scratch);
+            break;
+        case 1:
+            op.exportPrintablePlt(scratch);
+            break;
+        case 2:
+            op.exportCreasingLayerPlt(scratch);
+            break;
+        default:
+            op.publishPdf(dir.filePath("empty.pdf"));
+            break;
         }
         QCOMPARE(host.exports().size(), exports);
         QCOMPARE(host.pdfs().size(), pdfs);
@@ -588,12 +598,12 @@ private slots:
     {
         QTest::addColumn<QStringList>("layers");
         QTest::addColumn<QString>("name");
-        QTest::newRow("job") << QStringList{"Artwork", "QR Code:12345678"} << "12345678";
-        QTest::newRow("other separator") << QStringList{"QR Code_12345678"} << "12345678";
-        QTest::newRow("prefix only") << QStringList{"QR Code"} << "";
-        QTest::newRow("first wins") << QStringList{"QR Code:1", "QR Code:2"} << "1";
-        QTest::newRow("none") << QStringList{"Artwork"} << "";
-        QTest::newRow("case") << QStringList{"qr code:5"} << "";
+        QTest::newRow("job") << QStringList { "Artwork", "QR Code:12345678" } << "12345678";
+        QTest::newRow("other separator") << QStringList { "QR Code_12345678" } << "12345678";
+        QTest::newRow("prefix only") << QStringList { "QR Code" } << "";
+        QTest::newRow("first wins") << QStringList { "QR Code:1", "QR Code:2" } << "1";
+        QTest::newRow("none") << QStringList { "Artwork" } << "";
+        QTest::newRow("case") << QStringList { "qr code:5" } << "";
     }
     void qrJobName()
     {
@@ -632,8 +642,8 @@ private slots:
     void publishPdf()
     {
         SimHost &host = SimHost::instance();
-        Document &doc = sheet({"Assist Layer", "Mark Layer", "Cutting Layer", "Creasing Layer",
-                               "QR Code:1", "Hidden print"});
+        Document &doc = sheet({ "Assist Layer", "Mark Layer", "Cutting Layer", "Creasing Layer",
+            "QR Code:1", "Hidden print" });
         doc.layer("Hidden print")->printable = false;
         for (const Layer &l : doc.layers)
             host.addShape(doc, l.name, mmRect(10, 10, 50, 50));
@@ -646,7 +656,8 @@ private slots:
         QCOMPARE(host.pdfs().size(), 1);
         const auto rec = host.pdfs()[0];
         QVERIFY(rec.written);
-        QCOMPARE(rec.layers, (QStringList{"Artwork", "Mark Layer", "QR Code:1", "Hidden print"}));
+        QCOMPARE(
+            rec.layers, (QStringList { "Artwork", "Mark Layer", "QR Code:1", "Hidden print" }));
         QCOMPARE(rec.settings.size(), 54);
         QCOMPARE(rec.settings.first().name, QByteArray("PublishRange"));
         QCOMPARE(rec.settings[2].value, QVariant(QStringLiteral("Administrator")));
@@ -667,7 +678,7 @@ private slots:
     {
         QFETCH(bool, answer);
         SimHost &host = SimHost::instance();
-        Document &doc = sheet({QString::fromUtf8("辅助层"), "Cutting Layer"});
+        Document &doc = sheet({ QString::fromUtf8("辅助层"), "Cutting Layer" });
         doc.layer("Artwork")->printable = false;
         host.setPrintDialogAnswer(answer);
         CdrOperate op(progId);
@@ -675,8 +686,7 @@ private slots:
         op.printDocument();
         QCOMPARE(host.printJobs().size(), answer ? 1 : 0);
         if (answer) // names of the other language are printed
-            QCOMPARE(host.printJobs()[0].layers,
-                     (QStringList{"Artwork", "Cutting Layer"}));
+            QCOMPARE(host.printJobs()[0].layers, (QStringList { "Artwork", "Cutting Layer" }));
         QVERIFY(doc.layer("Artwork")->printable);
         QVERIFY(!doc.layer(QString::fromUtf8("辅助层"))->printable);
     }
@@ -713,18 +723,18 @@ private slots:
     void missingObjects_data()
     {
         QTest::addColumn<QByteArray>("member");
-        for (const char *m : {"ActivePage()", "Layers()", "Find(QString)", "SelectableShapes()",
-                              "ActiveSelection()", "ExportEx(QString,enum,enum,QVariant,QVariant)",
-                              "CreateCMYKColor(int,int,int,int)", "CreateBoundary(double,double,bool,bool)",
-                              "Item(int)", "Shapes()", "PDFSettings()", "PrintSettings()",
-                              "CreateLayer(QString)", "Fill()", "Outline()"})
+        for (const char *m : { "ActivePage()", "Layers()", "Find(QString)", "SelectableShapes()",
+                 "ActiveSelection()", "ExportEx(QString,enum,enum,QVariant,QVariant)",
+                 "CreateCMYKColor(int,int,int,int)", "CreateBoundary(double,double,bool,bool)",
+                 "Item(int)", "Shapes()", "PDFSettings()", "PrintSettings()",
+                 "CreateLayer(QString)", "Fill()", "Outline()" })
             QTest::newRow(m) << QByteArray(m);
     }
     void missingObjects()
     {
         QFETCH(QByteArray, member);
         SimHost &host = SimHost::instance();
-        Document &doc = sheet({"Mark Layer", "Creasing Layer"});
+        Document &doc = sheet({ "Mark Layer", "Creasing Layer" });
         host.addShape(doc, "Artwork", mmRect(10, 10, 10, 10));
         host.addShape(doc, "Mark Layer", mmCircle(5, 5, 2.5));
         host.failMember(member);

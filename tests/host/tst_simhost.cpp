@@ -1,8 +1,8 @@
 // The automation stand-in and the simulated host behind it.
 #include "hosttestutil.h"
 
-#include <QAxObject>
 #include <QApplication>
+#include <QAxObject>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -15,22 +15,42 @@ namespace {
 const QString progId = QStringLiteral("CorelDraw.Application.20");
 
 // Objects a member can be called on, built fresh for every row.
-enum Target {
-    App, Doc, Page, Layers, Layer, LayerShapes, Selectable, Range, Shape, Selection, SelRange,
-    Fill, Outline, Colour, Bitmap, ExportFilter, ImportFilter, TraceFilter, ImportOptions,
-    PdfSettings, PrintSettings, Windows
+enum Target
+{
+    App,
+    Doc,
+    Page,
+    Layers,
+    Layer,
+    LayerShapes,
+    Selectable,
+    Range,
+    Shape,
+    Selection,
+    SelRange,
+    Fill,
+    Outline,
+    Colour,
+    Bitmap,
+    ExportFilter,
+    ImportFilter,
+    TraceFilter,
+    ImportOptions,
+    PdfSettings,
+    PrintSettings,
+    Windows
 };
 
 struct Fixture
 {
-    QAxObject app{progId};
+    QAxObject app { progId };
     QAxObject *doc = nullptr, *page = nullptr, *layers = nullptr, *layer = nullptr;
     QTemporaryDir dir;
 
     Fixture()
     {
         Document &d = SimHost::instance().createDocument();
-        d.selection = {SimHost::instance().addShape(d, "Layer 1", rectPath(1, 1, 2, 1)).id};
+        d.selection = { SimHost::instance().addShape(d, "Layer 1", rectPath(1, 1, 2, 1)).id };
         QImage img(32, 40, QImage::Format_ARGB32);
         img.fill(Qt::black);
         img.save(dir.filePath("p.png"));
@@ -43,20 +63,34 @@ struct Fixture
     QAxObject *object(Target t)
     {
         switch (t) {
-        case App: return &app;
-        case Doc: return doc;
-        case Page: return page;
-        case Layers: return layers;
-        case Layer: return layer;
-        case LayerShapes: return layer->querySubObject("Shapes()");
-        case Selectable: return page->querySubObject("SelectableShapes()");
-        case Range: return object(Selectable)->querySubObject("All()");
-        case Shape: return object(LayerShapes)->querySubObject("Item(int)", 1);
-        case Selection: return app.querySubObject("ActiveSelection()");
-        case SelRange: return app.querySubObject("ActiveSelectionRange()");
-        case Fill: return object(Shape)->querySubObject("Fill()");
-        case Outline: return object(Shape)->querySubObject("Outline()");
-        case Colour: return object(Outline)->querySubObject("Color()");
+        case App:
+            return &app;
+        case Doc:
+            return doc;
+        case Page:
+            return page;
+        case Layers:
+            return layers;
+        case Layer:
+            return layer;
+        case LayerShapes:
+            return layer->querySubObject("Shapes()");
+        case Selectable:
+            return page->querySubObject("SelectableShapes()");
+        case Range:
+            return object(Selectable)->querySubObject("All()");
+        case Shape:
+            return object(LayerShapes)->querySubObject("Item(int)", 1);
+        case Selection:
+            return app.querySubObject("ActiveSelection()");
+        case SelRange:
+            return app.querySubObject("ActiveSelectionRange()");
+        case Fill:
+            return object(Shape)->querySubObject("Fill()");
+        case Outline:
+            return object(Shape)->querySubObject("Outline()");
+        case Colour:
+            return object(Outline)->querySubObject("Color()");
         case Bitmap: {
             QAxObject *f = object(ImportFilter);
             f->dynamicCall("Finish()");
@@ -66,16 +100,20 @@ struct Fixture
         }
         case ExportFilter:
             return doc->querySubObject("ExportEx(const QString&, enum, enum, QVariant, QVariant)",
-                                       dir.filePath("x.plt"), 1281, 0, QVariant(0), QVariant(0));
+                dir.filePath("x.plt"), 1281, 0, QVariant(0), QVariant(0));
         case ImportFilter:
             return layer->querySubObject("ImportEx(const QString&, enum, QVariant)",
-                                         dir.filePath("p.png"), 802,
-                                         object(ImportOptions)->asVariant());
-        case TraceFilter: return object(Bitmap)->querySubObject("Trace(enum)", 6);
-        case ImportOptions: return app.querySubObject("CreateStructImportOptions()");
-        case PdfSettings: return doc->querySubObject("PDFSettings()");
-        case PrintSettings: return doc->querySubObject("PrintSettings()");
-        case Windows: return app.querySubObject("Windows()");
+                dir.filePath("p.png"), 802, object(ImportOptions)->asVariant());
+        case TraceFilter:
+            return object(Bitmap)->querySubObject("Trace(enum)", 6);
+        case ImportOptions:
+            return app.querySubObject("CreateStructImportOptions()");
+        case PdfSettings:
+            return doc->querySubObject("PDFSettings()");
+        case PrintSettings:
+            return doc->querySubObject("PrintSettings()");
+        case Windows:
+            return app.querySubObject("Windows()");
         }
         return nullptr;
     }
@@ -122,55 +160,55 @@ private slots:
         row(App, "CreateDocument()", {}, true);
         row(App, "ActiveSelection()", {}, true);
         row(App, "ActiveSelectionRange()", {}, true);
-        row(App, "CreateCMYKColor(int, int, int, int)", {0, 0, 0, 100}, true);
+        row(App, "CreateCMYKColor(int, int, int, int)", { 0, 0, 0, 100 }, true);
         row(App, "CreateStructImportOptions()", {}, true);
         row(App, "Windows()", {}, true);
-        row(App, "SetVisible(bool)", {false});
-        row(App, "SetOptimization(bool)", {true});
+        row(App, "SetVisible(bool)", { false });
+        row(App, "SetOptimization(bool)", { true });
         row(App, "Refresh()");
         row(App, "CreateStructExportOptions()");
         row(App, "CreateStructPaletteOptions()");
         row(Doc, "ActivePage()", {}, true);
         row(Doc, "ActiveLayer()", {}, true);
         row(Doc, "ExportEx(const QString&, enum, enum, QVariant, QVariant)",
-            {QString(), 1281, 0, 0, 0}, true);
+            { QString(), 1281, 0, 0, 0 }, true);
         row(Doc, "PDFSettings()", {}, true);
         row(Doc, "PrintSettings()", {}, true);
-        row(Doc, "SetReferencePoint(enum)", {5});
-        row(Doc, "PublishToPDF(QString)", {QString()});
+        row(Doc, "SetReferencePoint(enum)", { 5 });
+        row(Doc, "PublishToPDF(QString)", { QString() });
         row(Doc, "ClearSelection()");
         row(Page, "Layers()", {}, true);
         row(Page, "SelectableShapes()", {}, true);
-        row(Page, "CreateLayer(QString)", {"New"}, true);
+        row(Page, "CreateLayer(QString)", { "New" }, true);
         row(Page, "SizeWidth()");
         row(Page, "SizeHeight()");
         row(Page, "SizeWidth");
         row(Layers, "Count()");
-        row(Layers, "Item(int)", {1}, true);
-        row(Layers, "Find(QString)", {"Layer 1"}, true);
+        row(Layers, "Item(int)", { 1 }, true);
+        row(Layers, "Find(QString)", { "Layer 1" }, true);
         row(Layer, "Name()");
         row(Layer, "Activate()");
-        row(Layer, "SetEditable(bool)", {true});
-        row(Layer, "SetPrintable(bool)", {true});
-        row(Layer, "SetVisible(bool)", {true});
+        row(Layer, "SetEditable(bool)", { true });
+        row(Layer, "SetPrintable(bool)", { true });
+        row(Layer, "SetVisible(bool)", { true });
         row(Layer, "Printable()");
         row(Layer, "Shapes()", {}, true);
-        row(Layer, "CreateLineSegment(double,double,double,double)", {0, 0, 1, 1}, true);
-        row(Layer, "CreateEllipse2(double,double,double)", {1, 1, 0.5}, true);
-        row(Layer, "CreateRectangle(double, double, double, double)", {0, 1, 1, 0}, true);
-        row(Layer, "CreateRectangle(double, double ,double ,double)", {0, 1, 1, 0}, true);
-        row(Layer, "ImportEx(const QString&, enum, QVariant)", {QString(), 802, 0}, true);
+        row(Layer, "CreateLineSegment(double,double,double,double)", { 0, 0, 1, 1 }, true);
+        row(Layer, "CreateEllipse2(double,double,double)", { 1, 1, 0.5 }, true);
+        row(Layer, "CreateRectangle(double, double, double, double)", { 0, 1, 1, 0 }, true);
+        row(Layer, "CreateRectangle(double, double ,double ,double)", { 0, 1, 1, 0 }, true);
+        row(Layer, "ImportEx(const QString&, enum, QVariant)", { QString(), 802, 0 }, true);
         row(Layer, "Delete()");
-        for (Target t : {LayerShapes, Selectable}) {
+        for (Target t : { LayerShapes, Selectable }) {
             row(t, "Count()");
-            row(t, "Item(int)", {1}, true);
-            row(t, "Item(const QVariant&)", {1}, true);
+            row(t, "Item(int)", { 1 }, true);
+            row(t, "Item(const QVariant&)", { 1 }, true);
             row(t, "All()", {}, true);
         }
         row(Range, "AddToSelection()");
         row(Range, "Combine()");
         row(Range, "Delete()");
-        for (Target t : {Shape, Selection, SelRange}) {
+        for (Target t : { Shape, Selection, SelRange }) {
             row(t, "Fill()", {}, true);
             row(t, "Outline()", {}, true);
             row(t, "AddToSelection()");
@@ -180,23 +218,23 @@ private slots:
             row(t, "PositionY()");
             row(t, "SizeWidth()");
             row(t, "SizeHeight()");
-            row(t, "SetPosition(double, double)", {1, 1});
-            row(t, "SetPositionEx(enum, double, double)", {3, 1, 1});
-            row(t, "SetSizeEx(double, double, double, double)", {0, 0, 1, 1});
-            row(t, "Stretch(double)", {5.0});
-            row(t, "CreateBoundary(double,double,bool,bool)", {0, 0, true, false}, true);
+            row(t, "SetPosition(double, double)", { 1, 1 });
+            row(t, "SetPositionEx(enum, double, double)", { 3, 1, 1 });
+            row(t, "SetSizeEx(double, double, double, double)", { 0, 0, 1, 1 });
+            row(t, "Stretch(double)", { 5.0 });
+            row(t, "CreateBoundary(double,double,bool,bool)", { 0, 0, true, false }, true);
             row(t, "BreakApartEx()");
             row(t, "CreateContour(enum, double, int, enum, QVariant, QVariant, QVariant)",
-                {1, 0.00025 / 25.4, 1, 0, 0, 0, 0});
+                { 1, 0.00025 / 25.4, 1, 0, 0, 0, 0 });
             row(t, "Separate()");
             row(t, "Combine()");
         }
         row(Fill, "ApplyNoFill()");
         row(Fill, "UniformColor()", {}, true);
-        row(Outline, "SetWidth(double)", {0});
+        row(Outline, "SetWidth(double)", { 0 });
         row(Outline, "Color()", {}, true);
-        row(Colour, "CMYKAssign(int,int,int,int)", {0, 50, 0, 0});
-        row(Bitmap, "Trace(enum)", {6}, true);
+        row(Colour, "CMYKAssign(int,int,int,int)", { 0, 50, 0, 0 });
+        row(Bitmap, "Trace(enum)", { 6 }, true);
         row(ExportFilter, "Finish()");
         row(ImportFilter, "Finish()");
         row(TraceFilter, "Finish()");
@@ -233,13 +271,14 @@ private slots:
     void knownProperties()
     {
         Fixture fx;
-        const QList<QPair<Target, QStringList>> table{
-            {ExportFilter,
-             {"PenLibIndex", "FitToPage", "ScaleFactor", "PageWidth", "PageHeight", "FillType",
-              "FillSpacing", "FillAngle", "HatchAngle", "CurveResolution", "RemoveHiddenLines",
-              "AutomaticWeld", "ExcludeWVC", "PlotterUnits", "PlotterOrigin"}},
-            {ImportOptions, {"Mode", "MaintainLayers"}},
-            {TraceFilter, {"DeleteOriginalObject", "RemoveBackground"}},
+        const QList<QPair<Target, QStringList>> table {
+            { ExportFilter,
+                { "PenLibIndex", "FitToPage", "ScaleFactor", "PageWidth", "PageHeight", "FillType",
+                    "FillSpacing", "FillAngle", "HatchAngle", "CurveResolution",
+                    "RemoveHiddenLines", "AutomaticWeld", "ExcludeWVC", "PlotterUnits",
+                    "PlotterOrigin" } },
+            { ImportOptions, { "Mode", "MaintainLayers" } },
+            { TraceFilter, { "DeleteOriginalObject", "RemoveBackground" } },
         };
         for (const auto &entry : table) {
             QAxObject *obj = fx.object(entry.first);
@@ -268,8 +307,8 @@ private slots:
     void listFormAndMoveToLayer()
     {
         Fixture fx;
-        QList<QVariant> text{1.0, 1.0, QStringLiteral("12345678"), 2052, 0,
-                             QStringLiteral("Consolas"), 125 / 25.4, 0, 0, 0, 0};
+        QList<QVariant> text { 1.0, 1.0, QStringLiteral("12345678"), 2052, 0,
+            QStringLiteral("Consolas"), 125 / 25.4, 0, 0, 0, 0 };
         fx.layer->dynamicCall(
             "CreateArtisticText(double, double, QString, enum, enum, QString, double, enum, enum, "
             "enum, enum)",
@@ -295,7 +334,7 @@ private slots:
         const Document *doc = SimHost::instance().activeDocument();
         QCOMPARE(doc->shapes.size(), size_t(2));
         QCOMPARE(doc->shapes[1].kind, QStringLiteral("contour"));
-        QVERIFY(doc->shapes[1].outline == (simhost::Cmyk{0, 100, 100, 0}));
+        QVERIFY(doc->shapes[1].outline == (simhost::Cmyk { 0, 100, 100, 0 }));
         VERIFY_NO_HOST_ERRORS();
     }
 
@@ -303,7 +342,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("member");
         QTest::addColumn<bool>("onPage");
-        QTest::newRow("typo") << QByteArray("CreateRectangel(double,double,double,double)") << false;
+        QTest::newRow("typo") << QByteArray("CreateRectangel(double,double,double,double)")
+                              << false;
         QTest::newRow("wrong object") << QByteArray("Name()") << false;
         QTest::newRow("wrong types") << QByteArray("SetVisible(int)") << false;
         QTest::newRow("missing parentheses") << QByteArray("ActivePage") << false;
@@ -329,12 +369,11 @@ private slots:
         SimHost::instance().reset();
 
         Fixture fy;
-        QAxObject *r =
-            fy.layer->querySubObject("CreateRectangle(double, double ,double ,double)", 1, 3, 2, 2);
-        QCOMPARE(SimHost::instance().calls().last().args,
-                 (QVariantList{1.0, 3.0, 2.0, 2.0}));
+        QAxObject *r = fy.layer->querySubObject(
+            "CreateRectangle(double, double ,double ,double)", 1, 3, 2, 2);
+        QCOMPARE(SimHost::instance().calls().last().args, (QVariantList { 1.0, 3.0, 2.0, 2.0 }));
         QCOMPARE(SimHost::instance().calls().last().member,
-                 QByteArray("CreateRectangle(double,double,double,double)"));
+            QByteArray("CreateRectangle(double,double,double,double)"));
         QCOMPARE(r->dynamicCall("SizeHeight()").toDouble(), 1.0);
         QCOMPARE(r->dynamicCall("PositionY()").toDouble(), 3.0);
         VERIFY_NO_HOST_ERRORS();
@@ -445,8 +484,8 @@ private slots:
         const QImage img = host.snapshot(40);
         QCOMPARE(img.size(), QSize(qRound(210 / 25.4 * 40), qRound(297 / 25.4 * 40)));
         // the blue disc centred 60 mm from the left and 110 mm from the bottom
-        const QColor disc = img.pixelColor(qRound(60 / 25.4 * 40),
-                                           img.height() - qRound(110 / 25.4 * 40));
+        const QColor disc
+            = img.pixelColor(qRound(60 / 25.4 * 40), img.height() - qRound(110 / 25.4 * 40));
         QVERIFY2(disc.blue() > 200 && disc.red() < 100, qPrintable(disc.name()));
         QCOMPARE(img.pixelColor(5, 5), QColor(Qt::white));
         const QString out = QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
@@ -476,8 +515,8 @@ private slots:
         QTest::newRow("zero page") << QByteArray(R"({"page":{"width":0,"height":10}})");
         QTest::newRow("unknown shape")
             << QByteArray(R"({"layers":[{"name":"a","shapes":[{"type":"blob"}]}]})");
-        QTest::newRow("one point")
-            << QByteArray(R"({"layers":[{"name":"a","shapes":[{"type":"polygon","points":[[1,1]]}]}]})");
+        QTest::newRow("one point") << QByteArray(
+            R"({"layers":[{"name":"a","shapes":[{"type":"polygon","points":[[1,1]]}]}]})");
     }
     void badStartDocuments()
     {

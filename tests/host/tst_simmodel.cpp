@@ -65,13 +65,19 @@ private slots:
         quint64 next = 1;
         for (QChar step : steps) {
             switch (step.toLatin1()) {
-            case 'p': list.push_back(shapeWithId(next++)); break;
-            case 'f': list.insert(list.begin(), shapeWithId(next++)); break;
-            case 'm': list.insert(list.begin() + int(list.size() / 2), shapeWithId(next++)); break;
+            case 'p':
+                list.push_back(shapeWithId(next++));
+                break;
+            case 'f':
+                list.insert(list.begin(), shapeWithId(next++));
+                break;
+            case 'm':
+                list.insert(list.begin() + int(list.size() / 2), shapeWithId(next++));
+                break;
             case 'e':
-                list.erase(std::remove_if(list.begin(), list.end(),
-                                          [](const Shape &s) { return s.id % 2; }),
-                           list.end());
+                list.erase(std::remove_if(
+                               list.begin(), list.end(), [](const Shape &s) { return s.id % 2; }),
+                    list.end());
                 break;
             }
             // a look-up between changes, so that stale positions get used
@@ -88,14 +94,16 @@ private slots:
     {
         QTest::addColumn<QList<QRectF>>("rects"); // mm; an empty width marks a circle
         QTest::addColumn<int>("pieces");
-        QTest::newRow("apart") << QList<QRectF>{{10, 10, 5, 5}, {30, 10, 5, 5}} << 2;
-        QTest::newRow("sharing an edge") << QList<QRectF>{{10, 10, 5, 5}, {15, 10, 5, 5}} << 1;
+        QTest::newRow("apart") << QList<QRectF> { { 10, 10, 5, 5 }, { 30, 10, 5, 5 } } << 2;
+        QTest::newRow("sharing an edge")
+            << QList<QRectF> { { 10, 10, 5, 5 }, { 15, 10, 5, 5 } } << 1;
         QTest::newRow("joined through a third, given last")
-            << QList<QRectF>{{10, 10, 5, 5}, {30, 10, 5, 5}, {12, 11, 20, 2}} << 1;
+            << QList<QRectF> { { 10, 10, 5, 5 }, { 30, 10, 5, 5 }, { 12, 11, 20, 2 } } << 1;
         QTest::newRow("circles with overlapping boxes")
-            << QList<QRectF>{{20, 20, 0, 5}, {27.5, 27.5, 0, 5}} << 2;
-        QTest::newRow("two groups side by side")
-            << QList<QRectF>{{10, 10, 5, 5}, {60, 10, 5, 5}, {14, 12, 5, 5}, {64, 12, 5, 5}} << 2;
+            << QList<QRectF> { { 20, 20, 0, 5 }, { 27.5, 27.5, 0, 5 } } << 2;
+        QTest::newRow("two groups side by side") << QList<QRectF> { { 10, 10, 5, 5 },
+            { 60, 10, 5, 5 }, { 14, 12, 5, 5 }, { 64, 12, 5, 5 } }
+                                                 << 2;
     }
     void boundaryJoinsShapesThatMeet()
     {

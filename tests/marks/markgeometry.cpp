@@ -33,11 +33,12 @@ GuideTopology guideTopology(const QVector<QLineF> &lines, double eps)
     for (const QLineF &l : lines) {
         if (l.length() < eps)
             continue;
-        QVector<double> cuts{0.0, 1.0};
+        QVector<double> cuts { 0.0, 1.0 };
         for (const QPointF &p : ends) {
             if (distanceToSegment(p, l) < eps) {
                 const QPointF d = l.p2() - l.p1();
-                cuts << ((p.x() - l.x1()) * d.x() + (p.y() - l.y1()) * d.y()) / (d.x() * d.x() + d.y() * d.y());
+                cuts << ((p.x() - l.x1()) * d.x() + (p.y() - l.y1()) * d.y())
+                        / (d.x() * d.x() + d.y() * d.y());
             }
         }
         std::sort(cuts.begin(), cuts.end());
@@ -81,7 +82,7 @@ GuideTopology guideTopology(const QVector<QLineF> &lines, double eps)
             return out;
     // connected
     QSet<Key> seen;
-    QVector<Key> todo{adj.firstKey()};
+    QVector<Key> todo { adj.firstKey() };
     while (!todo.isEmpty()) {
         const Key k = todo.takeLast();
         if (seen.contains(k))

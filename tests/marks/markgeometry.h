@@ -5,9 +5,10 @@
 #include <QLineF>
 #include <QVector>
 
-struct GuideTopology {
-    int stubs = 0;        // free ends (lines that lead nowhere)
-    bool closed = false;  // without the stubs: one connected set of closed loops
+struct GuideTopology
+{
+    int stubs = 0; // free ends (lines that lead nowhere)
+    bool closed = false; // without the stubs: one connected set of closed loops
 };
 
 // Treats the lines as a drawing: lines that meet at a point or where one ends

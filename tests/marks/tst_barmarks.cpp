@@ -16,8 +16,8 @@ using simhost::SimHost;
 
 namespace {
 
-using Op = void (CdrOperate::*)(double, double, double, double, double, double, double, bool,
-                                double, int, int, int, int);
+using Op = void (CdrOperate::*)(
+    double, double, double, double, double, double, double, bool, double, int, int, int, int);
 
 // Every run: margins 0.5, marks 0.4 wide and 0.2 high of weight 0.03, 6 inch
 // segments, colour (10, 20, 30, 40). By page on an 8 x 11 page, by figure
@@ -37,7 +37,10 @@ void run(Op op)
     flushDeletes();
 }
 
-Document &doc() { return *SimHost::instance().activeDocument(); }
+Document &doc()
+{
+    return *SimHost::instance().activeDocument();
+}
 
 QVector<QLineF> segmentsOf(const QPainterPath &p)
 {
@@ -48,9 +51,10 @@ QVector<QLineF> segmentsOf(const QPainterPath &p)
     return out;
 }
 
-struct Expected {
+struct Expected
+{
     QVector<QLineF> guides;
-    QVector<QLineF> bars;  // two a mark
+    QVector<QLineF> bars; // two a mark
 };
 
 // The tables of each layout, as drawn.
@@ -58,125 +62,154 @@ const double xl = 0.5, xr = 7.5, yt = 10.5, y1 = 4.5, w = 0.4, h = 0.2, hw = 0.2
 
 Expected crossPage(double yb)
 {
-    return {{{xl + hw, yt + hh, xr - hw, yt + hh}, {xl + hw, yb - hh, xr - hw, yb - hh},
-             {xl - hw, yt - hh, xl + hw, yt - hh}, {xl + hw, yt - hh, xl + hw, yt + hh},
-             {xr - hw, yt + hh, xr - hw, yt - hh}, {xr - hw, yt - hh, xr + hw, yt - hh},
-             {xl - hw, yb + hh, xl + hw, yb + hh}, {xl + hw, yb + hh, xl + hw, yb - hh},
-             {xr + hw, yb + hh, xr - hw, yb + hh}, {xr - hw, yb + hh, xr - hw, yb - hh},
-             {xl - hw, yt - hh, xl - hw, y1 + hh}, {xl - hw, y1 - hh, xl - hw, yb + hh},
-             {xr + hw, yt - hh, xr + hw, y1 + hh}, {xr + hw, y1 - hh, xr + hw, yb + hh},
-             {xl - hw, y1 + hh, xl + hw, y1 + hh}, {xl - hw, y1 - hh, xl + hw, y1 - hh},
-             {xl + hw, y1 + hh, xl + hw, y1 - hh}, {xr - hw, y1 + hh, xr + hw, y1 + hh},
-             {xr - hw, y1 - hh, xr + hw, y1 - hh}, {xr - hw, y1 + hh, xr - hw, y1 - hh}},
-            {{xl - hw, yt, xl + hw, yt}, {xl, yt - hh, xl, yt + hh},
-             {xr - hw, yt, xr + hw, yt}, {xr, yt - hh, xr, yt + hh},
-             {xl - hw, yb, xl + hw, yb}, {xl, yb - hh, xl, yb + hh},
-             {xr - hw, yb, xr + hw, yb}, {xr, yb - hh, xr, yb + hh},
-             {xl - hw, y1, xl + hw, y1}, {xl, y1 + hh, xl, y1 - hh},
-             {xr - hw, y1, xr + hw, y1}, {xr, y1 + hh, xr, y1 - hh}}};
+    return { { { xl + hw, yt + hh, xr - hw, yt + hh }, { xl + hw, yb - hh, xr - hw, yb - hh },
+                 { xl - hw, yt - hh, xl + hw, yt - hh }, { xl + hw, yt - hh, xl + hw, yt + hh },
+                 { xr - hw, yt + hh, xr - hw, yt - hh }, { xr - hw, yt - hh, xr + hw, yt - hh },
+                 { xl - hw, yb + hh, xl + hw, yb + hh }, { xl + hw, yb + hh, xl + hw, yb - hh },
+                 { xr + hw, yb + hh, xr - hw, yb + hh }, { xr - hw, yb + hh, xr - hw, yb - hh },
+                 { xl - hw, yt - hh, xl - hw, y1 + hh }, { xl - hw, y1 - hh, xl - hw, yb + hh },
+                 { xr + hw, yt - hh, xr + hw, y1 + hh }, { xr + hw, y1 - hh, xr + hw, yb + hh },
+                 { xl - hw, y1 + hh, xl + hw, y1 + hh }, { xl - hw, y1 - hh, xl + hw, y1 - hh },
+                 { xl + hw, y1 + hh, xl + hw, y1 - hh }, { xr - hw, y1 + hh, xr + hw, y1 + hh },
+                 { xr - hw, y1 - hh, xr + hw, y1 - hh }, { xr - hw, y1 + hh, xr - hw, y1 - hh } },
+        { { xl - hw, yt, xl + hw, yt }, { xl, yt - hh, xl, yt + hh }, { xr - hw, yt, xr + hw, yt },
+            { xr, yt - hh, xr, yt + hh }, { xl - hw, yb, xl + hw, yb },
+            { xl, yb - hh, xl, yb + hh }, { xr - hw, yb, xr + hw, yb },
+            { xr, yb - hh, xr, yb + hh }, { xl - hw, y1, xl + hw, y1 },
+            { xl, y1 + hh, xl, y1 - hh }, { xr - hw, y1, xr + hw, y1 },
+            { xr, y1 + hh, xr, y1 - hh } } };
 }
 
 Expected crossFigure(double yb)
 {
-    return {{{xl + hw, yt + hh, xr - hw, yt + hh}, {xl + hw, yb - hh, xr - hw, yb - hh},
-             {xl - hw, yt - hh, xl + hw, yt - hh}, {xl + hw, yt + hh, xl + hw, yt - hh},
-             {xr - hw, yt - hh, xr + hw, yt - hh}, {xr - hw, yt + hh, xr - hw, yt - hh},
-             {xl - hw, yb + hh, xl + hw, yb + hh}, {xl + hw, yb + hh, xl + hw, yb - hh},
-             {xr - hw, yb + hh, xr + hw, yb + hh}, {xr - hw, yb + hh, xr - hw, yb - hh},
-             {xl - hw, yt - hh, xl - hw, y1 + hh}, {xl - hw, y1 - hh, xl - hw, yb + hh},
-             {xr + hw, yt - hh, xr + hw, y1 + hh}, {xr + hw, y1 - hh, xr + hw, yb + hh},
-             {xl - hw, y1 + hh, xl + hw, y1 + hh}, {xl - hw, y1 - hh, xl + hw, y1 - hh},
-             {xl + hw, y1 + hh, xl + hw, y1 - hh}, {xr + hw, y1 + hh, xr - hw, y1 + hh},
-             {xr + hw, y1 - hh, xr - hw, y1 - hh}, {xr - hw, y1 + hh, xr - hw, y1 - hh}},
-            {{xl - hw, yt, xl + hw, yt}, {xl, yt + hh, xl, yt - hh},
-             {xr - hw, yt, xr + hw, yt}, {xr, yt + hh, xr, yt - hh},
-             {xl - hw, yb, xl + hw, yb}, {xl, yb - hh, xl, yb + hh},
-             {xr - hw, yb, xr + hw, yb}, {xr, yb - hh, xr, yb + hh},
-             {xl - hw, y1, xl + hw, y1}, {xl, y1 + hh, xl, y1 - hh},
-             {xr - hw, y1, xr + hw, y1}, {xr, y1 + hh, xr, y1 - hh}}};
+    return { { { xl + hw, yt + hh, xr - hw, yt + hh }, { xl + hw, yb - hh, xr - hw, yb - hh },
+                 { xl - hw, yt - hh, xl + hw, yt - hh }, { xl + hw, yt + hh, xl + hw, yt - hh },
+                 { xr - hw, yt - hh, xr + hw, yt - hh }, { xr - hw, yt + hh, xr - hw, yt - hh },
+                 { xl - hw, yb + hh, xl + hw, yb + hh }, { xl + hw, yb + hh, xl + hw, yb - hh },
+                 { xr - hw, yb + hh, xr + hw, yb + hh }, { xr - hw, yb + hh, xr - hw, yb - hh },
+                 { xl - hw, yt - hh, xl - hw, y1 + hh }, { xl - hw, y1 - hh, xl - hw, yb + hh },
+                 { xr + hw, yt - hh, xr + hw, y1 + hh }, { xr + hw, y1 - hh, xr + hw, yb + hh },
+                 { xl - hw, y1 + hh, xl + hw, y1 + hh }, { xl - hw, y1 - hh, xl + hw, y1 - hh },
+                 { xl + hw, y1 + hh, xl + hw, y1 - hh }, { xr + hw, y1 + hh, xr - hw, y1 + hh },
+                 { xr + hw, y1 - hh, xr - hw, y1 - hh }, { xr - hw, y1 + hh, xr - hw, y1 - hh } },
+        { { xl - hw, yt, xl + hw, yt }, { xl, yt + hh, xl, yt - hh }, { xr - hw, yt, xr + hw, yt },
+            { xr, yt + hh, xr, yt - hh }, { xl - hw, yb, xl + hw, yb },
+            { xl, yb - hh, xl, yb + hh }, { xr - hw, yb, xr + hw, yb },
+            { xr, yb - hh, xr, yb + hh }, { xl - hw, y1, xl + hw, y1 },
+            { xl, y1 + hh, xl, y1 - hh }, { xr - hw, y1, xr + hw, y1 },
+            { xr, y1 + hh, xr, y1 - hh } } };
 }
 
 // The corner marks of both right-angle layouts.
 QVector<QLineF> rtAngleCorners(double yb)
 {
-    return {{xl, yt, xl + w, yt}, {xl, yt, xl, yt - h}, {xr, yt, xr - w, yt}, {xr, yt, xr, yt - h},
-            {xl, yb, xl + w, yb}, {xl, yb, xl, yb + h}, {xr, yb, xr - w, yb}, {xr, yb, xr, yb + h}};
+    return { { xl, yt, xl + w, yt }, { xl, yt, xl, yt - h }, { xr, yt, xr - w, yt },
+        { xr, yt, xr, yt - h }, { xl, yb, xl + w, yb }, { xl, yb, xl, yb + h },
+        { xr, yb, xr - w, yb }, { xr, yb, xr, yb + h } };
 }
 
 Expected rtAnglePage(double yb)
 {
-    return {{{xl + w, yt, xr - w, yt}, {xl + w, yb, xr - w, yb},
-             {xl, yt - h, xl + w, yt - h}, {xl + w, yt - h, xl + w, yt},
-             {xr - w, yt, xr - w, yt - h}, {xr - w, yt - h, xr, yt - h},
-             {xl, yb + h, xl + w, yb + h}, {xl + w, yb + h, xl + w, yb},
-             {xr, yb + h, xr - w, yb + h}, {xr - w, yb + h, xr - w, yb},
-             {xl, yt - h, xl, y1 + h}, {xl, y1 - h, xl, yb + h},
-             {xr, yt - h, xr, y1 + h}, {xr, y1 - h, xr, yb + h},
-             {xl, y1 + h, xl + w, y1 + h}, {xl, y1 - h, xl + w, y1 - h},
-             {xl + w, y1 + h, xl + w, y1 - h}, {xr - w, y1 + h, xr, y1 + h},
-             {xr - w, y1 - h, xr, y1 - h}, {xr - w, y1 + h, xr - w, y1 - h}},
-            rtAngleCorners(yb) + QVector<QLineF>{{xl, y1, xl + w, y1}, {xl, y1 + h, xl, y1 - h},
-                                                 {xr, y1, xr - w, y1}, {xr, y1 - h, xr, y1 + h}}};
+    return { { { xl + w, yt, xr - w, yt }, { xl + w, yb, xr - w, yb },
+                 { xl, yt - h, xl + w, yt - h }, { xl + w, yt - h, xl + w, yt },
+                 { xr - w, yt, xr - w, yt - h }, { xr - w, yt - h, xr, yt - h },
+                 { xl, yb + h, xl + w, yb + h }, { xl + w, yb + h, xl + w, yb },
+                 { xr, yb + h, xr - w, yb + h }, { xr - w, yb + h, xr - w, yb },
+                 { xl, yt - h, xl, y1 + h }, { xl, y1 - h, xl, yb + h }, { xr, yt - h, xr, y1 + h },
+                 { xr, y1 - h, xr, yb + h }, { xl, y1 + h, xl + w, y1 + h },
+                 { xl, y1 - h, xl + w, y1 - h }, { xl + w, y1 + h, xl + w, y1 - h },
+                 { xr - w, y1 + h, xr, y1 + h }, { xr - w, y1 - h, xr, y1 - h },
+                 { xr - w, y1 + h, xr - w, y1 - h } },
+        rtAngleCorners(yb)
+            + QVector<QLineF> { { xl, y1, xl + w, y1 }, { xl, y1 + h, xl, y1 - h },
+                { xr, y1, xr - w, y1 }, { xr, y1 - h, xr, y1 + h } } };
 }
 
 Expected rtAngleFigure(double yb)
 {
-    return {{{xl + w, yt, xr - w, yt}, {xl + w, yb, xr - w, yb},
-             {xl, yt - h, xl + w, yt - h}, {xl + w, yt, xl + w, yt - h},
-             {xr - w, yt, xr - w, yt - h}, {xr - w, yt - h, xr, yt - h},
-             {xl, yb + h, xl + w, yb + h}, {xl + w, yb + h, xl + w, yb},
-             {xr, yb + h, xr - w, yb + h}, {xr - w, yb + h, xr - w, yb},
-             {xl, yt - h, xl, y1 + h}, {xl, y1 - h, xl, yb + h},
-             {xr, yt - h, xr, y1 + h}, {xr, y1 - h, xr, yb + h},
-             {xl, y1 + h, xl + w, y1 + h}, {xl, y1 - h, xl + w, y1 - h},
-             {xl + w, y1 + h, xl + w, y1 - h}, {xr, y1 + h, xr - w, y1 + h},
-             {xr, y1 - h, xr - w, y1 - h}, {xr - w, y1 + h, xr - w, y1 - h}},
-            rtAngleCorners(yb) + QVector<QLineF>{{xl, y1, xl + w, y1}, {xl, y1 + h, xl, y1 - h},
-                                                 {xr, y1, xr - w, y1}, {xr, y1 + h, xr, y1 - h}}};
+    return { { { xl + w, yt, xr - w, yt }, { xl + w, yb, xr - w, yb },
+                 { xl, yt - h, xl + w, yt - h }, { xl + w, yt, xl + w, yt - h },
+                 { xr - w, yt, xr - w, yt - h }, { xr - w, yt - h, xr, yt - h },
+                 { xl, yb + h, xl + w, yb + h }, { xl + w, yb + h, xl + w, yb },
+                 { xr, yb + h, xr - w, yb + h }, { xr - w, yb + h, xr - w, yb },
+                 { xl, yt - h, xl, y1 + h }, { xl, y1 - h, xl, yb + h }, { xr, yt - h, xr, y1 + h },
+                 { xr, y1 - h, xr, yb + h }, { xl, y1 + h, xl + w, y1 + h },
+                 { xl, y1 - h, xl + w, y1 - h }, { xl + w, y1 + h, xl + w, y1 - h },
+                 { xr, y1 + h, xr - w, y1 + h }, { xr, y1 - h, xr - w, y1 - h },
+                 { xr - w, y1 + h, xr - w, y1 - h } },
+        rtAngleCorners(yb)
+            + QVector<QLineF> { { xl, y1, xl + w, y1 }, { xl, y1 + h, xl, y1 - h },
+                { xr, y1, xr - w, y1 }, { xr, y1 + h, xr, y1 - h } } };
 }
 
-QString num(double v) { return "double:" + QString::number(v, 'g', 10); }
+QString num(double v)
+{
+    return "double:" + QString::number(v, 'g', 10);
+}
 
 QStringList lineCalls(const QLineF &l, double width, const QString &cmyk)
 {
-    return {"Layer.CreateLineSegment(double,double,double,double) " + num(l.x1()) + ", "
-                + num(l.y1()) + ", " + num(l.x2()) + ", " + num(l.y2()),
-            "Shape.Fill()", "Fill.ApplyNoFill()", "Shape.Outline()",
-            "Outline.SetWidth(double) " + num(width), "Outline.Color()",
-            "Color.CMYKAssign(int,int,int,int) " + cmyk};
+    return { "Layer.CreateLineSegment(double,double,double,double) " + num(l.x1()) + ", "
+            + num(l.y1()) + ", " + num(l.x2()) + ", " + num(l.y2()),
+        "Shape.Fill()", "Fill.ApplyNoFill()", "Shape.Outline()",
+        "Outline.SetWidth(double) " + num(width), "Outline.Color()",
+        "Color.CMYKAssign(int,int,int,int) " + cmyk };
 }
 
 // Layers Artwork (active) and an old Mark Layer; no assist layer yet.
 QStringList expectedCalls(bool byFigure, const Expected &e)
 {
-    QStringList s{"Application.SetOptimization(bool) bool:true", "Application.ActiveDocument()",
-                  "Document.ActivePage()", "Document.ActiveLayer()", "Layer.Name()"};
+    QStringList s { "Application.SetOptimization(bool) bool:true", "Application.ActiveDocument()",
+        "Document.ActivePage()", "Document.ActiveLayer()", "Layer.Name()" };
     if (!byFigure)
-        s << "Page.SizeWidth" << "Page.SizeHeight()";
-    s << "Page.Layers()" << "Layers.Count()";
+        s << "Page.SizeWidth"
+          << "Page.SizeHeight()";
+    s << "Page.Layers()"
+      << "Layers.Count()";
     for (int scan = 0; scan < 2; ++scan)
-        s << "Layers.Item(int) int:1" << "Layer.Name()" << "Layers.Item(int) int:2" << "Layer.Name()";
+        s << "Layers.Item(int) int:1"
+          << "Layer.Name()"
+          << "Layers.Item(int) int:2"
+          << "Layer.Name()";
     if (byFigure)
-        s << "Document.ClearSelection()" << "Page.SelectableShapes()" << "Shapes.All()"
-          << "ShapeRange.AddToSelection()" << "Application.ActiveSelectionRange()"
-          << "ShapeRange.PositionX()" << "ShapeRange.PositionY()" << "ShapeRange.SizeWidth()"
+        s << "Document.ClearSelection()"
+          << "Page.SelectableShapes()"
+          << "Shapes.All()"
+          << "ShapeRange.AddToSelection()"
+          << "Application.ActiveSelectionRange()"
+          << "ShapeRange.PositionX()"
+          << "ShapeRange.PositionY()"
+          << "ShapeRange.SizeWidth()"
           << "ShapeRange.SizeHeight()";
     s << "Page.CreateLayer(QString) 'Assist Layer'";
     for (const QLineF &g : e.guides)
         s << lineCalls(g, 0.2 / 25.4, "int:0, int:50, int:0, int:0");
-    s << "Layer.Shapes()" << "Shapes.All()" << "ShapeRange.Combine()"
-      << "Layer.SetEditable(bool) bool:false" << "Layer.SetPrintable(bool) bool:false"
-      << "Layers.Find(QString) 'Mark Layer'" << "Layer.Activate()"
-      << "Layer.SetEditable(bool) bool:true" << "Layer.Shapes()" << "Shapes.All()"
+    s << "Layer.Shapes()"
+      << "Shapes.All()"
+      << "ShapeRange.Combine()"
+      << "Layer.SetEditable(bool) bool:false"
+      << "Layer.SetPrintable(bool) bool:false"
+      << "Layers.Find(QString) 'Mark Layer'"
+      << "Layer.Activate()"
+      << "Layer.SetEditable(bool) bool:true"
+      << "Layer.Shapes()"
+      << "Shapes.All()"
       << "ShapeRange.Delete()";
     for (int i = 0; i < e.bars.size(); i += 2)
         s << lineCalls(e.bars[i], markWeight, "int:10, int:20, int:30, int:40")
           << lineCalls(e.bars[i + 1], markWeight, "int:10, int:20, int:30, int:40")
-          << "Document.ClearSelection()" << "Shape.AddToSelection()" << "Shape.AddToSelection()"
-          << "Application.ActiveSelection()" << "Selection.Combine()";
-    s << "Layer.SetEditable(bool) bool:false" << "Layers.Find(QString) 'Artwork'"
-      << "Layer.Activate()" << "Application.SetOptimization(bool) bool:false"
-      << "Application.Refresh()" << "Application.Windows()" << "Windows.Refresh()";
+          << "Document.ClearSelection()"
+          << "Shape.AddToSelection()"
+          << "Shape.AddToSelection()"
+          << "Application.ActiveSelection()"
+          << "Selection.Combine()";
+    s << "Layer.SetEditable(bool) bool:false"
+      << "Layers.Find(QString) 'Artwork'"
+      << "Layer.Activate()"
+      << "Application.SetOptimization(bool) bool:false"
+      << "Application.Refresh()"
+      << "Application.Windows()"
+      << "Windows.Refresh()";
     return s;
 }
 
@@ -196,7 +229,8 @@ bool sameLines(const QVector<QLineF> &a, const QVector<QLineF> &b)
 Q_DECLARE_METATYPE(Op)
 Q_DECLARE_METATYPE(Expected)
 
-class TestBarMarks : public QObject {
+class TestBarMarks : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -220,7 +254,8 @@ private slots:
         QTest::addColumn<Op>("op");
         QTest::addColumn<bool>("byFigure");
         QTest::addColumn<Expected>("expected");
-        QTest::newRow("cross by page") << &CdrOperate::genCrossMarkByPage << false << crossPage(0.5);
+        QTest::newRow("cross by page")
+            << &CdrOperate::genCrossMarkByPage << false << crossPage(0.5);
         QTest::newRow("right angle by page")
             << &CdrOperate::genRtAngleMarkByPage << false << rtAnglePage(0.5);
         QTest::newRow("cross by figure")
@@ -261,7 +296,7 @@ private slots:
             // exactly the mark's own two bars
             QVERIFY(sameLines(segmentsOf(marks[i]->path), expected.bars.mid(2 * i, 2)));
             QVERIFY(!marks[i]->filled);
-            QCOMPARE(marks[i]->outline, (simhost::Cmyk{10, 20, 30, 40}));
+            QCOMPARE(marks[i]->outline, (simhost::Cmyk { 10, 20, 30, 40 }));
             QCOMPARE(marks[i]->outlineWidth, markWeight);
         }
         QCOMPARE(doc().shapesOn(artwork).size(), 1);
@@ -295,7 +330,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("member");
         QTest::addColumn<int>("skip");
-        QTest::newRow("a mark bar") << QByteArray("CreateLineSegment(double,double,double,double)") << 21;
+        QTest::newRow("a mark bar")
+            << QByteArray("CreateLineSegment(double,double,double,double)") << 21;
         QTest::newRow("a bar's outline") << QByteArray("Outline()") << 22;
         QTest::newRow("selection") << QByteArray("ActiveSelection()") << 0;
         QTest::newRow("selection range") << QByteArray("ActiveSelectionRange()") << 0;
@@ -305,8 +341,8 @@ private slots:
     {
         QFETCH(QByteArray, member);
         QFETCH(int, skip);
-        for (Op op : {&CdrOperate::genCrossMarkByPage, &CdrOperate::genRtAngleMarkByPage,
-                      &CdrOperate::genCrossMarkByFigure, &CdrOperate::genRtAngleMarkByFigure}) {
+        for (Op op : { &CdrOperate::genCrossMarkByPage, &CdrOperate::genRtAngleMarkByPage,
+                 &CdrOperate::genCrossMarkByFigure, &CdrOperate::genRtAngleMarkByFigure }) {
             SimHost::instance().failMember(member, skip, 1);
             run(op);
             VERIFY_NO_HOST_ERRORS();
@@ -333,7 +369,8 @@ private slots:
         const QString name = QString(QTest::currentDataTag()).replace(' ', '-');
         QVERIFY(SimHost::instance().saveSnapshot(dir + name + ".png", 60));
         const QImage page = SimHost::instance().snapshot(300);
-        QVERIFY(page.copy(0, 0, 600, 600).save(dir + name + "-corner.png")); // the top-left 2 inches
+        QVERIFY(
+            page.copy(0, 0, 600, 600).save(dir + name + "-corner.png")); // the top-left 2 inches
         VERIFY_NO_HOST_ERRORS();
     }
 };

@@ -17,19 +17,29 @@ using namespace simhost;
 namespace {
 
 constexpr double mmPerInch = 25.4;
-double in(double mm) { return mm / mmPerInch; }
-double mm(double inches) { return inches * mmPerInch; }
+double in(double mm)
+{
+    return mm / mmPerInch;
+}
+double mm(double inches)
+{
+    return inches * mmPerInch;
+}
 
 const QString v24 = QStringLiteral("CorelDraw.Application.24");
 const QString v20 = QStringLiteral("CorelDraw.Application.20");
 
-void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+void flushDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 #define VERIFY_NO_HOST_ERRORS()                                                                    \
     QVERIFY2(SimHost::instance().errors().isEmpty(),                                               \
-             qPrintable(SimHost::instance().errors().join(QLatin1Char('\n'))))
+        qPrintable(SimHost::instance().errors().join(QLatin1Char('\n'))))
 
-struct Settings {
+struct Settings
+{
     double top = 10, left = 10, right = 10, bottom = 10, diameter = 5;
     bool isSegment = false;
     double segLength = 100;
@@ -42,22 +52,28 @@ struct Settings {
 void byPage(CdrOperate &op, const Settings &s)
 {
     op.genCircleMarkByPage(in(s.top), in(s.left), in(s.right), in(s.bottom), in(s.diameter),
-                           s.isSegment, in(s.segLength), s.useQRCode, s.isInkJet, in(s.qrSize),
-                           s.number, s.c, s.m, s.y, s.k);
+        s.isSegment, in(s.segLength), s.useQRCode, s.isInkJet, in(s.qrSize), s.number, s.c, s.m,
+        s.y, s.k);
     flushDeletes();
 }
 
 void byFigure(CdrOperate &op, const Settings &s)
 {
     op.genCircleMarkByFigure(in(s.top), in(s.left), in(s.right), in(s.bottom), in(s.diameter),
-                             s.isSegment, in(s.segLength), s.useQRCode, s.isInkJet, in(s.qrSize),
-                             s.number, s.c, s.m, s.y, s.k);
+        s.isSegment, in(s.segLength), s.useQRCode, s.isInkJet, in(s.qrSize), s.number, s.c, s.m,
+        s.y, s.k);
     flushDeletes();
 }
 
-Document &doc() { return *SimHost::instance().activeDocument(); }
+Document &doc()
+{
+    return *SimHost::instance().activeDocument();
+}
 
-QList<const Shape *> shapesOn(const QString &layer) { return doc().shapesOn(layer); }
+QList<const Shape *> shapesOn(const QString &layer)
+{
+    return doc().shapesOn(layer);
+}
 
 // Artwork on the user's layer, its box given in mm.
 void addArtworkRect(double x, double y, double w, double h)
@@ -114,18 +130,22 @@ QStringList layerNames()
     return out;
 }
 
-QString labelLayerName() { return QStringLiteral("QR Code:12345678"); }
+QString labelLayerName()
+{
+    return QStringLiteral("QR Code:12345678");
+}
 
 // Reads the symbol back from a drawn label: a module is dark when the
 // label's shapes cover the centre of its ink square.
 marks::QrModules readLabel(const QList<const Shape *> &shapes, double x0, double top, double module,
-                           double inkShare, int width)
+    double inkShare, int width)
 {
     marks::QrModules m;
     m.width = width;
     for (int row = 0; row < width; ++row) {
         for (int col = 0; col < width; ++col) {
-            const QPointF p(x0 + (col + inkShare / 2) * module, top - (row + inkShare / 2) * module);
+            const QPointF p(
+                x0 + (col + inkShare / 2) * module, top - (row + inkShare / 2) * module);
             bool dark = false;
             for (const Shape *s : shapes)
                 dark = dark || (s->filled && s->path.contains(p));
@@ -137,7 +157,8 @@ marks::QrModules readLabel(const QList<const Shape *> &shapes, double x0, double
 
 } // namespace
 
-class TestCircleMarks : public QObject {
+class TestCircleMarks : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -196,11 +217,12 @@ void TestCircleMarks::pageMarks()
     byPage(op, s);
     VERIFY_NO_HOST_ERRORS();
 
-    QCOMPARE(markCentresMm(), (QVector<QPointF>{{10, 287}, {200, 287}, {10, 10}, {200, 10}}));
+    QCOMPARE(
+        markCentresMm(), (QVector<QPointF> { { 10, 287 }, { 200, 287 }, { 10, 10 }, { 200, 10 } }));
     const QList<const Shape *> marks = shapesOn("Mark Layer");
     for (const Shape *m : marks) {
         QVERIFY(m->filled);
-        QCOMPARE(m->fill, (Cmyk{0, 100, 100, 0}));
+        QCOMPARE(m->fill, (Cmyk { 0, 100, 100, 0 }));
         QCOMPARE(m->outlineWidth, 0.0);
     }
     // the first mark: disc and its two bars as one shape, 5 x 7 mm
@@ -211,7 +233,7 @@ void TestCircleMarks::pageMarks()
     const QList<const Shape *> guides = shapesOn("Assist Layer");
     QCOMPARE(guides.size(), 1);
     QVERIFY(!guides[0]->filled);
-    QCOMPARE(guides[0]->outline, (Cmyk{0, 50, 0, 0}));
+    QCOMPARE(guides[0]->outline, (Cmyk { 0, 50, 0, 0 }));
     QVERIFY(qAbs(guides[0]->outlineWidth - 0.2 / 25.4) < 1e-12);
     QCOMPARE(segmentsOf(guides[0]->path).size(), 20);
 
@@ -223,7 +245,7 @@ void TestCircleMarks::pageMarks()
     QCOMPARE(doc().activeLayerName(), QStringLiteral("Layer 1"));
     QVERIFY(!SimHost::instance().optimization());
     // no label asked for: none made
-    QCOMPARE(layerNames(), (QStringList{"Layer 1", "Assist Layer", "Mark Layer"}));
+    QCOMPARE(layerNames(), (QStringList { "Layer 1", "Assist Layer", "Mark Layer" }));
 }
 
 void TestCircleMarks::pageCallOrder()
@@ -234,22 +256,21 @@ void TestCircleMarks::pageCallOrder()
     QList<QByteArray> members;
     for (const Call &c : SimHost::instance().calls())
         members << c.member;
-    const QList<QByteArray> opening{"SetOptimization(bool)", "ActiveDocument()", "ActivePage()",
-                                    "ActiveLayer()", "Name()", "SizeWidth", "SizeHeight()",
-                                    "Layers()", "Count()"};
+    const QList<QByteArray> opening { "SetOptimization(bool)", "ActiveDocument()", "ActivePage()",
+        "ActiveLayer()", "Name()", "SizeWidth", "SizeHeight()", "Layers()", "Count()" };
     QCOMPARE(members.mid(0, opening.size()), opening);
     const int first = members.indexOf("CreateLineSegment(double,double,double,double)");
     QVERIFY(first > 0);
     QCOMPARE(members.mid(first, 7),
-             (QList<QByteArray>{"CreateLineSegment(double,double,double,double)", "Fill()",
-                                "ApplyNoFill()", "Outline()", "SetWidth(double)", "Color()",
-                                "CMYKAssign(int,int,int,int)"}));
+        (QList<QByteArray> { "CreateLineSegment(double,double,double,double)", "Fill()",
+            "ApplyNoFill()", "Outline()", "SetWidth(double)", "Color()",
+            "CMYKAssign(int,int,int,int)" }));
     QCOMPARE(members.count("CreateLineSegment(double,double,double,double)"), 20);
     QCOMPARE(members.count("CreateEllipse2(double,double,double)"), 4);
     QCOMPARE(members.count("CreateRectangle(double,double,double,double)"), 2);
     // the frame ends with the optimisation off and the refreshes
     QCOMPARE(members.mid(members.size() - 4),
-             (QList<QByteArray>{"SetOptimization(bool)", "Refresh()", "Windows()", "Refresh()"}));
+        (QList<QByteArray> { "SetOptimization(bool)", "Refresh()", "Windows()", "Refresh()" }));
     QCOMPARE(SimHost::instance().calls().last().object, QStringLiteral("Windows"));
 }
 
@@ -298,12 +319,13 @@ void TestCircleMarks::segmentedPage()
     s.isSegment = true;
     byPage(op, s);
     // rows 277 mm apart: pairs 100 and 200 mm below the top row
-    QCOMPARE(markCentresMm(), (QVector<QPointF>{{10, 287}, {200, 287}, {10, 10}, {200, 10},
-                                                {10, 187}, {10, 87}, {200, 187}, {200, 87}}));
+    QCOMPARE(markCentresMm(),
+        (QVector<QPointF> { { 10, 287 }, { 200, 287 }, { 10, 10 }, { 200, 10 }, { 10, 187 },
+            { 10, 87 }, { 200, 187 }, { 200, 87 } }));
     QCOMPARE(segmentsOf(shapesOn("Assist Layer")[0]->path).size(), 36);
 
     // a segment length that config.ini may hold but makes no sense: no rows
-    for (double bad : {0.0, -100.0, 1e-9}) {
+    for (double bad : { 0.0, -100.0, 1e-9 }) {
         s.segLength = bad;
         byPage(op, s);
         QCOMPARE(shapesOn("Mark Layer").size(), 4);
@@ -327,7 +349,8 @@ void TestCircleMarks::twoRunsLeaveOneSet()
     VERIFY_NO_HOST_ERRORS();
     QCOMPARE(shapesOn("Assist Layer").size(), 1);
     QCOMPARE(shapesOn("Mark Layer").size(), 8);
-    QCOMPARE(layerNames(), (QStringList{"Layer 1", "Assist Layer", "Mark Layer", labelLayerName()}));
+    QCOMPARE(
+        layerNames(), (QStringList { "Layer 1", "Assist Layer", "Mark Layer", labelLayerName() }));
     QCOMPARE(shapesOn(labelLayerName()).size(), 1);
 }
 
@@ -360,7 +383,8 @@ void TestCircleMarks::figureMarks()
     s.bottom = 20;
     byFigure(op, s);
     VERIFY_NO_HOST_ERRORS();
-    QCOMPARE(markCentresMm(), (QVector<QPointF>{{21, 259}, {189, 259}, {21, 30}, {189, 30}}));
+    QCOMPARE(
+        markCentresMm(), (QVector<QPointF> { { 21, 259 }, { 189, 259 }, { 21, 30 }, { 189, 30 } }));
     for (const Shape *m : shapesOn("Mark Layer"))
         QCOMPARE(m->kind, QStringLiteral("ellipse")); // plain discs, nothing combined
     const QList<const Shape *> guides = shapesOn("Assist Layer");
@@ -374,7 +398,8 @@ void TestCircleMarks::figureMarks()
 
     // a second run measures the artwork alone: our layers are locked
     byFigure(op, s);
-    QCOMPARE(markCentresMm(), (QVector<QPointF>{{21, 259}, {189, 259}, {21, 30}, {189, 30}}));
+    QCOMPARE(
+        markCentresMm(), (QVector<QPointF> { { 21, 259 }, { 189, 259 }, { 21, 30 }, { 189, 30 } }));
 }
 
 void TestCircleMarks::figureIgnoresStaleSelection()
@@ -388,14 +413,15 @@ void TestCircleMarks::figureIgnoresStaleSelection()
         return p;
     }());
     doc().layer("Locked")->editable = false;
-    doc().selection = {far.id};
+    doc().selection = { far.id };
     doc().activeLayer = doc().layer("Layer 1")->id;
 
     CdrOperate op(v24);
     Settings s;
     s.top = s.left = s.right = s.bottom = 9;
     byFigure(op, s);
-    QCOMPARE(markCentresMm(), (QVector<QPointF>{{21, 259}, {189, 259}, {21, 41}, {189, 41}}));
+    QCOMPARE(
+        markCentresMm(), (QVector<QPointF> { { 21, 259 }, { 189, 259 }, { 21, 41 }, { 189, 41 } }));
 }
 
 void TestCircleMarks::figureSegmentedTooShort()
@@ -423,8 +449,9 @@ void TestCircleMarks::figureSegmentedWholeSegments()
     s.isSegment = true;
     byFigure(op, s);
     VERIFY_NO_HOST_ERRORS();
-    QCOMPARE(markCentresMm(), (QVector<QPointF>{{18, 262}, {192, 262}, {18, 62}, {192, 62},
-                                                {18, 162}, {192, 162}}));
+    QCOMPARE(markCentresMm(),
+        (QVector<QPointF> {
+            { 18, 262 }, { 192, 262 }, { 18, 62 }, { 192, 62 }, { 18, 162 }, { 192, 162 } }));
     const QList<const Shape *> guides = shapesOn("Assist Layer");
     QCOMPARE(segmentsOf(guides[0]->path).size(), 20);
     QVERIFY(guideTopology(segmentsOf(guides[0]->path)).closed);
@@ -443,8 +470,9 @@ void TestCircleMarks::figureSegmented()
     s.isSegment = true;
     byFigure(op, s);
     // L = 218 mm: n = 3, pairs 100 and 200 mm below the top row, 28 guide lines
-    QCOMPARE(markCentresMm(), (QVector<QPointF>{{21, 259}, {189, 259}, {21, 41}, {189, 41},
-                                                {21, 159}, {21, 59}, {189, 159}, {189, 59}}));
+    QCOMPARE(markCentresMm(),
+        (QVector<QPointF> { { 21, 259 }, { 189, 259 }, { 21, 41 }, { 189, 41 }, { 21, 159 },
+            { 21, 59 }, { 189, 159 }, { 189, 59 } }));
     QCOMPARE(segmentsOf(shapesOn("Assist Layer")[0]->path).size(), 28);
 }
 
@@ -459,7 +487,7 @@ void TestCircleMarks::noHostNoCalls()
     byFigure(op, Settings());
     QVERIFY(SimHost::instance().calls().isEmpty());
     QCOMPARE(SimHost::instance().documentCount(), documents);
-    QCOMPARE(layerNames(), QStringList{"Layer 1"});
+    QCOMPARE(layerNames(), QStringList { "Layer 1" });
 }
 
 void TestCircleMarks::noDocumentCreatesOne()
@@ -484,8 +512,9 @@ void TestCircleMarks::chineseNames()
     s.number = 777;
     byPage(zh, s);
     VERIFY_NO_HOST_ERRORS();
-    QCOMPARE(layerNames(), (QStringList{"Layer 1", "Assist Layer", "Mark Layer", labelLayerName(),
-                                        zh.assistLayer, zh.markLayer, zh.qrLayer + ":777"}));
+    QCOMPARE(layerNames(),
+        (QStringList { "Layer 1", "Assist Layer", "Mark Layer", labelLayerName(), zh.assistLayer,
+            zh.markLayer, zh.qrLayer + ":777" }));
     QCOMPARE(doc().shapesOn(zh.markLayer).size(), 4);
     QCOMPARE(shapesOn("Mark Layer").size(), 4);
 }
@@ -530,7 +559,7 @@ void TestCircleMarks::labelTraced()
     const marks::QrModules want = marks::encodeLabel("12345678");
     const double module = in(s.qrSize) * 15 / 320; // a 15 px cell of the 320 px wide picture
     QCOMPARE(readLabel(traced, in(x0), in(top), module, isInkJet ? 0.85 : 0.95, want.width).dark,
-             want.dark);
+        want.dark);
     // the caption was traced below the symbol
     QVERIFY(mm(box.top()) < top - s.qrSize - 1);
 
@@ -561,7 +590,7 @@ void TestCircleMarks::labelVector()
     QCOMPARE(texts, 1);
     QCOMPARE(squares.size(), int(want.dark.count(true)));
     for (const Shape *q : squares) {
-        QCOMPARE(q->fill, (Cmyk{100, 100, 100, 100}));
+        QCOMPARE(q->fill, (Cmyk { 100, 100, 100, 100 }));
         QCOMPARE(q->outlineWidth, 0.0);
     }
     // a qrSize square, its left edge 0.5 mm right of the disc, centred on the top row
@@ -591,20 +620,20 @@ void TestCircleMarks::oldLabelRemoved_data()
     QTest::addColumn<bool>("useQRCode");
     QTest::addColumn<QStringList>("after"); // layers after the run
     const QString n = labelLayerName();
-    const QStringList ours{"Assist Layer", "Mark Layer"};
-    QTest::newRow("none, no label") << QStringList{} << false << QStringList{"Layer 1"} + ours;
-    QTest::newRow("old label, no label") << QStringList{"QR Code:11111111"} << false
-                                         << QStringList{"Layer 1"} + ours;
-    QTest::newRow("old label replaced") << QStringList{"QR Code:11111111"} << true
-                                        << QStringList{"Layer 1"} + ours + QStringList{n};
-    QTest::newRow("only the first goes") << QStringList{"QR Code:1", "QR Code:2"} << false
-                                         << QStringList{"Layer 1", "QR Code:2"} + ours;
-    QTest::newRow("bare prefix counts") << QStringList{"QR Code"} << false
-                                        << QStringList{"Layer 1"} + ours;
-    QTest::newRow("prefix and anything") << QStringList{"QR Codes of May"} << true
-                                         << QStringList{"Layer 1"} + ours + QStringList{n};
-    QTest::newRow("other case does not") << QStringList{"qr code:5"} << false
-                                         << QStringList{"Layer 1", "qr code:5"} + ours;
+    const QStringList ours { "Assist Layer", "Mark Layer" };
+    QTest::newRow("none, no label") << QStringList {} << false << QStringList { "Layer 1" } + ours;
+    QTest::newRow("old label, no label")
+        << QStringList { "QR Code:11111111" } << false << QStringList { "Layer 1" } + ours;
+    QTest::newRow("old label replaced") << QStringList { "QR Code:11111111" } << true
+                                        << QStringList { "Layer 1" } + ours + QStringList { n };
+    QTest::newRow("only the first goes") << QStringList { "QR Code:1", "QR Code:2" } << false
+                                         << QStringList { "Layer 1", "QR Code:2" } + ours;
+    QTest::newRow("bare prefix counts")
+        << QStringList { "QR Code" } << false << QStringList { "Layer 1" } + ours;
+    QTest::newRow("prefix and anything") << QStringList { "QR Codes of May" } << true
+                                         << QStringList { "Layer 1" } + ours + QStringList { n };
+    QTest::newRow("other case does not")
+        << QStringList { "qr code:5" } << false << QStringList { "Layer 1", "qr code:5" } + ours;
 }
 
 void TestCircleMarks::oldLabelRemoved()
@@ -639,7 +668,7 @@ void TestCircleMarks::noSymbolNoLabelLayer()
     flushDeletes();
     VERIFY_NO_HOST_ERRORS();
     // the old label is gone, and no job is filed under the new number
-    QCOMPARE(layerNames(), QStringList{"Layer 1"});
+    QCOMPARE(layerNames(), QStringList { "Layer 1" });
     QVERIFY(!SimHost::instance().optimization());
 }
 
@@ -656,7 +685,7 @@ void TestCircleMarks::pictureNotWrittenNoLabelLayer()
     byPage(op, s);
     QDir(marks::labelPicturePath()).removeRecursively();
     VERIFY_NO_HOST_ERRORS();
-    QCOMPARE(layerNames(), (QStringList{"Layer 1", "Assist Layer", "Mark Layer"}));
+    QCOMPARE(layerNames(), (QStringList { "Layer 1", "Assist Layer", "Mark Layer" }));
     QCOMPARE(op.qrJobName(), QString());
     QVERIFY(!SimHost::instance().optimization());
 }
@@ -687,7 +716,8 @@ void TestCircleMarks::hostReturnsNoObject_data()
     QTest::newRow("layer list") << QByteArray("Layers()") << 0;
     QTest::newRow("assist layer") << QByteArray("CreateLayer(QString)") << 0;
     QTest::newRow("label layer") << QByteArray("CreateLayer(QString)") << 2;
-    QTest::newRow("a guide line") << QByteArray("CreateLineSegment(double,double,double,double)") << 3;
+    QTest::newRow("a guide line") << QByteArray("CreateLineSegment(double,double,double,double)")
+                                  << 3;
     QTest::newRow("a disc's fill") << QByteArray("Fill()") << 21;
     QTest::newRow("selection") << QByteArray("ActiveSelection()") << 0;
     QTest::newRow("selection range") << QByteArray("ActiveSelectionRange()") << 0;
@@ -723,15 +753,17 @@ void TestCircleMarks::readersAfterMarks()
     s.isSegment = true;
     byPage(op, s);
     // plotter units, y down from the top edge, top row first
-    QCOMPARE(op.markCentres(), (QList<QPoint>{{400, 400}, {8000, 400}, {400, 4400}, {8000, 4400},
-                                               {400, 8400}, {8000, 8400}, {400, 11480}, {8000, 11480}}));
+    QCOMPARE(op.markCentres(),
+        (QList<QPoint> { { 400, 400 }, { 8000, 400 }, { 400, 4400 }, { 8000, 4400 }, { 400, 8400 },
+            { 8000, 8400 }, { 400, 11480 }, { 8000, 11480 } }));
     QCOMPARE(op.qrJobName(), QStringLiteral("12345678"));
 
     s.isSegment = false;
     s.top = s.left = s.right = s.bottom = 9;
     s.number = 20261209;
     byFigure(op, s);
-    QCOMPARE(op.markCentres(), (QList<QPoint>{{840, 1520}, {7560, 1520}, {840, 10240}, {7560, 10240}}));
+    QCOMPARE(op.markCentres(),
+        (QList<QPoint> { { 840, 1520 }, { 7560, 1520 }, { 840, 10240 }, { 7560, 10240 } }));
     QCOMPARE(op.qrJobName(), QStringLiteral("20261209"));
 
     s.useQRCode = false;
@@ -751,7 +783,7 @@ void TestCircleMarks::snapshots()
         QVERIFY(SimHost::instance().saveSnapshot(dir + name + ".png", 60));
         const double ppi = 400;
         const QImage page = SimHost::instance().snapshot(ppi);
-        const int side = int(in(cornerMm) * ppi);
+        const int side = int(in(cornerMm)*ppi);
         QVERIFY(page.copy(0, 0, side, side).save(dir + name + "-corner.png"));
     };
     Settings s;

@@ -1,7 +1,7 @@
 // Geometry of the circle mark layouts, computed without a host.
 
-#include "marklayout.h"
 #include "markgeometry.h"
+#include "marklayout.h"
 
 #include <QtTest>
 #include <cmath>
@@ -14,14 +14,24 @@ namespace {
 constexpr double mmPerInch = 25.4;
 constexpr double clearanceMm = 0.5;
 
-double in(double mm) { return mm / mmPerInch; }
-double mm(double inches) { return inches * mmPerInch; }
+double in(double mm)
+{
+    return mm / mmPerInch;
+}
+double mm(double inches)
+{
+    return inches * mmPerInch;
+}
 
-bool near(double a, double b) { return std::fabs(a - b) < 1e-9; }
+bool near(double a, double b)
+{
+    return std::fabs(a - b) < 1e-9;
+}
 
 bool sameLine(const QLineF &l, double x1, double y1, double x2, double y2)
 {
-    return near(mm(l.x1()), x1) && near(mm(l.y1()), y1) && near(mm(l.x2()), x2) && near(mm(l.y2()), y2);
+    return near(mm(l.x1()), x1) && near(mm(l.y1()), y1) && near(mm(l.x2()), x2)
+        && near(mm(l.y2()), y2);
 }
 
 QString show(const QLineF &l)
@@ -35,7 +45,7 @@ QString show(const QLineF &l)
 
 Margins margins(double top, double left, double right, double bottom)
 {
-    return Margins{in(top), in(left), in(right), in(bottom)};
+    return Margins { in(top), in(left), in(right), in(bottom) };
 }
 
 Layout a4Page(double marginMm, double diameterMm, bool isSegment, double segMm)
@@ -49,8 +59,8 @@ Layout figure(double boxHeightMm, double marginMm, double diameterMm, bool isSeg
 {
     const ShapeSpec spec = circleByFigureSpec(in(diameterMm), in(clearanceMm));
     // artwork box with its top-left corner at (30, 250) mm, 150 mm wide
-    const Frame f = figureFrame(in(30), in(250), in(150), in(boxHeightMm),
-                                margins(marginMm, marginMm, marginMm, marginMm));
+    const Frame f = figureFrame(
+        in(30), in(250), in(150), in(boxHeightMm), margins(marginMm, marginMm, marginMm, marginMm));
     return buildLayout(spec, f, isSegment, in(segMm));
 }
 
@@ -72,7 +82,8 @@ using Picks = QVector<QPair<int, QLineF>>;
 Q_DECLARE_METATYPE(marks::Layout)
 Q_DECLARE_METATYPE(Picks)
 
-class TestMarkLayout : public QObject {
+class TestMarkLayout : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -157,7 +168,7 @@ void TestMarkLayout::segmentationInInches()
 void TestMarkLayout::segmentationFromMargins_data()
 {
     QTest::addColumn<bool>("byPage");
-    QTest::addColumn<double>("extent");  // page height or box height, mm
+    QTest::addColumn<double>("extent"); // page height or box height, mm
     QTest::addColumn<double>("top");
     QTest::addColumn<double>("bottom");
     QTest::addColumn<int>("n");
@@ -196,23 +207,40 @@ void TestMarkLayout::pageLayoutA4()
     QVERIFY(!l.seg.active);
     QCOMPARE(l.guides.size(), 20);
     QCOMPARE(l.marks.size(), 4);
-    QCOMPARE(discCentres(l),
-             (QVector<QPointF>{{10, 287}, {200, 287}, {10, 10}, {200, 10}}));
+    QCOMPARE(
+        discCentres(l), (QVector<QPointF> { { 10, 287 }, { 200, 287 }, { 10, 10 }, { 200, 10 } }));
 
     // g = 2.5 + 0.5 = 3 mm around the disc centres, the page inset 2.5 mm
-    struct Expected { double x1, y1, x2, y2; };
+    struct Expected
+    {
+        double x1, y1, x2, y2;
+    };
     const Expected want[] = {
-        {2.5, 294.5, 207.5, 294.5}, {2.5, 2.5, 207.5, 2.5},
-        {2.5, 294.5, 2.5, 290}, {2.5, 290, 13, 290}, {13, 290, 13, 284}, {13, 284, 2.5, 284},
-        {207.5, 294.5, 207.5, 290}, {207.5, 290, 197, 290}, {197, 290, 197, 284}, {197, 284, 207.5, 284},
-        {2.5, 2.5, 2.5, 7}, {2.5, 7, 13, 7}, {13, 7, 13, 13}, {13, 13, 2.5, 13},
-        {207.5, 2.5, 207.5, 7}, {207.5, 7, 197, 7}, {197, 7, 197, 13}, {197, 13, 207.5, 13},
-        {2.5, 284, 2.5, 13}, {207.5, 284, 207.5, 13},
+        { 2.5, 294.5, 207.5, 294.5 },
+        { 2.5, 2.5, 207.5, 2.5 },
+        { 2.5, 294.5, 2.5, 290 },
+        { 2.5, 290, 13, 290 },
+        { 13, 290, 13, 284 },
+        { 13, 284, 2.5, 284 },
+        { 207.5, 294.5, 207.5, 290 },
+        { 207.5, 290, 197, 290 },
+        { 197, 290, 197, 284 },
+        { 197, 284, 207.5, 284 },
+        { 2.5, 2.5, 2.5, 7 },
+        { 2.5, 7, 13, 7 },
+        { 13, 7, 13, 13 },
+        { 13, 13, 2.5, 13 },
+        { 207.5, 2.5, 207.5, 7 },
+        { 207.5, 7, 197, 7 },
+        { 197, 7, 197, 13 },
+        { 197, 13, 207.5, 13 },
+        { 2.5, 284, 2.5, 13 },
+        { 207.5, 284, 207.5, 13 },
     };
     for (int i = 0; i < 20; ++i) {
         const Expected &e = want[i];
         QVERIFY2(sameLine(l.guides[i], e.x1, e.y1, e.x2, e.y2),
-                 qPrintable(QStringLiteral("line %1: %2").arg(i + 1).arg(show(l.guides[i]))));
+            qPrintable(QStringLiteral("line %1: %2").arg(i + 1).arg(show(l.guides[i]))));
     }
 
     // The first mark is the disc with a bar above and below it, 1 mm wide
@@ -223,8 +251,10 @@ void TestMarkLayout::pageLayoutA4()
     QVERIFY(near(mm(first.parts[0].radius), 2.5));
     const Primitive &up = first.parts[1], &down = first.parts[2];
     QCOMPARE(up.kind, PrimitiveKind::Rectangle);
-    QVERIFY(near(mm(up.x1), 9.5) && near(mm(up.y1), 290.5) && near(mm(up.x2), 10.5) && near(mm(up.y2), 290));
-    QVERIFY(near(mm(down.x1), 9.5) && near(mm(down.y1), 284) && near(mm(down.x2), 10.5) && near(mm(down.y2), 283.5));
+    QVERIFY(near(mm(up.x1), 9.5) && near(mm(up.y1), 290.5) && near(mm(up.x2), 10.5)
+        && near(mm(up.y2), 290));
+    QVERIFY(near(mm(down.x1), 9.5) && near(mm(down.y1), 284) && near(mm(down.x2), 10.5)
+        && near(mm(down.y2), 283.5));
     for (int i = 1; i < 4; ++i)
         QCOMPARE(l.marks[i].parts.size(), 1);
 }
@@ -238,8 +268,9 @@ void TestMarkLayout::pageLayoutSegmented()
     QCOMPARE(l.extraRows.size(), 2);
     QVERIFY(near(mm(l.extraRows[0]), 187) && near(mm(l.extraRows[1]), 87));
     QCOMPARE(l.guides.size(), 18 + 6 + 12);
-    QCOMPARE(discCentres(l), (QVector<QPointF>{{10, 287}, {200, 287}, {10, 10}, {200, 10},
-                                               {10, 187}, {10, 87}, {200, 187}, {200, 87}}));
+    QCOMPARE(discCentres(l),
+        (QVector<QPointF> { { 10, 287 }, { 200, 287 }, { 10, 10 }, { 200, 10 }, { 10, 187 },
+            { 10, 87 }, { 200, 187 }, { 200, 87 } }));
     // left pieces along the discs' outer edge x = 7.5, broken 3 mm around each row
     QVERIFY(sameLine(l.guides[18], 7.5, 284, 7.5, 190));
     QVERIFY(sameLine(l.guides[19], 7.5, 184, 7.5, 90));
@@ -260,9 +291,9 @@ void TestMarkLayout::pageLayoutSegmented()
 // the last piece from the top row itself, along the discs' outer edges.
 void TestMarkLayout::pageLayoutSidesFromTopRow_data()
 {
-    QTest::addColumn<double>("height");  // page height, mm
+    QTest::addColumn<double>("height"); // page height, mm
     QTest::addColumn<int>("n");
-    QTest::addColumn<double>("start");   // y of the sides' upper end, mm
+    QTest::addColumn<double>("start"); // y of the sides' upper end, mm
     QTest::newRow("rows 100 mm apart: n 1") << 120.0 << 1 << 107.0;
     QTest::newRow("rows 4 mm apart: n 0") << 24.0 << 0 << 11.0;
 }
@@ -273,7 +304,8 @@ void TestMarkLayout::pageLayoutSidesFromTopRow()
     QFETCH(int, n);
     QFETCH(double, start);
     const ShapeSpec spec = circleByPageSpec(in(5), in(clearanceMm), mmPerInch);
-    const Layout l = buildLayout(spec, pageFrame(in(210), in(height), margins(10, 10, 10, 10)), true, in(100));
+    const Layout l
+        = buildLayout(spec, pageFrame(in(210), in(height), margins(10, 10, 10, 10)), true, in(100));
     QCOMPARE(l.seg.pieces, n);
     QCOMPARE(l.marks.size(), 4);
     QCOMPARE(l.guides.size(), 20);
@@ -284,8 +316,10 @@ void TestMarkLayout::pageLayoutSidesFromTopRow()
 void TestMarkLayout::pageLayoutUnequalMargins()
 {
     const ShapeSpec spec = circleByPageSpec(in(5), in(clearanceMm), mmPerInch);
-    const Layout l = buildLayout(spec, pageFrame(in(210), in(297), margins(12, 8, 20, 15)), true, in(100));
-    QCOMPARE(discCentres(l).mid(0, 4), (QVector<QPointF>{{8, 285}, {190, 285}, {8, 15}, {190, 15}}));
+    const Layout l
+        = buildLayout(spec, pageFrame(in(210), in(297), margins(12, 8, 20, 15)), true, in(100));
+    QCOMPARE(discCentres(l).mid(0, 4),
+        (QVector<QPointF> { { 8, 285 }, { 190, 285 }, { 8, 15 }, { 190, 15 } }));
     // inner side of the top-right notch at Xr - g, where its upper and lower sides end
     QVERIFY(sameLine(l.guides[7], 207.5, 288, 187, 288));
     QVERIFY(sameLine(l.guides[8], 187, 288, 187, 282));
@@ -297,7 +331,8 @@ void TestMarkLayout::figureLayout()
     // box (30, 250) 150 x 200 mm, margins 9: columns 21 and 189, rows 259 and 41
     const Layout l = figure(200, 9, 5, false, 100);
     QCOMPARE(l.guides.size(), 12);
-    QCOMPARE(discCentres(l), (QVector<QPointF>{{21, 259}, {189, 259}, {21, 41}, {189, 41}}));
+    QCOMPARE(
+        discCentres(l), (QVector<QPointF> { { 21, 259 }, { 189, 259 }, { 21, 41 }, { 189, 41 } }));
     for (const Mark &m : l.marks)
         QCOMPARE(m.parts.size(), 1);
     // mark box through the discs' outer edges, notches 5.5 mm square
@@ -312,8 +347,8 @@ void TestMarkLayout::figureLayout()
 
     // margins measured outward: a larger bottom margin moves the bottom row
     const ShapeSpec spec = circleByFigureSpec(in(5), in(clearanceMm));
-    const Layout b = buildLayout(spec, figureFrame(in(30), in(250), in(150), in(200), margins(9, 9, 9, 20)),
-                                 false, in(100));
+    const Layout b = buildLayout(
+        spec, figureFrame(in(30), in(250), in(150), in(200), margins(9, 9, 9, 20)), false, in(100));
     QCOMPARE(discCentres(b)[2], QPointF(21, 30));
     QVERIFY(sameLine(b.guides[1], 24, 27.5, 186, 27.5));
 }
@@ -352,7 +387,7 @@ void TestMarkLayout::outlineClosedAndClear_data()
 {
     QTest::addColumn<bool>("byPage");
     QTest::addColumn<bool>("isSegment");
-    QTest::addColumn<double>("extent");  // page height or box height, mm
+    QTest::addColumn<double>("extent"); // page height or box height, mm
     QTest::addColumn<double>("diameter");
     QTest::addColumn<int>("stubs");
     QTest::newRow("page") << true << false << 297.0 << 5.0 << 0;
@@ -372,10 +407,10 @@ void TestMarkLayout::outlineClosedAndClear()
     QFETCH(double, extent);
     QFETCH(double, diameter);
     QFETCH(int, stubs);
-    const Layout l = byPage ? buildLayout(circleByPageSpec(in(diameter), in(clearanceMm), mmPerInch),
-                                          pageFrame(in(210), in(extent), margins(10, 10, 10, 10)),
-                                          isSegment, in(100))
-                            : figure(extent, 9, diameter, isSegment, 100);
+    const Layout l = byPage
+        ? buildLayout(circleByPageSpec(in(diameter), in(clearanceMm), mmPerInch),
+            pageFrame(in(210), in(extent), margins(10, 10, 10, 10)), isSegment, in(100))
+        : figure(extent, 9, diameter, isSegment, 100);
     const GuideTopology topo = guideTopology(l.guides);
     QCOMPARE(topo.stubs, stubs);
     QVERIFY2(topo.closed, "the outline is not one closed shape");
@@ -385,7 +420,7 @@ void TestMarkLayout::outlineClosedAndClear()
                 continue;
             for (const QLineF &g : l.guides)
                 QVERIFY2(distanceToSegment(QPointF(p.x1, p.y1), g) > p.radius + 1e-9,
-                         qPrintable(show(g)));
+                    qPrintable(show(g)));
         }
     }
 }
@@ -414,7 +449,7 @@ void TestMarkLayout::badSegmentLengthMeansNoSegmentation()
 void TestMarkLayout::barLayouts_data()
 {
     QTest::addColumn<Layout>("layout");
-    QTest::addColumn<double>("unit");  // inches per unit of the expected values
+    QTest::addColumn<double>("unit"); // inches per unit of the expected values
     QTest::addColumn<int>("n");
     QTest::addColumn<int>("guides");
     QTest::addColumn<int>("marks");
@@ -425,47 +460,53 @@ void TestMarkLayout::barLayouts_data()
     const ShapeSpec crossPage = crossByPageSpec(in(9), in(9), in(1));
     const ShapeSpec rtPage = rtAngleByPageSpec(in(9), in(9), in(1));
     const ShapeSpec rtFigure = rtAngleByFigureSpec(in(9), in(9), in(1));
-    const Margins half{0.5, 0.5, 0.5, 0.5};
+    const Margins half { 0.5, 0.5, 0.5, 0.5 };
 
-    QTest::newRow("cross, A4")
-        << buildLayout(crossPage, pageFrame(in(210), in(297), nine), false, in(100)) << mmUnit
-        << 0 << 12 << 4 << QVector<double>{}
-        << Picks{{0, {13.5, 292.5, 196.5, 292.5}}, {10, {4.5, 283.5, 4.5, 13.5}}};
+    QTest::newRow("cross, A4") << buildLayout(
+        crossPage, pageFrame(in(210), in(297), nine), false, in(100))
+                               << mmUnit << 0 << 12 << 4 << QVector<double> {}
+                               << Picks { { 0, { 13.5, 292.5, 196.5, 292.5 } },
+                                      { 10, { 4.5, 283.5, 4.5, 13.5 } } };
     QTest::newRow("right angle, A4, 100 mm")
         << buildLayout(rtPage, pageFrame(in(210), in(297), nine), true, in(100)) << mmUnit << 3
-        << 28 << 8 << QVector<double>{188, 88}
-        << Picks{{10, {9, 279, 9, 197}}, {11, {9, 179, 9, 97}}, {12, {9, 79, 9, 18}},
-                 {16, {9, 197, 18, 197}}, {17, {9, 179, 18, 179}}, {18, {18, 197, 18, 179}}};
+        << 28 << 8 << QVector<double> { 188, 88 }
+        << Picks { { 10, { 9, 279, 9, 197 } }, { 11, { 9, 179, 9, 97 } }, { 12, { 9, 79, 9, 18 } },
+               { 16, { 9, 197, 18, 197 } }, { 17, { 9, 179, 18, 179 } },
+               { 18, { 18, 197, 18, 179 } } };
     QTest::newRow("right angle, page 223 mm")
         << buildLayout(rtPage, pageFrame(in(210), in(223), nine), true, in(100)) << mmUnit << 2
-        << 20 << 6 << QVector<double>{114} << Picks{{11, {9, 105, 9, 18}}};
+        << 20 << 6 << QVector<double> { 114 } << Picks { { 11, { 9, 105, 9, 18 } } };
     QTest::newRow("cross, box 6 x 8")
         << buildLayout(crossByFigureSpec(0.4, 0.4, 0.02), figureFrame(1, 10, 6, 8, half), false, 2)
-        << 1.0 << 0 << 12 << 4 << QVector<double>{}
-        << Picks{{0, {0.7, 10.7, 7.3, 10.7}}, {10, {0.3, 10.3, 0.3, 1.7}}};
+        << 1.0 << 0 << 12 << 4 << QVector<double> {}
+        << Picks { { 0, { 0.7, 10.7, 7.3, 10.7 } }, { 10, { 0.3, 10.3, 0.3, 1.7 } } };
     QTest::newRow("cross, box height 5")
         << buildLayout(crossByFigureSpec(0.4, 0.4, 0.02), figureFrame(1, 10, 6, 5, half), true, 2)
-        << 1.0 << 3 << 28 << 8 << QVector<double>{8.5, 6.5} << Picks{{12, {0.3, 6.3, 0.3, 4.7}}};
+        << 1.0 << 3 << 28 << 8 << QVector<double> { 8.5, 6.5 }
+        << Picks { { 12, { 0.3, 6.3, 0.3, 4.7 } } };
     QTest::newRow("cross, box height 5.2, marks 0.3")
         << buildLayout(crossByFigureSpec(0.4, 0.3, 0.02), figureFrame(1, 10, 6, 5.2, half), true, 2)
-        << 1.0 << 3 << 28 << 8 << QVector<double>{8.5, 6.5} << Picks{};
+        << 1.0 << 3 << 28 << 8 << QVector<double> { 8.5, 6.5 } << Picks {};
     QTest::newRow("cross, box height 5.2, marks 0.1")
         << buildLayout(crossByFigureSpec(0.4, 0.1, 0.02), figureFrame(1, 10, 6, 5.2, half), true, 2)
-        << 1.0 << 4 << 36 << 10 << QVector<double>{8.5, 6.5, 4.5} << Picks{};
+        << 1.0 << 4 << 36 << 10 << QVector<double> { 8.5, 6.5, 4.5 } << Picks {};
     // rows closer than a mark: no extra row, each side one piece from the top row
     QTest::newRow("cross, rows 0.2 apart, marks 0.4")
-        << buildLayout(crossByFigureSpec(0.4, 0.4, 0.02), figureFrame(1, 10, 6, 0.1, {0.05, 0.05, 0.05, 0.05}),
-                       true, 2)
-        << 1.0 << 0 << 12 << 4 << QVector<double>{}
-        << Picks{{10, {0.75, 9.85, 0.75, 10.05}}, {11, {7.25, 9.85, 7.25, 10.05}}};
+        << buildLayout(crossByFigureSpec(0.4, 0.4, 0.02),
+               figureFrame(1, 10, 6, 0.1, { 0.05, 0.05, 0.05, 0.05 }), true, 2)
+        << 1.0 << 0 << 12 << 4 << QVector<double> {}
+        << Picks { { 10, { 0.75, 9.85, 0.75, 10.05 } }, { 11, { 7.25, 9.85, 7.25, 10.05 } } };
     QTest::newRow("right angle, box 150 x 210 mm")
-        << buildLayout(rtFigure, figureFrame(in(20), in(250), in(150), in(210), nine), true, in(100))
-        << mmUnit << 3 << 28 << 8 << QVector<double>{159, 59}
-        << Picks{{10, {11, 250, 11, 168}}, {11, {11, 150, 11, 68}}, {12, {11, 50, 11, 40}},
-                 {16, {11, 168, 20, 168}}, {17, {11, 150, 20, 150}}, {18, {20, 168, 20, 150}}};
+        << buildLayout(
+               rtFigure, figureFrame(in(20), in(250), in(150), in(210), nine), true, in(100))
+        << mmUnit << 3 << 28 << 8 << QVector<double> { 159, 59 }
+        << Picks { { 10, { 11, 250, 11, 168 } }, { 11, { 11, 150, 11, 68 } },
+               { 12, { 11, 50, 11, 40 } }, { 16, { 11, 168, 20, 168 } },
+               { 17, { 11, 150, 20, 150 } }, { 18, { 20, 168, 20, 150 } } };
     QTest::newRow("right angle, box 185 mm high")
-        << buildLayout(rtFigure, figureFrame(in(20), in(250), in(150), in(185), nine), true, in(100))
-        << mmUnit << 2 << 20 << 6 << QVector<double>{159} << Picks{};
+        << buildLayout(
+               rtFigure, figureFrame(in(20), in(250), in(150), in(185), nine), true, in(100))
+        << mmUnit << 2 << 20 << 6 << QVector<double> { 159 } << Picks {};
 }
 
 void TestMarkLayout::barLayouts()
@@ -488,8 +529,8 @@ void TestMarkLayout::barLayouts()
         const QLineF &g = layout.guides[pick.first];
         const QLineF &w = pick.second;
         QVERIFY2(same(g.x1(), w.x1()) && same(g.y1(), w.y1()) && same(g.x2(), w.x2())
-                     && same(g.y2(), w.y2()),
-                 qPrintable(QStringLiteral("line %1").arg(pick.first + 1)));
+                && same(g.y2(), w.y2()),
+            qPrintable(QStringLiteral("line %1").arg(pick.first + 1)));
     }
     for (const Mark &m : layout.marks) {
         QCOMPARE(m.parts.size(), 2);

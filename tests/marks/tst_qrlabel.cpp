@@ -15,7 +15,10 @@ bool darkAt(const QImage &img, int x, int y)
     return c.alpha() == 255 && c.red() == 0 && c.green() == 0 && c.blue() == 0;
 }
 
-bool clearAt(const QImage &img, int x, int y) { return img.pixelColor(x, y).alpha() == 0; }
+bool clearAt(const QImage &img, int x, int y)
+{
+    return img.pixelColor(x, y).alpha() == 0;
+}
 
 // Reads the module matrix back from the picture by its cells.
 QrModules readBack(const QImage &img, int width, double k)
@@ -31,7 +34,8 @@ QrModules readBack(const QImage &img, int width, double k)
 
 } // namespace
 
-class TestQrLabel : public QObject {
+class TestQrLabel : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -74,7 +78,7 @@ void TestQrLabel::encodesJobNumbers()
 void TestQrLabel::pictureHoldsTheSymbol_data()
 {
     QTest::addColumn<bool>("isInkJet");
-    QTest::addColumn<int>("module");  // drawn size of a dark module, pen included
+    QTest::addColumn<int>("module"); // drawn size of a dark module, pen included
     QTest::newRow("ink-jet") << true << 13;
     QTest::newRow("laser") << false << 15;
 }

@@ -11,8 +11,8 @@
 
 // Runs the three passes on paths. giveUp is asked after every neighbour
 // pass; when it answers true the sort stops and returns false.
-inline bool literalSortPaths(QList<CutPath> &paths,
-                             const std::function<bool()> &giveUp = std::function<bool()>())
+inline bool literalSortPaths(
+    QList<CutPath> &paths, const std::function<bool()> &giveUp = std::function<bool()>())
 {
     HpglTool t;
     const int n = paths.size();
@@ -55,7 +55,7 @@ inline bool literalSortPaths(QList<CutPath> &paths,
 
     // Pass 3: runs of strictly rising min x; the even-numbered runs are
     // reversed. Boundaries first, reversal after.
-    QList<int> starts{0};
+    QList<int> starts { 0 };
     for (int i = 0; i + 1 < n; ++i) {
         if (!(mx(i + 1) > mx(i)))
             starts << i + 1;

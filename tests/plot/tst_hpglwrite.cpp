@@ -200,8 +200,8 @@ void TestHpglWrite::dashes_data()
         << 1e-300 << 1e-300 << "SP2;PU0,1000000000;PD0,1000000100;PU;!PG;";
     // more dashes than any job holds: that path is cut solid, later ones still dashed
     QTest::newRow("dashes beyond the job's budget")
-        << int(Pen2Dashed)
-        << QList<CutPath> { polyline({ { 0, 0 }, { 2e9, 0 } }, 0, 1), kBar } << 40.0 << 4.0
+        << int(Pen2Dashed) << QList<CutPath> { polyline({ { 0, 0 }, { 2e9, 0 } }, 0, 1), kBar }
+        << 40.0 << 4.0
         << "SP2;PU0,0;PD0,2000000000;PU0,0;PD0,40;PU0,44;PD0,84;PU0,88;PD0,100;PU;!PG;";
     // beyond the int range a dash walk would not end, or split at not-a-number
     QTest::newRow("dashes skip segments beyond int")

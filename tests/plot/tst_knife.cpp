@@ -39,7 +39,7 @@ QString rounded(const QList<CutPath> &paths)
 
 CutPath square100()
 {
-    return polyline({{0, 0}, {100, 0}, {100, 100}, {0, 100}, {0, 0}}, 2, 1, 2.5, 3);
+    return polyline({ { 0, 0 }, { 100, 0 }, { 100, 100 }, { 0, 100 }, { 0, 0 } }, 2, 1, 2.5, 3);
 }
 
 double pathLength(const CutPath &p)
@@ -80,7 +80,7 @@ QList<CutPath> plainKnife(const QList<CutPath> &paths, double d, double overcut)
             }
         }
         auto T = [&](const QLineF &s) { return s.translated((s.p2() - s.p1()) * d / s.length()); };
-        QList<QLineF> N{T(L[0])};
+        QList<QLineF> N { T(L[0]) };
         for (int j = 1; j < L.size(); ++j) {
             const QLineF prev = T(L[j - 1]), cur = T(L[j]);
             const double a = prev.angleTo(cur);
@@ -140,25 +140,23 @@ void TestKnife::cornerArc_data()
 
     // Right turn on the sheet about the corner (100, 0), radius 10.
     QTest::newRow("right angle, centre at the corner")
-            << QLineF(10, 0, 110, 0) << QLineF(100, 10, 100, 110) << 4
-            << "110,0>109.239,3.827 109.239,3.827>107.071,7.071 107.071,7.071>103.827,9.239 "
-               "103.827,9.239>100,10";
+        << QLineF(10, 0, 110, 0) << QLineF(100, 10, 100, 110) << 4
+        << "110,0>109.239,3.827 109.239,3.827>107.071,7.071 107.071,7.071>103.827,9.239 "
+           "103.827,9.239>100,10";
     // Left turn: the arc turns the other way round the same kind of corner.
-    QTest::newRow("left turn")
-            << QLineF(10, 0, 110, 0) << QLineF(100, -10, 100, -110) << 2
-            << "110,0>107.071,-7.071 107.071,-7.071>100,-10";
+    QTest::newRow("left turn") << QLineF(10, 0, 110, 0) << QLineF(100, -10, 100, -110) << 2
+                               << "110,0>107.071,-7.071 107.071,-7.071>100,-10";
     // A reversal: parallel lines, centre halfway between the two ends.
     QTest::newRow("reversal about the midpoint")
-            << QLineF(0, 0, 100, 0) << QLineF(100, 20, 0, 20) << 2
-            << "100,0>110,10 110,10>100,20";
+        << QLineF(0, 0, 100, 0) << QLineF(100, 20, 0, 20) << 2 << "100,0>110,10 110,10>100,20";
     // Lines meeting exactly 400 units from the first end: still the centre.
     QTest::newRow("intersection at 400")
-            << QLineF(0, 0, 100, 0) << QLineF(600, 10, 1100, 60) << 3
-            << "100,0>100.221,-13.287 100.221,-13.287>100.883,-26.559 100.883,-26.559>600,10";
+        << QLineF(0, 0, 100, 0) << QLineF(600, 10, 1100, 60) << 3
+        << "100,0>100.221,-13.287 100.221,-13.287>100.883,-26.559 100.883,-26.559>600,10";
     // Further than 400 units away: the midpoint of the two ends instead.
     QTest::newRow("far intersection")
-            << QLineF(0, 0, 100, 0) << QLineF(700, 10, 1200, 60) << 3
-            << "100,0>100.332,-9.962 100.332,-9.962>100.994,-19.908 100.994,-19.908>700,10";
+        << QLineF(0, 0, 100, 0) << QLineF(700, 10, 1200, 60) << 3
+        << "100,0>100.332,-9.962 100.332,-9.962>100.994,-19.908 100.994,-19.908>700,10";
 }
 
 void TestKnife::cornerArc()
@@ -177,8 +175,9 @@ void TestKnife::cornerArc()
 void TestKnife::cornerArcFewSteps()
 {
     HpglTool t;
-    for (int steps : {1, 0, -3}) {
-        const QList<QLineF> r = t.cornerArc(QLineF(10, 0, 110, 0), QLineF(100, 10, 100, 110), steps);
+    for (int steps : { 1, 0, -3 }) {
+        const QList<QLineF> r
+            = t.cornerArc(QLineF(10, 0, 110, 0), QLineF(100, 10, 100, 110), steps);
         QCOMPARE(rounded(r), QStringLiteral("110,0>100,10"));
     }
 }
@@ -190,49 +189,49 @@ void TestKnife::knife_data()
     QTest::addColumn<double>("overcut");
     QTest::addColumn<QString>("expected");
 
-    const QList<CutPath> corner{polyline({{0, 0}, {100, 0}, {100, 100}})};
+    const QList<CutPath> corner { polyline({ { 0, 0 }, { 100, 0 }, { 100, 100 } }) };
     QTest::newRow("right-angle corner, d = 10")
-            << corner << 10.0 << 0.0
-            << "10,0>110,0 110,0>109.239,3.827 109.239,3.827>107.071,7.071 "
-               "107.071,7.071>103.827,9.239 103.827,9.239>100,10 100,10>100,110";
+        << corner << 10.0 << 0.0
+        << "10,0>110,0 110,0>109.239,3.827 109.239,3.827>107.071,7.071 "
+           "107.071,7.071>103.827,9.239 103.827,9.239>100,10 100,10>100,110";
     QTest::newRow("collinear, zero join dropped")
-            << QList<CutPath>{polyline({{0, 0}, {50, 0}, {100, 0}})} << 10.0 << 0.0
-            << "10,0>60,0 60,0>110,0";
+        << QList<CutPath> { polyline({ { 0, 0 }, { 50, 0 }, { 100, 0 } }) } << 10.0 << 0.0
+        << "10,0>60,0 60,0>110,0";
     QTest::newRow("one segment moves forward")
-            << QList<CutPath>{polyline({{0, 0}, {100, 0}})} << 10.0 << 0.0 << "10,0>110,0";
+        << QList<CutPath> { polyline({ { 0, 0 }, { 100, 0 } }) } << 10.0 << 0.0 << "10,0>110,0";
     QTest::newRow("square, overcut 150")
-            << QList<CutPath>{square100()} << 0.0 << 150.0
-            << "0,0>100,0 100,0>100,100 100,100>0,100 0,100>0,0 0,0>100,0 100,0>100,50";
+        << QList<CutPath> { square100() } << 0.0 << 150.0
+        << "0,0>100,0 100,0>100,100 100,100>0,100 0,100>0,0 0,0>100,0 100,0>100,50";
     QTest::newRow("overcut of exactly one side")
-            << QList<CutPath>{square100()} << 0.0 << 100.0
-            << "0,0>100,0 100,0>100,100 100,100>0,100 0,100>0,0 0,0>100,0";
+        << QList<CutPath> { square100() } << 0.0 << 100.0
+        << "0,0>100,0 100,0>100,100 100,100>0,100 0,100>0,0 0,0>100,0";
     QTest::newRow("overcut of half a unit")
-            << QList<CutPath>{square100()} << 0.0 << 0.5
-            << "0,0>100,0 100,0>100,100 100,100>0,100 0,100>0,0 0,0>0.5,0";
+        << QList<CutPath> { square100() } << 0.0 << 0.5
+        << "0,0>100,0 100,0>100,100 100,100>0,100 0,100>0,0 0,0>0.5,0";
     QTest::newRow("open path gets no overcut")
-            << corner << 0.0 << 500.0 << "0,0>100,0 100,0>100,100";
+        << corner << 0.0 << 500.0 << "0,0>100,0 100,0>100,100";
     // Bad lengths count as none; both none returns the list as it came,
     // a degenerate segment included.
-    const QList<CutPath> withDot{polyline({{0, 0}, {0.2, 0.1}, {100, 0}})};
+    const QList<CutPath> withDot { polyline({ { 0, 0 }, { 0.2, 0.1 }, { 100, 0 } }) };
     QTest::newRow("both zero: untouched") << withDot << 0.0 << 0.0 << "0,0>0.2,0.1 0.2,0.1>100,0";
     QTest::newRow("negative offset and overcut")
-            << withDot << -10.0 << -5.0 << "0,0>0.2,0.1 0.2,0.1>100,0";
+        << withDot << -10.0 << -5.0 << "0,0>0.2,0.1 0.2,0.1>100,0";
     QTest::newRow("offset not finite") << corner << kInf << 0.0 << "0,0>100,0 100,0>100,100";
     QTest::newRow("offset nan") << corner << kNan << 0.0 << "0,0>100,0 100,0>100,100";
-    QTest::newRow("overcut not finite")
-            << QList<CutPath>{square100()} << 0.0 << kInf
-            << "0,0>100,0 100,0>100,100 100,100>0,100 0,100>0,0";
+    QTest::newRow("overcut not finite") << QList<CutPath> { square100() } << 0.0 << kInf
+                                        << "0,0>100,0 100,0>100,100 100,100>0,100 0,100>0,0";
     QTest::newRow("empty list") << QList<CutPath>() << 10.0 << 10.0 << "";
     // The clean-up keeps what the reader's keeps: ends that still round to
     // an int, right up to its limits.
     QTest::newRow("end just below the int maximum")
-            << QList<CutPath>{polyline({{2147483000, 0}, {2147483637.2, 0}})} << 10.0 << 0.0
-            << "2147483010,0>2147483647.2,0";
+        << QList<CutPath> { polyline({ { 2147483000, 0 }, { 2147483637.2, 0 } }) } << 10.0 << 0.0
+        << "2147483010,0>2147483647.2,0";
     QTest::newRow("end just above the int minimum")
-            << QList<CutPath>{polyline({{-2147483000, 0}, {-2147483638.2, 0}})} << 10.0 << 0.0
-            << "-2147483010,0>-2147483648.2,0";
+        << QList<CutPath> { polyline({ { -2147483000, 0 }, { -2147483638.2, 0 } }) } << 10.0 << 0.0
+        << "-2147483010,0>-2147483648.2,0";
     QTest::newRow("end past the int maximum")
-            << QList<CutPath>{polyline({{2147483000, 0}, {2147483638, 0}})} << 10.0 << 0.0 << "";
+        << QList<CutPath> { polyline({ { 2147483000, 0 }, { 2147483638, 0 } }) } << 10.0 << 0.0
+        << "";
 }
 
 void TestKnife::knife()
@@ -267,8 +266,8 @@ void TestKnife::arcBands()
     const QLineF first(0, 0, 1000, 0);
     QLineF second = QLineF::fromPolar(1000, turn);
     second.translate(first.p2());
-    const QList<CutPath> out =
-            HpglTool().compensateKnifeOffset({makePath({first, second})}, 10, 0);
+    const QList<CutPath> out
+        = HpglTool().compensateKnifeOffset({ makePath({ first, second }) }, 10, 0);
     QCOMPARE(out.size(), 1);
     const int expected = arcSegments > 0 ? 2 + arcSegments : 3;
     QCOMPARE(out[0].lines.size(), expected);
@@ -279,18 +278,18 @@ void TestKnife::arcBands()
 void TestKnife::overcutBounded()
 {
     HpglTool t;
-    const QList<CutPath> out = t.compensateKnifeOffset({square100()}, 0, 1e9);
+    const QList<CutPath> out = t.compensateKnifeOffset({ square100() }, 0, 1e9);
     QCOMPARE(out.size(), 1);
     QCOMPARE(out[0].lines.size(), 8);
     QCOMPARE(pathLength(out[0]), 800.0);
     // A closed path of one point cannot grow at all.
-    const QList<CutPath> dot = t.compensateKnifeOffset({makePath({QLineF(5, 5, 5, 5)})}, 0, 50);
+    const QList<CutPath> dot = t.compensateKnifeOffset({ makePath({ QLineF(5, 5, 5, 5) }) }, 0, 50);
     QVERIFY(dot.isEmpty());
 }
 
 void TestKnife::knifeKeepsHeaders()
 {
-    const QList<CutPath> in{square100(), polyline({{0, 0}, {50, 50}}, 7, 0, 0, 1)};
+    const QList<CutPath> in { square100(), polyline({ { 0, 0 }, { 50, 50 } }, 7, 0, 0, 1) };
     const QList<CutPath> out = HpglTool().compensateKnifeOffset(in, 8, 20);
     QCOMPARE(out.size(), 2);
     for (int i = 0; i < 2; ++i) {
@@ -319,7 +318,8 @@ void TestKnife::knifeEqualsPlainWalk()
             const int n = 1 + rng.bounded(12);
             for (int i = 0; i <= n; ++i) {
                 pts << at;
-                const double len = rng.bounded(5) == 0 ? 0.5 + rng.bounded(3.0) : rng.bounded(400.0) + 1;
+                const double len
+                    = rng.bounded(5) == 0 ? 0.5 + rng.bounded(3.0) : rng.bounded(400.0) + 1;
                 at += QPointF(len * std::cos(rng.bounded(6.3)), len * std::sin(rng.bounded(6.3)));
             }
             if (rng.bounded(2))
@@ -334,10 +334,10 @@ void TestKnife::knifeEqualsPlainWalk()
         const QList<CutPath> plain = plainKnife(paths, d, overcut);
         if (fast != plain)
             QFAIL(qPrintable(QStringLiteral("round %1, d %2, overcut %3:\n%4\n%5")
-                                     .arg(round)
-                                     .arg(d)
-                                     .arg(overcut)
-                                     .arg(dumpPaths(fast), dumpPaths(plain))));
+                                 .arg(round)
+                                 .arg(d)
+                                 .arg(overcut)
+                                 .arg(dumpPaths(fast), dumpPaths(plain))));
     }
 }
 
@@ -348,20 +348,20 @@ void TestKnife::backlash_data()
     QTest::addColumn<double>("by");
     QTest::addColumn<QString>("expected");
 
-    const CutPath bend = polyline({{10, 10}, {20, 10}, {20, 20}});
-    QTest::newRow("both zero") << QList<CutPath>{bend} << 0.0 << 0.0 << "10,10>20,10 20,10>20,20";
+    const CutPath bend = polyline({ { 10, 10 }, { 20, 10 }, { 20, 20 } });
+    QTest::newRow("both zero") << QList<CutPath> { bend } << 0.0 << 0.0
+                               << "10,10>20,10 20,10>20,20";
     QTest::newRow("worked example")
-            << QList<CutPath>{bend} << 2.0 << 3.0 << "12,13>22,10 22,10>20,23";
+        << QList<CutPath> { bend } << 2.0 << 3.0 << "12,13>22,10 22,10>20,23";
     QTest::newRow("start at the origin is not shifted")
-            << QList<CutPath>{polyline({{0, 0}, {10, 0}})} << 2.0 << 3.0 << "0,0>12,0";
+        << QList<CutPath> { polyline({ { 0, 0 }, { 10, 0 } }) } << 2.0 << 3.0 << "0,0>12,0";
     QTest::newRow("reversal grows by two backlashes")
-            << QList<CutPath>{polyline({{20, 10}, {10, 10}})} << 2.0 << 0.0 << "22,10>8,10";
-    QTest::newRow("only y") << QList<CutPath>{bend} << 0.0 << 3.0 << "10,13>20,10 20,10>20,23";
+        << QList<CutPath> { polyline({ { 20, 10 }, { 10, 10 } }) } << 2.0 << 0.0 << "22,10>8,10";
+    QTest::newRow("only y") << QList<CutPath> { bend } << 0.0 << 3.0 << "10,13>20,10 20,10>20,23";
     // The second path's travel is measured from the first one's shifted end
     // (20, 23): up and left, so its start moves by -bx, -by.
-    QTest::newRow("across two paths")
-            << QList<CutPath>{bend, polyline({{5, 5}, {5, 30}})} << 2.0 << 3.0
-            << "12,13>22,10 22,10>20,23 | 3,2>5,33";
+    QTest::newRow("across two paths") << QList<CutPath> { bend, polyline({ { 5, 5 }, { 5, 30 } }) }
+                                      << 2.0 << 3.0 << "12,13>22,10 22,10>20,23 | 3,2>5,33";
     QTest::newRow("empty list") << QList<CutPath>() << 2.0 << 3.0 << "";
 }
 

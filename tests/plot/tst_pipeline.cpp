@@ -23,7 +23,7 @@ CutJobInput pathAndMarks()
     in.cuttingHpgl = QString::fromLatin1(kCutting);
     in.creasingHpgl = QString::fromLatin1(kCreasing);
     in.pageHeight = 3000;
-    in.markCentres = {QPoint(100, 200), QPoint(500, 500), QPoint(900, 800)};
+    in.markCentres = { QPoint(100, 200), QPoint(500, 500), QPoint(900, 800) };
     return in;
 }
 
@@ -55,12 +55,14 @@ void TestPipeline::pathAndMarksJobText()
 
     HpglTool t;
     const QPoint first = in.markCentres.first(), last = in.markCentres.last();
-    const QString text = jobHeader(last.y() - first.y(), last.x() - first.x(), JobKind::PathAndMarks)
-            + t.writePen1(out.creasing) + t.writePen2Dashed(out.cutting, 40 * 5, 40 * 0.5);
-    QCOMPARE(text, QStringLiteral("MD0,0,600,800,4;"
-                                  "IN;PA;SP1;PU1900,0;PD1900,400;PU;"
-                                  "SP2;PU700,900;PD700,1000,800,1000,800,900,700,900,700,940;"
-                                  "PU800,1100;PD800,1200;PU;!PG;"));
+    const QString text
+        = jobHeader(last.y() - first.y(), last.x() - first.x(), JobKind::PathAndMarks)
+        + t.writePen1(out.creasing) + t.writePen2Dashed(out.cutting, 40 * 5, 40 * 0.5);
+    QCOMPARE(text,
+        QStringLiteral("MD0,0,600,800,4;"
+                       "IN;PA;SP1;PU1900,0;PD1900,400;PU;"
+                       "SP2;PU700,900;PD700,1000,800,1000,800,900,700,900,700,940;"
+                       "PU800,1100;PD800,1200;PU;!PG;"));
     QCOMPARE(text.count("IN;PA;SP1;"), 1);
     QVERIFY(text.endsWith("PU;!PG;"));
     QCOMPARE(text.count("!PG;"), 1);
@@ -75,7 +77,7 @@ void TestPipeline::autoSortOffKeepsExportOrder()
     const CutJobPaths out = runCutPipeline(pathAndMarks(), options);
     QCOMPARE(out.cutting.size(), 2);
     // The line stays first, its travel from (0, 0) shifting its start.
-    QCOMPARE(dumpPaths({out.cutting[0]}), QStringLiteral("1/0/0/0: 1102,803>1202,800"));
+    QCOMPARE(dumpPaths({ out.cutting[0] }), QStringLiteral("1/0/0/0: 1102,803>1202,800"));
     // Creasing lines never get the cutting options.
     QCOMPARE(dumpPaths(out.creasing), QStringLiteral("1/0/0/0: 0,1900>400,1900"));
 }
@@ -90,9 +92,9 @@ void TestPipeline::previewStopsAfterTranslate()
     options.xBacklash = 5;
     const CutJobPaths out = runCutPipeline(pathAndMarks(), options, PipelineEnd::AfterTranslate);
     QCOMPARE(dumpPaths(out.both()),
-             QStringLiteral("1/0/0/0: 0,1900>400,1900 | 1/0/0/0: 1100,800>1200,800 | "
-                            "1/0/0/0: 900,800>1000,800 1000,800>1000,700 1000,700>900,700 "
-                            "900,700>900,800"));
+        QStringLiteral("1/0/0/0: 0,1900>400,1900 | 1/0/0/0: 1100,800>1200,800 | "
+                       "1/0/0/0: 900,800>1000,800 1000,800>1000,700 1000,700>900,700 "
+                       "900,700>900,800"));
 }
 
 void TestPipeline::sameAsTheSteps_data()
@@ -133,7 +135,8 @@ void TestPipeline::sameAsTheSteps()
     QCOMPARE(dumpPaths(out.cutting), dumpPaths(c));
     QCOMPARE(dumpPaths(out.creasing), dumpPaths(k));
     if (mode == CutMode::DirectlyCut) {
-        const QPointF m = t.minCornerAll(runCutPipeline(in, {}, PipelineEnd::AfterTranslate).cutting);
+        const QPointF m
+            = t.minCornerAll(runCutPipeline(in, {}, PipelineEnd::AfterTranslate).cutting);
         QCOMPARE(m, QPointF(0, 0));
     }
 }

@@ -15,7 +15,7 @@ namespace {
 // tags it so orders can be read back.
 CutPath box(double mx, double my, double h, int tag)
 {
-    return polyline({{mx + 4, my}, {mx, my + h}, {mx + 8, my + h / 2}}, tag);
+    return polyline({ { mx + 4, my }, { mx, my + h }, { mx + 8, my + h / 2 } }, tag);
 }
 
 QList<int> tags(const QList<CutPath> &paths)
@@ -70,9 +70,10 @@ QList<CutPath> randomPaths(QRandomGenerator &rng, int n, int scenario)
         if (kind == 0)
             p = makePath({}, i); // no segments: keys 0, 0, 0
         else if (kind == 1)
-            p = makePath({QLineF(mx + 3, my, mx, my)}, i); // flat, height 0
+            p = makePath({ QLineF(mx + 3, my, mx, my) }, i); // flat, height 0
         else if (kind == 2)
-            p = polyline({{mx, my}, {mx + 5, my}, {mx + 5, my + h}, {mx, my + h}, {mx, my}}, i);
+            p = polyline(
+                { { mx, my }, { mx + 5, my }, { mx + 5, my + h }, { mx, my + h }, { mx, my } }, i);
         paths << p;
     }
     return paths;
@@ -103,19 +104,20 @@ void TestSortPaths::direction_data()
     QTest::addColumn<QString>("started");
 
     QTest::newRow("counter-clockwise on the sheet is reversed")
-            << polyline({{0, 0}, {0, 10}, {10, 10}, {10, 0}, {0, 0}}, 1)
-            << "1/0/0/0: 0,0>10,0 10,0>10,10 10,10>0,10 0,10>0,0"
-            << "1/0/0/0: 0,0>10,0 10,0>10,10 10,10>0,10 0,10>0,0";
+        << polyline({ { 0, 0 }, { 0, 10 }, { 10, 10 }, { 10, 0 }, { 0, 0 } }, 1)
+        << "1/0/0/0: 0,0>10,0 10,0>10,10 10,10>0,10 0,10>0,0"
+        << "1/0/0/0: 0,0>10,0 10,0>10,10 10,10>0,10 0,10>0,0";
     // Starts at angles 315, 270, 0, 0: the earlier top-line start wins.
     QTest::newRow("clockwise kept, rotated to the top line")
-            << polyline({{10, 10}, {0, 10}, {0, 0}, {10, 0}, {10, 10}})
-            << "0/0/0/0: 10,10>0,10 0,10>0,0 0,0>10,0 10,0>10,10"
-            << "0/0/0/0: 0,0>10,0 10,0>10,10 10,10>0,10 0,10>0,0";
+        << polyline({ { 10, 10 }, { 0, 10 }, { 0, 0 }, { 10, 0 }, { 10, 10 } })
+        << "0/0/0/0: 10,10>0,10 0,10>0,0 0,0>10,0 10,0>10,10"
+        << "0/0/0/0: 0,0>10,0 10,0>10,10 10,10>0,10 0,10>0,0";
     QTest::newRow("open path, ends 0.5 apart, left alone")
-            << polyline({{10, 10}, {0, 10}, {0, 0}, {10, 0}, {10, 9.5}})
-            << "0/0/0/0: 10,10>0,10 0,10>0,0 0,0>10,0 10,0>10,9.5"
-            << "0/0/0/0: 10,10>0,10 0,10>0,0 0,0>10,0 10,0>10,9.5";
-    QTest::newRow("no segments") << CutPath() << "0/0/0/0: " << "0/0/0/0: ";
+        << polyline({ { 10, 10 }, { 0, 10 }, { 0, 0 }, { 10, 0 }, { 10, 9.5 } })
+        << "0/0/0/0: 10,10>0,10 0,10>0,0 0,0>10,0 10,0>10,9.5"
+        << "0/0/0/0: 10,10>0,10 0,10>0,0 0,0>10,0 10,0>10,9.5";
+    QTest::newRow("no segments") << CutPath() << "0/0/0/0: "
+                                 << "0/0/0/0: ";
 }
 
 void TestSortPaths::direction()
@@ -125,10 +127,10 @@ void TestSortPaths::direction()
     QFETCH(QString, started);
     HpglTool t;
     const CutPath n = t.normalizeDirection(path);
-    QCOMPARE(dumpPaths({n}), normalized);
-    QCOMPARE(dumpPaths({t.chooseStart(n)}), started);
-    QCOMPARE(dumpPaths(t.chooseStarts(t.normalizeDirections({path, path}))),
-             started + " | " + started);
+    QCOMPARE(dumpPaths({ n }), normalized);
+    QCOMPARE(dumpPaths({ t.chooseStart(n) }), started);
+    QCOMPARE(dumpPaths(t.chooseStarts(t.normalizeDirections({ path, path }))),
+        started + " | " + started);
 }
 
 void TestSortPaths::rows_data()
@@ -136,19 +138,16 @@ void TestSortPaths::rows_data()
     QTest::addColumn<QList<CutPath>>("paths");
     QTest::addColumn<QList<int>>("order");
 
-    QTest::newRow("two rows, second right to left")
-            << QList<CutPath>{box(50, 0, 10, 0), box(0, 2, 10, 1), box(20, 30, 10, 2),
-                              box(10, 31, 10, 3)}
-            << QList<int>{1, 0, 2, 3};
-    QTest::newRow("rising through two rows: one run")
-            << QList<CutPath>{box(10, 1, 10, 0), box(0, 0, 10, 1), box(30, 41, 10, 2),
-                              box(20, 40, 10, 3)}
-            << QList<int>{1, 0, 3, 2};
-    QTest::newRow("equal x starts a new run")
-            << QList<CutPath>{box(0, 0, 10, 0), box(10, 1, 10, 1), box(10, 2, 10, 2),
-                              box(20, 3, 10, 3)}
-            << QList<int>{0, 1, 3, 2};
-    QTest::newRow("one path") << QList<CutPath>{box(5, 5, 5, 7)} << QList<int>{7};
+    QTest::newRow("two rows, second right to left") << QList<CutPath> { box(50, 0, 10, 0),
+        box(0, 2, 10, 1), box(20, 30, 10, 2), box(10, 31, 10, 3) }
+                                                    << QList<int> { 1, 0, 2, 3 };
+    QTest::newRow("rising through two rows: one run") << QList<CutPath> { box(10, 1, 10, 0),
+        box(0, 0, 10, 1), box(30, 41, 10, 2), box(20, 40, 10, 3) }
+                                                      << QList<int> { 1, 0, 3, 2 };
+    QTest::newRow("equal x starts a new run") << QList<CutPath> { box(0, 0, 10, 0),
+        box(10, 1, 10, 1), box(10, 2, 10, 2), box(20, 3, 10, 3) }
+                                              << QList<int> { 0, 1, 3, 2 };
+    QTest::newRow("one path") << QList<CutPath> { box(5, 5, 5, 7) } << QList<int> { 7 };
     QTest::newRow("empty") << QList<CutPath>() << QList<int>();
 }
 

@@ -18,8 +18,7 @@ constexpr double kUnitsPerMm = 40.0;
 QColor penColor(int pen)
 {
     static const QColor colours[] = { Qt::black, QColor(30, 90, 220), QColor(220, 30, 30),
-                                      QColor(20, 150, 60), QColor(200, 0, 200),
-                                      QColor(230, 130, 0) };
+        QColor(20, 150, 60), QColor(200, 0, 200), QColor(230, 130, 0) };
     return colours[pen >= 0 && pen < 6 ? pen : 0];
 }
 
@@ -48,9 +47,13 @@ int feedLength(const QByteArray &text)
 class CutterWindow::Sheet : public QWidget
 {
 public:
-    explicit Sheet(QWidget *parent) : QWidget(parent) { setMinimumSize(300, 380); }
+    explicit Sheet(QWidget *parent)
+        : QWidget(parent)
+    {
+        setMinimumSize(300, 380);
+    }
 
-    QSizeF size{210 * kUnitsPerMm, 297 * kUnitsPerMm};
+    QSizeF size { 210 * kUnitsPerMm, 297 * kUnitsPerMm };
     QList<CutterStroke> strokes;
     QList<QLineF> moves;
     QPointF head;
@@ -117,26 +120,28 @@ protected:
 
         p.setPen(Qt::white);
         p.drawText(QRectF(rect()).adjusted(12, 0, -12, -4), Qt::AlignBottom | Qt::AlignLeft,
-                   QStringLiteral("sheet %1 x %2 mm, sheets fed %3, jobs %4")
-                           .arg(size.width() / kUnitsPerMm, 0, 'f', 0)
-                           .arg(size.height() / kUnitsPerMm, 0, 'f', 0)
-                           .arg(sheets)
-                           .arg(jobs));
+            QStringLiteral("sheet %1 x %2 mm, sheets fed %3, jobs %4")
+                .arg(size.width() / kUnitsPerMm, 0, 'f', 0)
+                .arg(size.height() / kUnitsPerMm, 0, 'f', 0)
+                .arg(sheets)
+                .arg(jobs));
     }
 };
 
 CutterWindow::CutterWindow(EmulatedCutter *cutter, QWidget *parent)
-    : QWidget(parent), cutter(cutter), sheet(new Sheet(this)), status(new QLabel(this))
+    : QWidget(parent)
+    , cutter(cutter)
+    , sheet(new Sheet(this))
+    , status(new QLabel(this))
 {
     setWindowTitle(QStringLiteral("Emulated cutter - %1").arg(cutter->instanceName()));
     auto *save = new QPushButton(QStringLiteral("Save PNG..."), this);
     connect(save, &QPushButton::clicked, this, [this] {
         const QString file = dialogs::getSaveFileName(this, QStringLiteral("Save picture"),
-                                                      workFolder() + QStringLiteral("cutter.png"),
-                                                      QStringLiteral("PNG (*.png)"));
+            workFolder() + QStringLiteral("cutter.png"), QStringLiteral("PNG (*.png)"));
         if (!file.isEmpty() && !savePicture(file))
-            dialogs::warning(this, QStringLiteral("Warning"),
-                             QStringLiteral("Cannot write %1").arg(file));
+            dialogs::warning(
+                this, QStringLiteral("Warning"), QStringLiteral("Cannot write %1").arg(file));
     });
     status->setTextInteractionFlags(Qt::TextSelectableByMouse);
     status->setWordWrap(true);
@@ -154,7 +159,8 @@ CutterWindow::CutterWindow(EmulatedCutter *cutter, QWidget *parent)
     sheet->head = cutter->toolPosition();
     showStatus();
     cutter->setObserver([this](const CutterEvent &e) {
-        QMetaObject::invokeMethod(this, [this, e] { take(e); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, e] { take(e); }, Qt::QueuedConnection);
     });
 }
 
@@ -201,9 +207,9 @@ void CutterWindow::take(const CutterEvent &e)
 void CutterWindow::showStatus()
 {
     status->setText(QStringLiteral("%1\nLast command: %2\nReply: %3")
-                            .arg(plugged ? QStringLiteral("Plugged in") : QStringLiteral("Unplugged"),
-                                 lastCommand.isEmpty() ? QStringLiteral("-") : shown(lastCommand),
-                                 lastReply.isEmpty() ? QStringLiteral("-") : shown(lastReply)));
+                        .arg(plugged ? QStringLiteral("Plugged in") : QStringLiteral("Unplugged"),
+                            lastCommand.isEmpty() ? QStringLiteral("-") : shown(lastCommand),
+                            lastReply.isEmpty() ? QStringLiteral("-") : shown(lastReply)));
 }
 
 QImage CutterWindow::picture() const

@@ -1,6 +1,6 @@
+#include "emulatedcutter.h"
 #include "devicefile.h"
 #include "devicenotifier.h"
-#include "emulatedcutter.h"
 #include "registry.h"
 #include "usbhub_p.h"
 
@@ -24,7 +24,14 @@ namespace {
 const QString kPathPrefix = cutterPathPrefix();
 const QString kPathSuffix = cutterPathSuffix();
 
-enum ReadState { ReadIdle, ReadPending, ReadDone, ReadFailed, ReadCancelled };
+enum ReadState
+{
+    ReadIdle,
+    ReadPending,
+    ReadDone,
+    ReadFailed,
+    ReadCancelled
+};
 
 struct Reply
 {
@@ -123,7 +130,7 @@ void transcribeLocked(const Cutter *c, const CutterEvent &e)
         auto *f = new QFile(name);
         if (!f->open(QIODevice::WriteOnly | QIODevice::Append)) {
             qWarning("emulated cutter: cannot write the transcript %s: %s", qPrintable(name),
-                     qPrintable(f->errorString()));
+                qPrintable(f->errorString()));
             delete f;
             return static_cast<QFile *>(nullptr);
         }
@@ -145,7 +152,7 @@ void transcribeLocked(const Cutter *c, const CutterEvent &e)
 
 void notifyLocked(const Cutter *c, CutterEvent::Kind kind, const QByteArray &bytes, qint64 now)
 {
-    const CutterEvent e{kind, bytes, now, c->pos};
+    const CutterEvent e { kind, bytes, now, c->pos };
     transcribeLocked(c, e);
     if (c->observer)
         c->observer(e);
@@ -204,13 +211,13 @@ qint64 pumpLocked(qint64 now)
         }
         if (!c->plugged)
             continue;
-        while (!c->pending.isEmpty() && !c->replies.isEmpty()
-               && c->replies.first().readyAt <= now) {
+        while (
+            !c->pending.isEmpty() && !c->replies.isEmpty() && c->replies.first().readyAt <= now) {
             Reply r = c->replies.takeFirst();
             DevOverlapped *ov = c->pending.takeFirst();
             // a reply longer than the packet leaves its rest for the next read
             if (r.bytes.size() > ov->size)
-                c->replies.prepend({r.bytes.mid(ov->size), r.readyAt});
+                c->replies.prepend({ r.bytes.mid(ov->size), r.readyAt });
             completeRead(ov, ReadDone, r.bytes);
             notifyLocked(c, CutterEvent::Replied, r.bytes.left(ov->size), now);
         }
@@ -225,7 +232,7 @@ void queueReplyLocked(Cutter *c, const QByteArray &bytes, qint64 readyAt)
     // one pipe: a reply never overtakes the one before it
     if (!c->replies.isEmpty())
         readyAt = std::max(readyAt, c->replies.last().readyAt);
-    c->replies.append({bytes, readyAt});
+    c->replies.append({ bytes, readyAt });
 }
 
 QString g6(double v)
@@ -237,7 +244,7 @@ QStringList jobCodesInFolder()
 {
     QDir dir(workFolder() + QStringLiteral("QR Jobs/"));
     QStringList codes;
-    const QStringList files = dir.entryList({QStringLiteral("*.plt")}, QDir::Files, QDir::Name);
+    const QStringList files = dir.entryList({ QStringLiteral("*.plt") }, QDir::Files, QDir::Name);
     for (const QString &f : files) {
         codes << f.left(f.size() - 4);
         if (codes.size() == 3)
@@ -283,8 +290,8 @@ bool commandLocked(Cutter *c, const QByteArray &cmd, qint64 now)
     case 101:
         if (c->sheets.isEmpty() && c->isDefault)
             c->sheets = jobCodesInFolder();
-        reply = c->sheets.isEmpty() || c->sheets.first().isEmpty()
-                    ? QByteArray("NOQR;") : c->sheets.first().toLatin1();
+        reply = c->sheets.isEmpty() || c->sheets.first().isEmpty() ? QByteArray("NOQR;")
+                                                                   : c->sheets.first().toLatin1();
         break;
     case 103:
         c->led = args.value(1).toInt();
@@ -344,8 +351,8 @@ void hpglLocked(Cutter *c, const QByteArray &chunk, qint64 now, bool *pageEnd)
         CutterJob j = job;
         j.atMs = now;
         c->jobs.append(j);
-        work = c->timing.jobOverheadMs + qint64(cut / c->timing.cutUnitsPerMs
-                                                + travel / c->timing.moveUnitsPerMs);
+        work = c->timing.jobOverheadMs
+            + qint64(cut / c->timing.cutUnitsPerMs + travel / c->timing.moveUnitsPerMs);
     } else {
         // a positioning move: the last "PU" point of the text
         const QList<QByteArray> parts = chunk.split(';');
@@ -441,7 +448,8 @@ EmulatedCutter *EmulatedCutter::defaultCutter()
 
 // ---- the cutter object ----------------------------------------------------
 
-EmulatedCutter::EmulatedCutter(const QString &instance, bool plugged) : d(new Private)
+EmulatedCutter::EmulatedCutter(const QString &instance, bool plugged)
+    : d(new Private)
 {
     if (!buildingDefault) {
         // a cutter of one's own withdraws the default one
@@ -691,7 +699,7 @@ CutterJob EmulatedCutter::parseJob(const QByteArray &text)
             if (pairs == 0)
                 continue;
             if (!drawing) {
-                job.strokes.append(CutterStroke{pen, {pos}});
+                job.strokes.append(CutterStroke { pen, { pos } });
                 drawing = true;
             }
             for (int i = 0; i < pairs; ++i)
@@ -711,15 +719,17 @@ DevHandle devOpen(const wchar_t *path, int flags)
     if (!path)
         return InvalidDevHandle;
     const QString p = QString::fromWCharArray(path);
-    if (!p.startsWith(kPathPrefix, Qt::CaseInsensitive) || !p.endsWith(kPathSuffix, Qt::CaseInsensitive))
+    if (!p.startsWith(kPathPrefix, Qt::CaseInsensitive)
+        || !p.endsWith(kPathSuffix, Qt::CaseInsensitive))
         return InvalidDevHandle;
-    const QString name = p.mid(kPathPrefix.size(), p.size() - kPathPrefix.size() - kPathSuffix.size());
+    const QString name
+        = p.mid(kPathPrefix.size(), p.size() - kPathPrefix.size() - kPathSuffix.size());
     QMutexLocker lock(&hub().mutex);
     pumpLocked(usbClockMs());
     for (Cutter *c : qAsConst(hub().cutters)) {
         if (c->plugged && hashed(c->instance).compare(name, Qt::CaseInsensitive) == 0) {
             const DevHandle h = hub().next++;
-            hub().handles.insert(h, HandleInfo{c, flags});
+            hub().handles.insert(h, HandleInfo { c, flags });
             return h;
         }
     }
@@ -848,13 +858,13 @@ bool devWrite(DevHandle handle, const char *data, int size, int *written)
     QByteArray bytes(data, size);
     CutterFault f;
     if (takeFault(c, CutterFault::FailedWrite, bytes, &f)) {
-        c->writes.append(CutterWrite{QByteArray(), size, now, handle});
+        c->writes.append(CutterWrite { QByteArray(), size, now, handle });
         notifyLocked(c, CutterEvent::Wrote, QByteArray(), now);
         return false;
     }
     if (takeFault(c, CutterFault::ShortWrite, bytes, &f))
         bytes.truncate(std::max(0, f.bytes));
-    c->writes.append(CutterWrite{bytes, size, now, handle});
+    c->writes.append(CutterWrite { bytes, size, now, handle });
     if (written)
         *written = bytes.size();
     processLocked(c, bytes, now);

@@ -30,9 +30,9 @@ qint64 usbClockMs();
 
 struct CutterWrite
 {
-    QByteArray data;   // the bytes the device took
-    int offered = 0;   // the bytes it was asked to take
-    qint64 atMs = 0;   // usbClockMs() of the write
+    QByteArray data; // the bytes the device took
+    int offered = 0; // the bytes it was asked to take
+    qint64 atMs = 0; // usbClockMs() of the write
     qintptr handle = 0; // the device handle (one per transfer) it came through
 };
 
@@ -46,16 +46,22 @@ struct CutterStroke
 struct CutterJob
 {
     QByteArray text;
-    QList<int> header;  // the numbers after "MD", empty without a header
+    QList<int> header; // the numbers after "MD", empty without a header
     QList<CutterStroke> strokes;
-    QPointF end;        // where the tool stands after the text (program frame)
+    QPointF end; // where the tool stands after the text (program frame)
     qint64 atMs = 0;
 };
 
 // One thing the cutter was told or answered.
 struct CutterEvent
 {
-    enum Kind { Wrote, Replied, Plugged, Unplugged };
+    enum Kind
+    {
+        Wrote,
+        Replied,
+        Plugged,
+        Unplugged
+    };
     Kind kind = Wrote;
     QByteArray bytes;
     qint64 atMs = 0;
@@ -64,32 +70,33 @@ struct CutterEvent
 
 struct CutterTiming
 {
-    int replyMs = 2;             // latency of every reply
-    double cutUnitsPerMs = 8.0;  // cutting speed (plotter units per ms; 8 = 200 mm/s)
+    int replyMs = 2; // latency of every reply
+    double cutUnitsPerMs = 8.0; // cutting speed (plotter units per ms; 8 = 200 mm/s)
     double moveUnitsPerMs = 16.0;
     double feedUnitsPerMs = 20.0;
-    int jobOverheadMs = 300;     // lowering, raising, settling per job
+    int jobOverheadMs = 300; // lowering, raising, settling per job
     int moveOverheadMs = 100;
     int pageEndMs = 200;
 };
 
 struct CutterFault
 {
-    enum Kind {
-        NoReply,          // the command gets no reply
-        LateReply,        // the reply comes after delayMs
-        ReplaceReply,     // the reply is `reply` (garbage, 64 bytes, high Latin-1 ...)
-        UnplugAtCommand,  // the device goes away when the command arrives
+    enum Kind
+    {
+        NoReply, // the command gets no reply
+        LateReply, // the reply comes after delayMs
+        ReplaceReply, // the reply is `reply` (garbage, 64 bytes, high Latin-1 ...)
+        UnplugAtCommand, // the device goes away when the command arrives
         UnplugDuringRead, // the device goes away delayMs into the next read
-        ShortWrite,       // the device takes only `bytes` bytes of a write
-        FailedWrite,      // the device takes nothing
+        ShortWrite, // the device takes only `bytes` bytes of a write
+        FailedWrite, // the device takes nothing
     };
     Kind kind = NoReply;
     QByteArray command; // the faulty command starts with this text; empty = any
     int delayMs = 0;
     QByteArray reply;
     int bytes = 0;
-    int times = 1;      // how often it strikes; -1 = always
+    int times = 1; // how often it strikes; -1 = always
 };
 
 class EmulatedCutter

@@ -1,5 +1,5 @@
-#include "registry.h"
 #include "emulatedregistry.h"
+#include "registry.h"
 #include "usbhub_p.h"
 
 #include <QHash>
