@@ -98,6 +98,24 @@ struct Road
         press(bar.get(), "genMark");
         press(bar.get(), "genOutline");
     }
+    // The QR window opened from the bar with the size of a job filed under
+    // `code` taken, Auto-Next on for `sheets` sheets.
+    QWidget *qrWindowOn(const QString &code, int sheets)
+    {
+        const QString job = workFolder() + "QR Jobs/" + code + ".plt";
+        QFile f(job);
+        if (!f.open(QIODevice::WriteOnly))
+            qFatal("cannot file %s", qPrintable(job));
+        f.write("MD0,0,8000,6000,5;IN;PA;SP2;PU0,0;PD0,500;PU;!PG;");
+        f.close();
+        dialogs::setFileHook([job](const dialogs::FileRequest &) { return job; });
+        press(bar.get(), "qrCodeCtrl");
+        QWidget *qr = topLevel("QRCodeMW");
+        press(qr, "selectFile");
+        dialogs::setFileHook({});
+        set(qr, { { "conSend", true }, { "sendCount", sheets } });
+        return qr;
+    }
     void close()
     {
         bar.reset();

@@ -231,17 +231,7 @@ void TstCutFaults::secondPressDuringRun()
 void TstCutFaults::sendWhileQrRuns()
 {
     handOver();
-    const QString job = workFolder() + "QR Jobs/1.plt";
-    QFile f(job);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("MD0,0,8000,6000,5;IN;PA;SP2;PU0,0;PD0,500;PU;!PG;");
-    f.close();
-    dialogs::setFileHook([&](const dialogs::FileRequest &) { return job; });
-    press(bar.get(), "qrCodeCtrl");
-    QWidget *qr = topLevel("QRCodeMW");
-    press(qr, "selectFile");
-    dialogs::setFileHook({});
-    set(qr, { { "conSend", true }, { "sendCount", 2 } });
+    QWidget *qr = road.qrWindowOn("1", 2);
     cutter->setSheets({ "1", "1" });
     bool pressed = false;
     QTimer watch;
@@ -254,7 +244,7 @@ void TstCutFaults::sendWhileQrRuns()
     watch.start(10);
     press(qr, "startBtn");
     watch.stop();
-    QFile::remove(job);
+    QFile::remove(workFolder() + "QR Jobs/1.plt");
     QVERIFY(pressed);
     verifyIdle(bar.get());
     QCOMPARE(rec.messages.size(), 1);

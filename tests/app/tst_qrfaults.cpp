@@ -89,22 +89,12 @@ void TstQrFaults::qrSweep()
     QFETCH(QByteArray, reply);
     QFETCH(bool, counted);
     QFETCH(QString, status);
-    const QString job = workFolder() + "QR Jobs/1001.plt";
-    QFile f(job);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("MD0,0,8000,6000,5;IN;PA;SP2;PU0,0;PD0,500;PU;!PG;");
-    f.close();
-    dialogs::setFileHook([&](const dialogs::FileRequest &) { return job; });
-    press(bar.get(), "qrCodeCtrl");
-    QWidget *qr = topLevel("QRCodeMW");
-    press(qr, "selectFile");
-    dialogs::setFileHook({});
-    set(qr, { { "conSend", true }, { "sendCount", 1 } });
+    QWidget *qr = road.qrWindowOn("1001", 1);
     cutter->setSheets({ "1001" });
     cutter->addFault({ CutterFault::Kind(kind), command, 0, reply, 0, 1 });
 
     press(qr, "startBtn");
-    QFile::remove(job);
+    QFile::remove(workFolder() + "QR Jobs/1001.plt");
     auto *start = child<QPushButton>(qr, "startBtn");
     QCOMPARE(start->text(), QStringLiteral("Start"));
     QVERIFY(start->isEnabled() && child<QPushButton>(qr, "autoOffset")->isEnabled());
