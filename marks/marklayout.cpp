@@ -298,10 +298,17 @@ void boxSides(ShapeSpec &s, const BoxFrame &b, bool byFigure)
     }
 }
 
+// A disc on every corner and on each extra row's columns.
 void circleMarks(ShapeSpec &s, double r)
 {
     s.style = MarkStyle::Filled;
     s.threshold = 2.0 * r;
+    s.cornerMarks = {
+        { { disc(at(XL), at(YT), r) } },
+        { { disc(at(XR), at(YT), r) } },
+        { { disc(at(XL), at(YB), r) } },
+        { { disc(at(XR), at(YB), r) } },
+    };
     s.leftRowMark.parts = { disc(at(XL), at(ROW), r) };
     s.rightRowMark.parts = { disc(at(XR), at(ROW), r) };
 }
@@ -382,13 +389,8 @@ ShapeSpec circleByPageSpec(double diameter, double clearance, double mmPerInch)
     circleMarks(s, r);
     // The top-left disc carries a bar above and below it, so the mark reads
     // as the first one; its bounding box stays centred on the disc.
-    s.cornerMarks = {
-        { { disc(at(XL), at(YT), r), rect(at(XL, -u), at(YT, r + v), at(XL, u), at(YT, r + u)),
-            rect(at(XL, -u), at(YT, -r - u), at(XL, u), at(YT, -r - v)) } },
-        { { disc(at(XR), at(YT), r) } },
-        { { disc(at(XL), at(YB), r) } },
-        { { disc(at(XR), at(YB), r) } },
-    };
+    s.cornerMarks[0].parts << rect(at(XL, -u), at(YT, r + v), at(XL, u), at(YT, r + u))
+                           << rect(at(XL, -u), at(YT, -r - u), at(XL, u), at(YT, -r - v));
     return s;
 }
 
@@ -404,12 +406,6 @@ ShapeSpec circleByFigureSpec(double diameter, double clearance)
     boxSides(s, b, true);
 
     circleMarks(s, r);
-    s.cornerMarks = {
-        { { disc(at(XL), at(YT), r) } },
-        { { disc(at(XR), at(YT), r) } },
-        { { disc(at(XL), at(YB), r) } },
-        { { disc(at(XR), at(YB), r) } },
-    };
     return s;
 }
 
