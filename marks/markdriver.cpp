@@ -65,8 +65,6 @@ void drawMark(HostFrame &frame, QAxObject *layer, const Mark &mark, MarkStyle st
     QList<QAxObject *> shapes;
     for (const Primitive &p : mark.parts) {
         QAxObject *shape = createPrimitive(layer, p);
-        if (layer && !shape)
-            qCDebug(lcMarks, "a mark part was not created: the mark is incomplete");
         styleMarkShape(shape, style, strokeWidth, colour);
         shapes << shape;
     }
