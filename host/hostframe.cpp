@@ -118,10 +118,7 @@ QString HostFrame::findLayerByPrefix(const QString &prefix) const
 {
     QString name;
     firstLayer(
-        m_layers, m_layerCount,
-        [&](const QString &n) {
-            return n.size() >= prefix.size() && n.left(prefix.size()) == prefix;
-        },
+        m_layers, m_layerCount, [&](const QString &n) { return n.left(prefix.size()) == prefix; },
         &name);
     return name;
 }

@@ -16,22 +16,20 @@ bool prepare(HostFrame &f, const CdrOperate &op)
     if (!f.open())
         return false;
     f.readLayers();
-    if (f.layerCount() >= 1) {
-        const bool assist = f.hasLayer(op.assistLayer);
-        const bool creasing = f.hasLayer(op.creasingLayer);
-        const bool cutting = f.hasLayer(op.cuttingLayer);
-        for (int i = 1; i <= f.layerCount(); ++i) {
-            QAxObject *item = query(f.layers(), "Item(int)", i);
-            call(item, "SetPrintable(bool)", true);
-            release(item);
-        }
-        if (assist)
-            call(f.layerNamed(op.assistLayer), "SetPrintable(bool)", false);
-        if (creasing)
-            call(f.layerNamed(op.creasingLayer), "SetPrintable(bool)", false);
-        if (cutting)
-            call(f.layerNamed(op.cuttingLayer), "SetPrintable(bool)", false);
+    const bool assist = f.hasLayer(op.assistLayer);
+    const bool creasing = f.hasLayer(op.creasingLayer);
+    const bool cutting = f.hasLayer(op.cuttingLayer);
+    for (int i = 1; i <= f.layerCount(); ++i) {
+        QAxObject *item = query(f.layers(), "Item(int)", i);
+        call(item, "SetPrintable(bool)", true);
+        release(item);
     }
+    if (assist)
+        call(f.layerNamed(op.assistLayer), "SetPrintable(bool)", false);
+    if (creasing)
+        call(f.layerNamed(op.creasingLayer), "SetPrintable(bool)", false);
+    if (cutting)
+        call(f.layerNamed(op.cuttingLayer), "SetPrintable(bool)", false);
     return true;
 }
 

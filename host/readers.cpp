@@ -2,6 +2,7 @@
 #include "cdroperate.h"
 #include "hostframe.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -32,7 +33,7 @@ QList<QPoint> CdrOperate::markCentres()
     f.rememberActiveLayer();
     const double pageHeightInches = read(f.page(), "SizeHeight()").toDouble();
     f.readLayers();
-    if (f.layerCount() >= 1 && f.hasLayer(markLayer)) {
+    if (f.hasLayer(markLayer)) {
         QAxObject *layer = f.layerNamed(markLayer);
         call(layer, "Activate()");
         call(layer, "SetEditable(bool)", true);
@@ -55,17 +56,9 @@ QList<QPoint> CdrOperate::markCentres()
     f.close();
 
     // Top row first, left to right within a row; equal points keep their order.
-    bool swapped = true;
-    while (swapped) {
-        swapped = false;
-        for (int i = 0; i + 1 < centres.size(); ++i) {
-            const QPoint a = centres[i], b = centres[i + 1];
-            if (a.y() > b.y() || (a.y() == b.y() && a.x() > b.x())) {
-                centres.swapItemsAt(i, i + 1);
-                swapped = true;
-            }
-        }
-    }
+    std::stable_sort(centres.begin(), centres.end(), [](const QPoint &a, const QPoint &b) {
+        return a.y() < b.y() || (a.y() == b.y() && a.x() < b.x());
+    });
     return centres;
 }
 
@@ -97,11 +90,9 @@ QString CdrOperate::qrJobName()
         return result;
     f.rememberActiveLayer();
     f.readLayers();
-    if (f.layerCount() >= 1) {
-        const QString name = f.findLayerByPrefix(qrLayer);
-        if (!name.isNull())
-            result = name.mid(qrLayer.size() + 1); // past the separator
-    }
+    const QString name = f.findLayerByPrefix(qrLayer);
+    if (!name.isNull())
+        result = name.mid(qrLayer.size() + 1); // past the separator
     f.close();
     return result;
 }
