@@ -17,34 +17,11 @@ namespace {
 // paths by it.
 constexpr double magnification = 5.0;
 
-} // namespace
-
-namespace {
-
 // A stale export must never be read back as this one's result.
 void removeScratch(const QString &file)
 {
     if (!file.isEmpty())
         QFile::remove(file);
-}
-
-void setAllLayers(HostFrame &f, bool printable)
-{
-    for (int i = 1; i <= f.layerCount(); ++i) {
-        QAxObject *item = query(f.layers(), "Item(int)", i);
-        call(item, "SetPrintable(bool)", printable);
-        call(item, "SetEditable(bool)", false);
-        release(item);
-    }
-}
-
-QAxObject *makeTarget(HostFrame &f, const QString &name)
-{
-    QAxObject *layer = f.layerNamed(name);
-    call(layer, "SetVisible(bool)", true);
-    call(layer, "SetPrintable(bool)", true);
-    call(layer, "SetEditable(bool)", true);
-    return layer;
 }
 
 // Every layer unprintable and locked, then the named one (when the page has
@@ -56,12 +33,20 @@ bool isolateLayer(HostFrame &f, const QString &name, QAxObject **layer = nullptr
     if (f.layerCount() < 1)
         return false;
     const bool found = f.hasLayer(name);
-    setAllLayers(f, false);
+    for (int i = 1; i <= f.layerCount(); ++i) {
+        QAxObject *item = query(f.layers(), "Item(int)", i);
+        call(item, "SetPrintable(bool)", false);
+        call(item, "SetEditable(bool)", false);
+        release(item);
+    }
     if (!found) {
         qCDebug(lcHost, "no layer \"%s\": nothing exported", qUtf8Printable(name));
         return false;
     }
-    QAxObject *target = makeTarget(f, name);
+    QAxObject *target = f.layerNamed(name);
+    call(target, "SetVisible(bool)", true);
+    call(target, "SetPrintable(bool)", true);
+    call(target, "SetEditable(bool)", true);
     if (layer)
         *layer = target;
     return true;
