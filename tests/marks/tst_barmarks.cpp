@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QtTest>
 
+#include <utility>
+
 using simhost::Document;
 using simhost::Shape;
 using simhost::SimHost;
@@ -80,32 +82,21 @@ Expected crossPage(double yb)
             { xr, y1 + hh, xr, y1 - hh } } };
 }
 
-Expected crossFigure(double yb)
+// The same lines, these (numbered from 1) drawn the other way round.
+QVector<QLineF> flipped(QVector<QLineF> lines, std::initializer_list<int> numbers)
 {
-    return { { { xl + hw, yt + hh, xr - hw, yt + hh }, { xl + hw, yb - hh, xr - hw, yb - hh },
-                 { xl - hw, yt - hh, xl + hw, yt - hh }, { xl + hw, yt + hh, xl + hw, yt - hh },
-                 { xr - hw, yt - hh, xr + hw, yt - hh }, { xr - hw, yt + hh, xr - hw, yt - hh },
-                 { xl - hw, yb + hh, xl + hw, yb + hh }, { xl + hw, yb + hh, xl + hw, yb - hh },
-                 { xr - hw, yb + hh, xr + hw, yb + hh }, { xr - hw, yb + hh, xr - hw, yb - hh },
-                 { xl - hw, yt - hh, xl - hw, y1 + hh }, { xl - hw, y1 - hh, xl - hw, yb + hh },
-                 { xr + hw, yt - hh, xr + hw, y1 + hh }, { xr + hw, y1 - hh, xr + hw, yb + hh },
-                 { xl - hw, y1 + hh, xl + hw, y1 + hh }, { xl - hw, y1 - hh, xl + hw, y1 - hh },
-                 { xl + hw, y1 + hh, xl + hw, y1 - hh }, { xr + hw, y1 + hh, xr - hw, y1 + hh },
-                 { xr + hw, y1 - hh, xr - hw, y1 - hh }, { xr - hw, y1 + hh, xr - hw, y1 - hh } },
-        { { xl - hw, yt, xl + hw, yt }, { xl, yt + hh, xl, yt - hh }, { xr - hw, yt, xr + hw, yt },
-            { xr, yt + hh, xr, yt - hh }, { xl - hw, yb, xl + hw, yb },
-            { xl, yb - hh, xl, yb + hh }, { xr - hw, yb, xr + hw, yb },
-            { xr, yb - hh, xr, yb + hh }, { xl - hw, y1, xl + hw, y1 },
-            { xl, y1 + hh, xl, y1 - hh }, { xr - hw, y1, xr + hw, y1 },
-            { xr, y1 + hh, xr, y1 - hh } } };
+    for (int n : numbers)
+        lines[n - 1] = QLineF(lines[n - 1].p2(), lines[n - 1].p1());
+    return lines;
 }
 
-// The corner marks of both right-angle layouts.
-QVector<QLineF> rtAngleCorners(double yb)
+// Around the artwork the top-right box's lower side comes before its inner
+// side, and a few lines and the top crosses' vertical bars run the other way.
+Expected crossFigure(double yb)
 {
-    return { { xl, yt, xl + w, yt }, { xl, yt, xl, yt - h }, { xr, yt, xr - w, yt },
-        { xr, yt, xr, yt - h }, { xl, yb, xl + w, yb }, { xl, yb, xl, yb + h },
-        { xr, yb, xr - w, yb }, { xr, yb, xr, yb + h } };
+    Expected e = crossPage(yb);
+    std::swap(e.guides[4], e.guides[5]);
+    return { flipped(e.guides, { 4, 9, 18, 19 }), flipped(e.bars, { 2, 4 }) };
 }
 
 Expected rtAnglePage(double yb)
@@ -120,26 +111,18 @@ Expected rtAnglePage(double yb)
                  { xl, y1 - h, xl + w, y1 - h }, { xl + w, y1 + h, xl + w, y1 - h },
                  { xr - w, y1 + h, xr, y1 + h }, { xr - w, y1 - h, xr, y1 - h },
                  { xr - w, y1 + h, xr - w, y1 - h } },
-        rtAngleCorners(yb)
-            + QVector<QLineF> { { xl, y1, xl + w, y1 }, { xl, y1 + h, xl, y1 - h },
-                { xr, y1, xr - w, y1 }, { xr, y1 - h, xr, y1 + h } } };
+        { { xl, yt, xl + w, yt }, { xl, yt, xl, yt - h }, { xr, yt, xr - w, yt },
+            { xr, yt, xr, yt - h }, { xl, yb, xl + w, yb }, { xl, yb, xl, yb + h },
+            { xr, yb, xr - w, yb }, { xr, yb, xr, yb + h }, { xl, y1, xl + w, y1 },
+            { xl, y1 + h, xl, y1 - h }, { xr, y1, xr - w, y1 }, { xr, y1 - h, xr, y1 + h } } };
 }
 
+// Around the artwork the top-left inner side, the right boxes' sides at the
+// extra row and the right upright there run the other way.
 Expected rtAngleFigure(double yb)
 {
-    return { { { xl + w, yt, xr - w, yt }, { xl + w, yb, xr - w, yb },
-                 { xl, yt - h, xl + w, yt - h }, { xl + w, yt, xl + w, yt - h },
-                 { xr - w, yt, xr - w, yt - h }, { xr - w, yt - h, xr, yt - h },
-                 { xl, yb + h, xl + w, yb + h }, { xl + w, yb + h, xl + w, yb },
-                 { xr, yb + h, xr - w, yb + h }, { xr - w, yb + h, xr - w, yb },
-                 { xl, yt - h, xl, y1 + h }, { xl, y1 - h, xl, yb + h }, { xr, yt - h, xr, y1 + h },
-                 { xr, y1 - h, xr, yb + h }, { xl, y1 + h, xl + w, y1 + h },
-                 { xl, y1 - h, xl + w, y1 - h }, { xl + w, y1 + h, xl + w, y1 - h },
-                 { xr, y1 + h, xr - w, y1 + h }, { xr, y1 - h, xr - w, y1 - h },
-                 { xr - w, y1 + h, xr - w, y1 - h } },
-        rtAngleCorners(yb)
-            + QVector<QLineF> { { xl, y1, xl + w, y1 }, { xl, y1 + h, xl, y1 - h },
-                { xr, y1, xr - w, y1 }, { xr, y1 + h, xr, y1 - h } } };
+    const Expected e = rtAnglePage(yb);
+    return { flipped(e.guides, { 4, 18, 19 }), flipped(e.bars, { 12 }) };
 }
 
 QString num(double v)
