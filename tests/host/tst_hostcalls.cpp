@@ -18,21 +18,6 @@ const QString progId = QStringLiteral("CorelDraw.Application.24");
 constexpr double mm = 1.0 / 25.4;
 
 // Expected sequences, built from the pieces every operation shares.
-struct Seq
-{
-    QStringList s;
-    Seq &operator<<(const QString &c)
-    {
-        s << c;
-        return *this;
-    }
-    Seq &operator<<(const QStringList &l)
-    {
-        s << l;
-        return *this;
-    }
-};
-
 QStringList opening(bool remember, bool layers = true)
 {
     QStringList s { "Application.SetOptimization(bool) bool:true", "Application.ActiveDocument()",
@@ -166,39 +151,39 @@ private slots:
 
         QTest::newRow("createCuttingLayer, found")
             << Op([](CdrOperate &o, const QString &) { o.createCuttingLayer(); })
-            << (Seq() << opening(true) << lookup(3) << closing(true)).s;
+            << (QStringList() << opening(true) << lookup(3) << closing(true));
 
         QTest::newRow("createCreasingLayer, missing under the Chinese names")
             << Op([](CdrOperate &o, const QString &) {
                    o.setLayerNames("ZH");
                    o.createCreasingLayer();
                })
-            << (Seq() << opening(true) << lookup(4)
-                      << QString::fromUtf8("Page.CreateLayer(QString) '压痕层'") << closing(true))
-                   .s;
+            << (QStringList() << opening(true) << lookup(4)
+                              << QString::fromUtf8("Page.CreateLayer(QString) '压痕层'")
+                              << closing(true));
 
         QTest::newRow("createBoundary")
             << Op([](CdrOperate &o, const QString &) { o.createBoundary(); })
-            << (Seq() << opening(true) << lookup(3) << clearing("Cutting Layer")
-                      << "Page.SelectableShapes()"
-                      << "Shapes.Count()"
-                      << "Document.ClearSelection()"
-                      << "Shapes.All()"
-                      << "ShapeRange.AddToSelection()"
-                      << "Application.ActiveSelection()"
-                      << "Selection.CreateBoundary(double,double,bool,bool) double:0, double:0, "
-                         "bool:true, bool:false"
-                      << "Shape.Fill()"
-                      << "Fill.ApplyNoFill()"
-                      << "Shape.Outline()"
-                      << "Outline.SetWidth(double) " + hairline << "Shape.BreakApartEx()"
-                      << "Layer.SetEditable(bool) bool:false" << closing(true))
-                   .s;
+            << (QStringList()
+                   << opening(true) << lookup(3) << clearing("Cutting Layer")
+                   << "Page.SelectableShapes()"
+                   << "Shapes.Count()"
+                   << "Document.ClearSelection()"
+                   << "Shapes.All()"
+                   << "ShapeRange.AddToSelection()"
+                   << "Application.ActiveSelection()"
+                   << "Selection.CreateBoundary(double,double,bool,bool) double:0, double:0, "
+                      "bool:true, bool:false"
+                   << "Shape.Fill()"
+                   << "Fill.ApplyNoFill()"
+                   << "Shape.Outline()"
+                   << "Outline.SetWidth(double) " + hairline << "Shape.BreakApartEx()"
+                   << "Layer.SetEditable(bool) bool:false" << closing(true));
 
         {
             // Two selectable shapes once the cutting layer is emptied; the
             // counts around each contour only watch that one was made.
-            Seq s;
+            QStringList s;
             s << opening(true) << lookup(3) << clearing("Cutting Layer")
               << "Page.SelectableShapes()"
               << "Shapes.Count()"
@@ -218,30 +203,29 @@ private slots:
                   << "Outline.SetWidth(double) " + hairline << "Shape.MoveToLayer(QVariant) obj";
             s << "Layer.SetEditable(bool) bool:false" << closing(true);
             QTest::newRow("createContour")
-                << Op([](CdrOperate &o, const QString &) { o.createContour(); }) << s.s;
+                << Op([](CdrOperate &o, const QString &) { o.createContour(); }) << s;
         }
 
         QTest::newRow("exportCuttingLayerPlt")
             << Op([](CdrOperate &o, const QString &f) { o.exportCuttingLayerPlt(f); })
-            << (Seq() << opening(true) << lookup(3) << allLayersOff(4) << target("Cutting Layer")
-                      << "Document.ClearSelection()"
-                      << "Layer.Shapes()"
-                      << "Shapes.All()"
-                      << "ShapeRange.AddToSelection()"
-                      << "Application.ActiveSelection()"
-                      << "Document.SetReferencePoint(enum) int:5"
-                      << "Selection.Stretch(double) double:5" << exportStep(file, w, h)
-                      << "Selection.Stretch(double) double:0.2" << closing(true))
-                   .s;
+            << (QStringList() << opening(true) << lookup(3) << allLayersOff(4)
+                              << target("Cutting Layer") << "Document.ClearSelection()"
+                              << "Layer.Shapes()"
+                              << "Shapes.All()"
+                              << "ShapeRange.AddToSelection()"
+                              << "Application.ActiveSelection()"
+                              << "Document.SetReferencePoint(enum) int:5"
+                              << "Selection.Stretch(double) double:5" << exportStep(file, w, h)
+                              << "Selection.Stretch(double) double:0.2" << closing(true));
 
         QTest::newRow("exportCuttingLayerPlt, no cutting layer") << Op(
             [](CdrOperate &o, const QString &f) {
                 o.cuttingLayer = "Cut";
                 o.exportCuttingLayerPlt(f);
-            }) << (Seq() << opening(true) << lookup(4) << allLayersOff(4) << closing(true)).s;
+            }) << (QStringList() << opening(true) << lookup(4) << allLayersOff(4) << closing(true));
 
         {
-            Seq s;
+            QStringList s;
             s << opening(false);
             for (int i = 1; i <= 4; ++i) {
                 s << "Layers.Item(int) int:" + QString::number(i) << "Layer.Printable()";
@@ -260,43 +244,44 @@ private slots:
               << "Selection.Stretch(double) double:5" << exportStep(file, w, h)
               << "Selection.Stretch(double) double:0.2" << closing(false);
             QTest::newRow("exportPrintablePlt")
-                << Op([](CdrOperate &o, const QString &f) { o.exportPrintablePlt(f); }) << s.s;
+                << Op([](CdrOperate &o, const QString &f) { o.exportPrintablePlt(f); }) << s;
         }
 
         QTest::newRow("exportCreasingLayerPlt")
             << Op([](CdrOperate &o, const QString &f) { o.exportCreasingLayerPlt(f); })
-            << (Seq() << opening(true) << lookup(4) << allLayersOff(4) << target("Creasing Layer")
-                      << exportStep(file, w, h) << closing(true))
-                   .s;
+            << (QStringList() << opening(true) << lookup(4) << allLayersOff(4)
+                              << target("Creasing Layer") << exportStep(file, w, h)
+                              << closing(true));
 
         QTest::newRow("markCentres")
             << Op([](CdrOperate &o, const QString &) { o.markCentres(); })
-            << (Seq() << opening(true, false) << "Page.SizeHeight()"
-                      << "Page.Layers()"
-                      << "Layers.Count()" << lookup(2) << "Layers.Find(QString) 'Mark Layer'"
-                      << "Layer.Activate()"
-                      << "Layer.SetEditable(bool) bool:true"
-                      << "Layer.Shapes()"
-                      << "Shapes.Count()"
-                      << "Shapes.Item(int) int:1"
-                      << "Shape.CenterX()"
-                      << "Shape.CenterY()"
-                      << "Layer.SetEditable(bool) bool:false" << closing(true))
-                   .s;
+            << (QStringList() << opening(true, false) << "Page.SizeHeight()"
+                              << "Page.Layers()"
+                              << "Layers.Count()" << lookup(2)
+                              << "Layers.Find(QString) 'Mark Layer'"
+                              << "Layer.Activate()"
+                              << "Layer.SetEditable(bool) bool:true"
+                              << "Layer.Shapes()"
+                              << "Shapes.Count()"
+                              << "Shapes.Item(int) int:1"
+                              << "Shape.CenterX()"
+                              << "Shape.CenterY()"
+                              << "Layer.SetEditable(bool) bool:false" << closing(true));
 
         QTest::newRow("pageHeight")
             << Op([](CdrOperate &o, const QString &) { o.pageHeight(); })
-            << (Seq() << opening(false, false) << "Page.SizeHeight()" << closing(false)).s;
+            << (QStringList() << opening(false, false) << "Page.SizeHeight()" << closing(false));
 
         QTest::newRow("pageWidth")
             << Op([](CdrOperate &o, const QString &) { o.pageWidth(); })
-            << (Seq() << opening(false, false) << "Page.SizeWidth()" << closing(false)).s;
+            << (QStringList() << opening(false, false) << "Page.SizeWidth()" << closing(false));
 
-        QTest::newRow("qrJobName") << Op([](CdrOperate &o, const QString &) { o.qrJobName(); })
-                                   << (Seq() << opening(true) << lookup(4) << closing(true)).s;
+        QTest::newRow("qrJobName")
+            << Op([](CdrOperate &o, const QString &) { o.qrJobName(); })
+            << (QStringList() << opening(true) << lookup(4) << closing(true));
 
         {
-            Seq s;
+            QStringList s;
             s << opening(false) << lookup(4) /* assist: missing */ << lookup(4) /* creasing */
               << lookup(3) /* cutting */;
             for (int i = 1; i <= 4; ++i)
@@ -306,18 +291,16 @@ private slots:
               << "Layer.SetPrintable(bool) bool:false"
               << "Layers.Find(QString) 'Cutting Layer'"
               << "Layer.SetPrintable(bool) bool:false";
-            const QStringList prepared = s.s;
+            const QStringList prepared = s;
             QTest::newRow("publishPdf")
                 << Op([](CdrOperate &o, const QString &) { o.publishPdf(QString()); })
-                << (Seq() << prepared << "Document.PDFSettings()" << pdfSettings()
-                          << "Document.PublishToPDF(QString) ''" << closing(false))
-                       .s;
+                << (QStringList() << prepared << "Document.PDFSettings()" << pdfSettings()
+                                  << "Document.PublishToPDF(QString) ''" << closing(false));
             QTest::newRow("printDocument")
                 << Op([](CdrOperate &o, const QString &) { o.printDocument(); })
-                << (Seq() << prepared << "Document.PrintSettings()"
-                          << "PrintSettings.ShowDialog()"
-                          << "PrintSettings.PrintOut()" << closing(false))
-                       .s;
+                << (QStringList() << prepared << "Document.PrintSettings()"
+                                  << "PrintSettings.ShowDialog()"
+                                  << "PrintSettings.PrintOut()" << closing(false));
         }
     }
     void sequence()
