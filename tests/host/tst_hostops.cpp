@@ -162,34 +162,6 @@ private slots:
         QCOMPARE(doc.selection.size(), 2); // the cutting shapes stay selected
     }
 
-    void exportFilterSettings()
-    {
-        SimHost &host = SimHost::instance();
-        Document &doc = sheet({ "Cutting Layer" });
-        doc.pageSize = QSizeF(300 * mm, 200 * mm);
-        host.addShape(doc, "Cutting Layer", mmRect(10, 10, 5, 5));
-        CdrOperate op(progId);
-        op.exportCuttingLayerPlt(scratch);
-        QCOMPARE(host.exports().size(), 1);
-        const auto rec = host.exports()[0];
-        QCOMPARE(rec.file, scratch);
-        QCOMPARE(rec.filter, 1281);
-        QStringList names;
-        for (const auto &p : rec.settings)
-            names << QString::fromLatin1(p.name);
-        QCOMPARE(names,
-            (QStringList { "PenLibIndex", "FitToPage", "ScaleFactor", "PageWidth", "PageHeight",
-                "FillType", "FillSpacing", "FillAngle", "HatchAngle", "CurveResolution",
-                "RemoveHiddenLines", "AutomaticWeld", "ExcludeWVC", "PlotterUnits",
-                "PlotterOrigin" }));
-        QCOMPARE(rec.settings[3].value.toDouble(), 300 * mm); // the page, not the selection
-        QCOMPARE(rec.settings[4].value.toDouble(), 200 * mm);
-        QCOMPARE(rec.settings[13].value, QVariant(1016));
-        QCOMPARE(rec.settings[1].value, QVariant(false));
-        QCOMPARE(host.callsOf("ExportEx(QString,enum,enum,QVariant,QVariant)")[0].args.mid(1, 2),
-            (QVariantList { 1281, 0 }));
-    }
-
     void cuttingExportWithoutLayer_data()
     {
         QTest::addColumn<QStringList>("layers");
