@@ -1,13 +1,13 @@
 // Circle marks and the QR job label, run against the simulated host.
 
+#include "../host/hosttestutil.h"
+
 #include "cdroperate.h"
 #include "hostframe.h"
 #include "markdriver.h"
 #include "markgeometry.h"
 #include "qrlabel.h"
 #include "workfolder.h"
-
-#include <simhost.h>
 
 #include <QDir>
 #include <QtTest>
@@ -28,15 +28,6 @@ double mm(double inches)
 
 const QString v24 = QStringLiteral("CorelDraw.Application.24");
 const QString v20 = QStringLiteral("CorelDraw.Application.20");
-
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-#define VERIFY_NO_HOST_ERRORS()                                                                    \
-    QVERIFY2(SimHost::instance().errors().isEmpty(),                                               \
-        qPrintable(SimHost::instance().errors().join(QLatin1Char('\n'))))
 
 struct Settings
 {
@@ -78,9 +69,7 @@ QList<const Shape *> shapesOn(const QString &layer)
 // Artwork on the user's layer, its box given in mm.
 void addArtworkRect(double x, double y, double w, double h)
 {
-    QPainterPath p;
-    p.addRect(QRectF(in(x), in(y), in(w), in(h)));
-    SimHost::instance().addShape(doc(), "Layer 1", p);
+    SimHost::instance().addShape(doc(), "Layer 1", rectPath(in(x), in(y), in(w), in(h)));
 }
 
 void addArtworkEllipse(double x, double y, double w, double h)
