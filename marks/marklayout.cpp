@@ -431,10 +431,11 @@ ShapeSpec crossByFigureSpec(double markWidth, double markHeight, double markWeig
     const double hw = markWidth * 0.5, hh = markHeight * 0.5;
     ShapeSpec s = crossByPageSpec(markWidth, markHeight, markWeight);
     // Around the artwork the top-right box's lower side comes before its
-    // inner side, and these lines run the other way round.
+    // inner side, and these lines and the right row boxes' sides run the
+    // other way round.
     reverseLines(s.cornerGuides, { 4, 9 });
     std::swap(s.cornerGuides[4], s.cornerGuides[5]);
-    boxSides(s, BoxFrame { -hw, hw, hh, hh }, true);
+    reverseLines(s.rightRowGuides, { 1, 2 });
     // The top crosses' vertical bars run downward.
     s.cornerMarks[0] = cross(XL, YT, hw, hh, false);
     s.cornerMarks[1] = cross(XR, YT, hw, hh, false);
@@ -465,7 +466,7 @@ ShapeSpec rtAngleByFigureSpec(double markWidth, double markHeight, double markWe
     // Around the artwork: the top-left inner side runs downward, the right
     // boxes' sides from the outside in, and the right uprights downward.
     reverseLines(s.cornerGuides, { 4 });
-    boxSides(s, BoxFrame { 0.0, markWidth, 0.0, markHeight }, true);
+    reverseLines(s.rightRowGuides, { 1, 2 });
     s.rightRowMark = rowT(XR, -markWidth, markHeight, true);
     return s;
 }
