@@ -630,13 +630,6 @@ private slots:
         QVERIFY(rec.written);
         QCOMPARE(
             rec.layers, (QStringList { "Artwork", "Mark Layer", "QR Code:1", "Hidden print" }));
-        QCOMPARE(rec.settings.size(), 54);
-        QCOMPARE(rec.settings.first().name, QByteArray("PublishRange"));
-        QCOMPARE(rec.settings[2].value, QVariant(QStringLiteral("Administrator")));
-        QCOMPARE(rec.settings[33].name, QByteArray("Bleed"));
-        QCOMPARE(rec.settings[33].value, QVariant(31750));
-        QCOMPARE(rec.settings[49].value.toString(), QString()); // no password
-        QCOMPARE(rec.settings.last().value, QVariant(95));
         QCOMPARE(doc.activeLayerName(), QStringLiteral("Artwork"));
     }
 
