@@ -461,29 +461,16 @@ void PluginMW::on_genMark_clicked()
         const double w = ui->markWidth->value() / mmPerInch;
         const double h = ui->markHeight->value() / mmPerInch;
         const double weight = ui->markWeight->value() / mmPerInch;
-        if (shape == 0 && byFigure)
-            op->genCrossMarkByFigure(
-                top, left, right, bottom, w, h, weight, isSegment, segLength, C, M, Y, K);
-        else if (shape == 0)
-            op->genCrossMarkByPage(
-                top, left, right, bottom, w, h, weight, isSegment, segLength, C, M, Y, K);
-        else if (byFigure)
-            op->genRtAngleMarkByFigure(
-                top, left, right, bottom, w, h, weight, isSegment, segLength, C, M, Y, K);
-        else
-            op->genRtAngleMarkByPage(
-                top, left, right, bottom, w, h, weight, isSegment, segLength, C, M, Y, K);
+        const auto gen = shape == 0
+            ? (byFigure ? &CdrOperate::genCrossMarkByFigure : &CdrOperate::genCrossMarkByPage)
+            : (byFigure ? &CdrOperate::genRtAngleMarkByFigure : &CdrOperate::genRtAngleMarkByPage);
+        ((*op).*gen)(top, left, right, bottom, w, h, weight, isSegment, segLength, C, M, Y, K);
     } else if (shape == 2) {
-        const double diameter = ui->markDiameter->value() / mmPerInch;
-        const bool isInkJet = ui->isInkJet->isChecked();
-        const double qrSize = double(ui->qrCodeSize->value()) / mmPerInch;
-        const int serial = ui->qrCodeStr->value();
-        if (byFigure)
-            op->genCircleMarkByFigure(top, left, right, bottom, diameter, isSegment, segLength,
-                useQRCode, isInkJet, qrSize, serial, C, M, Y, K);
-        else
-            op->genCircleMarkByPage(top, left, right, bottom, diameter, isSegment, segLength,
-                useQRCode, isInkJet, qrSize, serial, C, M, Y, K);
+        const auto gen
+            = byFigure ? &CdrOperate::genCircleMarkByFigure : &CdrOperate::genCircleMarkByPage;
+        ((*op).*gen)(top, left, right, bottom, ui->markDiameter->value() / mmPerInch, isSegment,
+            segLength, useQRCode, ui->isInkJet->isChecked(),
+            double(ui->qrCodeSize->value()) / mmPerInch, ui->qrCodeStr->value(), C, M, Y, K);
     }
     op.reset();
 
