@@ -4,18 +4,14 @@
 
 #include "cdroperate.h"
 #include "cutjob.h"
-#include "emulatedcutter.h"
 #include "hpgltool.h"
 #include "jobformat.h"
-#include "pluginmw.h"
 #include "qpaintwidget.h"
-#include "registry.h"
 
 #include <QLabel>
 #include <QSpinBox>
 
 #include <cmath>
-#include <memory>
 
 using simhost::SimHost;
 
@@ -76,15 +72,11 @@ QList<QVector<QPointF>> strokesOf(const CutterJob &job)
 
 } // namespace
 
-class TstRoads : public QObject
+class TstRoads : public RoadSuite
 {
     Q_OBJECT
 
-    Recorder rec;
     QString fileAnswer;
-    Road road;
-    std::unique_ptr<EmulatedCutter> &cutter = road.cutter;
-    std::unique_ptr<PluginMW> &bar = road.bar;
     QList<QPoint> marks()
     {
         CdrOperate op(roadHost);
