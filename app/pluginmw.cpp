@@ -757,18 +757,16 @@ void PluginMW::on_painter_configChanged()
     paper->figureMode = ui->byFigure->isChecked();
     // The paper shows a millimetre as a pixel, the single mark as two.
     const int shape = ui->markSelect->currentIndex();
-    if (shape == 0 || shape == 1) {
+    if (shape >= 0 && shape <= 2) {
+        // a circle's line weight is unused: it is drawn filled
+        const bool circle = shape == 2;
         mark->shape = paper->shape = shape;
-        paper->markW = ui->markWidth->value();
-        mark->markW = 2 * ui->markWidth->value();
-        paper->markH = ui->markHeight->value();
-        mark->markH = 2 * ui->markHeight->value();
-        paper->lineWeight = ui->markWeight->value();
-        mark->lineWeight = 2 * ui->markWeight->value();
-    } else if (shape == 2) {
-        mark->shape = paper->shape = 2;
-        paper->markW = paper->markH = paper->lineWeight = ui->markDiameter->value();
-        mark->markW = mark->markH = 2 * ui->markDiameter->value();
+        paper->markW = (circle ? ui->markDiameter : ui->markWidth)->value();
+        paper->markH = (circle ? ui->markDiameter : ui->markHeight)->value();
+        paper->lineWeight = (circle ? ui->markDiameter : ui->markWeight)->value();
+        mark->markW = 2 * paper->markW;
+        mark->markH = 2 * paper->markH;
+        mark->lineWeight = 2 * paper->lineWeight;
     }
     const int colour = ui->markColor->currentIndex();
     if (colour >= 0 && colour <= 2)
