@@ -2,8 +2,7 @@
 
 #include <QPainter>
 
-namespace markpaint {
-
+namespace {
 QColor markColour(int colorIndex)
 {
     if (colorIndex == 0)
@@ -12,6 +11,9 @@ QColor markColour(int colorIndex)
         return Qt::red;
     return Qt::white;
 }
+} // namespace
+
+namespace markpaint {
 
 void paintBackground(QPainter &p, const QRect &rect, int colorIndex)
 {

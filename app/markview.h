@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QColor>
-#include <QPen>
 #include <QWidget>
 
 class QPainter;
@@ -26,7 +24,6 @@ protected:
 
 // What both previews share: the background, and the pen and brush of a mark.
 namespace markpaint {
-QColor markColour(int colorIndex);
 // White marks are shown on black, the others on white.
 void paintBackground(QPainter &p, const QRect &rect, int colorIndex);
 // Circles are filled, so their outline is the one-pixel cosmetic line.

@@ -461,29 +461,16 @@ void PluginMW::on_genMark_clicked()
         const double w = ui->markWidth->value() / mmPerInch;
         const double h = ui->markHeight->value() / mmPerInch;
         const double weight = ui->markWeight->value() / mmPerInch;
-        if (shape == 0 && byFigure)
-            op->genCrossMarkByFigure(
-                top, left, right, bottom, w, h, weight, isSegment, segLength, C, M, Y, K);
-        else if (shape == 0)
-            op->genCrossMarkByPage(
-                top, left, right, bottom, w, h, weight, isSegment, segLength, C, M, Y, K);
-        else if (byFigure)
-            op->genRtAngleMarkByFigure(
-                top, left, right, bottom, w, h, weight, isSegment, segLength, C, M, Y, K);
-        else
-            op->genRtAngleMarkByPage(
-                top, left, right, bottom, w, h, weight, isSegment, segLength, C, M, Y, K);
+        const auto gen = shape == 0
+            ? (byFigure ? &CdrOperate::genCrossMarkByFigure : &CdrOperate::genCrossMarkByPage)
+            : (byFigure ? &CdrOperate::genRtAngleMarkByFigure : &CdrOperate::genRtAngleMarkByPage);
+        ((*op).*gen)(top, left, right, bottom, w, h, weight, isSegment, segLength, C, M, Y, K);
     } else if (shape == 2) {
-        const double diameter = ui->markDiameter->value() / mmPerInch;
-        const bool isInkJet = ui->isInkJet->isChecked();
-        const double qrSize = double(ui->qrCodeSize->value()) / mmPerInch;
-        const int serial = ui->qrCodeStr->value();
-        if (byFigure)
-            op->genCircleMarkByFigure(top, left, right, bottom, diameter, isSegment, segLength,
-                useQRCode, isInkJet, qrSize, serial, C, M, Y, K);
-        else
-            op->genCircleMarkByPage(top, left, right, bottom, diameter, isSegment, segLength,
-                useQRCode, isInkJet, qrSize, serial, C, M, Y, K);
+        const auto gen
+            = byFigure ? &CdrOperate::genCircleMarkByFigure : &CdrOperate::genCircleMarkByPage;
+        ((*op).*gen)(top, left, right, bottom, ui->markDiameter->value() / mmPerInch, isSegment,
+            segLength, useQRCode, ui->isInkJet->isChecked(),
+            double(ui->qrCodeSize->value()) / mmPerInch, ui->qrCodeStr->value(), C, M, Y, K);
     }
     op.reset();
 
@@ -770,18 +757,16 @@ void PluginMW::on_painter_configChanged()
     paper->figureMode = ui->byFigure->isChecked();
     // The paper shows a millimetre as a pixel, the single mark as two.
     const int shape = ui->markSelect->currentIndex();
-    if (shape == 0 || shape == 1) {
+    if (shape >= 0 && shape <= 2) {
+        // a circle's line weight is unused: it is drawn filled
+        const bool circle = shape == 2;
         mark->shape = paper->shape = shape;
-        paper->markW = ui->markWidth->value();
-        mark->markW = 2 * ui->markWidth->value();
-        paper->markH = ui->markHeight->value();
-        mark->markH = 2 * ui->markHeight->value();
-        paper->lineWeight = ui->markWeight->value();
-        mark->lineWeight = 2 * ui->markWeight->value();
-    } else if (shape == 2) {
-        mark->shape = paper->shape = 2;
-        paper->markW = paper->markH = paper->lineWeight = ui->markDiameter->value();
-        mark->markW = mark->markH = 2 * ui->markDiameter->value();
+        paper->markW = (circle ? ui->markDiameter : ui->markWidth)->value();
+        paper->markH = (circle ? ui->markDiameter : ui->markHeight)->value();
+        paper->lineWeight = (circle ? ui->markDiameter : ui->markWeight)->value();
+        mark->markW = 2 * paper->markW;
+        mark->markH = 2 * paper->markH;
+        mark->lineWeight = 2 * paper->lineWeight;
     }
     const int colour = ui->markColor->currentIndex();
     if (colour >= 0 && colour <= 2)

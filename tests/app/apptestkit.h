@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
+#include <QFile>
 #include <QList>
 #include <QSettings>
 #include <QSpinBox>
@@ -64,6 +65,13 @@ inline void writeConfig(const QVariantMap &keys)
     QSettings s(configPath(), QSettings::IniFormat);
     for (auto it = keys.begin(); it != keys.end(); ++it)
         s.setValue(it.key(), it.value());
+}
+
+// A file's bytes as they stand (no line ends dropped), or nothing.
+inline QString fileBytes(const QString &file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
 }
 
 inline QWidget *topLevel(const QString &objectName)

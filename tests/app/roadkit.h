@@ -123,3 +123,13 @@ struct Road
         regRemoveKey(cutterRegistryKey());
     }
 };
+
+// What the road suites hold: the boxes' recorder, the bar and its cutter.
+class RoadSuite : public QObject
+{
+protected:
+    Recorder rec;
+    Road road;
+    std::unique_ptr<EmulatedCutter> &cutter = road.cutter;
+    std::unique_ptr<PluginMW> &bar = road.bar;
+};

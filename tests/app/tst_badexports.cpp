@@ -2,24 +2,13 @@
 // through the bar's cut and save buttons and the send window.
 #include "roadkit.h"
 
-#include "emulatedcutter.h"
-#include "pluginmw.h"
-#include "registry.h"
-
 #include <QRegularExpression>
-
-#include <memory>
 
 using simhost::SimHost;
 
-class TstBadExports : public QObject
+class TstBadExports : public RoadSuite
 {
     Q_OBJECT
-
-    Recorder rec;
-    Road road;
-    std::unique_ptr<EmulatedCutter> &cutter = road.cutter;
-    std::unique_ptr<PluginMW> &bar = road.bar;
 
 private slots:
     void initTestCase()

@@ -4,16 +4,11 @@
 // folder.
 #include "roadkit.h"
 
-#include "emulatedcutter.h"
 #include "joblink.h"
-#include "pluginmw.h"
-#include "registry.h"
 
 #include <QLabel>
 #include <QSpinBox>
 #include <QTimer>
-
-#include <memory>
 
 namespace {
 enum Special
@@ -24,14 +19,9 @@ enum Special
 
 } // namespace
 
-class TstCutFaults : public QObject
+class TstCutFaults : public RoadSuite
 {
     Q_OBJECT
-
-    Recorder rec;
-    Road road;
-    std::unique_ptr<EmulatedCutter> &cutter = road.cutter;
-    std::unique_ptr<PluginMW> &bar = road.bar;
 
     QSpinBox *count() { return child<QSpinBox>(sendWindow(), "sendCount"); }
     // A fresh hand-over, so the device list is read again.

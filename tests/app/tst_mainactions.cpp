@@ -68,12 +68,6 @@ QStringList hostLog()
     return out;
 }
 
-QString readAll(const QString &file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
-}
-
 int serial(PluginMW &w)
 {
     return child<QSpinBox>(&w, "qrCodeStr")->value();
@@ -381,7 +375,7 @@ private slots:
         click(w, "saveFile");
         QVERIFY(rec.messages.isEmpty());
         QCOMPARE(files.size(), int(qrLayer.isEmpty()));
-        const QString text = readAll(workFolder() + file);
+        const QString text = fileBytes(workFolder() + file);
         if (file.isEmpty()) {
             QCOMPARE(QDir(workFolder()).entryList({ "*.plt" }), QStringList { "ABDOPQR.plt" });
             return;
@@ -401,8 +395,8 @@ private slots:
         set(topLevel("SendMW"), { { "backlash", true }, { "xBacklash", 1.0 } });
         fileAnswer = "backlash.plt";
         click(w, "saveFile");
-        const QString plain = readAll(workFolder() + "plain.plt");
-        const QString shifted = readAll(workFolder() + "backlash.plt");
+        const QString plain = fileBytes(workFolder() + "plain.plt");
+        const QString shifted = fileBytes(workFolder() + "backlash.plt");
         const int cut = plain.indexOf("SP2;");
         QVERIFY(cut > 0);
         QCOMPARE(shifted.left(cut + 4), plain.left(cut + 4));

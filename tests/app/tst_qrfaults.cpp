@@ -3,24 +3,14 @@
 // sheet is not counted.
 #include "roadkit.h"
 
-#include "emulatedcutter.h"
 #include "joblink.h"
-#include "pluginmw.h"
-#include "registry.h"
 
 #include <QLabel>
 #include <QSpinBox>
 
-#include <memory>
-
-class TstQrFaults : public QObject
+class TstQrFaults : public RoadSuite
 {
     Q_OBJECT
-
-    Recorder rec;
-    Road road;
-    std::unique_ptr<EmulatedCutter> &cutter = road.cutter;
-    std::unique_ptr<PluginMW> &bar = road.bar;
 
 private slots:
     void initTestCase()
@@ -51,44 +41,40 @@ void TstQrFaults::qrSweep_data()
 {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QByteArray>("command");
-    QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<bool>("counted");
-    QTest::addColumn<QString>("status");
-    const QByteArray garbage = "#~@&*(?)";
+    QTest::addColumn<QString>("status"); // "All Done!" and only it counts the sheet
     const int unplug = CutterFault::UnplugAtCommand, silent = CutterFault::NoReply,
               odd = CutterFault::ReplaceReply, lost = CutterFault::FailedWrite;
-    const QString gone = "Connect Error!!!", noReply = "No Reply", done = "All Done!",
-                  notTaken = "Did Not Take";
-    QTest::newRow("paper: unplugged")
-        << unplug << QByteArray(";CMD:14;") << QByteArray() << false << gone;
-    QTest::newRow("paper: no reply")
-        << silent << QByteArray(";CMD:14;") << QByteArray() << false << noReply;
-    QTest::newRow("paper: garbage") << odd << QByteArray(";CMD:14;") << garbage << true << done;
-    QTest::newRow("feed: unplugged")
-        << unplug << QByteArray(";CMD:20,") << QByteArray() << false << gone;
-    QTest::newRow("feed: no reply")
-        << silent << QByteArray(";CMD:20,") << QByteArray() << false << noReply;
-    QTest::newRow("feed: garbage") << odd << QByteArray(";CMD:20,") << garbage << true << done;
-    QTest::newRow("move: not taken")
-        << lost << QByteArray("PU") << QByteArray() << false << notTaken;
-    QTest::newRow("scan: no reply")
-        << silent << QByteArray(";CMD:101;") << QByteArray() << false << noReply;
-    // an unreadable code ends the sheet uncut; the sheet still counts
-    QTest::newRow("scan: garbage") << odd << QByteArray(";CMD:101;") << garbage << true << done;
-    QTest::newRow("job: not taken")
-        << lost << QByteArray("MD0,0,") << QByteArray() << false << notTaken;
-    QTest::newRow("poll: unplugged")
-        << unplug << QByteArray(";CMD:10;") << QByteArray() << false << gone;
-    QTest::newRow("poll: garbage") << odd << QByteArray(";CMD:10;") << garbage << true << done;
+    const char *gone = "Connect Error!!!", *noReply = "No Reply", *done = "All Done!",
+               *notTaken = "Did Not Take";
+    const struct
+    {
+        const char *name;
+        int kind;
+        const char *command;
+        const char *status;
+    } rows[] = { { "paper: unplugged", unplug, ";CMD:14;", gone },
+        { "paper: no reply", silent, ";CMD:14;", noReply },
+        { "paper: garbage", odd, ";CMD:14;", done },
+        { "feed: unplugged", unplug, ";CMD:20,", gone },
+        { "feed: no reply", silent, ";CMD:20,", noReply },
+        { "feed: garbage", odd, ";CMD:20,", done }, { "move: not taken", lost, "PU", notTaken },
+        { "scan: no reply", silent, ";CMD:101;", noReply },
+        // an unreadable code ends the sheet uncut; the sheet still counts
+        { "scan: garbage", odd, ";CMD:101;", done }, { "job: not taken", lost, "MD0,0,", notTaken },
+        { "poll: unplugged", unplug, ";CMD:10;", gone },
+        { "poll: garbage", odd, ";CMD:10;", done } };
+    for (const auto &r : rows)
+        QTest::newRow(r.name) << r.kind << QByteArray(r.command) << QString(r.status);
 }
 
 void TstQrFaults::qrSweep()
 {
     QFETCH(int, kind);
     QFETCH(QByteArray, command);
-    QFETCH(QByteArray, reply);
-    QFETCH(bool, counted);
     QFETCH(QString, status);
+    const bool counted = status == "All Done!";
+    const QByteArray reply
+        = kind == CutterFault::ReplaceReply ? QByteArray("#~@&*(?)") : QByteArray();
     QWidget *qr = road.qrWindowOn("1001", 1);
     cutter->setSheets({ "1001" });
     cutter->addFault({ CutterFault::Kind(kind), command, 0, reply, 0, 1 });

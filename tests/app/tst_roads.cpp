@@ -4,18 +4,14 @@
 
 #include "cdroperate.h"
 #include "cutjob.h"
-#include "emulatedcutter.h"
 #include "hpgltool.h"
 #include "jobformat.h"
-#include "pluginmw.h"
 #include "qpaintwidget.h"
-#include "registry.h"
 
 #include <QLabel>
 #include <QSpinBox>
 
 #include <cmath>
-#include <memory>
 
 using simhost::SimHost;
 
@@ -60,12 +56,6 @@ double farthest(const CutterJob &job, int pen, const QList<QPolygonF> &lines)
     return worst;
 }
 
-QString readAll(const QString &file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
-}
-
 QList<QVector<QPointF>> strokesOf(const CutterJob &job)
 {
     QList<QVector<QPointF>> out;
@@ -76,15 +66,11 @@ QList<QVector<QPointF>> strokesOf(const CutterJob &job)
 
 } // namespace
 
-class TstRoads : public QObject
+class TstRoads : public RoadSuite
 {
     Q_OBJECT
 
-    Recorder rec;
     QString fileAnswer;
-    Road road;
-    std::unique_ptr<EmulatedCutter> &cutter = road.cutter;
-    std::unique_ptr<PluginMW> &bar = road.bar;
     QList<QPoint> marks()
     {
         CdrOperate op(roadHost);
@@ -159,7 +145,7 @@ private slots:
         press(bar.get(), "saveFile");
         QVERIFY(rec.messages.isEmpty());
         const QString filed = workFolder() + "QR Jobs/" + QString::number(serial) + ".plt";
-        const QString job = readAll(filed);
+        const QString job = fileBytes(filed);
         QVERIFY2(job.startsWith("MD0,0,") && job.contains(",5;"), qPrintable(filed));
 
         cutter->setSheets({ QString::number(serial) });
@@ -195,7 +181,7 @@ private slots:
         set(bar.get(), { { "cutSelect", mode } });
         fileAnswer = workFolder() + "saved.plt";
         press(bar.get(), "saveFile");
-        const QString saved = readAll(fileAnswer);
+        const QString saved = fileBytes(fileAnswer);
         QVERIFY(saved.startsWith(header + "IN;PA;") || saved.startsWith(header + "SP"));
         press(bar.get(), "setCut");
         finishingOff();
