@@ -201,7 +201,7 @@ QRCodeMW::SheetStart QRCodeMW::startSheet(JobLink &link)
         return NotReady;
     }
     QString reply;
-    if (!link.request(CutterCommand::paperState(), &reply))
+    if (!link.request(CutterCommand::paperState, &reply))
         return LinkFailed;
     if (CutterCommand::noPaper(reply)) {
         setStatus(tr("<font color=red>No Paper!"));
@@ -216,7 +216,7 @@ bool QRCodeMW::endSheet(JobLink &link, const QString &status)
     if (!status.isEmpty())
         setStatus(status);
     timedWait(200);
-    return link.write(CutterCommand::pageEnd());
+    return link.write(CutterCommand::pageEnd);
 }
 
 bool QRCodeMW::runQrJob(JobLink &link)
@@ -234,9 +234,9 @@ bool QRCodeMW::runQrJob(JobLink &link)
     timedWait(200);
     setStatus(tr("<font color=blue>Scan QR Code..."));
     QString code;
-    if (!link.request(CutterCommand::scanQr(), &code))
+    if (!link.request(CutterCommand::scanQr, &code))
         return false;
-    if (code == CutterCommand::replyNoQr())
+    if (code == CutterCommand::replyNoQr)
         return endSheet(link, tr("<font color=red>Scan QR Code Failed!"));
 
     // the code names a file in the job folder, nothing outside it
@@ -360,7 +360,7 @@ QString QRCodeMW::calibrate(JobLink &link)
     QString reply;
     // each reading on its own: nothing is kept from an earlier one
     auto measure = [&](MarkReading *mark) {
-        if (!link.request(CutterCommand::findMark(), &reply))
+        if (!link.request(CutterCommand::findMark, &reply))
             return linkFailed();
         qDebug().noquote() << reply;
         *mark = readMark(reply);
@@ -374,7 +374,7 @@ QString QRCodeMW::calibrate(JobLink &link)
     };
 
     step = tr("Drawing the circle");
-    if (!run(tool.writePlain(circle)) || !run(CutterCommand::origin()))
+    if (!run(tool.writePlain(circle)) || !run(CutterCommand::origin))
         return linkFailed();
     timedWait(500);
 

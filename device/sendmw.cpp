@@ -324,7 +324,7 @@ void SendMW::sendSheets(Press &press)
         // put the cut anywhere on the sheet
         JobLink &link = run.on(ui->machineName->currentText());
         QString reply;
-        if (!link.request(CutterCommand::camOffset(), &reply)
+        if (!link.request(CutterCommand::camOffset, &reply)
             || !CutterCommand::camOffsetFromReply(reply, &press.camX, &press.camY)) {
             warn(tr("Get Cam Offset Failed!"));
             return;
@@ -349,7 +349,7 @@ bool SendMW::sendSheet(JobLink &link, const Press &press, bool single)
     if (!link.connected())
         return false;
     QString reply;
-    if (!link.request(CutterCommand::paperState(), &reply))
+    if (!link.request(CutterCommand::paperState, &reply))
         return false;
     if (CutterCommand::noPaper(reply)) {
         // the single sheet of a path-and-marks send has always said it in English
@@ -359,11 +359,11 @@ bool SendMW::sendSheet(JobLink &link, const Press &press, bool single)
     }
     if (!link.write(CutterCommand::feed(press.pageHeight)))
         return false;
-    if (single ? !link.waitFor(CutterCommand::replyOk()) : !link.read(&reply))
+    if (single ? !link.waitFor(CutterCommand::replyOk) : !link.read(&reply))
         return false;
     if (!link.write(positionMove(press)) || !link.waitFree())
         return false;
-    if (press.cutMode == CutMode::BlankPaper && !link.request(CutterCommand::blankStart(), &reply))
+    if (press.cutMode == CutMode::BlankPaper && !link.request(CutterCommand::blankStart, &reply))
         return false;
     return link.write(press.text) && link.waitFree();
 }
