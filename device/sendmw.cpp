@@ -64,34 +64,6 @@ bool hasSegments(const QList<CutPath> &paths)
     return std::any_of(
         paths.begin(), paths.end(), [](const CutPath &p) { return !p.lines.isEmpty(); });
 }
-
-// The link of one send. Each sheet talks to the device chosen at that
-// moment; the run claims whichever device that is, so no other job window
-// can use it meanwhile.
-class RunLink
-{
-public:
-    explicit RunLink(UsbOperate &usb)
-        : usb(usb)
-    {
-    }
-
-    JobLink &on(const QString &name)
-    {
-        usb.setDevice(name);
-        if (!link || path != usb.devicePathText()) {
-            link.reset();
-            path = usb.devicePathText();
-            link.reset(new JobLink(usb));
-        }
-        return *link;
-    }
-
-private:
-    UsbOperate &usb;
-    QString path;
-    std::unique_ptr<JobLink> link;
-};
 } // namespace
 
 SendMW::SendMW(QWidget *parent)
@@ -308,23 +280,24 @@ bool SendMW::claimed(JobLink &link)
 
 void SendMW::sendDirect(const Press &press)
 {
-    RunLink run(usbOperate);
-    JobLink &link = run.on(ui->machineName->currentText());
+    usbOperate.setDevice(ui->machineName->currentText());
+    JobLink link(usbOperate);
     if (claimed(link) && link.connected() && link.write(press.text))
         link.waitFree();
 }
 
 void SendMW::sendSheets(Press &press)
 {
-    RunLink run(usbOperate);
-    if (!claimed(run.on(ui->machineName->currentText())))
+    // each sheet talks to the device chosen at that moment
+    usbOperate.setDevice(ui->machineName->currentText());
+    JobLink run(usbOperate);
+    if (!claimed(run))
         return;
     if (press.cutMode == CutMode::BlankPaper) {
         // asked once per press; a reply that is not two finite numbers would
         // put the cut anywhere on the sheet
-        JobLink &link = run.on(ui->machineName->currentText());
         QString reply;
-        if (!link.request(CutterCommand::camOffset, &reply)
+        if (!run.on(ui->machineName->currentText()).request(CutterCommand::camOffset, &reply)
             || !CutterCommand::camOffsetFromReply(reply, &press.camX, &press.camY)) {
             warn(tr("Get Cam Offset Failed!"));
             return;
