@@ -110,11 +110,11 @@ void SendMW::setData(QString cdrVersion, QString language, int cutMode, double p
     ui->blankRevXLbl->setVisible(blank);
     ui->blankRevY->setVisible(blank);
     ui->blankRevYLbl->setVisible(blank);
-    this->cdrVersion = cdrVersion;
-    this->language = language;
-    this->cutMode = cutMode;
-    this->posLen = posLen;
-    this->negLen = negLen;
+    handed.cdrVersion = cdrVersion;
+    handed.language = language;
+    handed.cutMode = cutMode;
+    handed.posLen = posLen;
+    handed.negLen = negLen;
     ui->paintWidget->paths = preview;
     ui->paintWidget->resetView();
     ui->paintWidget->update();
@@ -133,17 +133,6 @@ void SendMW::on_closeOffsetChk_clicked(bool checked)
 void SendMW::warn(const QString &text)
 {
     dialogs::warning(this, tr("Warning"), text);
-}
-
-SendMW::Press SendMW::pressNow() const
-{
-    Press press;
-    press.cdrVersion = cdrVersion;
-    press.language = language;
-    press.cutMode = cutMode;
-    press.posLen = posLen;
-    press.negLen = negLen;
-    return press;
 }
 
 // False, after the warning, when the host cannot be reached.
@@ -170,7 +159,7 @@ void SendMW::on_send_clicked()
     ui->send->setStyleSheet(QLatin1String(runningStyle));
     sending = true;
     // setData may run during the waits; this send keeps what it started with
-    Press press = pressNow();
+    Press press = handed;
     {
         CdrOperate cdr(press.cdrVersion);
         if (reachHost(cdr, press) && buildJob(cdr, press, false)) {
@@ -188,7 +177,7 @@ void SendMW::on_send_clicked()
 
 void SendMW::on_save_clicked()
 {
-    Press press = pressNow();
+    Press press = handed;
     std::unique_ptr<CdrOperate> cdr(new CdrOperate(press.cdrVersion));
     if (!reachHost(*cdr, press) || !buildJob(*cdr, press, true))
         return;
