@@ -276,28 +276,22 @@ void QRCodeMW::on_startBtn_clicked()
     setRunCaption(true);
     updateControls();
 
-    bool failed = false;
-    if (!ui->conSend->isChecked()) {
+    auto sheet = [&] {
         const SheetStart start = startSheet(link);
-        failed = start == LinkFailed;
-        if (start == Ready)
-            failed = !runQrJob(link) || !link.waitFree();
-    }
-    while (!failed && ui->conSend->isChecked() && ui->sendCount->value() > 0
+        if (start == Ready && (!runQrJob(link) || !link.waitFree()))
+            return LinkFailed;
+        return start;
+    };
+    SheetStart last = ui->conSend->isChecked() ? Ready : sheet();
+    while (last != LinkFailed && ui->conSend->isChecked() && ui->sendCount->value() > 0
         && ui->startBtn->text() == tr("Stop")) {
-        const SheetStart start = startSheet(link);
-        if (start != Ready) {
-            failed = start == LinkFailed;
+        // a sheet that was not cut is not counted
+        if ((last = sheet()) != Ready)
             break;
-        }
-        if (!runQrJob(link) || !link.waitFree()) {
-            failed = true; // this sheet was not cut: it is not counted
-            break;
-        }
         ui->sendCount->setValue(ui->sendCount->value() - 1);
     }
 
-    if (failed) {
+    if (last == LinkFailed) {
         switch (link.failure()) {
         case JobLink::Gone:
             setStatus(tr("<font color=red>Connect Error!!!"));
