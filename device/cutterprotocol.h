@@ -10,60 +10,24 @@ namespace CutterCommand {
 QString integer(int n);
 QString real(double v);
 
-inline QString busyPoll()
-{
-    return QStringLiteral(";CMD:10;");
-}
-inline QString paperState()
-{
-    return QStringLiteral(";CMD:14;");
-}
+inline const QString busyPoll = QStringLiteral(";CMD:10;");
+inline const QString paperState = QStringLiteral(";CMD:14;");
 QString feed(int units); // ";CMD:20,n;"
 QString moveTo(int first, int second); // "PUa,b;"
 QString moveTo(double first, double second); // "PUa,b;" with reals
-inline QString origin()
-{
-    return QStringLiteral("PU0,0;");
-}
-inline QString scanQr()
-{
-    return QStringLiteral(";CMD:101;");
-}
-inline QString pageEnd()
-{
-    return QStringLiteral("!PG;");
-}
+inline const QString origin = QStringLiteral("PU0,0;");
+inline const QString scanQr = QStringLiteral(";CMD:101;");
+inline const QString pageEnd = QStringLiteral("!PG;");
 QString ledIntensity(int value); // ";CMD:103,v;"
-inline QString findMark()
-{
-    return QStringLiteral(";CMD:106;");
-}
-inline QString camOffset()
-{
-    return QStringLiteral(";CMD:200;");
-}
+inline const QString findMark = QStringLiteral(";CMD:106;");
+inline const QString camOffset = QStringLiteral(";CMD:200;");
 QString setCamOffset(double a, double b); // ";CMD:201,a,b;"
-inline QString blankStart()
-{
-    return QStringLiteral(";CMD:202;");
-}
+inline const QString blankStart = QStringLiteral(";CMD:202;");
 
-inline QString replyFree()
-{
-    return QStringLiteral("FREE;");
-}
-inline QString replyOk()
-{
-    return QStringLiteral("OK;");
-}
-inline QString replyNoQr()
-{
-    return QStringLiteral("NOQR;");
-}
-inline QString replyNoMark()
-{
-    return QStringLiteral("NOMARK;");
-}
+inline const QString replyFree = QStringLiteral("FREE;");
+inline const QString replyOk = QStringLiteral("OK;");
+inline const QString replyNoQr = QStringLiteral("NOQR;");
+inline const QString replyNoMark = QStringLiteral("NOMARK;");
 
 // The paper-state reply tells "no paper" by holding "S3:0;" anywhere.
 bool noPaper(const QString &reply);

@@ -36,18 +36,38 @@ JobLink::JobLink(UsbOperate &link, int replyLimitMs)
     , device(link.devicePathText())
     , limitMs(replyLimitMs < 0 ? replyLimit() : replyLimitMs)
 {
-    if (!claims().contains(device)) {
-        claims().insert(device);
-        owns = true;
-    } else {
-        lastFailure = Busy;
-    }
+    claim();
 }
 
 JobLink::~JobLink()
 {
+    release();
+}
+
+void JobLink::claim()
+{
+    owns = !claims().contains(device);
+    if (owns)
+        claims().insert(device);
+    lastFailure = owns ? None : Busy;
+}
+
+void JobLink::release()
+{
     if (owns)
         claims().remove(device);
+    owns = false;
+}
+
+JobLink &JobLink::on(const QString &name)
+{
+    usb.setDevice(name);
+    if (usb.devicePathText() != device) {
+        release();
+        device = usb.devicePathText();
+        claim();
+    }
+    return *this;
 }
 
 bool JobLink::fail(Failure f)

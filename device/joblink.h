@@ -35,6 +35,9 @@ public:
     JobLink &operator=(const JobLink &) = delete;
 
     bool claimed() const { return owns; }
+    // Moves the run to the device named now (each sheet of a send talks to
+    // the one chosen at that moment); the claim follows it.
+    JobLink &on(const QString &name);
     bool connected();
 
     // The whole text in one write.
@@ -52,6 +55,8 @@ public:
     Failure failure() const { return lastFailure; }
 
 private:
+    void claim();
+    void release();
     bool fail(Failure f);
 
     UsbOperate &usb;

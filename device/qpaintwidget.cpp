@@ -12,26 +12,12 @@
 
 namespace {
 
+// Pens 2 to 8; any other pen is black.
 QColor penColour(int pen)
 {
-    switch (pen) {
-    case 2:
-        return Qt::blue;
-    case 3:
-        return Qt::red;
-    case 4:
-        return Qt::green;
-    case 5:
-        return Qt::magenta;
-    case 6:
-        return Qt::yellow;
-    case 7:
-        return Qt::cyan;
-    case 8:
-        return Qt::gray;
-    default:
-        return Qt::black;
-    }
+    static const Qt::GlobalColor colours[]
+        = { Qt::blue, Qt::red, Qt::green, Qt::magenta, Qt::yellow, Qt::cyan, Qt::gray };
+    return pen >= 2 && pen <= 8 ? colours[pen - 2] : Qt::black;
 }
 
 // Labels keep 8 points on screen; zoomed far in that would be under 1 pt in

@@ -201,7 +201,7 @@ QRCodeMW::SheetStart QRCodeMW::startSheet(JobLink &link)
         return NotReady;
     }
     QString reply;
-    if (!link.request(CutterCommand::paperState(), &reply))
+    if (!link.request(CutterCommand::paperState, &reply))
         return LinkFailed;
     if (CutterCommand::noPaper(reply)) {
         setStatus(tr("<font color=red>No Paper!"));
@@ -216,7 +216,7 @@ bool QRCodeMW::endSheet(JobLink &link, const QString &status)
     if (!status.isEmpty())
         setStatus(status);
     timedWait(200);
-    return link.write(CutterCommand::pageEnd());
+    return link.write(CutterCommand::pageEnd);
 }
 
 bool QRCodeMW::runQrJob(JobLink &link)
@@ -234,9 +234,9 @@ bool QRCodeMW::runQrJob(JobLink &link)
     timedWait(200);
     setStatus(tr("<font color=blue>Scan QR Code..."));
     QString code;
-    if (!link.request(CutterCommand::scanQr(), &code))
+    if (!link.request(CutterCommand::scanQr, &code))
         return false;
-    if (code == CutterCommand::replyNoQr())
+    if (code == CutterCommand::replyNoQr)
         return endSheet(link, tr("<font color=red>Scan QR Code Failed!"));
 
     // the code names a file in the job folder, nothing outside it
@@ -276,28 +276,22 @@ void QRCodeMW::on_startBtn_clicked()
     setRunCaption(true);
     updateControls();
 
-    bool failed = false;
-    if (!ui->conSend->isChecked()) {
+    auto sheet = [&] {
         const SheetStart start = startSheet(link);
-        failed = start == LinkFailed;
-        if (start == Ready)
-            failed = !runQrJob(link) || !link.waitFree();
-    }
-    while (!failed && ui->conSend->isChecked() && ui->sendCount->value() > 0
+        if (start == Ready && (!runQrJob(link) || !link.waitFree()))
+            return LinkFailed;
+        return start;
+    };
+    SheetStart last = ui->conSend->isChecked() ? Ready : sheet();
+    while (last != LinkFailed && ui->conSend->isChecked() && ui->sendCount->value() > 0
         && ui->startBtn->text() == tr("Stop")) {
-        const SheetStart start = startSheet(link);
-        if (start != Ready) {
-            failed = start == LinkFailed;
+        // a sheet that was not cut is not counted
+        if ((last = sheet()) != Ready)
             break;
-        }
-        if (!runQrJob(link) || !link.waitFree()) {
-            failed = true; // this sheet was not cut: it is not counted
-            break;
-        }
         ui->sendCount->setValue(ui->sendCount->value() - 1);
     }
 
-    if (failed) {
+    if (last == LinkFailed) {
         switch (link.failure()) {
         case JobLink::Gone:
             setStatus(tr("<font color=red>Connect Error!!!"));
@@ -360,7 +354,7 @@ QString QRCodeMW::calibrate(JobLink &link)
     QString reply;
     // each reading on its own: nothing is kept from an earlier one
     auto measure = [&](MarkReading *mark) {
-        if (!link.request(CutterCommand::findMark(), &reply))
+        if (!link.request(CutterCommand::findMark, &reply))
             return linkFailed();
         qDebug().noquote() << reply;
         *mark = readMark(reply);
@@ -374,7 +368,7 @@ QString QRCodeMW::calibrate(JobLink &link)
     };
 
     step = tr("Drawing the circle");
-    if (!run(tool.writePlain(circle)) || !run(CutterCommand::origin()))
+    if (!run(tool.writePlain(circle)) || !run(CutterCommand::origin))
         return linkFailed();
     timedWait(500);
 

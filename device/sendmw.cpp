@@ -64,34 +64,6 @@ bool hasSegments(const QList<CutPath> &paths)
     return std::any_of(
         paths.begin(), paths.end(), [](const CutPath &p) { return !p.lines.isEmpty(); });
 }
-
-// The link of one send. Each sheet talks to the device chosen at that
-// moment; the run claims whichever device that is, so no other job window
-// can use it meanwhile.
-class RunLink
-{
-public:
-    explicit RunLink(UsbOperate &usb)
-        : usb(usb)
-    {
-    }
-
-    JobLink &on(const QString &name)
-    {
-        usb.setDevice(name);
-        if (!link || path != usb.devicePathText()) {
-            link.reset();
-            path = usb.devicePathText();
-            link.reset(new JobLink(usb));
-        }
-        return *link;
-    }
-
-private:
-    UsbOperate &usb;
-    QString path;
-    std::unique_ptr<JobLink> link;
-};
 } // namespace
 
 SendMW::SendMW(QWidget *parent)
@@ -138,11 +110,11 @@ void SendMW::setData(QString cdrVersion, QString language, int cutMode, double p
     ui->blankRevXLbl->setVisible(blank);
     ui->blankRevY->setVisible(blank);
     ui->blankRevYLbl->setVisible(blank);
-    this->cdrVersion = cdrVersion;
-    this->language = language;
-    this->cutMode = cutMode;
-    this->posLen = posLen;
-    this->negLen = negLen;
+    handed.cdrVersion = cdrVersion;
+    handed.language = language;
+    handed.cutMode = cutMode;
+    handed.posLen = posLen;
+    handed.negLen = negLen;
     ui->paintWidget->paths = preview;
     ui->paintWidget->resetView();
     ui->paintWidget->update();
@@ -161,17 +133,6 @@ void SendMW::on_closeOffsetChk_clicked(bool checked)
 void SendMW::warn(const QString &text)
 {
     dialogs::warning(this, tr("Warning"), text);
-}
-
-SendMW::Press SendMW::pressNow() const
-{
-    Press press;
-    press.cdrVersion = cdrVersion;
-    press.language = language;
-    press.cutMode = cutMode;
-    press.posLen = posLen;
-    press.negLen = negLen;
-    return press;
 }
 
 // False, after the warning, when the host cannot be reached.
@@ -198,7 +159,7 @@ void SendMW::on_send_clicked()
     ui->send->setStyleSheet(QLatin1String(runningStyle));
     sending = true;
     // setData may run during the waits; this send keeps what it started with
-    Press press = pressNow();
+    Press press = handed;
     {
         CdrOperate cdr(press.cdrVersion);
         if (reachHost(cdr, press) && buildJob(cdr, press, false)) {
@@ -216,7 +177,7 @@ void SendMW::on_send_clicked()
 
 void SendMW::on_save_clicked()
 {
-    Press press = pressNow();
+    Press press = handed;
     std::unique_ptr<CdrOperate> cdr(new CdrOperate(press.cdrVersion));
     if (!reachHost(*cdr, press) || !buildJob(*cdr, press, true))
         return;
@@ -308,23 +269,24 @@ bool SendMW::claimed(JobLink &link)
 
 void SendMW::sendDirect(const Press &press)
 {
-    RunLink run(usbOperate);
-    JobLink &link = run.on(ui->machineName->currentText());
+    usbOperate.setDevice(ui->machineName->currentText());
+    JobLink link(usbOperate);
     if (claimed(link) && link.connected() && link.write(press.text))
         link.waitFree();
 }
 
 void SendMW::sendSheets(Press &press)
 {
-    RunLink run(usbOperate);
-    if (!claimed(run.on(ui->machineName->currentText())))
+    // each sheet talks to the device chosen at that moment
+    usbOperate.setDevice(ui->machineName->currentText());
+    JobLink run(usbOperate);
+    if (!claimed(run))
         return;
     if (press.cutMode == CutMode::BlankPaper) {
         // asked once per press; a reply that is not two finite numbers would
         // put the cut anywhere on the sheet
-        JobLink &link = run.on(ui->machineName->currentText());
         QString reply;
-        if (!link.request(CutterCommand::camOffset(), &reply)
+        if (!run.on(ui->machineName->currentText()).request(CutterCommand::camOffset, &reply)
             || !CutterCommand::camOffsetFromReply(reply, &press.camX, &press.camY)) {
             warn(tr("Get Cam Offset Failed!"));
             return;
@@ -349,7 +311,7 @@ bool SendMW::sendSheet(JobLink &link, const Press &press, bool single)
     if (!link.connected())
         return false;
     QString reply;
-    if (!link.request(CutterCommand::paperState(), &reply))
+    if (!link.request(CutterCommand::paperState, &reply))
         return false;
     if (CutterCommand::noPaper(reply)) {
         // the single sheet of a path-and-marks send has always said it in English
@@ -359,11 +321,11 @@ bool SendMW::sendSheet(JobLink &link, const Press &press, bool single)
     }
     if (!link.write(CutterCommand::feed(press.pageHeight)))
         return false;
-    if (single ? !link.waitFor(CutterCommand::replyOk()) : !link.read(&reply))
+    if (single ? !link.waitFor(CutterCommand::replyOk) : !link.read(&reply))
         return false;
     if (!link.write(positionMove(press)) || !link.waitFree())
         return false;
-    if (press.cutMode == CutMode::BlankPaper && !link.request(CutterCommand::blankStart(), &reply))
+    if (press.cutMode == CutMode::BlankPaper && !link.request(CutterCommand::blankStart, &reply))
         return false;
     return link.write(press.text) && link.waitFree();
 }

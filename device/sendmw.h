@@ -64,7 +64,7 @@ private slots:
 
 private:
     // What a press works with: the hand-over values as they were at the
-    // press, and the job it built.
+    // press, and the job it built (left empty in `handed`).
     struct Press
     {
         QString cdrVersion;
@@ -82,7 +82,6 @@ private:
 
     void loadSettings();
     void saveSettings();
-    Press pressNow() const;
     bool reachHost(CdrOperate &cdr, const Press &press);
     bool buildJob(CdrOperate &cdr, Press &press, bool forSave);
     bool claimed(JobLink &link);
@@ -93,11 +92,7 @@ private:
     void warn(const QString &text);
 
     Ui::SendMW *ui;
-    QString cdrVersion;
-    QString language;
-    int cutMode = 0;
-    double posLen = 0.0;
-    double negLen = 0.0;
+    Press handed; // the latest hand-over
     UsbOperate usbOperate; // the window's own link to the cutter
     QString tempPltPath; // scratch file of the host's HPGL export
     double mmPerInch = 25.4;

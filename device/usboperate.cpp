@@ -297,11 +297,11 @@ bool UsbOperate::waitFree()
         timedWait(500);
         // A poll the device did not take gets no answer: treat it as gone
         // instead of waiting forever for a reply.
-        if (!Write(CutterCommand::busyPoll()))
+        if (!Write(CutterCommand::busyPoll))
             return false;
         if (!Read(-1))
             return false;
-        if (replyText == CutterCommand::replyFree())
+        if (replyText == CutterCommand::replyFree)
             return isConnected();
     }
 }

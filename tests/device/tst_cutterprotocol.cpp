@@ -57,8 +57,8 @@ void TstCutterProtocol::commandTexts_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
     using namespace CutterCommand;
-    QTest::newRow("busy poll") << busyPoll() << ";CMD:10;";
-    QTest::newRow("paper") << paperState() << ";CMD:14;";
+    QTest::newRow("busy poll") << busyPoll << ";CMD:10;";
+    QTest::newRow("paper") << paperState << ";CMD:14;";
     QTest::newRow("feed qr job") << feed(8000 + 2400) << ";CMD:20,10400;";
     QTest::newRow("feed negative") << feed(-5) << ";CMD:20,-5;";
     QTest::newRow("move marks") << moveTo(-1500 + 600, 6480 - 8400 / 2 + 400) << "PU-900,2680;";
@@ -67,16 +67,16 @@ void TstCutterProtocol::commandTexts_data()
         << moveTo(-1500 + (1.0 + 0.5) * 40, (6480 - 8401 / 2) + (0 + 0.25) * 40) << "PU-1440,2290;";
     QTest::newRow("blank move half")
         << moveTo(-1440.0, (6480 - 8401 / 2) + (0 + 0.0125) * 40) << "PU-1440,2280.5;";
-    QTest::newRow("origin") << origin() << "PU0,0;";
-    QTest::newRow("scan") << scanQr() << ";CMD:101;";
-    QTest::newRow("page end") << pageEnd() << "!PG;";
+    QTest::newRow("origin") << origin << "PU0,0;";
+    QTest::newRow("scan") << scanQr << ";CMD:101;";
+    QTest::newRow("page end") << pageEnd << "!PG;";
     QTest::newRow("led") << ledIntensity(3000) << ";CMD:103,3000;";
-    QTest::newRow("find mark") << findMark() << ";CMD:106;";
-    QTest::newRow("ask offset") << camOffset() << ";CMD:200;";
+    QTest::newRow("find mark") << findMark << ";CMD:106;";
+    QTest::newRow("ask offset") << camOffset << ";CMD:200;";
     QTest::newRow("store offset") << setCamOffset(1.5, 27.3 - 2.5) << ";CMD:201,1.5,24.8;";
     QTest::newRow("store offset small")
         << setCamOffset(0.0000123, -1234567.0) << ";CMD:201,1.23e-05,-1.23457e+06;";
-    QTest::newRow("blank start") << blankStart() << ";CMD:202;";
+    QTest::newRow("blank start") << blankStart << ";CMD:202;";
 }
 
 void TstCutterProtocol::commandTexts()
@@ -178,19 +178,19 @@ void TstCutterProtocol::sheetsAdvanceOnPageEnd()
     cutter.reset(new EmulatedCutter(QStringLiteral("P1")));
     link.setDevice(QStringLiteral("P1"));
     cutter->setSheets({ QStringLiteral("A1"), QString(), QStringLiteral("A3") });
-    QCOMPARE(ask(CutterCommand::scanQr()), QStringLiteral("A1"));
-    QCOMPARE(ask(CutterCommand::scanQr()), QStringLiteral("A1"));
+    QCOMPARE(ask(CutterCommand::scanQr), QStringLiteral("A1"));
+    QCOMPARE(ask(CutterCommand::scanQr), QStringLiteral("A1"));
     link.Write(QStringLiteral("MD0,0,100,100,4;IN;PA;SP1;PU0,0;PD0,40;PU;SP2;PU;!PG;"));
-    QCOMPARE(ask(CutterCommand::scanQr()), QStringLiteral("NOQR;")); // unreadable label
-    link.Write(CutterCommand::pageEnd());
-    QCOMPARE(ask(CutterCommand::scanQr()), QStringLiteral("A3"));
-    link.Write(CutterCommand::pageEnd());
-    QCOMPARE(ask(CutterCommand::scanQr()), QStringLiteral("NOQR;"));
+    QCOMPARE(ask(CutterCommand::scanQr), QStringLiteral("NOQR;")); // unreadable label
+    link.Write(CutterCommand::pageEnd);
+    QCOMPARE(ask(CutterCommand::scanQr), QStringLiteral("A3"));
+    link.Write(CutterCommand::pageEnd);
+    QCOMPARE(ask(CutterCommand::scanQr), QStringLiteral("NOQR;"));
 
     cutter->setMarkReply(QByteArray());
-    QCOMPARE(ask(CutterCommand::findMark()), QStringLiteral("NOMARK;"));
+    QCOMPARE(ask(CutterCommand::findMark), QStringLiteral("NOMARK;"));
     QCOMPARE(ask(CutterCommand::setCamOffset(2.25, 24.8)), QStringLiteral("OK;"));
-    QCOMPARE(ask(CutterCommand::camOffset()), QStringLiteral("X=2.25,Y=24.8;"));
+    QCOMPARE(ask(CutterCommand::camOffset), QStringLiteral("X=2.25,Y=24.8;"));
 }
 
 void TstCutterProtocol::oneReplyPerCommand()
@@ -203,10 +203,10 @@ void TstCutterProtocol::oneReplyPerCommand()
         QVERIFY(link.Write(t));
     QCOMPARE(cutter->pendingReplies(), 0);
     // each asking command gets exactly one
-    for (const QString &t : { CutterCommand::busyPoll(), CutterCommand::paperState(),
-             CutterCommand::feed(40), CutterCommand::scanQr(), CutterCommand::ledIntensity(5),
-             CutterCommand::findMark(), CutterCommand::camOffset(),
-             CutterCommand::setCamOffset(1, 2), CutterCommand::blankStart() })
+    for (const QString &t : { CutterCommand::busyPoll, CutterCommand::paperState,
+             CutterCommand::feed(40), CutterCommand::scanQr, CutterCommand::ledIntensity(5),
+             CutterCommand::findMark, CutterCommand::camOffset, CutterCommand::setCamOffset(1, 2),
+             CutterCommand::blankStart })
         QVERIFY(link.Write(t));
     QTRY_COMPARE(cutter->pendingReplies(), 9);
     // a moving cutter is busy until it arrives

@@ -40,14 +40,14 @@ void TstDefaultCutter::defaultCutterIsPluggedIn()
     link.setDevice(names.first());
     QVERIFY(link.isConnected());
 
-    link.Write(CutterCommand::paperState());
+    link.Write(CutterCommand::paperState);
     link.Read(-1);
     QVERIFY(!CutterCommand::noPaper(link.readStr()));
-    link.Write(CutterCommand::scanQr());
+    link.Write(CutterCommand::scanQr);
     link.Read(-1);
     QCOMPARE(link.readStr(), QStringLiteral("Q-0001"));
-    link.Write(CutterCommand::pageEnd());
-    link.Write(CutterCommand::scanQr());
+    link.Write(CutterCommand::pageEnd);
+    link.Write(CutterCommand::scanQr);
     link.Read(-1);
     QCOMPARE(link.readStr(), QStringLiteral("Q-0002"));
     QVERIFY(QFile::exists(

@@ -101,6 +101,10 @@ void TstJobLink::oneRunPerDevice()
     }
     JobLink again(b);
     QVERIFY(again.claimed());
+    // moved to another device, the run lets the first one go
+    EmulatedCutter other(QStringLiteral("JL-3"));
+    QVERIFY(again.on(other.pathName()).claimed());
+    QVERIFY(JobLink(a).claimed());
 }
 
 QTEST_GUILESS_MAIN(TstJobLink)

@@ -155,7 +155,7 @@ void TstUsbOperate::absentDeviceLeavesReplyAlone()
     cutter->queueReply("FREE;");
     link.Read(-1);
     QCOMPARE(link.readStr(), QStringLiteral("FREE;"));
-    QVERIFY(link.Write(CutterCommand::pageEnd())); // a write leaves the reply alone
+    QVERIFY(link.Write(CutterCommand::pageEnd)); // a write leaves the reply alone
     QCOMPARE(link.readStr(), QStringLiteral("FREE;"));
     cutter->unplug();
     QElapsedTimer t;
@@ -187,7 +187,7 @@ void TstUsbOperate::replyBytes()
     QFETCH(QString, expected);
     plugOne();
     cutter->addFault({ CutterFault::ReplaceReply, ";CMD:14;", 0, reply, 0, 1 });
-    QVERIFY(link.Write(CutterCommand::paperState()));
+    QVERIFY(link.Write(CutterCommand::paperState));
     link.Read(-1);
     QCOMPARE(link.readStr(), expected);
     QCOMPARE(link.readStr().size(), expected.size());
@@ -297,7 +297,7 @@ void TstUsbOperate::incompleteWriteIsReported()
     QVERIFY(!link.Write(QStringLiteral("IN;PA;SP1;PU0,0;PD0,400;PU;!PG;")));
     QCOMPARE(link.lastWritten(), taken);
     // the link itself is still usable
-    QVERIFY(link.Write(CutterCommand::busyPoll()));
+    QVERIFY(link.Write(CutterCommand::busyPoll));
     link.Read(-1);
     QCOMPARE(link.readStr(), QStringLiteral("FREE;"));
 }
@@ -309,7 +309,7 @@ void TstUsbOperate::reentrantTransferIsRefused()
     cutter->addFault({ CutterFault::NoReply, ";CMD:101;", 0, {}, 0, 1 });
     cutter->queueReply("BEFORE;");
     link.Read(-1);
-    QVERIFY(link.Write(CutterCommand::scanQr()));
+    QVERIFY(link.Write(CutterCommand::scanQr));
 
     bool innerRan = false;
     bool innerWrite = true;
@@ -344,7 +344,7 @@ void TstUsbOperate::noThreadsLeftAfterManyTransfers()
     // lower the count, so compare with at most the count before
     const int before = threadCount();
     for (int i = 0; i < 150; ++i) {
-        QVERIFY(link.Write(CutterCommand::paperState()));
+        QVERIFY(link.Write(CutterCommand::paperState));
         link.Read(-1);
         QCOMPARE(link.readStr(), QStringLiteral("S1:1;S2:0;S3:1;"));
     }
@@ -434,7 +434,7 @@ void TstUsbOperate::waitFreeUnderFaults()
 void TstUsbOperate::waitForReadsPastOtherReplies()
 {
     plugOne();
-    QVERIFY(link.Write(CutterCommand::busyPoll()));
+    QVERIFY(link.Write(CutterCommand::busyPoll));
     QVERIFY(link.Write(CutterCommand::feed(400)));
     cutter->queueReply("BUSY;");
     QVERIFY(link.waitFor(QStringLiteral("OK;")));
@@ -459,7 +459,7 @@ void TstUsbOperate::transfersEndAfterQuit()
     plugOne();
     cutter->addFault({ CutterFault::LateReply, ";CMD:101;", 300, {}, 0, 1 });
     cutter->setSheets({ QStringLiteral("JOB9") });
-    QVERIFY(link.Write(CutterCommand::scanQr()));
+    QVERIFY(link.Write(CutterCommand::scanQr));
     // the application is told to quit (its last window closed) while the read waits
     QTimer::singleShot(50, qApp, &QCoreApplication::quit);
     std::atomic<bool> finished { false };
