@@ -1,6 +1,7 @@
 #include "sendmw.h"
 
 #include "cdroperate.h"
+#include "cutjob.h"
 #include "cutterprotocol.h"
 #include "devicelist.h"
 #include "dialogs.h"
@@ -8,7 +9,6 @@
 #include "jobformat.h"
 #include "joblink.h"
 #include "jobpipeline.h"
-#include "textfile.h"
 #include "ui_sendmw.h"
 #include "windowlanguage.h"
 #include "workfolder.h"
@@ -16,7 +16,6 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QGuiApplication>
-#include <QSaveFile>
 #include <QScreen>
 #include <QSettings>
 
@@ -187,33 +186,21 @@ void SendMW::on_save_clicked()
     if (file.isEmpty())
         return;
     // whole or not at all: a half-written job would cut half a sheet
-    QSaveFile out(file);
-    const QByteArray bytes = press.text.toUtf8();
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+    if (!writeJobFile(file, press.text))
         warn(tr("Save Failed!"));
 }
 
 bool SendMW::buildJob(CdrOperate &cdr, Press &press, bool forSave)
 {
     const int mode = press.cutMode;
-    CutJobInput input;
-    input.cutMode = mode;
+    if (mode != CutMode::DirectlyCut && mode != CutMode::ByPathAndMarks
+        && mode != CutMode::BlankPaper)
+        return false;
     if (mode == CutMode::ByPathAndMarks) {
         press.marks = cdr.markCentres();
         if (press.marks.isEmpty())
             return false;
-        cdr.exportCreasingLayerPlt(tempPltPath);
-        input.creasingHpgl = readFile(tempPltPath);
-        cdr.exportCuttingLayerPlt(tempPltPath);
-        input.cuttingHpgl = readFile(tempPltPath);
-    } else if (mode == CutMode::DirectlyCut || mode == CutMode::BlankPaper) {
-        cdr.exportPrintablePlt(tempPltPath);
-        input.cuttingHpgl = readFile(tempPltPath);
-    } else {
-        return false;
     }
-    input.pageHeight = cdr.pageHeight();
-    input.markCentres = press.marks;
 
     CutOptions options;
     options.autoSort = ui->autoSort->isChecked();
@@ -223,7 +210,8 @@ bool SendMW::buildJob(CdrOperate &cdr, Press &press, bool forSave)
     options.backlash = ui->backlash->isChecked();
     options.xBacklash = ui->xBacklash->value() * unitsPerMm;
     options.yBacklash = ui->yBacklash->value() * unitsPerMm;
-    const CutJobPaths paths = runCutPipeline(input, options);
+    const CutJobPaths paths
+        = readCutJob(cdr, mode, press.marks, tempPltPath, options, PipelineEnd::Finished);
 
     ui->paintWidget->markPoints = press.marks;
     ui->paintWidget->paths = paths.both();

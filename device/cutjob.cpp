@@ -4,7 +4,6 @@
 #include "textfile.h"
 
 #include <QSaveFile>
-#include <QTextStream>
 
 CutJobPaths readCutJob(CdrOperate &op, int cutMode, const QList<QPoint> &marks,
     const QString &scratch, const CutOptions &options, PipelineEnd end)
@@ -29,10 +28,6 @@ bool writeJobFile(const QString &file, const QString &text)
 {
     // A half-written job would be cut as far as it goes.
     QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    QTextStream stream(&out);
-    stream << text;
-    stream.flush();
-    return stream.status() == QTextStream::Ok && out.commit();
+    const QByteArray bytes = text.toUtf8();
+    return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit();
 }

@@ -8,6 +8,8 @@
 
 class CdrOperate;
 
+// Shared by the main window's cut and save buttons and the send window.
+//
 // Has the host export what the cut mode needs into the scratch file, reads
 // each export back before the next one overwrites it (the creasing layer
 // first) and runs the cut chain on it. `marks` are the registration mark
