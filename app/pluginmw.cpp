@@ -573,17 +573,8 @@ void PluginMW::on_saveFile_clicked()
         }
     }
 
-    CutOptions options;
-    options.autoSort = sendMW.autoSort();
-    options.knifeOffset = sendMW.knifeOffsetChk() ? sendMW.knifeOffset() * unitsPerMm : 0.0;
-    options.overcut = sendMW.closeOffsetChk() ? sendMW.closeOffset() * unitsPerMm : 0.0;
-    options.backlash = sendMW.backlash();
-    if (options.backlash) {
-        options.xBacklash = sendMW.xBacklash() * unitsPerMm;
-        options.yBacklash = sendMW.yBacklash() * unitsPerMm;
-    }
     const CutJobPaths paths
-        = readCutJob(*op, mode, marks, tempPltPath, options, PipelineEnd::Finished);
+        = readCutJob(*op, mode, marks, tempPltPath, sendMW.cutOptions(), PipelineEnd::Finished);
     if (paths.creasing.isEmpty() && paths.cutting.isEmpty()) {
         warn(tr("Nothing to cut was exported; no job file was written."));
         return;

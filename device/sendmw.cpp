@@ -190,6 +190,20 @@ void SendMW::on_save_clicked()
         warn(tr("Save Failed!"));
 }
 
+CutOptions SendMW::cutOptions() const
+{
+    CutOptions options;
+    options.autoSort = autoSort();
+    options.knifeOffset = knifeOffsetChk() ? knifeOffset() * unitsPerMm : 0.0;
+    options.overcut = closeOffsetChk() ? closeOffset() * unitsPerMm : 0.0;
+    options.backlash = backlash();
+    if (options.backlash) {
+        options.xBacklash = xBacklash() * unitsPerMm;
+        options.yBacklash = yBacklash() * unitsPerMm;
+    }
+    return options;
+}
+
 bool SendMW::buildJob(CdrOperate &cdr, Press &press, bool forSave)
 {
     const int mode = press.cutMode;
@@ -202,16 +216,8 @@ bool SendMW::buildJob(CdrOperate &cdr, Press &press, bool forSave)
             return false;
     }
 
-    CutOptions options;
-    options.autoSort = ui->autoSort->isChecked();
-    options.knifeOffset
-        = ui->knifeOffsetChk->isChecked() ? ui->knifeOffset->value() * unitsPerMm : 0.0;
-    options.overcut = ui->closeOffsetChk->isChecked() ? ui->closeOffset->value() * unitsPerMm : 0.0;
-    options.backlash = ui->backlash->isChecked();
-    options.xBacklash = ui->xBacklash->value() * unitsPerMm;
-    options.yBacklash = ui->yBacklash->value() * unitsPerMm;
     const CutJobPaths paths
-        = readCutJob(cdr, mode, press.marks, tempPltPath, options, PipelineEnd::Finished);
+        = readCutJob(cdr, mode, press.marks, tempPltPath, cutOptions(), PipelineEnd::Finished);
 
     ui->paintWidget->markPoints = press.marks;
     ui->paintWidget->paths = paths.both();

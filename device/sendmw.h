@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cutpath.h"
+#include "jobpipeline.h"
 #include "usboperate.h"
 
 #include <QList>
@@ -49,6 +50,9 @@ public:
     double knifeOffset() const;
     double xBacklash() const;
     double yBacklash() const;
+    // The getters as the cut chain takes them: plotter units, the knife offset
+    // and overcut 0 while their boxes are off.
+    CutOptions cutOptions() const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
