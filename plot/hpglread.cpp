@@ -124,24 +124,6 @@ private:
     bool m_any = false, m_negative = false, m_bad = false, m_digits = false;
 };
 
-// A pair written as an export writes it, digits "," digits and then "," or
-// ";", starting at p: read at once, with p left on the closing separator.
-// Anything else leaves p alone for the reader's general states.
-bool plainPair(const ushort *&p, const ushort *end, int &x, int &y)
-{
-    qint64 a = 0, b = 0;
-    const ushort *q = digitRun(p, end, a);
-    if (q == end || *q != ',' || ++q == end || !isDigit(*q))
-        return false;
-    q = digitRun(q, end, b);
-    if (q == end || (*q != ',' && *q != ';'))
-        return false;
-    x = a > INT_MAX ? 0 : int(a);
-    y = b > INT_MAX ? 0 : int(b);
-    p = q;
-    return true;
-}
-
 enum class State
 {
     Command,
@@ -196,14 +178,6 @@ QList<CutPath> Reader::read(const QString &text)
         const ushort c = *p;
         switch (state) {
         case State::X:
-            if (isDigit(c) && xBuf.isEmpty()) {
-                int px, py;
-                if (plainPair(p, end, px, py)) {
-                    applyPair(px, py);
-                    state = *p == ',' ? State::X : State::Command;
-                    break;
-                }
-            }
             if (isDigit(c)) {
                 p = xBuf.pushDigits(p, end) - 1;
             } else if (c == ',' || c == ' ') {
