@@ -136,14 +136,6 @@ enum class State
     LineType
 };
 
-struct Settings
-{
-    int pen = 0;
-    int lineType = 0;
-    double patternLength = 0.0;
-    int lineTypeMode = 0;
-};
-
 class Reader
 {
 public:
@@ -159,8 +151,10 @@ private:
     int m_curX = 0, m_curY = 0;
     bool m_hasPrev = false;
     int m_prevX = 0, m_prevY = 0;
-    Settings m_current;
-    Settings m_open;
+    // The pen and line type in force, and those of the open path; their
+    // lines stay empty.
+    CutPath m_current;
+    CutPath m_open;
     MergingPath m_path;
     QList<CutPath> m_result;
     QString m_penBuf, m_ltBuf;
@@ -305,11 +299,7 @@ void Reader::closePath()
     QList<QLineF> lines = m_path.take();
     if (lines.isEmpty())
         return;
-    CutPath path;
-    path.pen = m_open.pen;
-    path.lineType = m_open.lineType;
-    path.patternLength = m_open.patternLength;
-    path.lineTypeMode = m_open.lineTypeMode;
+    CutPath path = m_open;
     path.lines = std::move(lines);
     m_result.append(std::move(path));
 }
