@@ -124,24 +124,6 @@ private:
     bool m_any = false, m_negative = false, m_bad = false, m_digits = false;
 };
 
-// A pair written as an export writes it, digits "," digits and then "," or
-// ";", starting at p: read at once, with p left on the closing separator.
-// Anything else leaves p alone for the reader's general states.
-bool plainPair(const ushort *&p, const ushort *end, int &x, int &y)
-{
-    qint64 a = 0, b = 0;
-    const ushort *q = digitRun(p, end, a);
-    if (q == end || *q != ',' || ++q == end || !isDigit(*q))
-        return false;
-    q = digitRun(q, end, b);
-    if (q == end || (*q != ',' && *q != ';'))
-        return false;
-    x = a > INT_MAX ? 0 : int(a);
-    y = b > INT_MAX ? 0 : int(b);
-    p = q;
-    return true;
-}
-
 enum class State
 {
     Command,
@@ -152,14 +134,6 @@ enum class State
     Y,
     PenNumber,
     LineType
-};
-
-struct Settings
-{
-    int pen = 0;
-    int lineType = 0;
-    double patternLength = 0.0;
-    int lineTypeMode = 0;
 };
 
 class Reader
@@ -177,8 +151,10 @@ private:
     int m_curX = 0, m_curY = 0;
     bool m_hasPrev = false;
     int m_prevX = 0, m_prevY = 0;
-    Settings m_current;
-    Settings m_open;
+    // The pen and line type in force, and those of the open path; their
+    // lines stay empty.
+    CutPath m_current;
+    CutPath m_open;
     MergingPath m_path;
     QList<CutPath> m_result;
     QString m_penBuf, m_ltBuf;
@@ -196,14 +172,6 @@ QList<CutPath> Reader::read(const QString &text)
         const ushort c = *p;
         switch (state) {
         case State::X:
-            if (isDigit(c) && xBuf.isEmpty()) {
-                int px, py;
-                if (plainPair(p, end, px, py)) {
-                    applyPair(px, py);
-                    state = *p == ',' ? State::X : State::Command;
-                    break;
-                }
-            }
             if (isDigit(c)) {
                 p = xBuf.pushDigits(p, end) - 1;
             } else if (c == ',' || c == ' ') {
@@ -331,11 +299,7 @@ void Reader::closePath()
     QList<QLineF> lines = m_path.take();
     if (lines.isEmpty())
         return;
-    CutPath path;
-    path.pen = m_open.pen;
-    path.lineType = m_open.lineType;
-    path.patternLength = m_open.patternLength;
-    path.lineTypeMode = m_open.lineTypeMode;
+    CutPath path = m_open;
     path.lines = std::move(lines);
     m_result.append(std::move(path));
 }

@@ -127,8 +127,6 @@ bool inIntRange(const QLineF &s)
 
 QLine wholeUnits(const QLineF &s)
 {
-    if (inIntRange(s))
-        return s.toLine();
     using wholeunits::saturatingRound;
     return QLine(saturatingRound(s.x1()), saturatingRound(s.y1()), saturatingRound(s.x2()),
         saturatingRound(s.y2()));

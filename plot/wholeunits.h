@@ -16,14 +16,9 @@ inline bool roundable(double v)
     return v >= -2147483648.5 && v < 2147483647.5;
 }
 
-// qRound of a roundable value; qRound itself overflows at the int minimum.
-inline int roundWhole(double v)
-{
-    return v > -2147483648.0 ? qRound(v) : INT_MIN;
-}
-
-// qRound where it is defined; beyond the int range (and for NaN) the value
-// saturates, as the writers round their points.
+// qRound where it is defined (qRound itself overflows at the int minimum);
+// beyond the int range (and for NaN) the value saturates, as the writers
+// round their points.
 inline int saturatingRound(double v)
 {
     if (v > -2147483648.0 && v < 2147483647.5)
@@ -36,7 +31,8 @@ inline bool isDegenerate(const QLineF &s)
 {
     if (!roundable(s.x1()) || !roundable(s.y1()) || !roundable(s.x2()) || !roundable(s.y2()))
         return true;
-    return roundWhole(s.x1()) == roundWhole(s.x2()) && roundWhole(s.y1()) == roundWhole(s.y2());
+    return saturatingRound(s.x1()) == saturatingRound(s.x2())
+        && saturatingRound(s.y1()) == saturatingRound(s.y2());
 }
 
 } // namespace wholeunits

@@ -75,12 +75,9 @@ public:
 
 private:
     std::vector<Shape> m_shapes;
-    // id -> position. Positions behind a shape put in the middle are stale
-    // until a look-up finds one so; after an erase the whole map is.
+    // id -> position, made anew when a look-up finds a position off (after
+    // an insert in the middle or an erase).
     mutable std::unordered_map<quint64, size_t> m_at;
-    mutable size_t m_staleFrom = 0; // positions from here on may be off
-    mutable bool m_rebuild = false;
-    void renumber() const;
 };
 
 struct Layer

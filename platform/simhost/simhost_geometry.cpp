@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <vector>
 
 namespace simhost {
@@ -99,10 +100,6 @@ QPainterPath fromFine(const QPainterPath &p)
     return QTransform::fromScale(1 / fine, 1 / fine).map(p);
 }
 
-} // namespace
-
-namespace {
-
 // Unites neighbours pairwise, then the pairs, and so on: each union stays
 // small, where adding shape after shape to one growing area would take
 // time in the square of their number.
@@ -126,17 +123,14 @@ QList<QList<int>> touchingGroups(const QList<QRectF> &boxes)
 {
     const int n = boxes.size();
     std::vector<int> parent(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i)
-        parent[size_t(i)] = i;
+    std::iota(parent.begin(), parent.end(), 0);
     const auto root = [&](int i) {
         while (parent[size_t(i)] != i)
             i = parent[size_t(i)] = parent[size_t(parent[size_t(i)])];
         return i;
     };
     // a sweep from left to right over the boxes' left edges
-    std::vector<int> byLeft(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i)
-        byLeft[size_t(i)] = i;
+    std::vector<int> byLeft = parent;
     std::sort(byLeft.begin(), byLeft.end(),
         [&](int a, int b) { return boxes[a].left() < boxes[b].left(); });
     std::vector<int> open;

@@ -72,28 +72,20 @@ void ShapeList::reserve(size_t n)
 
 void ShapeList::push_back(const Shape &s)
 {
-    if (m_staleFrom == m_shapes.size())
-        ++m_staleFrom;
     m_at[s.id] = m_shapes.size();
     m_shapes.push_back(s);
 }
 
 ShapeList::iterator ShapeList::insert(const_iterator pos, const Shape &s)
 {
-    const size_t at = size_t(pos - m_shapes.cbegin());
-    if (at < m_shapes.size())
-        m_staleFrom = std::min(m_staleFrom, at); // those behind it move on
-    else if (m_staleFrom == at)
-        ++m_staleFrom;
-    m_at[s.id] = at;
+    m_at[s.id] = size_t(pos - m_shapes.cbegin()); // those behind it go stale
     return m_shapes.insert(pos, s);
 }
 
 ShapeList::iterator ShapeList::erase(const_iterator first, const_iterator last)
 {
     // The range may hold moved-from copies of shapes that stay (the tail
-    // std::remove_if leaves), so the map is made anew from what remains.
-    m_rebuild = true;
+    // std::remove_if leaves), so the map is left to the next look-up.
     return m_shapes.erase(first, last);
 }
 
@@ -101,36 +93,22 @@ void ShapeList::clear()
 {
     m_shapes.clear();
     m_at.clear();
-    m_staleFrom = 0;
-    m_rebuild = false;
-}
-
-void ShapeList::renumber() const
-{
-    if (m_rebuild) {
-        m_at.clear();
-        m_staleFrom = 0;
-        m_rebuild = false;
-    }
-    for (size_t i = m_staleFrom; i < m_shapes.size(); ++i)
-        m_at[m_shapes[i].id] = i;
-    m_staleFrom = m_shapes.size();
 }
 
 int ShapeList::indexOf(quint64 id) const
 {
-    if (m_rebuild)
-        renumber();
+    // Every shape in the list has an entry; one whose position is off makes
+    // the whole map anew, which also drops the ids of shapes erased since.
     auto it = m_at.find(id);
     if (it == m_at.end())
         return -1;
-    const auto exact
-        = [&] { return it->second < m_shapes.size() && m_shapes[it->second].id == id; };
-    if (exact())
+    if (it->second < m_shapes.size() && m_shapes[it->second].id == id)
         return int(it->second);
-    renumber();
+    m_at.clear();
+    for (size_t i = 0; i < m_shapes.size(); ++i)
+        m_at[m_shapes[i].id] = i;
     it = m_at.find(id);
-    return it != m_at.end() && exact() ? int(it->second) : -1;
+    return it == m_at.end() ? -1 : int(it->second);
 }
 
 // ---------------------------------------------------------------- document
