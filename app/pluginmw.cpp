@@ -31,6 +31,7 @@
 #include <QTranslator>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 
 // What the main window drops without telling the user (the local server, a
@@ -132,6 +133,9 @@ PluginMW::PluginMW(QWidget *parent)
         | Qt::WindowMaximizeButtonHint | Qt::WindowStaysOnTopHint);
     setWindowOpacity(0.9);
     setAttribute(Qt::WA_TranslucentBackground);
+    // The bar works beside the host, whose window has the focus: its
+    // tooltips show without a click on it first.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
 
     const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
     move(avail.width() - width() - 30, 30);
@@ -633,13 +637,42 @@ void PluginMW::on_configBtn_clicked()
 {
     if (ui->configWidget->isHidden()) {
         ui->configBtn->setToolTip(tr("<font size=4><font color=blue>Retract Settings"));
-        ui->configWidget->show();
+        spreadPanel();
     } else {
         ui->configBtn->setToolTip(tr("<font size=4><font color=blue>Spread Settings"));
-        ui->configWidget->hide();
+        foldPanel();
         repaint();
     }
     fitMask();
+}
+
+// The panel may need more width than the bar. The window then widens
+// towards the side the screen has room on, and the row of buttons keeps its
+// place on the screen, so no button moves under the mouse.
+void PluginMW::spreadPanel()
+{
+    const QMargins outer = ui->verticalLayout->contentsMargins();
+    const int need = ui->configWidget->minimumSizeHint().width() + outer.left() + outer.right();
+    const int grow = std::max(0, need - width());
+    const QRect avail = screen()->availableGeometry();
+    const int right = std::min(grow, std::max(0, avail.right() - geometry().right()));
+    const int left = grow - right;
+    ui->btnLayout->setContentsMargins(left, 0, right, 0);
+    move(x() - left, y());
+    resize(width() + grow, height());
+    ui->configWidget->show();
+}
+
+// Back to the bar alone, as wide and where it was.
+void PluginMW::foldPanel()
+{
+    const QMargins row = ui->btnLayout->contentsMargins();
+    ui->configWidget->hide();
+    ui->btnLayout->setContentsMargins(0, 0, 0, 0);
+    // the window's least size shrinks back before it is resized
+    ui->verticalLayout->activate();
+    move(x() + row.left(), y());
+    resize(width() - row.left() - row.right(), ui->genMark->height() + 12);
 }
 
 void PluginMW::fitMask()

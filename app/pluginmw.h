@@ -74,6 +74,8 @@ private:
     std::unique_ptr<CdrOperate> openHost(QAbstractButton *button);
     void warn(const QString &text);
     void fitMask();
+    void spreadPanel();
+    void foldPanel();
 
     Ui::PluginMW *ui;
     QString basePath;

@@ -1,5 +1,6 @@
 #include "qrcodemw.h"
 
+#include "buttonlook.h"
 #include "cdroperate.h"
 #include "cutterprotocol.h"
 #include "devicelist.h"
@@ -87,6 +88,10 @@ QRCodeMW::QRCodeMW(QWidget *parent)
     setWindowTitle(tr("QR Code Controller"));
     const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
     move(avail.width() - width() - 80, 120);
+    // Its place lies under the bar's open panel, which stays on top: the
+    // window the bar opens must show in front of it.
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    greyWhenDisabled(ui->startBtn);
     // the platform's device notices arrive as the device-change window message
     connect(DeviceNotifier::instance(), &DeviceNotifier::deviceChange, this, [this](quint32 event) {
         NativeMessage msg = deviceChangeMessage(event);

@@ -1,5 +1,6 @@
 #include "sendmw.h"
 
+#include "buttonlook.h"
 #include "cdroperate.h"
 #include "cutjob.h"
 #include "cutterprotocol.h"
@@ -75,6 +76,10 @@ SendMW::SendMW(QWidget *parent)
     setWindowTitle(tr("Send to device"));
     const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
     move(avail.width() - 80 - width(), 120);
+    // Its place lies under the bar's open panel, which stays on top: the
+    // window the bar opens must show in front of it.
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    greyWhenDisabled(ui->send);
     loadSettings();
     // the platform's device notices arrive as the device-change window message
     connect(DeviceNotifier::instance(), &DeviceNotifier::deviceChange, this, [this](quint32 event) {

@@ -79,16 +79,15 @@ click() { # id dx dy: a click at that place inside the window
 }
 
 # Bar buttons, left to right: marks, outline, print, cut, save, QR, about,
-# settings. Their centres, in thousandths of the bar's width.
+# settings. Their centres, in thousandths of the folded bar's width: they stay
+# there while the panel is open, though the window may widen round them.
 bar_click() {
     local at
     case "$1" in
     marks) at=66 ;; outline) at=172 ;; cut) at=382 ;; save) at=490 ;;
     qr) at=594 ;; settings) at=806 ;;
     esac
-    local x y w h
-    read -r x y w h < <(geometry "$bar")
-    xdotool mousemove $((x + w * at / 1000)) $((y + 26)) click 1
+    xdotool mousemove $((bar_x + bar_w * at / 1000)) $((bar_y + 26)) click 1
     sleep 1
 }
 
@@ -114,6 +113,7 @@ wait_job() {
 }
 
 bar=$(window Vemo)
+read -r bar_x bar_y bar_w _ < <(geometry "$bar")
 host=$(window "Simulated host")
 cutter=$(window "Emulated cutter - .*")
 

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 StartDetachedHook &startHook()
@@ -17,6 +18,12 @@ ExitHook &exitHook()
 {
     static ExitHook hook;
     return hook;
+}
+
+std::vector<std::function<void()>> &handovers()
+{
+    static std::vector<std::function<void()>> list;
+    return list;
 }
 } // namespace
 
@@ -33,6 +40,9 @@ bool startDetachedProgram(const QString &program, const QStringList &args)
 {
     if (startHook())
         return startHook()(program, args);
+    if (program == restartProgramName())
+        for (const auto &handover : handovers())
+            handover();
     QString path = program;
     if (!program.contains('/') && !program.contains('\\')) {
         const QFileInfo beside(QDir(QCoreApplication::applicationDirPath()), program);
@@ -40,6 +50,11 @@ bool startDetachedProgram(const QString &program, const QStringList &args)
             path = beside.absoluteFilePath();
     }
     return QProcess::startDetached(path, args);
+}
+
+void addRestartHandover(std::function<void()> handover)
+{
+    handovers().push_back(std::move(handover));
 }
 
 void exitProcess(int code)

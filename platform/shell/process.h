@@ -16,6 +16,11 @@ QString restartProgramName();
 // Returns whether the program could be started.
 bool startDetachedProgram(const QString &program, const QStringList &args);
 
+// Called just before the restart program really starts (never under a test
+// hook): a stand-in that lives in this process and that the restart must not
+// reset hands its state over to the next copy here.
+void addRestartHandover(std::function<void()> handover);
+
 // Ends the process with code. Does not return unless a test hook is set.
 void exitProcess(int code);
 

@@ -153,10 +153,16 @@ public:
     // The host as a user finds it already running: the start document
     // (VEMO_SIMHOST_DOCUMENT) open and, in a widget application, its window
     // showing the page. A document that does not read leaves the host empty
-    // and says why on stderr. Does nothing without the variable.
+    // and says why on stderr. Does nothing without the variable, unless the
+    // program restarted itself: then the documents it had are open again.
     void start();
     // Opens the start document once; later calls do nothing.
     void loadStartDocument();
+    // Across the program's own restart, which the real host outlives:
+    // handOver() leaves the documents for the restarted copy, whose start()
+    // opens them with takeOver() (false when none were left).
+    void handOver();
+    bool takeOver();
 
     // Back to a freshly started host: no document, empty logs, no faults,
     // every ProgID registered, the window hidden.

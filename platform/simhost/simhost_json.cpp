@@ -14,6 +14,7 @@
 // with optional "fill": [c, m, y, k], "outline": [c, m, y, k],
 // "outlineWidth" (mm, 0 for none) and "dashed": true. Coordinates are
 // millimetres from the page's bottom-left corner, y up.
+#include "process.h"
 #include "simhost_p.h"
 #include "simwindow.h"
 
@@ -183,9 +184,14 @@ void SimHost::loadStartDocument()
 
 void SimHost::start()
 {
-    if (qEnvironmentVariableIsEmpty("VEMO_SIMHOST_DOCUMENT"))
+    static const bool handing = (addRestartHandover([] { instance().handOver(); }), true);
+    Q_UNUSED(handing);
+    if (takeOver())
+        d->startDocumentLoaded = true;
+    else if (qEnvironmentVariableIsEmpty("VEMO_SIMHOST_DOCUMENT"))
         return;
-    loadStartDocument();
+    else
+        loadStartDocument();
     // Widgets only once the application is whole: this may run while it is
     // still being built.
     if (qobject_cast<QApplication *>(QCoreApplication::instance()))

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSpinBox>
 #include <QtTest>
@@ -354,13 +355,75 @@ private slots:
         QCOMPARE(config->toolTip(), tip + "Retract Settings");
         QTRY_VERIFY(w.height() > 200);
         QVERIFY(w.mask().isEmpty());
-        const QPoint at = w.pos();
         config->click();
         QVERIFY(panel->isHidden());
         QCOMPARE(config->toolTip(), tip + "Spread Settings");
         // the empty area where the panel was neither paints nor takes clicks
         QCOMPARE(w.mask().boundingRect(), QRect(0, 0, w.width(), 52));
-        QCOMPARE(w.pos(), at);
+    }
+
+    // The panel may be wider than the bar (larger fonts); the bar's buttons
+    // stay where they are under the mouse, the window stays on the screen,
+    // and folding gives the bar back as it was.
+    void barStaysPut_data()
+    {
+        QTest::addColumn<int>("pointSize");
+        QTest::addColumn<QString>("place");
+        QTest::newRow("its own place") << 0 << "start";
+        QTest::newRow("wide panel, its own place") << 16 << "start";
+        QTest::newRow("wide panel, at the right edge") << 16 << "right";
+        QTest::newRow("wide panel, at the left edge") << 16 << "left";
+    }
+
+    void barStaysPut()
+    {
+        QFETCH(int, pointSize);
+        QFETCH(QString, place);
+        const QFont appFont = QApplication::font();
+        if (pointSize > 0) {
+            QFont big = appFont;
+            big.setPointSize(pointSize);
+            QApplication::setFont(big);
+        }
+        PluginMW w;
+        const QRect avail = w.screen()->availableGeometry();
+        if (place == "right")
+            w.move(avail.right() + 1 - w.width(), w.y());
+        else if (place == "left")
+            w.move(avail.left(), w.y());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QRect bar = w.geometry();
+        const QList<QPushButton *> buttons = w.findChildren<QPushButton *>(QRegularExpression(
+            "^(genMark|genOutline|setPrint|setCut|saveFile|qrCodeCtrl|aboutBtn|configBtn|minBtn|"
+            "exitBtn)$"));
+        QCOMPARE(buttons.size(), 10);
+        auto places = [&] {
+            QList<QPoint> at;
+            for (QPushButton *b : buttons)
+                at << b->mapToGlobal(QPoint(0, 0));
+            return at;
+        };
+        const QList<QPoint> before = places();
+        auto *config = child<QPushButton>(&w, "configBtn");
+        auto *panel = child<QWidget>(&w, "configWidget");
+
+        config->click();
+        QTRY_VERIFY(w.height() > panel->geometry().bottom());
+        QTest::qWait(50); // any later growth of the layout would show by now
+        QCOMPARE(places(), before);
+        // across: the screen here may be too low for a large panel
+        QVERIFY2(w.x() >= avail.left() && w.geometry().right() <= avail.right(),
+            qPrintable(QStringLiteral("%1 wide at %2").arg(w.width()).arg(w.x())));
+        QVERIFY(w.width() >= w.minimumSizeHint().width());
+        if (pointSize > 0)
+            QVERIFY2(w.width() > bar.width(), "the font does not widen the panel");
+
+        config->click();
+        QTest::qWait(50);
+        QCOMPARE(w.geometry(), bar);
+        QCOMPARE(places(), before);
+        QApplication::setFont(appFont);
     }
 
     void listSlots_data()

@@ -8,8 +8,10 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -43,7 +45,51 @@ int feedLength(const QByteArray &text)
 }
 } // namespace
 
+// Three lines that keep their height whatever they say: a long command is
+// cut short in its middle to the width there is, so the picture above never
+// moves.
+class CutterWindow::StatusLines : public QLabel
+{
+public:
+    explicit StatusLines(QWidget *parent)
+        : QLabel(parent)
+    {
+        setTextFormat(Qt::PlainText);
+        setTextInteractionFlags(Qt::TextSelectableByMouse);
+        setText(QStringLiteral("-\n-\n-"));
+        setFixedHeight(sizeHint().height());
+        // a long command must not widen the window either
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    }
+
+    void setLines(const QStringList &lines)
+    {
+        full = lines;
+        fit();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QLabel::resizeEvent(event);
+        fit();
+    }
+
+private:
+    void fit()
+    {
+        QStringList shown;
+        for (const QString &line : qAsConst(full))
+            shown << fontMetrics().elidedText(line, Qt::ElideMiddle, contentsRect().width());
+        setText(shown.join('\n'));
+    }
+
+    QStringList full;
+};
+
 // The drawing: cutter frame, x across the sheet, y down it, plotter units.
+// What the cutter was sent is drawn as it works it off: each move and stroke
+// shows over the time the cutter is busy with it, at its speeds.
 class CutterWindow::Sheet : public QWidget
 {
 public:
@@ -51,6 +97,11 @@ public:
         : QWidget(parent)
     {
         setMinimumSize(300, 380);
+        clock.setInterval(30);
+        QObject::connect(&clock, &QTimer::timeout, this, [this] {
+            advance(usbClockMs());
+            update();
+        });
     }
 
     QSizeF size { 210 * kUnitsPerMm, 297 * kUnitsPerMm };
@@ -64,25 +115,45 @@ public:
     {
         strokes.clear();
         moves.clear();
+        if (!steps.isEmpty())
+            head = steps.last().path.points.last();
+        steps.clear();
         if (length > 0)
             size.setHeight(length);
         ++sheets;
     }
 
-    void draw(const CutterJob &job, const QPointF &to)
+    // Queues the strokes of `job` and the moves between them, from where the
+    // last queued step ends, with the cutter's timing; `to` is where the tool
+    // stands after it.
+    void draw(const CutterJob &job, const QPointF &to, const CutterTiming &timing, qint64 atMs)
     {
-        QPointF at = head;
+        const bool cuts = !job.strokes.isEmpty() || !job.header.isEmpty();
+        qint64 at = std::max(atMs, steps.isEmpty() ? atMs : steps.last().endMs)
+            + (cuts ? timing.jobOverheadMs : timing.moveOverheadMs);
+        QPointF from = steps.isEmpty() ? head : steps.last().path.points.last();
+        auto queue = [&](const CutterStroke &path, bool cut) {
+            double length = 0;
+            for (int i = 1; i < path.points.size(); ++i)
+                length += QLineF(path.points[i - 1], path.points[i]).length();
+            const double speed = cut ? timing.cutUnitsPerMs : timing.moveUnitsPerMs;
+            const qint64 ms = speed > 0 ? qint64(length / speed) : 0;
+            steps.append(Step { path, cut, length, at, at + ms });
+            at += ms;
+            from = path.points.last();
+        };
         for (const CutterStroke &s : job.strokes) {
             if (s.points.isEmpty())
                 continue;
-            if (s.points.first() != at)
-                moves << QLineF(at, s.points.first());
-            strokes << s;
-            at = s.points.last();
+            if (s.points.first() != from)
+                queue(CutterStroke { 0, { from, s.points.first() } }, false);
+            queue(s, true);
         }
-        if (to != at)
-            moves << QLineF(at, to);
-        head = to;
+        if (to != from)
+            queue(CutterStroke { 0, { from, to } }, false);
+        advance(usbClockMs());
+        if (!steps.isEmpty())
+            clock.start();
     }
 
 protected:
@@ -91,10 +162,15 @@ protected:
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         p.fillRect(rect(), QColor(90, 95, 100));
+        // the frame holds every move and what is still to come, so it keeps
+        // its scale while the tool goes
         QRectF world(QPointF(0, 0), size);
         for (const CutterStroke &s : qAsConst(strokes))
-            for (const QPointF &pt : s.points)
-                world |= QRectF(pt, QSizeF(1, 1));
+            world |= QPolygonF(s.points).boundingRect().adjusted(0, 0, 1, 1);
+        for (const QLineF &m : qAsConst(moves))
+            world |= QRectF(m.p1(), m.p2()).normalized().adjusted(0, 0, 1, 1);
+        for (const Step &s : qAsConst(steps))
+            world |= QPolygonF(s.path.points).boundingRect().adjusted(0, 0, 1, 1);
         world |= QRectF(head, QSizeF(1, 1));
         const QRectF area = QRectF(rect()).adjusted(12, 12, -12, -24);
         const double k = std::min(area.width() / world.width(), area.height() / world.height());
@@ -111,6 +187,10 @@ protected:
             p.setPen(QPen(penColor(s.pen), 1.5));
             p.drawPolyline(t.map(QPolygonF(s.points)));
         }
+        if (busy.points.size() > 1) {
+            p.setPen(busyCut ? QPen(penColor(busy.pen), 1.5) : dashed);
+            p.drawPolyline(t.map(QPolygonF(busy.points)));
+        }
         const QPointF h = t.map(head);
         p.setPen(QPen(QColor(230, 0, 0), 2));
         p.setBrush(Qt::NoBrush);
@@ -126,13 +206,64 @@ protected:
                 .arg(sheets)
                 .arg(jobs));
     }
+
+private:
+    struct Step
+    {
+        CutterStroke path;
+        bool cut = false; // a stroke; otherwise a move with the tool up
+        double length = 0;
+        qint64 startMs = 0;
+        qint64 endMs = 0;
+    };
+
+    // Steps whose time has passed are drawn whole, the one under way as far
+    // as the tool has come.
+    void advance(qint64 now)
+    {
+        busy = CutterStroke();
+        while (!steps.isEmpty() && steps.first().endMs <= now) {
+            const Step s = steps.takeFirst();
+            if (s.cut)
+                strokes << s.path;
+            else
+                moves << QLineF(s.path.points.first(), s.path.points.last());
+            head = s.path.points.last();
+        }
+        if (steps.isEmpty()) {
+            clock.stop();
+            return;
+        }
+        const Step &s = steps.first();
+        if (now <= s.startMs)
+            return;
+        double left = s.length * double(now - s.startMs) / double(s.endMs - s.startMs);
+        busy.pen = s.path.pen;
+        busyCut = s.cut;
+        busy.points << s.path.points.first();
+        for (int i = 1; i < s.path.points.size(); ++i) {
+            const QLineF piece(s.path.points[i - 1], s.path.points[i]);
+            if (piece.length() >= left) {
+                busy.points << piece.pointAt(piece.length() > 0 ? left / piece.length() : 1.0);
+                break;
+            }
+            busy.points << s.path.points[i];
+            left -= piece.length();
+        }
+        head = busy.points.last();
+    }
+
+    QList<Step> steps; // queued, in the order the cutter works them off
+    CutterStroke busy; // the part of the first step done so far
+    bool busyCut = false;
+    QTimer clock;
 };
 
 CutterWindow::CutterWindow(EmulatedCutter *cutter, QWidget *parent)
     : QWidget(parent)
     , cutter(cutter)
     , sheet(new Sheet(this))
-    , status(new QLabel(this))
+    , status(new StatusLines(this))
 {
     setWindowTitle(QStringLiteral("Emulated cutter - %1").arg(cutter->instanceName()));
     auto *save = new QPushButton(QStringLiteral("Save PNG..."), this);
@@ -143,10 +274,6 @@ CutterWindow::CutterWindow(EmulatedCutter *cutter, QWidget *parent)
             dialogs::warning(
                 this, QStringLiteral("Warning"), QStringLiteral("Cannot write %1").arg(file));
     });
-    status->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    status->setWordWrap(true);
-    // a long command has no place to wrap; it must not widen the window
-    status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto *row = new QHBoxLayout;
     row->addWidget(status, 1);
     row->addWidget(save);
@@ -195,7 +322,7 @@ void CutterWindow::take(const CutterEvent &e)
             const CutterJob job = EmulatedCutter::parseJob(hpgl);
             if (!job.strokes.isEmpty() || !job.header.isEmpty())
                 ++sheet->jobs;
-            sheet->draw(job, e.tool);
+            sheet->draw(job, e.tool, cutter->timing(), e.atMs);
         }
         break;
     }
@@ -206,10 +333,11 @@ void CutterWindow::take(const CutterEvent &e)
 
 void CutterWindow::showStatus()
 {
-    status->setText(QStringLiteral("%1\nLast command: %2\nReply: %3")
-                        .arg(plugged ? QStringLiteral("Plugged in") : QStringLiteral("Unplugged"),
-                            lastCommand.isEmpty() ? QStringLiteral("-") : shown(lastCommand),
-                            lastReply.isEmpty() ? QStringLiteral("-") : shown(lastReply)));
+    status->setLines({ plugged ? QStringLiteral("Plugged in") : QStringLiteral("Unplugged"),
+        QStringLiteral("Last command: ")
+            + (lastCommand.isEmpty() ? QStringLiteral("-") : shown(lastCommand)),
+        QStringLiteral("Reply: ")
+            + (lastReply.isEmpty() ? QStringLiteral("-") : shown(lastReply)) });
 }
 
 QImage CutterWindow::picture() const

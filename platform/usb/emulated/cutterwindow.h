@@ -6,12 +6,11 @@
 #include <QList>
 #include <QWidget>
 
-class QLabel;
-
 // The emulated cutter's own window, so that a person running the program
 // here sees what the cutter was told: the sheet, the tool head, its moves
 // and every stroke it cut in the colour of its pen, with the last command
-// and reply below. Events reach it from any thread; it draws on its own.
+// and reply below, each stroke drawn as the cutter cuts it. Events reach it
+// from any thread; it draws on its own.
 class CutterWindow : public QWidget
 {
     Q_OBJECT
@@ -26,12 +25,13 @@ public:
 
 private:
     class Sheet;
+    class StatusLines;
     void take(const CutterEvent &event);
     void showStatus();
 
     EmulatedCutter *cutter;
     Sheet *sheet;
-    QLabel *status;
+    StatusLines *status;
     QByteArray lastCommand;
     QByteArray lastReply;
     bool plugged = true;

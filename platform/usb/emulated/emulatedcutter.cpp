@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QLineF>
 #include <QMutex>
@@ -48,6 +49,7 @@ struct EmulatedCutter::Private
     bool isDefault = false;
     bool paper = true;
     QStringList sheets;
+    QDateTime sheetsFiledAt; // the default cutter's: when the top sheet's job was filed
     QByteArray markReply = "X=320,Y=240,D=100;";
     double camX = 1.5;
     double camY = 27.3;
@@ -240,17 +242,37 @@ QString g6(double v)
     return QString::number(v, 'g', 6);
 }
 
-QStringList jobCodesInFolder()
+// The default cutter's sheets are the QR jobs the user filed, printed in
+// that order: the job filed last lies on top. Their codes, newest first,
+// with the times they were filed.
+QList<QPair<QString, QDateTime>> filedJobs()
 {
-    QDir dir(workFolder() + QStringLiteral("QR Jobs/"));
-    QStringList codes;
-    const QStringList files = dir.entryList({ QStringLiteral("*.plt") }, QDir::Files, QDir::Name);
-    for (const QString &f : files) {
-        codes << f.left(f.size() - 4);
-        if (codes.size() == 3)
+    const QFileInfoList files = QDir(workFolder() + QStringLiteral("QR Jobs/"))
+                                    .entryInfoList({ QStringLiteral("*.plt") }, QDir::Files);
+    QList<QPair<QString, QDateTime>> jobs;
+    for (const QFileInfo &f : files)
+        jobs.append({ f.completeBaseName(), f.lastModified() });
+    // filed at the same time: the higher number was given later
+    std::sort(jobs.begin(), jobs.end(), [](const auto &a, const auto &b) {
+        return a.second != b.second ? a.second > b.second : a.first > b.first;
+    });
+    return jobs;
+}
+
+// An empty tray takes the three jobs filed last; a job filed since is a
+// sheet printed since, laid on top of those still waiting.
+void layInFiledJobs(Cutter *c)
+{
+    const QList<QPair<QString, QDateTime>> jobs = filedJobs();
+    QStringList fresh;
+    for (const auto &job : jobs) {
+        if (c->sheets.isEmpty() ? fresh.size() == 3 : job.second <= c->sheetsFiledAt)
             break;
+        fresh << job.first;
     }
-    return codes;
+    c->sheets = fresh + c->sheets;
+    if (!jobs.isEmpty())
+        c->sheetsFiledAt = jobs.first().second;
 }
 
 // A device command ";CMD:n[,args];". False when the cutter went away.
@@ -288,8 +310,8 @@ bool commandLocked(Cutter *c, const QByteArray &cmd, qint64 now)
         break;
     }
     case 101:
-        if (c->sheets.isEmpty() && c->isDefault)
-            c->sheets = jobCodesInFolder();
+        if (c->isDefault)
+            layInFiledJobs(c);
         reply = c->sheets.isEmpty() || c->sheets.first().isEmpty() ? QByteArray("NOQR;")
                                                                    : c->sheets.first().toLatin1();
         break;
@@ -534,6 +556,10 @@ void EmulatedCutter::setSheets(const QStringList &codes)
 {
     QMutexLocker lock(&hub().mutex);
     d->sheets = codes;
+    if (d->isDefault) { // they hold until the user files another job
+        const auto jobs = filedJobs();
+        d->sheetsFiledAt = jobs.isEmpty() ? QDateTime() : jobs.first().second;
+    }
 }
 
 QStringList EmulatedCutter::sheets() const

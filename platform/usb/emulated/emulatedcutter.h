@@ -20,6 +20,8 @@
 // On this platform the program finds one cutter plugged in by default
 // (defaultCutter()); it is withdrawn as soon as any other EmulatedCutter is
 // built, so tests see only their own. VEMO_USB_NO_DEFAULT=1 switches it off.
+// Its sheets carry the numbers of the jobs filed in "QR Jobs/", the one filed
+// last on top; filing another job lays them in anew.
 // VEMO_USB_TRANSCRIPT=<file> appends every write and reply of every cutter,
 // time-stamped, to that file: one line each, "> " what it was written,
 // "< " what it answered, "+"/"-" plugged in and out; bytes outside
