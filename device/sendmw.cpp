@@ -6,8 +6,6 @@
 #include "cutterprotocol.h"
 #include "devicelist.h"
 #include "dialogs.h"
-#include "hpgltool.h"
-#include "jobformat.h"
 #include "joblink.h"
 #include "jobpipeline.h"
 #include "ui_sendmw.h"
@@ -236,25 +234,11 @@ bool SendMW::buildJob(CdrOperate &cdr, Press &press, bool forSave)
     }
 
     const bool needsSize = forSave ? mode == CutMode::BlankPaper : mode != CutMode::DirectlyCut;
-    if (needsSize) {
-        press.pageHeight = cdr.pageHeight();
-        press.pageWidth = cdr.pageWidth();
-    }
-    HpglTool tool;
-    const double dash = press.posLen * unitsPerMm;
-    const double gap = press.negLen * unitsPerMm;
-    if (mode == CutMode::DirectlyCut) {
-        press.text = tool.writePensDashed(paths.cutting, dash, gap);
-    } else if (mode == CutMode::ByPathAndMarks) {
-        const QPoint first = press.marks.first(), last = press.marks.last();
-        press.text = jobHeader(clampToInt(qint64(last.y()) - first.y()),
-                         clampToInt(qint64(last.x()) - first.x()), JobKind::PathAndMarks)
-            + tool.writePen1(paths.creasing) + tool.writePen2Dashed(paths.cutting, dash, gap);
-    } else {
-        press.text = (forSave ? jobHeader(press.pageHeight, press.pageWidth, JobKind::BlankPaper)
-                              : QString())
-            + tool.writePen2Dashed(paths.cutting, dash, gap);
-    }
+    const PageSize page = needsSize ? readPageSize(cdr) : PageSize();
+    press.pageHeight = page.height;
+    press.pageWidth = page.width;
+    press.text = cutJobText(paths, mode, forSave ? JobUse::SendSave : JobUse::Send, press.marks,
+        page, press.posLen * unitsPerMm, press.negLen * unitsPerMm);
     return true;
 }
 
