@@ -577,8 +577,8 @@ void PluginMW::on_saveFile_clicked()
 
     const CutJobPaths paths
         = readCutJob(*op, mode, marks, tempPltPath, sendMW.cutOptions(), PipelineEnd::Finished);
-    if (paths.creasing.isEmpty() && paths.cutting.isEmpty()) {
-        warn(tr("Nothing to cut was exported; no job file was written."));
+    if (nothingToCut(paths)) {
+        warn(nothingToCutText());
         return;
     }
 

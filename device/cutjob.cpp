@@ -5,6 +5,7 @@
 #include "jobformat.h"
 #include "textfile.h"
 
+#include <QCoreApplication>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -13,6 +14,12 @@
 namespace {
 
 // Differences of host coordinates saturate instead of overflowing.
+bool hasSegments(const QList<CutPath> &paths)
+{
+    return std::any_of(
+        paths.begin(), paths.end(), [](const CutPath &p) { return !p.lines.isEmpty(); });
+}
+
 int clampedDifference(int to, int from)
 {
     return int(std::max<qint64>(INT_MIN, std::min<qint64>(INT_MAX, qint64(to) - from)));
@@ -37,6 +44,16 @@ CutJobPaths readCutJob(CdrOperate &op, int cutMode, const QList<QPoint> &marks,
     }
     input.pageHeight = op.pageHeight();
     return runCutPipeline(input, options, end);
+}
+
+bool nothingToCut(const CutJobPaths &paths)
+{
+    return !hasSegments(paths.creasing) && !hasSegments(paths.cutting);
+}
+
+QString nothingToCutText()
+{
+    return QCoreApplication::translate("CutJob", "No Cutting Paths!");
 }
 
 PageSize readPageSize(CdrOperate &op)

@@ -17,6 +17,12 @@ class CdrOperate;
 CutJobPaths readCutJob(CdrOperate &op, int cutMode, const QList<QPoint> &marks,
     const QString &scratch, const CutOptions &options, PipelineEnd end);
 
+// Neither list holds a segment: nothing for the cutter in any mode. Creasing
+// lines alone are a job.
+bool nothingToCut(const CutJobPaths &paths);
+// The one warning both windows give for it.
+QString nothingToCutText();
+
 // Page size in whole plotter units.
 struct PageSize
 {

@@ -56,12 +56,6 @@ int clampToInt(qint64 v)
 {
     return int(std::max<qint64>(INT_MIN, std::min<qint64>(INT_MAX, v)));
 }
-
-bool hasSegments(const QList<CutPath> &paths)
-{
-    return std::any_of(
-        paths.begin(), paths.end(), [](const CutPath &p) { return !p.lines.isEmpty(); });
-}
 } // namespace
 
 SendMW::SendMW(QWidget *parent)
@@ -226,10 +220,10 @@ bool SendMW::buildJob(CdrOperate &cdr, Press &press, bool forSave)
     ui->paintWidget->paths = paths.both();
     repaint();
 
-    // an empty export (no cutting layer, nothing printable) must not feed a
+    // an empty export (no cut layers, nothing printable) must not feed a
     // sheet or leave a job file that cuts nothing
-    if (!hasSegments(paths.cutting)) {
-        warn(tr("No Cutting Paths!"));
+    if (nothingToCut(paths)) {
+        warn(nothingToCutText());
         return false;
     }
 
