@@ -244,12 +244,38 @@ bool SendMW::claimed(JobLink &link)
     return link.claimed();
 }
 
+// A send that had begun to talk to the cutter and then failed may have left
+// part of a job there; one that found no device before sending anything ends
+// silently.
+void SendMW::reportFailure(const JobLink &link)
+{
+    if (!link.sentAnything())
+        return;
+    switch (link.failure()) {
+    case JobLink::None:
+        break;
+    case JobLink::Busy:
+        warn(tr("The Cutter Is Busy With A Job From The Other Window!"));
+        break;
+    case JobLink::Gone:
+        warn(tr("Connect Error!!!"));
+        break;
+    case JobLink::NotTaken:
+        warn(tr("The Cutter Did Not Take The Data!"));
+        break;
+    case JobLink::NoAnswer:
+        warn(tr("No Reply From The Cutter!"));
+        break;
+    }
+}
+
 void SendMW::sendDirect(const Press &press)
 {
     usbOperate.setDevice(ui->machineName->currentText());
     JobLink link(usbOperate);
     if (claimed(link) && link.connected() && link.write(press.text))
         link.waitFree();
+    reportFailure(link);
 }
 
 void SendMW::sendSheets(Press &press)
@@ -279,6 +305,7 @@ void SendMW::sendSheets(Press &press)
         if (ok)
             ui->sendCount->setValue(ui->sendCount->value() - 1);
     }
+    reportFailure(run);
 }
 
 // One sheet with marks or on blank paper: paper check, feed, positioning,
@@ -296,9 +323,9 @@ bool SendMW::sendSheet(JobLink &link, const Press &press, bool single)
                                                                 : tr("No Paper!"));
         return false;
     }
-    if (!link.write(CutterCommand::feed(press.pageHeight)))
-        return false;
-    if (single ? !link.waitFor(CutterCommand::replyOk) : !link.read(&reply))
+    // only blank paper's Auto-Next sheets take any reply to the feed
+    const bool anyReply = !single && press.cutMode == CutMode::BlankPaper;
+    if (!link.feed(press.pageHeight, anyReply ? JobLink::FeedReply::Any : JobLink::FeedReply::Ok))
         return false;
     if (!link.write(positionMove(press)) || !link.waitFree())
         return false;

@@ -417,6 +417,18 @@ Cause: %2</source>
 <context>
     <name>SendMW</name>
     <message>
+        <source>Connect Error!!!</source>
+        <translation>连接错误!!!</translation>
+    </message>
+    <message>
+        <source>The Cutter Did Not Take The Data!</source>
+        <translation>切割机未接收数据!</translation>
+    </message>
+    <message>
+        <source>No Reply From The Cutter!</source>
+        <translation>切割机无应答!</translation>
+    </message>
+    <message>
         <source>The Cutter Is Busy With A Job From The Other Window!</source>
         <translation>切割机正忙于另一窗口的任务!</translation>
     </message>
