@@ -4,8 +4,6 @@
 #include "cutjob.h"
 #include "cutterprotocol.h"
 #include "dialogs.h"
-#include "hpgltool.h"
-#include "jobformat.h"
 #include "process.h"
 #include "releasedate.h"
 #include "ui_pluginmw.h"
@@ -579,33 +577,19 @@ void PluginMW::on_saveFile_clicked()
 
     const CutJobPaths paths
         = readCutJob(*op, mode, marks, tempPltPath, sendMW.cutOptions(), PipelineEnd::Finished);
-    if (paths.creasing.isEmpty() && paths.cutting.isEmpty()) {
-        warn(tr("Nothing to cut was exported; no job file was written."));
+    if (nothingToCut(paths)) {
+        warn(nothingToCutText());
         return;
     }
 
-    HpglTool tool;
-    QString text;
+    // The QR job controller looks a labelled job up by the label's number.
+    const JobUse use = qrName.isEmpty() ? JobUse::FileSave : JobUse::QrFile;
+    const PageSize page = mode == CutMode::BlankPaper ? readPageSize(*op) : PageSize();
+    const QString text = cutJobText(paths, mode, use, marks, page, ui->posLen->value() * unitsPerMm,
+        ui->negLen->value() * unitsPerMm);
     QString file;
-    if (mode == CutMode::ByPathAndMarks) {
-        const int dy = marks.last().y() - marks.first().y();
-        const int dx = marks.last().x() - marks.first().x();
-        if (qrName.isEmpty()) {
-            text = jobHeader(dy, dx, JobKind::PathAndMarks) + tool.writePen1(paths.creasing)
-                + tool.writePen2Dashed(paths.cutting, ui->posLen->value() * unitsPerMm,
-                    ui->negLen->value() * unitsPerMm);
-        } else {
-            // The QR job controller looks the job up by the label's number.
-            text = jobHeader(dy, dx, JobKind::QrJob) + tool.writePen1(paths.creasing)
-                + tool.writePen2(paths.cutting);
-            file = qrJobsPath + qrName + QStringLiteral(".plt");
-        }
-    } else if (mode == CutMode::BlankPaper) {
-        text = jobHeader(op->pageHeight(), op->pageWidth(), JobKind::BlankPaper)
-            + tool.writePens(paths.cutting);
-    } else {
-        text = tool.writePens(paths.cutting);
-    }
+    if (use == JobUse::QrFile)
+        file = qrJobsPath + qrName + QStringLiteral(".plt");
     if (file.isEmpty()) {
         file = dialogs::getSaveFileName(
             this, tr("SavePlt"), QString(), tr("HPGL File(*.plt);;All File(*.*)"));

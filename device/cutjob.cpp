@@ -1,9 +1,31 @@
 #include "cutjob.h"
 
 #include "cdroperate.h"
+#include "hpgltool.h"
+#include "jobformat.h"
 #include "textfile.h"
 
+#include <QCoreApplication>
 #include <QSaveFile>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+// Differences of host coordinates saturate instead of overflowing.
+bool hasSegments(const QList<CutPath> &paths)
+{
+    return std::any_of(
+        paths.begin(), paths.end(), [](const CutPath &p) { return !p.lines.isEmpty(); });
+}
+
+int clampedDifference(int to, int from)
+{
+    return int(std::max<qint64>(INT_MIN, std::min<qint64>(INT_MAX, qint64(to) - from)));
+}
+
+} // namespace
 
 CutJobPaths readCutJob(CdrOperate &op, int cutMode, const QList<QPoint> &marks,
     const QString &scratch, const CutOptions &options, PipelineEnd end)
@@ -22,6 +44,60 @@ CutJobPaths readCutJob(CdrOperate &op, int cutMode, const QList<QPoint> &marks,
     }
     input.pageHeight = op.pageHeight();
     return runCutPipeline(input, options, end);
+}
+
+bool nothingToCut(const CutJobPaths &paths)
+{
+    return !hasSegments(paths.creasing) && !hasSegments(paths.cutting);
+}
+
+QString nothingToCutText()
+{
+    return QCoreApplication::translate("CutJob", "No Cutting Paths!");
+}
+
+PageSize readPageSize(CdrOperate &op)
+{
+    // one statement each: the host is asked in this order
+    PageSize page;
+    page.height = op.pageHeight();
+    page.width = op.pageWidth();
+    return page;
+}
+
+QString cutJobText(const CutJobPaths &paths, int cutMode, JobUse use, const QList<QPoint> &marks,
+    const PageSize &page, double dash, double gap)
+{
+    HpglTool tool;
+    const bool window = use == JobUse::Send || use == JobUse::SendSave;
+    switch (cutMode) {
+    case CutMode::DirectlyCut:
+        return window ? tool.writePensDashed(paths.cutting, dash, gap)
+                      : tool.writePens(paths.cutting);
+    case CutMode::ByPathAndMarks: {
+        if (marks.isEmpty())
+            return QString();
+        // the header's sizes run from the first to the last mark, y first
+        const QPoint first = marks.first(), last = marks.last();
+        const int dy = clampedDifference(last.y(), first.y());
+        const int dx = clampedDifference(last.x(), first.x());
+        if (use == JobUse::QrFile)
+            return jobHeader(dy, dx, JobKind::QrJob) + tool.writePen1(paths.creasing)
+                + tool.writePen2(paths.cutting);
+        return jobHeader(dy, dx, JobKind::PathAndMarks) + tool.writePen1(paths.creasing)
+            + tool.writePen2Dashed(paths.cutting, dash, gap);
+    }
+    case CutMode::BlankPaper: {
+        const QString header = use == JobUse::Send
+            ? QString()
+            : jobHeader(page.height, page.width, JobKind::BlankPaper);
+        return header
+            + (window ? tool.writePen2Dashed(paths.cutting, dash, gap)
+                      : tool.writePens(paths.cutting));
+    }
+    default:
+        return QString();
+    }
 }
 
 bool writeJobFile(const QString &file, const QString &text)

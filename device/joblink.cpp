@@ -1,8 +1,13 @@
 #include "joblink.h"
 
+#include "cutterprotocol.h"
 #include "usboperate.h"
 
 #include <QSet>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
 
 namespace {
 
@@ -87,6 +92,7 @@ bool JobLink::write(const QString &text)
 {
     if (!connected())
         return false;
+    wrote = true;
     if (!usb.Write(text))
         return fail(usb.isConnected() ? NotTaken : Gone);
     return connected();
@@ -115,8 +121,8 @@ bool JobLink::waitFree()
 {
     if (!connected())
         return false;
-    if (!usb.waitFree())
-        return fail(usb.isConnected() ? NotTaken : Gone);
+    if (!usb.waitFree(limitMs))
+        return fail(!usb.isConnected() ? Gone : usb.replyMissing() ? NoAnswer : NotTaken);
     return connected();
 }
 
@@ -127,4 +133,18 @@ bool JobLink::waitFor(const QString &expected)
     if (!usb.waitFor(expected, limitMs))
         return fail(usb.isConnected() ? NoAnswer : Gone);
     return connected();
+}
+
+bool JobLink::feed(int units, FeedReply awaited)
+{
+    if (!write(CutterCommand::feed(units)))
+        return false;
+    // 50 mm/s is 2000 units a second
+    const int saved = limitMs;
+    if (limitMs >= 0)
+        limitMs = int(std::min<qint64>(INT_MAX, qint64(limitMs) + std::llabs(qint64(units)) / 2));
+    QString reply;
+    const bool ok = awaited == FeedReply::Ok ? waitFor(CutterCommand::replyOk) : read(&reply);
+    limitMs = saved;
+    return ok;
 }

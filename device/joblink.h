@@ -46,13 +46,27 @@ public:
     bool read(QString *reply);
     // write, then read.
     bool request(const QString &command, QString *reply);
-    // The busy poll until "FREE;" (no limit: the cutter may cut for long).
+    // The busy poll until "FREE;". The wait has no limit (the cutter may cut
+    // for long), each poll's reply has the step's limit.
     bool waitFree();
     // Reads until `expected` arrives within the limit.
     bool waitFor(const QString &expected);
 
+    // What a feed awaits: "OK;", or any one reply.
+    enum class FeedReply
+    {
+        Ok,
+        Any
+    };
+    // Feeds the sheet by `units`. The cutter answers when the feed ends, so
+    // the limit grows by the time a slow feed (50 mm/s) takes for the length.
+    bool feed(int units, FeedReply awaited);
+
     // Why the last step failed; None while every step went through.
     Failure failure() const { return lastFailure; }
+    // Something was written to the device in this run (a failure after that
+    // may have left part of a job at the cutter).
+    bool sentAnything() const { return wrote; }
 
 private:
     void claim();
@@ -63,5 +77,6 @@ private:
     QString device;
     int limitMs;
     bool owns = false;
+    bool wrote = false;
     Failure lastFailure = None;
 };

@@ -164,6 +164,8 @@ void QRCodeMW::updateControls()
     ui->startBtn->setEnabled((activity == Running && !stopping) || (idle && sizesUsable()));
     ui->autoOffset->setEnabled(idle);
     ui->lightSld->setEnabled(idle);
+    // a size picked mid-run would reach the next sheet unchecked
+    ui->selectFile->setEnabled(activity != Running);
 }
 
 void QRCodeMW::refuseBusy()
@@ -174,6 +176,8 @@ void QRCodeMW::refuseBusy()
 
 void QRCodeMW::on_selectFile_clicked()
 {
+    if (activity == Running)
+        return;
     const QString path = dialogs::getOpenFileName(
         this, tr("Please Select A File to Get the Size"), qrDir, QStringLiteral("pltfile(*.plt)"));
     if (path.isEmpty())
@@ -202,6 +206,9 @@ void QRCodeMW::on_openQRPath_clicked()
 QRCodeMW::SheetStart QRCodeMW::startSheet(JobLink &link)
 {
     if (!link.connected()) {
+        // the list may have been switched to the cutter the other window runs
+        if (link.failure() == JobLink::Busy)
+            refuseBusy();
         setStatus(tr("<font color=red>Connect Error!!!"));
         return NotReady;
     }
@@ -226,10 +233,9 @@ bool QRCodeMW::endSheet(JobLink &link, const QString &status)
 
 bool QRCodeMW::runQrJob(JobLink &link)
 {
-    QString reply;
     setStatus(tr("<font color=blue>Feeding..."));
     const qint64 feed = qint64(fileHeight) + 2400; // the job height plus 60 mm
-    if (!link.request(CutterCommand::feed(int(qBound<qint64>(INT_MIN, feed, INT_MAX))), &reply))
+    if (!link.feed(int(qBound<qint64>(INT_MIN, feed, INT_MAX)), JobLink::FeedReply::Any))
         return false;
 
     setStatus(tr("<font color=blue>Move to QR Code and Mark..."));
@@ -282,7 +288,8 @@ void QRCodeMW::on_startBtn_clicked()
     updateControls();
 
     auto sheet = [&] {
-        const SheetStart start = startSheet(link);
+        // each sheet goes to the cutter chosen at that moment
+        const SheetStart start = startSheet(link.on(ui->machineName->currentText()));
         if (start == Ready && (!runQrJob(link) || !link.waitFree()))
             return LinkFailed;
         return start;
@@ -362,6 +369,8 @@ QString QRCodeMW::calibrate(JobLink &link)
         if (!link.request(CutterCommand::findMark, &reply))
             return linkFailed();
         qDebug().noquote() << reply;
+        if (reply == CutterCommand::replyNoMark)
+            qDebug().noquote() << CutterCommand::replyNoMark;
         *mark = readMark(reply);
         return mark->ok ? QString() : failed(tr("no valid mark was found"));
     };

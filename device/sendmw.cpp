@@ -6,8 +6,6 @@
 #include "cutterprotocol.h"
 #include "devicelist.h"
 #include "dialogs.h"
-#include "hpgltool.h"
-#include "jobformat.h"
 #include "joblink.h"
 #include "jobpipeline.h"
 #include "ui_sendmw.h"
@@ -57,12 +55,6 @@ const char *const runningStyle = "color:Black;background-color:Red";
 int clampToInt(qint64 v)
 {
     return int(std::max<qint64>(INT_MIN, std::min<qint64>(INT_MAX, v)));
-}
-
-bool hasSegments(const QList<CutPath> &paths)
-{
-    return std::any_of(
-        paths.begin(), paths.end(), [](const CutPath &p) { return !p.lines.isEmpty(); });
 }
 } // namespace
 
@@ -228,33 +220,19 @@ bool SendMW::buildJob(CdrOperate &cdr, Press &press, bool forSave)
     ui->paintWidget->paths = paths.both();
     repaint();
 
-    // an empty export (no cutting layer, nothing printable) must not feed a
+    // an empty export (no cut layers, nothing printable) must not feed a
     // sheet or leave a job file that cuts nothing
-    if (!hasSegments(paths.cutting)) {
-        warn(tr("No Cutting Paths!"));
+    if (nothingToCut(paths)) {
+        warn(nothingToCutText());
         return false;
     }
 
     const bool needsSize = forSave ? mode == CutMode::BlankPaper : mode != CutMode::DirectlyCut;
-    if (needsSize) {
-        press.pageHeight = cdr.pageHeight();
-        press.pageWidth = cdr.pageWidth();
-    }
-    HpglTool tool;
-    const double dash = press.posLen * unitsPerMm;
-    const double gap = press.negLen * unitsPerMm;
-    if (mode == CutMode::DirectlyCut) {
-        press.text = tool.writePensDashed(paths.cutting, dash, gap);
-    } else if (mode == CutMode::ByPathAndMarks) {
-        const QPoint first = press.marks.first(), last = press.marks.last();
-        press.text = jobHeader(clampToInt(qint64(last.y()) - first.y()),
-                         clampToInt(qint64(last.x()) - first.x()), JobKind::PathAndMarks)
-            + tool.writePen1(paths.creasing) + tool.writePen2Dashed(paths.cutting, dash, gap);
-    } else {
-        press.text = (forSave ? jobHeader(press.pageHeight, press.pageWidth, JobKind::BlankPaper)
-                              : QString())
-            + tool.writePen2Dashed(paths.cutting, dash, gap);
-    }
+    const PageSize page = needsSize ? readPageSize(cdr) : PageSize();
+    press.pageHeight = page.height;
+    press.pageWidth = page.width;
+    press.text = cutJobText(paths, mode, forSave ? JobUse::SendSave : JobUse::Send, press.marks,
+        page, press.posLen * unitsPerMm, press.negLen * unitsPerMm);
     return true;
 }
 
@@ -266,12 +244,38 @@ bool SendMW::claimed(JobLink &link)
     return link.claimed();
 }
 
+// A send that had begun to talk to the cutter and then failed may have left
+// part of a job there; one that found no device before sending anything ends
+// silently.
+void SendMW::reportFailure(const JobLink &link)
+{
+    if (!link.sentAnything())
+        return;
+    switch (link.failure()) {
+    case JobLink::None:
+        break;
+    case JobLink::Busy:
+        warn(tr("The Cutter Is Busy With A Job From The Other Window!"));
+        break;
+    case JobLink::Gone:
+        warn(tr("Connect Error!!!"));
+        break;
+    case JobLink::NotTaken:
+        warn(tr("The Cutter Did Not Take The Data!"));
+        break;
+    case JobLink::NoAnswer:
+        warn(tr("No Reply From The Cutter!"));
+        break;
+    }
+}
+
 void SendMW::sendDirect(const Press &press)
 {
     usbOperate.setDevice(ui->machineName->currentText());
     JobLink link(usbOperate);
     if (claimed(link) && link.connected() && link.write(press.text))
         link.waitFree();
+    reportFailure(link);
 }
 
 void SendMW::sendSheets(Press &press)
@@ -301,6 +305,7 @@ void SendMW::sendSheets(Press &press)
         if (ok)
             ui->sendCount->setValue(ui->sendCount->value() - 1);
     }
+    reportFailure(run);
 }
 
 // One sheet with marks or on blank paper: paper check, feed, positioning,
@@ -318,9 +323,9 @@ bool SendMW::sendSheet(JobLink &link, const Press &press, bool single)
                                                                 : tr("No Paper!"));
         return false;
     }
-    if (!link.write(CutterCommand::feed(press.pageHeight)))
-        return false;
-    if (single ? !link.waitFor(CutterCommand::replyOk) : !link.read(&reply))
+    // only blank paper's Auto-Next sheets take any reply to the feed
+    const bool anyReply = !single && press.cutMode == CutMode::BlankPaper;
+    if (!link.feed(press.pageHeight, anyReply ? JobLink::FeedReply::Any : JobLink::FeedReply::Ok))
         return false;
     if (!link.write(positionMove(press)) || !link.waitFree())
         return false;

@@ -89,6 +89,7 @@ private:
     bool reachHost(CdrOperate &cdr, const Press &press);
     bool buildJob(CdrOperate &cdr, Press &press, bool forSave);
     bool claimed(JobLink &link);
+    void reportFailure(const JobLink &link);
     void sendDirect(const Press &press);
     void sendSheets(Press &press);
     bool sendSheet(JobLink &link, const Press &press, bool single);

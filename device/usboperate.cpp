@@ -288,8 +288,9 @@ void UsbOperate::on_UsbWrite_done()
     writeDone = true;
 }
 
-bool UsbOperate::waitFree()
+bool UsbOperate::waitFree(int pollReplyMs)
 {
+    missedReply = false;
     timedWait(500);
     for (;;) {
         if (!isConnected())
@@ -299,15 +300,22 @@ bool UsbOperate::waitFree()
         // instead of waiting forever for a reply.
         if (!Write(CutterCommand::busyPoll))
             return false;
-        if (!Read(-1))
+        if (!Read(pollReplyMs))
             return false;
         if (replyText == CutterCommand::replyFree)
             return isConnected();
+        // A cutter that stays plugged but stopped answering would hold the
+        // wait for good; a busy one answers every poll.
+        if (pollReplyMs >= 0 && replyText.isEmpty()) {
+            missedReply = isConnected();
+            return false;
+        }
     }
 }
 
 bool UsbOperate::waitFor(QString expected, int timeoutMs)
 {
+    missedReply = false;
     QElapsedTimer clock; // monotonic
     clock.start();
     for (;;) {
@@ -319,6 +327,7 @@ bool UsbOperate::waitFor(QString expected, int timeoutMs)
             left = int(timeoutMs - clock.elapsed());
             if (left <= 0) {
                 qCDebug(lcDevice, "no \"%s\" within %d ms", qPrintable(expected), timeoutMs);
+                missedReply = true;
                 return false;
             }
         }

@@ -71,11 +71,15 @@ public:
     QString readStr();
 
     // Polls ";CMD:10;" until the cutter answers "FREE;" or goes away. True
-    // only when it answered "FREE;" to this wait's own poll.
-    bool waitFree();
+    // only when it answered "FREE;" to this wait's own poll. The wait itself
+    // has no limit; with `pollReplyMs`, a poll left unanswered that long ends
+    // it too.
+    bool waitFree(int pollReplyMs = -1);
     // Reads (sending nothing) until a reply equals `expected`, the cutter goes
     // away or, with a limit, `timeoutMs` pass. True only when the reply came.
     bool waitFor(QString expected, int timeoutMs = -1);
+    // The last wait ended because a reply did not come within its limit.
+    bool replyMissing() const { return missedReply; }
 
     // The full device path of the chosen device.
     QString devicePathText() const;
@@ -101,4 +105,5 @@ private:
 
     int writtenBytes = -1;
     int offeredBytes = -1;
+    bool missedReply = false;
 };

@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>CutJob</name>
+    <message>
+        <source>No Cutting Paths!</source>
+        <translation>没有切割路径!</translation>
+    </message>
+</context>
+<context>
     <name>PluginMW</name>
     <message>
         <source>&lt;font size=4&gt;&lt;font color=blue&gt;Create Registration Marks</source>
@@ -194,10 +201,6 @@
     <message>
         <source>The QR job name &quot;%1&quot; cannot be used as a file name.</source>
         <translation>二维码任务名&quot;%1&quot;不能用作文件名。</translation>
-    </message>
-    <message>
-        <source>Nothing to cut was exported; no job file was written.</source>
-        <translation>没有导出可切割的路径,未写入任务文件。</translation>
     </message>
     <message>
         <source>Could not write %1.</source>
@@ -414,6 +417,18 @@ Cause: %2</source>
 <context>
     <name>SendMW</name>
     <message>
+        <source>Connect Error!!!</source>
+        <translation>连接错误!!!</translation>
+    </message>
+    <message>
+        <source>The Cutter Did Not Take The Data!</source>
+        <translation>切割机未接收数据!</translation>
+    </message>
+    <message>
+        <source>No Reply From The Cutter!</source>
+        <translation>切割机无应答!</translation>
+    </message>
+    <message>
         <source>The Cutter Is Busy With A Job From The Other Window!</source>
         <translation>切割机正忙于另一窗口的任务!</translation>
     </message>
@@ -460,10 +475,6 @@ Cause: %2</source>
     <message>
         <source>No Paper!</source>
         <translation>缺纸!</translation>
-    </message>
-    <message>
-        <source>No Cutting Paths!</source>
-        <translation>没有切割路径!</translation>
     </message>
     <message>
         <source>Please Confirm CorelDraw Installations and Choose Correct CorelDraw Version...</source>

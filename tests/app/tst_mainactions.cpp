@@ -347,6 +347,10 @@ private slots:
         QTest::newRow("marks") << 1 << frame << ""
                                << "m.plt"
                                << "MD0,0,10400,7200,4;" + body << -1;
+        // marks beyond the int range: the span saturates, it does not wrap
+        QTest::newRow("marks far off the page") << 1 << Marks { { 10, 1e9 }, { 190, -1e9 } } << ""
+                                                << "m.plt"
+                                                << "MD0,0,2147483647,7200,4;IN;PA;SP1;" << 0;
         QTest::newRow("one mark") << 1 << Marks { frame[0] } << ""
                                   << "m.plt"
                                   << "MD0,0,0,0,4;IN;PA;SP1;" << -1;

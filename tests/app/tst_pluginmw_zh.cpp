@@ -49,6 +49,9 @@ private slots:
         QTest::newRow("job file") << "PluginMW"
                                   << "Could not write %1."
                                   << "无法写入%1。";
+        QTest::newRow("nothing to cut") << "CutJob"
+                                        << "No Cutting Paths!"
+                                        << "没有切割路径!";
         QTest::newRow("send title") << "SendMW"
                                     << "Send To Device"
                                     << "发送至设备";

@@ -42,8 +42,10 @@ void TstQrFaults::qrSweep_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<QByteArray>("command");
     QTest::addColumn<QString>("status"); // "All Done!" and only it counts the sheet
+    QTest::addColumn<int>("delayMs");
     const int unplug = CutterFault::UnplugAtCommand, silent = CutterFault::NoReply,
-              odd = CutterFault::ReplaceReply, lost = CutterFault::FailedWrite;
+              odd = CutterFault::ReplaceReply, lost = CutterFault::FailedWrite,
+              late = CutterFault::LateReply;
     const char *gone = "Connect Error!!!", *noReply = "No Reply", *done = "All Done!",
                *notTaken = "Did Not Take";
     const struct
@@ -62,9 +64,12 @@ void TstQrFaults::qrSweep_data()
         // an unreadable code ends the sheet uncut; the sheet still counts
         { "scan: garbage", odd, ";CMD:101;", done }, { "job: not taken", lost, "MD0,0,", notTaken },
         { "poll: unplugged", unplug, ";CMD:10;", gone },
+        { "poll: no reply", silent, ";CMD:10;", noReply },
         { "poll: garbage", odd, ";CMD:10;", done } };
     for (const auto &r : rows)
-        QTest::newRow(r.name) << r.kind << QByteArray(r.command) << QString(r.status);
+        QTest::newRow(r.name) << r.kind << QByteArray(r.command) << QString(r.status) << 0;
+    // answered when a feed longer than the reply limit ends
+    QTest::newRow("feed: long") << late << QByteArray(";CMD:20,") << QString(done) << 2000;
 }
 
 void TstQrFaults::qrSweep()
@@ -72,12 +77,13 @@ void TstQrFaults::qrSweep()
     QFETCH(int, kind);
     QFETCH(QByteArray, command);
     QFETCH(QString, status);
+    QFETCH(int, delayMs);
     const bool counted = status == "All Done!";
     const QByteArray reply
         = kind == CutterFault::ReplaceReply ? QByteArray("#~@&*(?)") : QByteArray();
     QWidget *qr = road.qrWindowOn("1001", 1);
     cutter->setSheets({ "1001" });
-    cutter->addFault({ CutterFault::Kind(kind), command, 0, reply, 0, 1 });
+    cutter->addFault({ CutterFault::Kind(kind), command, delayMs, reply, 0, 1 });
 
     press(qr, "startBtn");
     QFile::remove(workFolder() + "QR Jobs/1001.plt");

@@ -44,6 +44,8 @@ void TstJobLink::stepFailures_data()
     QTest::newRow("free") << -1 << QByteArray() << 1 << int(JobLink::None);
     QTest::newRow("unplugged while busy")
         << int(CutterFault::UnplugAtCommand) << QByteArray() << 1 << int(JobLink::Gone);
+    QTest::newRow("poll never answered")
+        << int(CutterFault::NoReply) << QByteArray() << 1 << int(JobLink::NoAnswer);
     QTest::newRow("feed answered") << -1 << QByteArray() << 2 << int(JobLink::None);
     QTest::newRow("feed never answered")
         << int(CutterFault::NoReply) << QByteArray() << 2 << int(JobLink::NoAnswer);

@@ -43,7 +43,7 @@ QPainterPath mmCircle(double cx, double cy, double r)
 // 10 mm in from the corners, a cutting rectangle and a creasing line.
 // In the cutter's frame the first mark is at (400, 400), the last at
 // (8000, 11480).
-void sheet(bool marks, bool cutting)
+void sheet(bool marks, bool cutting, bool creasing = true)
 {
     SimHost &host = SimHost::instance();
     Document &doc = host.createDocument();
@@ -59,11 +59,13 @@ void sheet(bool marks, bool cutting)
         host.addLayer(doc, "Cutting Layer");
         host.addShape(doc, "Cutting Layer", rectPath(50 * mm, 100 * mm, 60 * mm, 40 * mm));
     }
-    host.addLayer(doc, "Creasing Layer");
-    QPainterPath crease;
-    crease.moveTo(50 * mm, 120 * mm);
-    crease.lineTo(110 * mm, 120 * mm);
-    host.addShape(doc, "Creasing Layer", crease);
+    if (creasing) {
+        host.addLayer(doc, "Creasing Layer");
+        QPainterPath crease;
+        crease.moveTo(50 * mm, 120 * mm);
+        crease.lineTo(110 * mm, 120 * mm);
+        host.addShape(doc, "Creasing Layer", crease);
+    }
     doc.activeLayer = doc.layer("Artwork")->id;
 }
 
@@ -103,6 +105,7 @@ private slots:
     void badCamOffset();
     void refused_data();
     void refused();
+    void creasingOnlyIsAJob();
     void linkFailsMidJob_data();
     void linkFailsMidJob();
     void saveFailures();
@@ -363,7 +366,7 @@ void TstSendMW::refused_data()
                                         << "Warning: Please Confirm CorelDraw Installations and "
                                            "Choose Correct CorelDraw Version...";
     QTest::newRow("no marks") << true << false << true << QString();
-    QTest::newRow("no cutting layer") << true << true << false << "Warning: No Cutting Paths!";
+    QTest::newRow("no cut layers") << true << true << false << "Warning: No Cutting Paths!";
 }
 
 // Neither sent nor saved: no sheet fed, no dialog.
@@ -373,7 +376,7 @@ void TstSendMW::refused()
     QFETCH(bool, marks);
     QFETCH(bool, cutting);
     QFETCH(QString, message);
-    sheet(marks, cutting);
+    sheet(marks, cutting, cutting);
     SimHost::instance().setRegistered(v24, host);
     open(1);
     button("send")->click();
@@ -385,25 +388,48 @@ void TstSendMW::refused()
     QCOMPARE(saveRequests, 0);
 }
 
+// Creasing lines without cutting lines are sent and saved like any job.
+void TstSendMW::creasingOnlyIsAJob()
+{
+    sheet(true, false);
+    open(1);
+    button("send")->click();
+    idleAgain();
+    saveAnswer = workFolder() + "crease.plt";
+    button("save")->click();
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+    QCOMPARE(cutter->jobs().size(), 1);
+    const QString job = jobOf(transcript());
+    QVERIFY(job.startsWith("MD0,0,11080,7600,4;IN;PA;SP1;PU"));
+    QFile saved(saveAnswer);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromLatin1(saved.readAll()), job);
+}
+
 void TstSendMW::linkFailsMidJob_data()
 {
     QTest::addColumn<int>("fault");
-    QTest::newRow("unplugged as the job arrives") << int(CutterFault::UnplugAtCommand);
-    QTest::newRow("job not taken whole") << int(CutterFault::ShortWrite);
+    QTest::addColumn<QString>("told");
+    QTest::newRow("unplugged as the job arrives")
+        << int(CutterFault::UnplugAtCommand) << "Warning: Connect Error!!!";
+    QTest::newRow("job not taken whole")
+        << int(CutterFault::ShortWrite) << "Warning: The Cutter Did Not Take The Data!";
 }
 
 // The sheet is not counted and nothing follows; with the device gone the
 // link's last reply ("FREE;" of the move) must not pass for the job's end.
+// Part of a job may have reached the cutter: the user is told.
 void TstSendMW::linkFailsMidJob()
 {
     QFETCH(int, fault);
+    QFETCH(QString, told);
     sheet(true, true);
     cutter->addFault({ CutterFault::Kind(fault), "MD0,0,", 0, {}, 10, 1 });
     open(1);
     setAutoNext(true, 3);
     button("send")->click();
     idleAgain();
-    QVERIFY(messages.isEmpty());
+    QCOMPARE(messages, QStringList { told });
     QCOMPARE(sendCount()->value(), 3);
     if (fault == CutterFault::UnplugAtCommand)
         QVERIFY(cutter->jobs().isEmpty());
