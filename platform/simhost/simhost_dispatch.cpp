@@ -171,9 +171,8 @@ Shape &Server::newShape(
     s.path = path;
     if (position < 0 || position > int(doc.shapes.size()))
         position = int(doc.shapes.size());
-    doc.shapes.insert(doc.shapes.begin() + position, s);
     doc.selection = { s.id };
-    return doc.shapes[size_t(position)];
+    return doc.shapes.insert(size_t(position), s);
 }
 
 } // namespace simhost

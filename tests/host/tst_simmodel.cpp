@@ -69,15 +69,13 @@ private slots:
                 list.push_back(shapeWithId(next++));
                 break;
             case 'f':
-                list.insert(list.begin(), shapeWithId(next++));
+                list.insert(0, shapeWithId(next++));
                 break;
             case 'm':
-                list.insert(list.begin() + int(list.size() / 2), shapeWithId(next++));
+                list.insert(list.size() / 2, shapeWithId(next++));
                 break;
             case 'e':
-                list.erase(std::remove_if(
-                               list.begin(), list.end(), [](const Shape &s) { return s.id % 2; }),
-                    list.end());
+                list.removeIf([](const Shape &s) { return s.id % 2; });
                 break;
             }
             // a look-up between changes, so that stale positions get used
