@@ -117,6 +117,7 @@ public:
 
     // The position of the shape with this id, -1 when there is none.
     int indexOf(quint64 id) const;
+    bool contains(quint64 id) const { return m_at.count(id) != 0; }
     Shape *find(quint64 id);
     const Shape *find(quint64 id) const;
 
@@ -132,16 +133,24 @@ public:
 private:
     // The block holding position i, and i within it.
     std::pair<size_t, size_t> locate(size_t i) const;
-    // The block of a shape and the shape's place in it; false without one.
-    bool place(quint64 id, size_t *block, size_t *at) const;
+    // Where a shape is: its block, and its place there when last looked up
+    // (shapes put in before it move it on by a few).
+    struct Where
+    {
+        Block *block;
+        size_t at;
+    };
+    // The shape's entry, its place brought up to date; nullptr without one.
+    const Where *place(quint64 id) const;
     Block &changed(size_t block) const;
+    static Block &changed(Block &block);
     void split(size_t block);
     void rebuildIndex();
 
     Blocks m_blocks;
     size_t m_size = 0;
-    // id -> its block (the blocks never move in memory)
-    std::unordered_map<quint64, Block *> m_blockOf;
+    // id -> where it is (the blocks never move in memory)
+    mutable std::unordered_map<quint64, Where> m_at;
 };
 
 struct Layer

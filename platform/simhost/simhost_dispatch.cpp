@@ -156,7 +156,7 @@ QList<quint64> Server::members(const Handle &h, const Document &doc) const
         ids = h.ids;
     QList<quint64> live;
     for (quint64 id : ids)
-        if (doc.shapes.indexOf(id) >= 0)
+        if (doc.shapes.contains(id))
             live << id;
     return live;
 }

@@ -18,10 +18,10 @@ QRectF boundsOf(const Document &doc, const QList<quint64> &ids)
     QRectF r;
     bool any = false;
     for (quint64 id : ids) {
-        const int i = doc.shapes.indexOf(id);
-        if (i < 0)
+        const Shape *s = doc.shapes.find(id);
+        if (!s)
             continue;
-        const QRectF b = doc.shapes[size_t(i)].path.boundingRect();
+        const QRectF b = s->path.boundingRect();
         r = any ? r.united(b) : b;
         any = true;
     }

@@ -129,11 +129,11 @@ ShapeList &ShapeList::operator=(const ShapeList &other)
 
 void ShapeList::rebuildIndex()
 {
-    m_blockOf.clear();
-    m_blockOf.reserve(m_size);
+    m_at.clear();
+    m_at.reserve(m_size);
     for (const auto &b : m_blocks)
-        for (const Shape &s : b->shapes)
-            m_blockOf[s.id] = b.get();
+        for (size_t i = 0; i < b->shapes.size(); ++i)
+            m_at[b->shapes[i].id] = Where { b.get(), i };
 }
 
 std::pair<size_t, size_t> ShapeList::locate(size_t i) const
@@ -148,10 +148,14 @@ std::pair<size_t, size_t> ShapeList::locate(size_t i) const
 
 ShapeList::Block &ShapeList::changed(size_t block) const
 {
-    Block &b = *m_blocks[block];
-    b.countKey = 0;
-    b.points = -1;
-    return b;
+    return changed(*m_blocks[block]);
+}
+
+ShapeList::Block &ShapeList::changed(Block &block)
+{
+    block.countKey = 0;
+    block.points = -1;
+    return block;
 }
 
 Shape &ShapeList::operator[](size_t i)
@@ -199,7 +203,7 @@ ShapeList::operator std::vector<Shape>() const
 
 void ShapeList::reserve(size_t n)
 {
-    m_blockOf.reserve(n);
+    m_at.reserve(n);
 }
 
 Shape &ShapeList::insert(size_t position, const Shape &s)
@@ -217,7 +221,7 @@ Shape &ShapeList::insert(size_t position, const Shape &s)
     }
     Block &block = changed(b);
     block.shapes.insert(block.shapes.begin() + std::ptrdiff_t(at), s);
-    m_blockOf[s.id] = &block;
+    m_at[s.id] = Where { &block, at };
     ++m_size;
     if (block.shapes.size() > blockLimit) {
         split(b);
@@ -237,8 +241,8 @@ void ShapeList::split(size_t block)
     full.shapes.erase(middle, full.shapes.end());
     full.countKey = 0;
     full.points = -1;
-    for (const Shape &s : half->shapes)
-        m_blockOf[s.id] = half.get();
+    for (size_t i = 0; i < half->shapes.size(); ++i)
+        m_at[half->shapes[i].id] = Where { half.get(), i };
     m_blocks.insert(m_blocks.begin() + std::ptrdiff_t(block + 1), std::move(half));
 }
 
@@ -250,7 +254,7 @@ size_t ShapeList::removeIf(const std::function<bool(const Shape &)> &picked)
         const auto gone = std::remove_if(shapes.begin(), shapes.end(), [&](const Shape &s) {
             if (!picked(s))
                 return false;
-            m_blockOf.erase(s.id);
+            m_at.erase(s.id);
             return true;
         });
         if (gone != shapes.end()) {
@@ -285,46 +289,51 @@ size_t ShapeList::removeIf(const std::function<bool(const Shape &)> &picked)
 void ShapeList::clear()
 {
     m_blocks.clear();
-    m_blockOf.clear();
+    m_at.clear();
     m_size = 0;
 }
 
-bool ShapeList::place(quint64 id, size_t *block, size_t *at) const
+const ShapeList::Where *ShapeList::place(quint64 id) const
 {
-    const auto it = m_blockOf.find(id);
-    if (it == m_blockOf.end())
-        return false;
-    const std::vector<Shape> &shapes = it->second->shapes;
-    const auto in
-        = std::find_if(shapes.begin(), shapes.end(), [id](const Shape &s) { return s.id == id; });
-    size_t b = 0;
-    while (m_blocks[b].get() != it->second)
-        ++b;
-    *block = b;
-    *at = size_t(in - shapes.begin());
-    return true;
+    const auto it = m_at.find(id);
+    if (it == m_at.end())
+        return nullptr;
+    Where &w = it->second;
+    const std::vector<Shape> &shapes = w.block->shapes;
+    if (w.at >= shapes.size() || shapes[w.at].id != id) {
+        // on from the old place first: that is where inserts push it
+        size_t i = std::min(w.at, shapes.size());
+        while (i < shapes.size() && shapes[i].id != id)
+            ++i;
+        if (i == shapes.size())
+            for (i = 0; shapes[i].id != id;)
+                ++i;
+        w.at = i;
+    }
+    return &w;
 }
 
 int ShapeList::indexOf(quint64 id) const
 {
-    size_t block = 0, at = 0;
-    if (!place(id, &block, &at))
+    const Where *w = place(id);
+    if (!w)
         return -1;
-    for (size_t b = 0; b < block; ++b)
+    size_t at = w->at;
+    for (size_t b = 0; m_blocks[b].get() != w->block; ++b)
         at += m_blocks[b]->shapes.size();
     return int(at);
 }
 
 Shape *ShapeList::find(quint64 id)
 {
-    size_t block = 0, at = 0;
-    return place(id, &block, &at) ? &changed(block).shapes[at] : nullptr;
+    const Where *w = place(id);
+    return w ? &changed(*w->block).shapes[w->at] : nullptr;
 }
 
 const Shape *ShapeList::find(quint64 id) const
 {
-    size_t block = 0, at = 0;
-    return place(id, &block, &at) ? &m_blocks[block]->shapes[at] : nullptr;
+    const Where *w = place(id);
+    return w ? &w->block->shapes[w->at] : nullptr;
 }
 
 namespace {
