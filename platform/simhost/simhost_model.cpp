@@ -476,11 +476,13 @@ Collection::Collection(const Document &doc, quint64 layer)
 {
     // The key of the set: its layer, or what makes a layer selectable now.
     quint64 key = mix(0xcbf29ce484222325ull, layer);
-    if (layer)
-        key = mix(key, m_layerThere = doc.layerById(layer) != nullptr);
-    else
+    if (layer) {
+        m_layerThere = doc.layerById(layer) != nullptr;
+        key = mix(key, m_layerThere);
+    } else {
         for (const Layer &l : doc.layers)
             key = mix(key, l.id * 4 + (l.visible ? 2 : 0) + (l.editable ? 1 : 0));
+    }
     m_key = key ? key : 1;
 }
 

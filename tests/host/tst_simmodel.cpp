@@ -49,7 +49,7 @@ QPainterPath wavyRing(int n, QPointF centre, double radius)
 {
     QPainterPath p;
     for (int i = 0; i < n; ++i) {
-        const double a = 2 * M_PI * i / n;
+        const double a = 2 * 3.14159265358979 * i / n;
         const double r = (radius + (i % 2 ? 0.2 : 0)) * mm;
         const QPointF pt(centre.x() * mm + r * std::cos(a), centre.y() * mm + r * std::sin(a));
         i ? p.lineTo(pt) : p.moveTo(pt);
