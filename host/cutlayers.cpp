@@ -100,21 +100,27 @@ void CdrOperate::createContour()
             // The collection is live: the contour of item i is item i + 1.
             // A shape the host makes no contour for (a bitmap, say) would
             // shift that rule, and the next source shape would be restyled
-            // and moved to the cutting layer; so the count is watched.
+            // and moved to the cutting layer; so the count is watched. Each
+            // call crosses into the host, so the count after one contour is
+            // taken as the count before the next.
             QList<int> contours;
             int i = 1;
+            int count = n;
             for (int k = 0; k < n; ++k) {
-                const int before = read(shapes, "Count()").toInt();
                 QAxObject *source = query(shapes, "Item(int)", i);
                 call(source, "CreateContour(enum, double, int, enum, QVariant, QVariant, QVariant)",
                     hostcode::contourDirection, 0.00025 / mmPerInch, hostcode::contourSteps,
                     hostcode::contourBlend, asArg(black), asArg(black), asArg(black));
                 release(source);
-                if (read(shapes, "Count()").toInt() <= before) {
+                // a count that does not come back counts as no contour, and
+                // the next contour is measured against the last good count
+                const QVariant after = read(shapes, "Count()");
+                if (!after.isValid() || after.toInt() <= count) {
                     qCDebug(lcHost, "shape %d got no contour", i);
                     ++i;
                     continue;
                 }
+                count = after.toInt();
                 QAxObject *contour = query(shapes, "Item(int)", i + 1);
                 call(contour, "Separate()");
                 release(contour);

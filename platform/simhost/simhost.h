@@ -11,7 +11,9 @@
 #include <QVariant>
 
 #include <functional>
+#include <iterator>
 #include <memory>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -43,41 +45,112 @@ struct Shape
     QImage bitmap; // bitmap shapes: drawn into the path's bounds
 };
 
-// The shapes of a page in z-order, found by id in constant time. A shape's
-// id stays as it is while the shape is in the list.
+// The shapes of a page in z-order, in blocks of a few hundred, so that a
+// shape put in the middle moves only its block, and a shape is found by id
+// without walking the page. A shape's id stays as it is while the shape is
+// in the list. References to shapes hold until the list next changes.
 class ShapeList
 {
-public:
-    using iterator = std::vector<Shape>::iterator;
-    using const_iterator = std::vector<Shape>::const_iterator;
+    struct Block;
+    using Blocks = std::vector<std::unique_ptr<Block>>;
 
-    size_t size() const { return m_shapes.size(); }
-    bool empty() const { return m_shapes.empty(); }
-    Shape &operator[](size_t i) { return m_shapes[i]; }
-    const Shape &operator[](size_t i) const { return m_shapes[i]; }
-    Shape &front() { return m_shapes.front(); }
-    Shape &back() { return m_shapes.back(); }
-    iterator begin() { return m_shapes.begin(); }
-    iterator end() { return m_shapes.end(); }
-    const_iterator begin() const { return m_shapes.begin(); }
-    const_iterator end() const { return m_shapes.end(); }
-    operator const std::vector<Shape> &() const { return m_shapes; }
+public:
+    template <bool Const> class Iter
+    {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = Shape;
+        using difference_type = std::ptrdiff_t;
+        using pointer = std::conditional_t<Const, const Shape *, Shape *>;
+        using reference = std::conditional_t<Const, const Shape &, Shape &>;
+
+        Iter() = default;
+        reference operator*() const;
+        pointer operator->() const { return &**this; }
+        Iter &operator++();
+        Iter operator++(int)
+        {
+            Iter old = *this;
+            ++*this;
+            return old;
+        }
+        bool operator==(const Iter &o) const { return m_block == o.m_block && m_at == o.m_at; }
+        bool operator!=(const Iter &o) const { return !(*this == o); }
+
+    private:
+        friend class ShapeList;
+        Iter(const Blocks *blocks, size_t block, size_t at);
+        const Blocks *m_blocks = nullptr;
+        size_t m_block = 0;
+        size_t m_at = 0;
+    };
+    using iterator = Iter<false>;
+    using const_iterator = Iter<true>;
+
+    ShapeList();
+    ~ShapeList();
+    ShapeList(const ShapeList &other);
+    ShapeList &operator=(const ShapeList &other);
+    ShapeList(ShapeList &&other) noexcept;
+    ShapeList &operator=(ShapeList &&other) noexcept;
+
+    size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    Shape &operator[](size_t i);
+    const Shape &operator[](size_t i) const;
+    Shape &front() { return (*this)[0]; }
+    Shape &back() { return (*this)[m_size - 1]; }
+    // Walking the shapes for a change counts as changing all of them.
+    iterator begin();
+    iterator end();
+    const_iterator begin() const;
+    const_iterator end() const;
+    operator std::vector<Shape>() const;
 
     void reserve(size_t n);
-    void push_back(const Shape &s);
-    iterator insert(const_iterator pos, const Shape &s);
-    iterator erase(const_iterator pos) { return erase(pos, pos + 1); }
-    iterator erase(const_iterator first, const_iterator last);
+    Shape &push_back(const Shape &s) { return insert(m_size, s); }
+    // Puts the shape at this position (the end when past it).
+    Shape &insert(size_t position, const Shape &s);
+    // Removes the shapes the predicate picks; returns how many.
+    size_t removeIf(const std::function<bool(const Shape &)> &picked);
     void clear();
 
     // The position of the shape with this id, -1 when there is none.
     int indexOf(quint64 id) const;
+    bool contains(quint64 id) const { return m_at.count(id) != 0; }
+    Shape *find(quint64 id);
+    const Shape *find(quint64 id) const;
+
+    // Shapes that `holds` picks, for callers that ask again and again about
+    // one set: a key names the set (the same key, the same set, as long as
+    // the shapes do not change), so that each block counts it once.
+    int countOf(quint64 key, const std::function<bool(const Shape &)> &holds) const;
+    // The n-th of them, from 1; nullptr when there is none.
+    const Shape *nthOf(int n, quint64 key, const std::function<bool(const Shape &)> &holds) const;
+    // The path elements of all shapes.
+    qint64 pointCount() const;
 
 private:
-    std::vector<Shape> m_shapes;
-    // id -> position, made anew when a look-up finds a position off (after
-    // an insert in the middle or an erase).
-    mutable std::unordered_map<quint64, size_t> m_at;
+    // The block holding position i, and i within it.
+    std::pair<size_t, size_t> locate(size_t i) const;
+    // Where a shape is: its block, and its place there when last looked up
+    // (shapes put in before it move it on by a few).
+    struct Where
+    {
+        Block *block;
+        size_t at;
+    };
+    // The shape's entry, its place brought up to date; nullptr without one.
+    const Where *place(quint64 id) const;
+    Block &changed(size_t block) const;
+    static Block &changed(Block &block);
+    void split(size_t block);
+    void rebuildIndex();
+
+    Blocks m_blocks;
+    size_t m_size = 0;
+    // id -> where it is (the blocks never move in memory)
+    mutable std::unordered_map<quint64, Where> m_at;
 };
 
 struct Layer
@@ -101,9 +174,14 @@ struct Document
 
     Layer *layer(const QString &name);
     Layer *layerById(quint64 id);
+    const Layer *layerById(quint64 id) const;
     Shape *shape(quint64 id);
     QList<const Shape *> shapesOn(const QString &layerName) const;
     QString activeLayerName() const;
+
+private:
+    // id -> position in layers, made anew when a look-up finds it off
+    mutable std::unordered_map<quint64, size_t> m_layerAt;
 };
 
 struct Call

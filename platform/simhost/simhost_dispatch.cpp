@@ -156,7 +156,7 @@ QList<quint64> Server::members(const Handle &h, const Document &doc) const
         ids = h.ids;
     QList<quint64> live;
     for (quint64 id : ids)
-        if (doc.shapes.indexOf(id) >= 0)
+        if (doc.shapes.contains(id))
             live << id;
     return live;
 }
@@ -171,9 +171,8 @@ Shape &Server::newShape(
     s.path = path;
     if (position < 0 || position > int(doc.shapes.size()))
         position = int(doc.shapes.size());
-    doc.shapes.insert(doc.shapes.begin() + position, s);
     doc.selection = { s.id };
-    return doc.shapes[size_t(position)];
+    return doc.shapes.insert(size_t(position), s);
 }
 
 } // namespace simhost

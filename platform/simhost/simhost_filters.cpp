@@ -21,21 +21,22 @@ QVariant propertyOf(const Handle &h, const char *name, const QVariant &fallback)
     return v;
 }
 
+bool prints(const Layer &l)
+{
+    return l.printable && l.visible;
+}
+
 // Shapes on the layers that print: visible and printable ones.
 int printedShapes(const Document &doc)
 {
-    int n = 0;
-    for (const Layer &l : doc.layers)
-        if (l.printable && l.visible)
-            n += shapesOnLayer(doc, l.id).size();
-    return n;
+    return int(shapesByLayer(doc, prints).size());
 }
 
 QStringList printedLayers(const Document &doc)
 {
     QStringList names;
     for (const Layer &l : doc.layers)
-        if (l.printable && l.visible)
+        if (prints(l))
             names << l.name;
     return names;
 }
@@ -86,13 +87,9 @@ QByteArray hpglText(const Document &doc, double unitsPerInch)
         }
     };
     QList<const Shape *> solid, dashed;
-    for (const Layer &l : doc.layers) {
-        if (!l.visible || !l.printable)
-            continue;
-        for (const Shape &s : doc.shapes)
-            if (s.layer == l.id && s.bitmap.isNull())
-                (s.dashed ? dashed : solid) << &s;
-    }
+    for (const Shape *s : shapesByLayer(doc, prints))
+        if (s->bitmap.isNull())
+            (s->dashed ? dashed : solid) << s;
     for (const Shape *s : solid)
         writeShape(*s);
     if (!dashed.isEmpty()) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <numeric>
 #include <vector>
 
@@ -17,10 +18,10 @@ QRectF boundsOf(const Document &doc, const QList<quint64> &ids)
     QRectF r;
     bool any = false;
     for (quint64 id : ids) {
-        const int i = doc.shapes.indexOf(id);
-        if (i < 0)
+        const Shape *s = doc.shapes.find(id);
+        if (!s)
             continue;
-        const QRectF b = doc.shapes[size_t(i)].path.boundingRect();
+        const QRectF b = s->path.boundingRect();
         r = any ? r.united(b) : b;
         any = true;
     }
@@ -78,6 +79,11 @@ QList<QPainterPath> subpaths(const QPainterPath &path)
 }
 
 namespace {
+
+// The most points Qt's path operations are given at once: on some inputs
+// they recurse about once per point (75,000 frames fill the stack), and
+// they take time in about the square of the points.
+constexpr int clipLimit = 50000;
 
 // Qt's path operations flatten curves to a tolerance in path units; in
 // inches that would turn a 5 mm circle into an octagon, so they work on a
@@ -158,16 +164,72 @@ QList<QList<int>> touchingGroups(const QList<QRectF> &boxes)
     return groups;
 }
 
+// The subpaths of the paths in groups whose boxes, grown by `margin`,
+// touch no box of another group; in each group one path per path given that
+// has subpaths there, with its fill rule. Inside a subpath's box only the
+// subpaths whose boxes reach it count for filling, so a group can be filled,
+// united or outlined apart from the others.
+QList<QList<QPainterPath>> subpathGroups(const QList<QPainterPath> &paths, double margin)
+{
+    QList<int> owners;
+    QList<QPolygonF> polygons;
+    QList<QRectF> boxes;
+    for (int o = 0; o < paths.size(); ++o)
+        for (const QPolygonF &poly : paths[o].toSubpathPolygons()) {
+            owners << o;
+            polygons << poly;
+            boxes << poly.boundingRect().adjusted(-margin, -margin, margin, margin);
+        }
+    QList<QList<QPainterPath>> out;
+    for (const QList<int> &group : touchingGroups(boxes)) {
+        std::map<int, QPainterPath> byOwner; // in the paths' order
+        for (int i : group) {
+            QPainterPath &p = byOwner[owners[i]];
+            p.setFillRule(paths[owners[i]].fillRule());
+            p.addPolygon(polygons[i]);
+        }
+        QList<QPainterPath> part;
+        for (auto &entry : byOwner)
+            part << entry.second;
+        out << part;
+    }
+    return out;
+}
+
+int pointsOf(const QList<QPainterPath> &paths)
+{
+    int n = 0;
+    for (const QPainterPath &p : paths)
+        n += p.elementCount();
+    return n;
+}
+
+void leaveOut(Room &room, const char *what, qint64 points)
+{
+    qWarning(
+        "simulated host: %s of %lld points left out: more than it works on at once", what, points);
+    room.leftOut = true;
+}
+
 } // namespace
 
-QPainterPath unitedArea(const QList<const QPainterPath *> &paths)
+QPainterPath unitedArea(const QList<const QPainterPath *> &paths, Room &room)
 {
     QList<QPainterPath> fines;
     QList<QRectF> boxes;
     fines.reserve(paths.size());
     boxes.reserve(paths.size());
+    qint64 points = 0;
     for (const QPainterPath *path : paths) {
         QPainterPath p = toFine(*path);
+        points += p.elementCount();
+        if (points > room.points) {
+            qWarning("simulated host: a boundary of more than %lld points: %d of %d shapes left "
+                     "out",
+                room.points, int(paths.size() - fines.size()), int(paths.size()));
+            room.leftOut = true;
+            break;
+        }
         p.setFillRule(Qt::WindingFill);
         boxes << p.controlPointRect();
         fines << p;
@@ -180,24 +242,63 @@ QPainterPath unitedArea(const QList<const QPainterPath *> &paths)
         members.reserve(group.size());
         for (int i : group)
             members << fines[i];
-        area.addPath(unitedPairwise(members).simplified());
+        if (pointsOf(members) <= clipLimit) {
+            area.addPath(unitedPairwise(members).simplified());
+            continue;
+        }
+        // too much at once: outlined piece by piece where the pieces keep apart
+        for (const QList<QPainterPath> &part : subpathGroups(members, 0)) {
+            const int n = pointsOf(part);
+            if (n > clipLimit)
+                leaveOut(room, "a boundary", n);
+            else
+                area.addPath(unitedPairwise(part).simplified());
+        }
     }
     return fromFine(area);
 }
 
-QPainterPath offsetPath(const QPainterPath &src, double offset, int direction)
+namespace {
+
+QPainterPath offsetFine(const QPainterPath &fineSrc, double offset, int direction)
 {
     // A contour a fraction of a micrometre away is the outline itself.
     if (std::abs(offset) < 1e-4)
-        return fromFine(toFine(src).simplified());
+        return fineSrc.simplified();
     QPainterPathStroker stroker;
     stroker.setWidth(2 * std::abs(offset) * fine);
     stroker.setJoinStyle(Qt::RoundJoin);
-    const QPainterPath fineSrc = toFine(src);
     const QPainterPath band = stroker.createStroke(fineSrc);
     if (direction == 2)
-        return fromFine(fineSrc.united(band).simplified());
-    return fromFine(fineSrc.subtracted(band).simplified());
+        return fineSrc.united(band).simplified();
+    return fineSrc.subtracted(band).simplified();
+}
+
+} // namespace
+
+QPainterPath offsetPath(const QPainterPath &src, double offset, int direction, Room &room)
+{
+    const QPainterPath fineSrc = toFine(src);
+    const int n = fineSrc.elementCount();
+    if (n > room.points) {
+        qWarning("simulated host: a contour of %d points left out: the document holds too much", n);
+        room.leftOut = true;
+        return QPainterPath();
+    }
+    if (n <= clipLimit)
+        return fromFine(offsetFine(fineSrc, offset, direction));
+    // Too much at once: contoured piece by piece, the pieces far enough
+    // apart that their contours do not meet.
+    QPainterPath out;
+    const double margin = std::abs(offset) * fine + 1;
+    for (const QList<QPainterPath> &part : subpathGroups({ fineSrc }, margin)) {
+        const int points = pointsOf(part);
+        if (points > clipLimit)
+            leaveOut(room, "a contour", points);
+        else
+            out.addPath(offsetFine(part.front(), offset, direction));
+    }
+    return fromFine(out);
 }
 
 } // namespace simhost

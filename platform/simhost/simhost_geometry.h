@@ -21,10 +21,19 @@ QPointF referencePoint(const QRectF &r, int code);
 // The closed and open pieces of a path, one per subpath of two points or more.
 QList<QPainterPath> subpaths(const QPainterPath &path);
 
+// What an operation may make: the points (path elements) the document
+// still has room for. What does not fit, or is more than the path
+// operations take at once, is left out, said on stderr, and marked here.
+struct Room
+{
+    qint64 points = 0;
+    bool leftOut = false;
+};
+
 // The area the paths cover together, as one outline path.
-QPainterPath unitedArea(const QList<const QPainterPath *> &paths);
+QPainterPath unitedArea(const QList<const QPainterPath *> &paths, Room &room);
 
 // A contour `offset` inches away, outside (direction 2) or inside.
-QPainterPath offsetPath(const QPainterPath &src, double offset, int direction);
+QPainterPath offsetPath(const QPainterPath &src, double offset, int direction, Room &room);
 
 } // namespace simhost

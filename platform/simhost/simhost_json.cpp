@@ -13,7 +13,9 @@
 //        { "type": "text", "x": .., "y": .., "text": "..", "size": points }
 // with optional "fill": [c, m, y, k], "outline": [c, m, y, k],
 // "outlineWidth" (mm, 0 for none) and "dashed": true. Coordinates are
-// millimetres from the page's bottom-left corner, y up.
+// millimetres from the page's bottom-left corner, y up. A text of more than
+// 10,000 characters, and shapes past what a document holds, are left out,
+// with a message on stderr.
 #include "process.h"
 #include "simhost_p.h"
 #include "simwindow.h"
@@ -85,6 +87,27 @@ bool readShape(const QJsonObject &o, QPainterPath *path, QString *kind, QString 
     return true;
 }
 
+// Why the shape is too large to build with `room` path elements left, or
+// nothing: a text is laid out glyph by glyph, and a million characters take
+// gigabytes before anything could count them.
+QString tooLarge(const QJsonObject &o, qint64 room)
+{
+    constexpr int textLimit = 10000;
+    const QString type = o.value(QStringLiteral("type")).toString();
+    if (type == QLatin1String("text")) {
+        const int n = o.value(QStringLiteral("text")).toString().size();
+        if (n > textLimit)
+            return QStringLiteral("a text of %1 characters, more than %2").arg(n).arg(textLimit);
+    } else if (type == QLatin1String("polygon") || type == QLatin1String("polyline")) {
+        const int n = o.value(QStringLiteral("points")).toArray().size();
+        if (n > room)
+            return QStringLiteral("a %1 of %2 points, more than the document has room for")
+                .arg(type)
+                .arg(n);
+    }
+    return QString();
+}
+
 } // namespace
 
 bool SimHost::loadDocument(const QString &jsonPath, QString *error)
@@ -124,6 +147,14 @@ bool SimHost::loadDocumentJson(const QByteArray &json, QString *error)
         return false;
     }
     doc.pageSize = QSizeF(w * mm, h * mm);
+    // Shapes too large for the host are left out, the first few named.
+    qint64 points = 0;
+    int leftOut = 0;
+    const auto leaveOut = [&](const QString &layer, int shape, const QString &why) {
+        if (++leftOut <= 5)
+            qWarning("simulated host: start document: shape %d of layer \"%s\" left out: %s", shape,
+                qPrintable(layer), qPrintable(why));
+    };
     const QJsonArray layers = root.value(QStringLiteral("layers")).toArray();
     for (const QJsonValue &lv : layers) {
         const QJsonObject lo = lv.toObject();
@@ -134,13 +165,26 @@ bool SimHost::loadDocumentJson(const QByteArray &json, QString *error)
         l.printable = lo.value(QStringLiteral("printable")).toBool(true);
         l.editable = lo.value(QStringLiteral("editable")).toBool(true);
         doc.layers.push_back(l);
-        for (const QJsonValue &sv : lo.value(QStringLiteral("shapes")).toArray()) {
-            const QJsonObject so = sv.toObject();
+        const QJsonArray shapes = lo.value(QStringLiteral("shapes")).toArray();
+        for (int i = 0; i < shapes.size(); ++i) {
+            const QJsonObject so = shapes[i].toObject();
+            const QString why = tooLarge(so, pointLimit - points);
+            if (!why.isEmpty()) {
+                leaveOut(l.name, i + 1, why);
+                continue;
+            }
             Shape s;
-            s.id = d->newId();
             s.layer = l.id;
             if (!readShape(so, &s.path, &s.kind, &err))
                 return false;
+            if (points + s.path.elementCount() > pointLimit) {
+                leaveOut(l.name, i + 1,
+                    QStringLiteral("%1 path elements, more than the document has room for")
+                        .arg(s.path.elementCount()));
+                continue;
+            }
+            points += s.path.elementCount();
+            s.id = d->newId();
             s.filled = readCmyk(so.value(QStringLiteral("fill")), &s.fill);
             readCmyk(so.value(QStringLiteral("outline")), &s.outline);
             if (so.contains(QStringLiteral("outlineWidth")))
@@ -150,6 +194,8 @@ bool SimHost::loadDocumentJson(const QByteArray &json, QString *error)
             doc.shapes.push_back(s);
         }
     }
+    if (leftOut > 5)
+        qWarning("simulated host: start document: %d more shapes left out", leftOut - 5);
     if (doc.layers.empty()) {
         Layer l;
         l.id = d->newId();

@@ -165,7 +165,8 @@ QVariant createBoundary(Invocation &c)
     QList<const QPainterPath *> paths;
     for (quint64 id : c.ids)
         paths << &doc.shape(id)->path;
-    const QPainterPath area = unitedArea(paths);
+    Room room { pointLimit - doc.shapes.pointCount() };
+    const QPainterPath area = unitedArea(paths, room);
     if (c.ids.isEmpty() || area.isEmpty() || !doc.layerById(doc.activeLayer))
         return QVariant();
     return c.host.object(Kind::Shape, doc.id,
@@ -187,10 +188,13 @@ QVariant createContour(Invocation &c)
         // like the real host, no contour of a picture or of nothing
         if (!src.bitmap.isNull() || src.path.isEmpty())
             continue;
+        Room room { pointLimit - doc.shapes.pointCount() };
+        const QPainterPath contour
+            = offsetPath(src.path, c.arg(1).toDouble(), c.arg(0).toInt(), room);
+        if (room.leftOut && contour.isEmpty())
+            continue; // too large to make: as for a picture, no contour
         const int pos = doc.shapes.indexOf(id);
-        Shape &n = c.host.newShape(doc, src.layer,
-            offsetPath(src.path, c.arg(1).toDouble(), c.arg(0).toInt()), QStringLiteral("contour"),
-            pos + 1);
+        Shape &n = c.host.newShape(doc, src.layer, contour, QStringLiteral("contour"), pos + 1);
         n.contourOf = id;
         n.outline = colourOf(c.arg(4), src.outline);
         n.filled = src.filled;

@@ -64,51 +64,331 @@ QString kindName(Kind k)
 
 // ---------------------------------------------------------------- shape list
 
+namespace {
+// A block is split in two when it grows past this; a page of 40,000 shapes
+// is then some sixty blocks, and a change moves at most a block.
+constexpr size_t blockLimit = 1024;
+} // namespace
+
+struct ShapeList::Block
+{
+    std::vector<Shape> shapes;
+    // the shapes of the set named countKey; 0: not counted since a change
+    mutable quint64 countKey = 0;
+    mutable int count = 0;
+    mutable qint64 points = -1; // path elements; -1: not counted since a change
+};
+
+template <bool Const>
+ShapeList::Iter<Const>::Iter(const Blocks *blocks, size_t block, size_t at)
+    : m_blocks(blocks)
+    , m_block(block)
+    , m_at(at)
+{
+}
+
+template <bool Const>
+typename ShapeList::Iter<Const>::reference ShapeList::Iter<Const>::operator*() const
+{
+    return (*m_blocks)[m_block]->shapes[m_at];
+}
+
+template <bool Const> ShapeList::Iter<Const> &ShapeList::Iter<Const>::operator++()
+{
+    if (++m_at == (*m_blocks)[m_block]->shapes.size()) {
+        ++m_block;
+        m_at = 0;
+    }
+    return *this;
+}
+
+template class ShapeList::Iter<false>;
+template class ShapeList::Iter<true>;
+
+ShapeList::ShapeList() = default;
+ShapeList::~ShapeList() = default;
+ShapeList::ShapeList(ShapeList &&other) noexcept = default;
+ShapeList &ShapeList::operator=(ShapeList &&other) noexcept = default;
+
+ShapeList::ShapeList(const ShapeList &other)
+{
+    *this = other;
+}
+
+ShapeList &ShapeList::operator=(const ShapeList &other)
+{
+    if (this == &other)
+        return *this;
+    m_blocks.clear();
+    for (const auto &b : other.m_blocks)
+        m_blocks.push_back(std::make_unique<Block>(*b));
+    m_size = other.m_size;
+    rebuildIndex();
+    return *this;
+}
+
+void ShapeList::rebuildIndex()
+{
+    m_at.clear();
+    m_at.reserve(m_size);
+    for (const auto &b : m_blocks)
+        for (size_t i = 0; i < b->shapes.size(); ++i)
+            m_at[b->shapes[i].id] = Where { b.get(), i };
+}
+
+std::pair<size_t, size_t> ShapeList::locate(size_t i) const
+{
+    size_t b = 0;
+    while (b + 1 < m_blocks.size() && i >= m_blocks[b]->shapes.size()) {
+        i -= m_blocks[b]->shapes.size();
+        ++b;
+    }
+    return { b, i };
+}
+
+ShapeList::Block &ShapeList::changed(size_t block) const
+{
+    return changed(*m_blocks[block]);
+}
+
+ShapeList::Block &ShapeList::changed(Block &block)
+{
+    block.countKey = 0;
+    block.points = -1;
+    return block;
+}
+
+Shape &ShapeList::operator[](size_t i)
+{
+    const auto at = locate(i);
+    return changed(at.first).shapes[at.second];
+}
+
+const Shape &ShapeList::operator[](size_t i) const
+{
+    const auto at = locate(i);
+    return m_blocks[at.first]->shapes[at.second];
+}
+
+ShapeList::iterator ShapeList::begin()
+{
+    for (size_t b = 0; b < m_blocks.size(); ++b)
+        changed(b);
+    return iterator(&m_blocks, 0, 0);
+}
+
+ShapeList::iterator ShapeList::end()
+{
+    return iterator(&m_blocks, m_blocks.size(), 0);
+}
+
+ShapeList::const_iterator ShapeList::begin() const
+{
+    return const_iterator(&m_blocks, 0, 0);
+}
+
+ShapeList::const_iterator ShapeList::end() const
+{
+    return const_iterator(&m_blocks, m_blocks.size(), 0);
+}
+
+ShapeList::operator std::vector<Shape>() const
+{
+    std::vector<Shape> all;
+    all.reserve(m_size);
+    for (const Shape &s : *this)
+        all.push_back(s);
+    return all;
+}
+
 void ShapeList::reserve(size_t n)
 {
-    m_shapes.reserve(n);
     m_at.reserve(n);
 }
 
-void ShapeList::push_back(const Shape &s)
+Shape &ShapeList::insert(size_t position, const Shape &s)
 {
-    m_at[s.id] = m_shapes.size();
-    m_shapes.push_back(s);
+    if (m_blocks.empty())
+        m_blocks.push_back(std::make_unique<Block>());
+    position = std::min(position, m_size);
+    // at the end of a block rather than the start of the next: pushing
+    // shape after shape then fills the last block
+    size_t b = 0;
+    size_t at = position;
+    while (b + 1 < m_blocks.size() && at > m_blocks[b]->shapes.size()) {
+        at -= m_blocks[b]->shapes.size();
+        ++b;
+    }
+    Block &block = changed(b);
+    block.shapes.insert(block.shapes.begin() + std::ptrdiff_t(at), s);
+    m_at[s.id] = Where { &block, at };
+    ++m_size;
+    if (block.shapes.size() > blockLimit) {
+        split(b);
+        if (at >= m_blocks[b]->shapes.size())
+            return m_blocks[b + 1]->shapes[at - m_blocks[b]->shapes.size()];
+    }
+    return m_blocks[b]->shapes[at];
 }
 
-ShapeList::iterator ShapeList::insert(const_iterator pos, const Shape &s)
+void ShapeList::split(size_t block)
 {
-    m_at[s.id] = size_t(pos - m_shapes.cbegin()); // those behind it go stale
-    return m_shapes.insert(pos, s);
+    Block &full = *m_blocks[block];
+    auto half = std::make_unique<Block>();
+    const auto middle = full.shapes.begin() + std::ptrdiff_t(full.shapes.size() / 2);
+    half->shapes.assign(
+        std::make_move_iterator(middle), std::make_move_iterator(full.shapes.end()));
+    full.shapes.erase(middle, full.shapes.end());
+    full.countKey = 0;
+    full.points = -1;
+    for (size_t i = 0; i < half->shapes.size(); ++i)
+        m_at[half->shapes[i].id] = Where { half.get(), i };
+    m_blocks.insert(m_blocks.begin() + std::ptrdiff_t(block + 1), std::move(half));
 }
 
-ShapeList::iterator ShapeList::erase(const_iterator first, const_iterator last)
+size_t ShapeList::removeIf(const std::function<bool(const Shape &)> &picked)
 {
-    // The range may hold moved-from copies of shapes that stay (the tail
-    // std::remove_if leaves), so the map is left to the next look-up.
-    return m_shapes.erase(first, last);
+    size_t removed = 0;
+    for (size_t b = 0; b < m_blocks.size(); ++b) {
+        std::vector<Shape> &shapes = m_blocks[b]->shapes;
+        const auto gone = std::remove_if(shapes.begin(), shapes.end(), [&](const Shape &s) {
+            if (!picked(s))
+                return false;
+            m_at.erase(s.id);
+            return true;
+        });
+        if (gone != shapes.end()) {
+            removed += size_t(shapes.end() - gone);
+            shapes.erase(gone, shapes.end());
+            changed(b);
+        }
+    }
+    if (!removed)
+        return 0;
+    m_size -= removed;
+    // no empty blocks: a walk takes the first shape of a block for there
+    m_blocks.erase(std::remove_if(m_blocks.begin(), m_blocks.end(),
+                       [](const std::unique_ptr<Block> &b) { return b->shapes.empty(); }),
+        m_blocks.end());
+    // Packed anew when the blocks are left less than half full on average:
+    // the walks over the blocks stay short.
+    if (m_blocks.size() > 1 && m_size < m_blocks.size() * blockLimit / 4) {
+        Blocks packed;
+        for (auto &b : m_blocks)
+            for (Shape &s : b->shapes) {
+                if (packed.empty() || packed.back()->shapes.size() >= blockLimit / 2)
+                    packed.push_back(std::make_unique<Block>());
+                packed.back()->shapes.push_back(std::move(s));
+            }
+        m_blocks.swap(packed);
+        rebuildIndex();
+    }
+    return removed;
 }
 
 void ShapeList::clear()
 {
-    m_shapes.clear();
+    m_blocks.clear();
     m_at.clear();
+    m_size = 0;
+}
+
+const ShapeList::Where *ShapeList::place(quint64 id) const
+{
+    const auto it = m_at.find(id);
+    if (it == m_at.end())
+        return nullptr;
+    Where &w = it->second;
+    const std::vector<Shape> &shapes = w.block->shapes;
+    if (w.at >= shapes.size() || shapes[w.at].id != id) {
+        // on from the old place first: that is where inserts push it
+        size_t i = std::min(w.at, shapes.size());
+        while (i < shapes.size() && shapes[i].id != id)
+            ++i;
+        if (i == shapes.size())
+            for (i = 0; shapes[i].id != id;)
+                ++i;
+        w.at = i;
+    }
+    return &w;
 }
 
 int ShapeList::indexOf(quint64 id) const
 {
-    // Every shape in the list has an entry; one whose position is off makes
-    // the whole map anew, which also drops the ids of shapes erased since.
-    auto it = m_at.find(id);
-    if (it == m_at.end())
+    const Where *w = place(id);
+    if (!w)
         return -1;
-    if (it->second < m_shapes.size() && m_shapes[it->second].id == id)
-        return int(it->second);
-    m_at.clear();
-    for (size_t i = 0; i < m_shapes.size(); ++i)
-        m_at[m_shapes[i].id] = i;
-    it = m_at.find(id);
-    return it == m_at.end() ? -1 : int(it->second);
+    size_t at = w->at;
+    for (size_t b = 0; m_blocks[b].get() != w->block; ++b)
+        at += m_blocks[b]->shapes.size();
+    return int(at);
+}
+
+Shape *ShapeList::find(quint64 id)
+{
+    const Where *w = place(id);
+    return w ? &changed(*w->block).shapes[w->at] : nullptr;
+}
+
+const Shape *ShapeList::find(quint64 id) const
+{
+    const Where *w = place(id);
+    return w ? &w->block->shapes[w->at] : nullptr;
+}
+
+namespace {
+int countIn(const std::vector<Shape> &shapes, const std::function<bool(const Shape &)> &holds)
+{
+    return int(std::count_if(shapes.begin(), shapes.end(), holds));
+}
+} // namespace
+
+int ShapeList::countOf(quint64 key, const std::function<bool(const Shape &)> &holds) const
+{
+    int n = 0;
+    for (const auto &b : m_blocks) {
+        if (b->countKey != key) {
+            b->count = countIn(b->shapes, holds);
+            b->countKey = key;
+        }
+        n += b->count;
+    }
+    return n;
+}
+
+qint64 ShapeList::pointCount() const
+{
+    qint64 n = 0;
+    for (const auto &b : m_blocks) {
+        if (b->points < 0) {
+            b->points = 0;
+            for (const Shape &s : b->shapes)
+                b->points += s.path.elementCount();
+        }
+        n += b->points;
+    }
+    return n;
+}
+
+const Shape *ShapeList::nthOf(
+    int n, quint64 key, const std::function<bool(const Shape &)> &holds) const
+{
+    if (n < 1)
+        return nullptr;
+    for (const auto &b : m_blocks) {
+        if (b->countKey != key) {
+            b->count = countIn(b->shapes, holds);
+            b->countKey = key;
+        }
+        if (n > b->count) {
+            n -= b->count;
+            continue;
+        }
+        for (const Shape &s : b->shapes)
+            if (holds(s) && --n == 0)
+                return &s;
+    }
+    return nullptr;
 }
 
 // ---------------------------------------------------------------- document
@@ -123,16 +403,26 @@ Layer *Document::layer(const QString &name)
 
 Layer *Document::layerById(quint64 id)
 {
-    for (Layer &l : layers)
-        if (l.id == id)
-            return &l;
-    return nullptr;
+    return const_cast<Layer *>(static_cast<const Document *>(this)->layerById(id));
+}
+
+const Layer *Document::layerById(quint64 id) const
+{
+    auto it = m_layerAt.find(id);
+    if (it == m_layerAt.end() || it->second >= layers.size() || layers[it->second].id != id) {
+        m_layerAt.clear();
+        for (size_t i = 0; i < layers.size(); ++i)
+            m_layerAt.emplace(layers[i].id, i);
+        it = m_layerAt.find(id);
+        if (it == m_layerAt.end())
+            return nullptr;
+    }
+    return &layers[it->second];
 }
 
 Shape *Document::shape(quint64 id)
 {
-    const int i = shapes.indexOf(id);
-    return i < 0 ? nullptr : &shapes[size_t(i)];
+    return shapes.find(id);
 }
 
 QList<const Shape *> Document::shapesOn(const QString &layerName) const
@@ -163,9 +453,7 @@ void deleteShapes(Document &doc, const QList<quint64> &ids)
     if (ids.isEmpty())
         return;
     const QSet<quint64> gone(ids.begin(), ids.end());
-    doc.shapes.erase(std::remove_if(doc.shapes.begin(), doc.shapes.end(),
-                         [&](const Shape &s) { return gone.contains(s.id); }),
-        doc.shapes.end());
+    doc.shapes.removeIf([&](const Shape &s) { return gone.contains(s.id); });
     QList<quint64> kept;
     for (quint64 id : qAsConst(doc.selection))
         if (!gone.contains(id))
@@ -173,28 +461,52 @@ void deleteShapes(Document &doc, const QList<quint64> &ids)
     doc.selection = kept;
 }
 
+namespace {
+// One step of a hash over 64-bit values: a bijection of h for each v, so
+// that changing any one value changes the result.
+quint64 mix(quint64 h, quint64 v)
+{
+    return (h ^ v) * 0x100000001b3ull;
+}
+} // namespace
+
 Collection::Collection(const Document &doc, quint64 layer)
     : m_doc(doc)
+    , m_layer(layer)
 {
-    for (const Layer &l : doc.layers)
-        if (layer ? l.id == layer : l.visible && l.editable)
-            m_layers.push_back(l.id);
+    // The key of the set: its layer, or what makes a layer selectable now.
+    quint64 key = mix(0xcbf29ce484222325ull, layer);
+    if (layer) {
+        m_layerThere = doc.layerById(layer) != nullptr;
+        key = mix(key, m_layerThere);
+    } else {
+        for (const Layer &l : doc.layers)
+            key = mix(key, l.id * 4 + (l.visible ? 2 : 0) + (l.editable ? 1 : 0));
+    }
+    m_key = key ? key : 1;
+}
+
+bool Collection::holds(const Shape &s) const
+{
+    if (m_layer)
+        return s.layer == m_layer && m_layerThere;
+    if (s.layer != m_lastLayer) {
+        const Layer *l = m_doc.layerById(s.layer);
+        m_lastLayer = s.layer;
+        m_lastHolds = l && l->visible && l->editable;
+    }
+    return m_lastHolds;
 }
 
 int Collection::count() const
 {
-    return int(std::count_if(
-        m_doc.shapes.begin(), m_doc.shapes.end(), [&](const Shape &s) { return holds(s); }));
+    return m_doc.shapes.countOf(m_key, [this](const Shape &s) { return holds(s); });
 }
 
 quint64 Collection::item(int i) const
 {
-    if (i < 1)
-        return 0;
-    for (const Shape &s : m_doc.shapes)
-        if (holds(s) && --i == 0)
-            return s.id;
-    return 0;
+    const Shape *s = m_doc.shapes.nthOf(i, m_key, [this](const Shape &s) { return holds(s); });
+    return s ? s->id : 0;
 }
 
 QList<quint64> Collection::ids() const
@@ -213,6 +525,25 @@ QList<quint64> shapesOnLayer(const Document &doc, quint64 layer)
         if (s.layer == layer)
             ids << s.id;
     return ids;
+}
+
+std::vector<const Shape *> shapesByLayer(
+    const Document &doc, const std::function<bool(const Layer &)> &wanted)
+{
+    std::unordered_map<quint64, size_t> bucketOf;
+    for (const Layer &l : doc.layers)
+        if (wanted(l))
+            bucketOf.emplace(l.id, bucketOf.size());
+    std::vector<std::vector<const Shape *>> buckets(bucketOf.size());
+    for (const Shape &s : doc.shapes) {
+        const auto it = bucketOf.find(s.layer);
+        if (it != bucketOf.end())
+            buckets[it->second].push_back(&s);
+    }
+    std::vector<const Shape *> out;
+    for (const auto &b : buckets)
+        out.insert(out.end(), b.begin(), b.end());
+    return out;
 }
 
 // ---------------------------------------------------------------- host state
@@ -263,8 +594,7 @@ Shape &SimHost::addShape(
     s.layer = l->id;
     s.kind = kind;
     s.path = path;
-    doc.shapes.push_back(s);
-    return doc.shapes.back();
+    return doc.shapes.push_back(s);
 }
 
 } // namespace simhost

@@ -69,27 +69,38 @@ struct Fault
     int count = -1;
 };
 
+// The most path elements a document holds: a start document is read up to
+// it, and the host makes no shape past it (about 1.2 GB of paths).
+constexpr qint64 pointLimit = 50000000;
+
 // shape lists of the model (simhost_model.cpp)
 void deleteShapes(Document &doc, const QList<quint64> &ids);
 QList<quint64> shapesOnLayer(const Document &doc, quint64 layer);
+// The shapes of the layers `wanted` picks, layer by layer in the host's
+// layer order, each layer's in page order: as the page is drawn.
+std::vector<const Shape *> shapesByLayer(
+    const Document &doc, const std::function<bool(const Layer &)> &wanted);
 
 // The shapes a Shapes collection holds: those on its layer, or (layer 0)
-// those on visible, editable layers.
+// those on visible, editable layers. Made for one call: it answers for the
+// layers as they are when it is made.
 class Collection
 {
 public:
     Collection(const Document &doc, quint64 layer);
-    bool holds(const Shape &s) const
-    {
-        return std::find(m_layers.begin(), m_layers.end(), s.layer) != m_layers.end();
-    }
+    bool holds(const Shape &s) const;
     int count() const;
     quint64 item(int i) const; // from 1; 0 when there is none
     QList<quint64> ids() const;
 
 private:
     const Document &m_doc;
-    std::vector<quint64> m_layers; // a page has a few
+    quint64 m_layer;
+    bool m_layerThere = false; // the collection's layer is still in the document
+    quint64 m_key; // names the set to the shape list's counts
+    // the last layer asked about: shapes of a layer mostly come together
+    mutable quint64 m_lastLayer = 0;
+    mutable bool m_lastHolds = false;
 };
 
 class Server;

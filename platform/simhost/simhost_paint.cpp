@@ -21,25 +21,21 @@ void SimHost::paintPage(
     if (!printableOnly) {
         p.fillRect(t.mapRect(QRectF(QPointF(0, 0), page)), Qt::white);
     }
-    for (const Layer &l : doc.layers) {
-        if (!l.visible || (printableOnly && !l.printable))
+    const auto drawn = [&](const Layer &l) { return l.visible && (l.printable || !printableOnly); };
+    for (const Shape *shape : shapesByLayer(doc, drawn)) {
+        const Shape &s = *shape;
+        const QPainterPath path = t.map(s.path);
+        if (!s.bitmap.isNull()) {
+            p.drawImage(path.boundingRect(), s.bitmap);
             continue;
-        for (const Shape &s : doc.shapes) {
-            if (s.layer != l.id)
-                continue;
-            const QPainterPath path = t.map(s.path);
-            if (!s.bitmap.isNull()) {
-                p.drawImage(path.boundingRect(), s.bitmap);
-                continue;
-            }
-            if (s.filled)
-                p.fillPath(path, s.fill.toColor());
-            if (s.outlineWidth > 0) {
-                QPen pen(s.outline.toColor(), qMax(1.0, s.outlineWidth * k));
-                if (s.dashed)
-                    pen.setStyle(Qt::DashLine);
-                p.strokePath(path, pen);
-            }
+        }
+        if (s.filled)
+            p.fillPath(path, s.fill.toColor());
+        if (s.outlineWidth > 0) {
+            QPen pen(s.outline.toColor(), qMax(1.0, s.outlineWidth * k));
+            if (s.dashed)
+                pen.setStyle(Qt::DashLine);
+            p.strokePath(path, pen);
         }
     }
     p.restore();

@@ -182,15 +182,15 @@ private slots:
 
         {
             // Two selectable shapes once the cutting layer is emptied; the
-            // counts around each contour only watch that one was made.
+            // count after each contour only watches that one was made, and
+            // is the count before the next.
             QStringList s;
             s << opening(true) << lookup(3) << clearing("Cutting Layer")
               << "Page.SelectableShapes()"
               << "Shapes.Count()"
               << "Application.CreateCMYKColor(int,int,int,int) int:0, int:0, int:0, int:100";
             for (int i = 1; i <= 3; i += 2)
-                s << "Shapes.Count()"
-                  << "Shapes.Item(int) int:" + QString::number(i)
+                s << "Shapes.Item(int) int:" + QString::number(i)
                   << "Shape.CreateContour(enum,double,int,enum,QVariant,QVariant,QVariant) int:1, "
                      "double:"
                         + QString::number(0.00025 / 25.4, 'g', 10) + ", int:1, int:0, obj, obj, obj"
