@@ -4,14 +4,18 @@
 //                             in the temporary folder) and prints the time of
 //                             each step and the peak memory
 //   bench_process             writes an export-style file of about a million
-//                             segments to a temporary folder, runs the line
-//                             above on it in fresh processes, and hp2xx
-//                             (-q -m hpgl) beside it when that is installed,
-//                             once as the system is and once with glibc's
-//                             heap on transparent huge pages
+//                             segments to a temporary folder and runs the line
+//                             above on it in fresh processes, side by side
+//                             with bench_process_reference (the least plain
+//                             C++ that writes the same text) and with hp2xx
+//                             (-q -m hpgl) when that is installed; once as the
+//                             system is and once with glibc's heap on
+//                             transparent huge pages
 //   bench_process -g FILE     only writes that file, for profilers
-// Times are wall-clock, best of several runs, one thread; on a loaded
-// machine the processor time of the fresh processes is the steadier figure.
+// Times are wall-clock, one thread. The programs take turns, round after
+// round, so that each round's ratio compares them on the same machine; the
+// spread of those ratios shows how noisy it was. On a loaded machine the
+// processor time of the fresh processes is the steadier figure.
 
 #include "hpgltool.h"
 #include "textfile.h"
@@ -29,6 +33,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #ifdef Q_OS_WIN
 #include <psapi.h>
@@ -190,14 +195,57 @@ Run runProcess(const QString &program, const QStringList &args, const QProcessEn
     return run;
 }
 
-void keepBest(Run &best, const Run &r)
+// Best wall-clock and processor time of one program over the rounds, and
+// its ratio to the reference in each round.
+struct Line
 {
-    if (r.wall < 0)
-        return;
-    if (best.wall < 0 || r.wall < best.wall)
-        best.wall = r.wall;
-    if (best.cpu <= 0 || r.cpu < best.cpu)
-        best.cpu = r.cpu;
+    Run best;
+    std::vector<double> wallRatios, cpuRatios;
+
+    void add(const Run &r, const Run &reference)
+    {
+        if (r.wall < 0)
+            return;
+        if (best.wall < 0 || r.wall < best.wall)
+            best.wall = r.wall;
+        if (best.cpu <= 0 || r.cpu < best.cpu)
+            best.cpu = r.cpu;
+        if (reference.wall > 0)
+            wallRatios.push_back(r.wall / reference.wall);
+        if (reference.cpu > 0 && r.cpu > 0)
+            cpuRatios.push_back(r.cpu / reference.cpu);
+    }
+};
+
+// "median (min to max)" of the per-round ratios.
+QByteArray spread(std::vector<double> v)
+{
+    if (v.empty())
+        return "-";
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    const double median = n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    return QByteArray::number(median, 'f', 2) + " (" + QByteArray::number(v.front(), 'f', 2)
+        + " to " + QByteArray::number(v.back(), 'f', 2) + ")";
+}
+
+void printLine(const char *name, const Line &line, const Line &reference)
+{
+    std::printf("%s: %.1f ms, processor %.1f ms", name, line.best.wall, line.best.cpu);
+    if (&line != &reference && reference.best.wall > 0) {
+        std::printf("; %.2f times the reference (processor %.2f)",
+            line.best.wall / reference.best.wall,
+            line.best.cpu > 0 && reference.best.cpu > 0 ? line.best.cpu / reference.best.cpu : 0.0);
+        std::printf("\n  per round: %s, processor %s", spread(line.wallRatios).constData(),
+            spread(line.cpuRatios).constData());
+    }
+    std::printf("\n");
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 int compare(int argc, char **argv)
@@ -215,25 +263,30 @@ int compare(int argc, char **argv)
     }
     std::printf("file: %lld segments, %.1f MB\n", segments, QFileInfo(in).size() / 1e6);
 
-    const int runs = 7;
+    const int runs = 9;
     const QString hp2xx = QStandardPaths::findExecutable(QStringLiteral("hp2xx"));
-    const QStringList ourArgs { in, dir.filePath(QStringLiteral("out.plt")) };
+    const QString reference = QStandardPaths::findExecutable(
+        QStringLiteral("bench_process_reference"), { QCoreApplication::applicationDirPath() });
+    const QString ourOut = dir.filePath(QStringLiteral("out.plt"));
+    const QString referenceOut = dir.filePath(QStringLiteral("reference.plt"));
+    const QStringList ourArgs { in, ourOut };
+    const QStringList referenceArgs { in, referenceOut };
     const QStringList theirArgs { QStringLiteral("-q"), QStringLiteral("-m"),
         QStringLiteral("hpgl"), QStringLiteral("-f"), dir.filePath(QStringLiteral("hp2xx.hpgl")),
         in };
     // Where a first touch of fresh memory is dear (a virtual machine that
     // backs each page on demand), most of a fresh process is that; glibc can
-    // put the heap on transparent huge pages, which shows the rest. Both
+    // put the heap on transparent huge pages, which shows the rest. All
     // programs run both ways.
     struct Setting
     {
         const char *name;
         QProcessEnvironment env;
-        Run ours, theirs;
+        Line ours, reference, theirs;
         QByteArray output;
     };
-    Setting settings[] = { { "as it is", QProcessEnvironment::systemEnvironment(), {}, {}, {} },
-        { "heap on huge pages", QProcessEnvironment::systemEnvironment(), {}, {}, {} } };
+    Setting settings[] = { { "as it is", QProcessEnvironment::systemEnvironment(), {}, {}, {}, {} },
+        { "heap on huge pages", QProcessEnvironment::systemEnvironment(), {}, {}, {}, {} } };
 #ifdef Q_OS_LINUX
     settings[1].env.insert(
         QStringLiteral("GLIBC_TUNABLES"), QStringLiteral("glibc.malloc.hugetlb=1"));
@@ -251,27 +304,34 @@ int compare(int argc, char **argv)
                 std::fprintf(stderr, "bench_process: the child process failed\n");
                 return 1;
             }
-            if (set.ours.wall < 0 || r.wall < set.ours.wall)
+            if (set.ours.best.wall < 0 || r.wall < set.ours.best.wall)
                 set.output = o;
-            keepBest(set.ours, r);
+            Run ref;
+            if (!reference.isEmpty())
+                ref = runProcess(reference, referenceArgs, set.env, nullptr);
+            set.reference.add(ref, ref);
+            set.ours.add(r, ref);
             if (!hp2xx.isEmpty())
-                keepBest(set.theirs, runProcess(hp2xx, theirArgs, set.env, nullptr));
+                set.theirs.add(runProcess(hp2xx, theirArgs, set.env, nullptr), ref);
         }
     }
+    if (reference.isEmpty() || settings[0].reference.best.wall < 0)
+        std::printf("bench_process_reference not found beside this program (or failed)\n");
+    else if (fileBytes(ourOut) != fileBytes(referenceOut))
+        std::printf("the reference wrote other text than writePens: its ratio means nothing\n");
     for (int k = 0; k < kinds; ++k) {
         const Setting &set = settings[k];
-        std::printf("-- %s\n", set.name);
+        std::printf("-- %s, best of %d rounds\n", set.name, runs);
         std::fwrite(set.output.constData(), 1, size_t(set.output.size()), stdout);
-        std::printf("fresh process: %.1f ms, processor %.1f ms (best of %d)\n", set.ours.wall,
-            set.ours.cpu, runs);
-        if (set.theirs.wall >= 0) {
-            std::printf(
-                "hp2xx -q -m hpgl: %.1f ms, processor %.1f ms\n", set.theirs.wall, set.theirs.cpu);
-            std::printf("ratio to hp2xx: %.1f (processor %.1f)\n", set.theirs.wall / set.ours.wall,
-                set.ours.cpu > 0 ? set.theirs.cpu / set.ours.cpu : 0.0);
-        } else {
-            std::printf("hp2xx not installed (or failed): no ratio\n");
-        }
+        printLine("fresh process", set.ours, set.reference);
+        if (set.reference.best.wall >= 0)
+            printLine("reference", set.reference, set.reference);
+        if (set.theirs.best.wall >= 0) {
+            printLine("hp2xx -q -m hpgl", set.theirs, set.reference);
+            std::printf("hp2xx takes %.1f times as long as the fresh process\n",
+                set.theirs.best.wall / set.ours.best.wall);
+        } else
+            std::printf("hp2xx not installed (or failed)\n");
     }
     return 0;
 }
