@@ -33,6 +33,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #ifdef Q_OS_WIN
@@ -103,7 +104,16 @@ bool writeText(const QString &path, const QString &text)
     const ushort *in = text.utf16();
     for (int i = 0; i < text.size();) {
         const int n = std::min(int(sizeof piece), text.size() - i);
-        for (int j = 0; j < n; ++j)
+        int j = 0;
+        // eight at a time through a local copy, which the compiler can
+        // narrow in vector registers
+        for (; j + 8 <= n; j += 8) {
+            ushort w[8];
+            std::memcpy(w, in + i + j, sizeof w);
+            for (int k = 0; k < 8; ++k)
+                piece[j + k] = char(w[k]);
+        }
+        for (; j < n; ++j)
             piece[j] = char(in[i + j]);
         if (file.write(piece, n) != n)
             return false;

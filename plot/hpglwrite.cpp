@@ -1,4 +1,5 @@
 #include "hpgltool.h"
+#include "prefetch.h"
 #include "wholeunits.h"
 
 #include <QPoint>
@@ -170,6 +171,8 @@ void writeBody(TextBuffer &out, const Lines &lines, int first, const Style &styl
     putPoint(out, prevEnd, style.xFirst);
     out.put(',');
     for (int i = first + 1; i < n; ++i) {
+        if (i + 8 < n)
+            prefetch(&lines[i + 8]);
         const QLineF s = lines[i];
         if (!isFinite(s))
             continue;
