@@ -29,6 +29,7 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QVector>
 
 #include <algorithm>
 #include <cmath>
@@ -63,7 +64,7 @@ double peakMiB()
 
 // Closed polygons of 10 to 1000 segments with whole coordinates from 0 to
 // 42000, one pen-up move and one "PD" each, a line per polygon.
-QByteArray exportStyleFile(qint64 segments, qint64 *written)
+QByteArray exportStyleFile(qint64 segments, qint64 *written, QVector<int> *sizes = nullptr)
 {
     QRandomGenerator rng(20261209);
     QByteArray text;
@@ -72,6 +73,8 @@ QByteArray exportStyleFile(qint64 segments, qint64 *written)
     *written = 0;
     while (*written < segments) {
         const int n = rng.bounded(10, 1001);
+        if (sizes)
+            sizes->append(n);
         // wide enough that no two neighbouring corners round together
         const double r = 2 * n + rng.bounded(2000);
         const double cx = r + rng.bounded(int(42000 - 2 * r)),
@@ -124,6 +127,11 @@ bool writeText(const QString &path, const QString &text)
 
 int runOnce(const QString &in, const QString &out)
 {
+    // The report must not allocate: after the paths' million frees, glibc's
+    // first large allocation sorts them all back into its bins, work that a
+    // process which ends here never needs.
+    static char report[1 << 12];
+    std::setvbuf(stdout, report, _IOFBF, sizeof report);
     QElapsedTimer total, step;
     total.start();
     step.start();
@@ -164,6 +172,33 @@ int runOnce(const QString &in, const QString &out)
         tRead, tParse, chars / 1e3 / tParse, tWritePens, tWrite, tTotal);
     std::printf("peak memory %.1f MiB, %.1f times the file\n", peak, peak / fileMiB);
     return 0;
+}
+
+// What the fixed types cost without any reading or writing work: the same
+// allocations, first touches and frees as runOnce, in the same order.
+int typesOnly(const QString &in, const QString &sizesFile, int chars, const QString &out)
+{
+    QFile f(sizesFile);
+    if (!f.open(QIODevice::ReadOnly))
+        return 1;
+    const QByteArray raw = f.readAll();
+    QVector<int> sizes(raw.size() / int(sizeof(int)));
+    std::memcpy(sizes.data(), raw.constData(), size_t(sizes.size()) * sizeof(int));
+
+    QString text = readFile(in);
+    QList<CutPath> paths;
+    paths.reserve(sizes.size());
+    for (int n : qAsConst(sizes)) {
+        CutPath path;
+        path.lines.reserve(n);
+        for (int i = 0; i < n; ++i)
+            path.lines.append(QLineF(i, n, i + 1, n));
+        paths.append(path);
+    }
+    text = QString();
+    const QString job(chars, QLatin1Char('0'));
+    paths = QList<CutPath>();
+    return writeText(out, job) ? 0 : 1;
 }
 
 // Processor time of the finished child processes so far, in milliseconds;
@@ -265,10 +300,17 @@ int compare(int argc, char **argv)
     if (!dir.isValid())
         return 1;
     const QString in = dir.filePath(QStringLiteral("export.plt"));
+    const QString sizesFile = dir.filePath(QStringLiteral("sizes.bin"));
     qint64 segments = 0;
     {
-        QFile f(in);
-        if (!f.open(QIODevice::WriteOnly) || f.write(exportStyleFile(1000000, &segments)) < 0)
+        QVector<int> sizes;
+        QFile f(in), g(sizesFile);
+        if (!f.open(QIODevice::WriteOnly)
+            || f.write(exportStyleFile(1000000, &segments, &sizes)) < 0
+            || !g.open(QIODevice::WriteOnly)
+            || g.write(reinterpret_cast<const char *>(sizes.constData()),
+                   qint64(sizes.size()) * qint64(sizeof(int)))
+                < 0)
             return 1;
     }
     std::printf("file: %lld segments, %.1f MB\n", segments, QFileInfo(in).size() / 1e6);
@@ -292,11 +334,12 @@ int compare(int argc, char **argv)
     {
         const char *name;
         QProcessEnvironment env;
-        Line ours, reference, theirs;
+        Line ours, reference, types, theirs;
         QByteArray output;
     };
-    Setting settings[] = { { "as it is", QProcessEnvironment::systemEnvironment(), {}, {}, {}, {} },
-        { "heap on huge pages", QProcessEnvironment::systemEnvironment(), {}, {}, {}, {} } };
+    Setting settings[] = { { "as it is", QProcessEnvironment::systemEnvironment(), {}, {}, {}, {},
+                               {} },
+        { "heap on huge pages", QProcessEnvironment::systemEnvironment(), {}, {}, {}, {}, {} } };
 #ifdef Q_OS_LINUX
     settings[1].env.insert(
         QStringLiteral("GLIBC_TUNABLES"), QStringLiteral("glibc.malloc.hugetlb=1"));
@@ -321,6 +364,13 @@ int compare(int argc, char **argv)
                 ref = runProcess(reference, referenceArgs, set.env, nullptr);
             set.reference.add(ref, ref);
             set.ours.add(r, ref);
+            // as long as the job text just written
+            const QStringList typesArgs { QStringLiteral("-t"), in, sizesFile,
+                QString::number(QFileInfo(ourOut).size()),
+                dir.filePath(QStringLiteral("types.plt")) };
+            set.types.add(
+                runProcess(QCoreApplication::applicationFilePath(), typesArgs, set.env, nullptr),
+                ref);
             if (!hp2xx.isEmpty())
                 set.theirs.add(runProcess(hp2xx, theirArgs, set.env, nullptr), ref);
         }
@@ -334,6 +384,8 @@ int compare(int argc, char **argv)
         std::printf("-- %s, best of %d rounds\n", set.name, runs);
         std::fwrite(set.output.constData(), 1, size_t(set.output.size()), stdout);
         printLine("fresh process", set.ours, set.reference);
+        if (set.types.best.wall >= 0)
+            printLine("fixed types alone", set.types, set.reference);
         if (set.reference.best.wall >= 0)
             printLine("reference", set.reference, set.reference);
         if (set.theirs.best.wall >= 0) {
@@ -356,6 +408,10 @@ int main(int argc, char **argv)
         return f.open(QIODevice::WriteOnly) && f.write(exportStyleFile(1000000, &segments)) >= 0
             ? 0
             : 1;
+    }
+    if (argc == 6 && QByteArray(argv[1]) == "-t") {
+        return typesOnly(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+            QByteArray(argv[4]).toInt(), QString::fromLocal8Bit(argv[5]));
     }
     if (argc > 1) {
         const QString in = QString::fromLocal8Bit(argv[1]);
