@@ -8,7 +8,6 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
-#include <iterator>
 #include <vector>
 
 namespace {
@@ -219,10 +218,10 @@ double dashCount(const QList<QLineF> &lines, double period)
 
 // Cuts a path into dashes of posLen with gaps of negLen, starting with a
 // dash; the pattern runs on across corners.
-std::vector<QLineF> dashWalk(const std::vector<QLineF> &lines, double posLen, double negLen)
+std::vector<QLineF> dashWalk(const QList<QLineF> &lines, double posLen, double negLen)
 {
     std::vector<QLineF> dashes;
-    dashes.reserve(lines.size() * 2);
+    dashes.reserve(size_t(lines.size()) * 2);
     bool dash = true;
     double remaining = posLen;
     for (QLineF s : lines) {
@@ -232,7 +231,8 @@ std::vector<QLineF> dashWalk(const std::vector<QLineF> &lines, double posLen, do
         int stalled = 0;
         // Beyond the int range a segment could not be printed as it is and
         // might hold more dashes than memory: it is left out, like one whose
-        // length is not a number.
+        // length is not a number. So is one that is not finite, which the
+        // test refuses too.
         if (!inIntRange(s))
             continue;
         for (;;) {
@@ -326,10 +326,7 @@ QString write(const QList<CutPath> &paths, const Style &style, double posLen = 0
             continue;
         std::vector<QLineF> cut;
         if (asDashes[index]) {
-            // A coordinate that is not a number has no place in the walk.
-            std::vector<QLineF> finite;
-            std::copy_if(lines.begin() + first, lines.end(), std::back_inserter(finite), isFinite);
-            cut = dashWalk(finite, posLen, negLen);
+            cut = dashWalk(lines, posLen, negLen);
             if (cut.empty())
                 continue;
         }
