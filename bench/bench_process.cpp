@@ -6,12 +6,18 @@
 //   bench_process             writes an export-style file of about a million
 //                             segments to a temporary folder and runs the line
 //                             above on it in fresh processes, side by side
-//                             with bench_process_reference (the least plain
-//                             C++ that writes the same text) and with hp2xx
-//                             (-q -m hpgl) when that is installed; once as the
-//                             system is and once with glibc's heap on
-//                             transparent huge pages
+//                             with process_reference (the least plain C++
+//                             that writes the same text), with the fixed types
+//                             alone (below) and with hp2xx (-q -m hpgl) when
+//                             that is installed; once as the system is and
+//                             once with glibc's heap on transparent huge pages
 //   bench_process -g FILE     only writes that file, for profilers
+//   bench_process -t FILE SIZES CHARS OUT
+//                             the fixed types alone, the floor under the first
+//                             line: FILE read into a QString, one
+//                             QList<QLineF> per path of the sizes in SIZES (an
+//                             int each), a job text of CHARS characters
+//                             written to OUT; nothing parsed or formatted
 // Times are wall-clock, one thread. The programs take turns, round after
 // round, so that each round's ratio compares them on the same machine; the
 // spread of those ratios shows how noisy it was. On a loaded machine the
@@ -318,7 +324,7 @@ int compare(int argc, char **argv)
     const int runs = 9;
     const QString hp2xx = QStandardPaths::findExecutable(QStringLiteral("hp2xx"));
     const QString reference = QStandardPaths::findExecutable(
-        QStringLiteral("bench_process_reference"), { QCoreApplication::applicationDirPath() });
+        QStringLiteral("process_reference"), { QCoreApplication::applicationDirPath() });
     const QString ourOut = dir.filePath(QStringLiteral("out.plt"));
     const QString referenceOut = dir.filePath(QStringLiteral("reference.plt"));
     const QStringList ourArgs { in, ourOut };
@@ -376,7 +382,7 @@ int compare(int argc, char **argv)
         }
     }
     if (reference.isEmpty() || settings[0].reference.best.wall < 0)
-        std::printf("bench_process_reference not found beside this program (or failed)\n");
+        std::printf("process_reference not found beside this program (or failed)\n");
     else if (fileBytes(ourOut) != fileBytes(referenceOut))
         std::printf("the reference wrote other text than writePens: its ratio means nothing\n");
     for (int k = 0; k < kinds; ++k) {

@@ -1,7 +1,7 @@
 // The reference line of bench_process: about the least a program can do to
 // turn an export into the same job text as HpglTool::writePens, in plain
 // C++ without Qt.
-//   bench_process_reference IN OUT
+//   process_reference IN OUT
 // It reads the file at once, keeps whole points in one array (a path is a
 // range of it), and writes the text into one buffer. It knows only what the
 // generated export holds: "PU", "PD", "PA" with pairs, "SP" with a pen.
@@ -102,12 +102,12 @@ char *putPoint(char *out, Point p)
 int main(int argc, char **argv)
 {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: bench_process_reference IN OUT\n");
+        std::fprintf(stderr, "usage: process_reference IN OUT\n");
         return 2;
     }
     const std::vector<char> text = readAll(argv[1]);
     if (text.empty()) {
-        std::fprintf(stderr, "bench_process_reference: cannot read %s\n", argv[1]);
+        std::fprintf(stderr, "process_reference: cannot read %s\n", argv[1]);
         return 1;
     }
 
@@ -201,7 +201,7 @@ int main(int argc, char **argv)
     FILE *f = std::fopen(argv[2], "wb");
     const size_t n = size_t(o - out.data());
     if (!f || std::fwrite(out.data(), 1, n, f) != n || std::fclose(f) != 0) {
-        std::fprintf(stderr, "bench_process_reference: cannot write %s\n", argv[2]);
+        std::fprintf(stderr, "process_reference: cannot write %s\n", argv[2]);
         return 1;
     }
     return 0;
