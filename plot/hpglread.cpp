@@ -14,13 +14,16 @@ using wholeunits::isDegenerate;
 // 1e-6 rad, far above the threshold) are refused without them. Both must be
 // of a length whose square the fast test can hold, as the reader's whole,
 // never degenerate segments are.
-bool continues(const QLineF &t, const QLineF &s)
+Q_ALWAYS_INLINE bool continues(const QLineF &t, const QLineF &s)
 {
     const double tx = t.dx(), ty = t.dy(), sx = s.dx(), sy = s.dy();
     const double dot = tx * sx + ty * sy;
     const double cross = tx * sy - ty * sx;
     if (dot <= 0 || cross * cross > 1e-12 * (tx * tx + ty * ty) * (sx * sx + sy * sy))
         return false;
+    // One direction exactly; the arc tangents would agree to the last bits.
+    if (cross == 0)
+        return true;
     return t.angleTo(s) < double(1e-5f);
 }
 
@@ -90,6 +93,55 @@ inline const ushort *digitRun(const ushort *p, const ushort *end, qint64 &v)
     return p;
 }
 
+// The int a sign and a run of digits stand for, as QString::toInt gives it:
+// 0 outside the int range.
+inline int intValue(bool negative, qint64 v)
+{
+    if (negative)
+        v = -v;
+    return v < INT_MIN || v > INT_MAX ? 0 : int(v);
+}
+
+// Reads an optional "-" and a run of at least one digit at p, in a text
+// that ends with a null character; returns where it ends, or nullptr when
+// there is no digit.
+inline const ushort *signedRun(const ushort *p, int &value)
+{
+    const bool negative = *p == '-';
+    if (negative)
+        ++p;
+    if (!isDigit(*p))
+        return nullptr;
+    const ushort *q = p;
+    quint64 v = 0;
+    do {
+        v = v * 10 + (*q++ - '0');
+    } while (isDigit(*q));
+    // Twelve digits stay below the cap; a longer run is read again with it.
+    qint64 capped = 0;
+    if (q - p <= 12)
+        capped = qint64(v);
+    else
+        digitRun(p, q, capped);
+    value = intValue(negative, capped);
+    return q;
+}
+
+// The pair of an export, "x,y" ended by "," or ";", read at once from p in
+// a null-terminated text; returns where its end mark is, or nullptr when the
+// text there is of any other form, which the states then read character by
+// character.
+inline const ushort *plainPair(const ushort *p, int &x, int &y)
+{
+    p = signedRun(p, x);
+    if (!p || *p != ',')
+        return nullptr;
+    p = signedRun(p + 1, y);
+    if (!p || (*p != ',' && *p != ';'))
+        return nullptr;
+    return p;
+}
+
 // A number being read, converted as QString::toInt would convert its text:
 // an optional leading "-" and at least one digit, inside the int range; 0
 // for anything else.
@@ -111,13 +163,7 @@ public:
         m_any = m_digits = true;
         return digitRun(p, end, m_value);
     }
-    int value() const
-    {
-        if (m_bad || !m_digits)
-            return 0;
-        const qint64 v = m_negative ? -m_value : m_value;
-        return v < INT_MIN || v > INT_MAX ? 0 : int(v);
-    }
+    int value() const { return m_bad || !m_digits ? 0 : intValue(m_negative, m_value); }
 
 private:
     qint64 m_value = 0;
@@ -142,7 +188,7 @@ public:
     QList<CutPath> read(const QString &text);
 
 private:
-    void applyPair(int x, int y);
+    Q_ALWAYS_INLINE void applyPair(int x, int y);
     void closePath();
     void lineTypeSeparator();
     void lineTypeEnd();
@@ -166,12 +212,21 @@ QList<CutPath> Reader::read(const QString &text)
     State state = State::Command;
     IntBuffer xBuf, yBuf;
     int x = 0;
-    const ushort *p = text.utf16();
+    const ushort *p = text.utf16(); // null-terminated, which plainPair relies on
     const ushort *const end = p + text.size();
     for (; p != end; ++p) {
         const ushort c = *p;
         switch (state) {
         case State::X:
+            if (xBuf.isEmpty()) {
+                int y = 0;
+                if (const ushort *mark = plainPair(p, x, y)) {
+                    applyPair(x, y);
+                    state = *mark == ',' ? State::X : State::Command;
+                    p = mark;
+                    break;
+                }
+            }
             if (isDigit(c)) {
                 p = xBuf.pushDigits(p, end) - 1;
             } else if (c == ',' || c == ' ') {

@@ -9,16 +9,13 @@
 // pass separately inside blocks that can exchange paths, visiting only the
 // pairs that a swap may have changed.
 #include "hpgltool.h"
+#include "prefetch.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <thread>
 #include <vector>
-
-#if defined(_MSC_VER) && !defined(__clang__) && (defined(_M_X64) || defined(_M_IX86))
-#include <xmmintrin.h>
-#endif
 
 CutPath HpglTool::normalizeDirection(CutPath path)
 {
@@ -67,18 +64,6 @@ QList<CutPath> HpglTool::chooseStarts(QList<CutPath> paths)
 }
 
 namespace {
-
-// A hint that *p is read soon; nothing where the compiler has no such hint.
-inline void prefetch(const void *p)
-{
-#if defined(__GNUC__) || defined(__clang__)
-    __builtin_prefetch(p);
-#elif defined(_MSC_VER) && (defined(_M_X64) || defined(_M_IX86))
-    _mm_prefetch(static_cast<const char *>(p), _MM_HINT_T0);
-#else
-    (void)p;
-#endif
-}
 
 // Runs work(0) ... work(count - 1) on up to four threads when the job is
 // big enough to repay starting them; the items must be independent.

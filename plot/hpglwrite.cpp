@@ -1,12 +1,13 @@
 #include "hpgltool.h"
+#include "prefetch.h"
 #include "wholeunits.h"
 
-#include <QLine>
+#include <QPoint>
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <iterator>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -37,12 +38,25 @@ const Style kPlain { "IN;PA;", "PU;", false, false, Joint::Integer, true };
 // Room for one segment at most: ";PU" + point + ";PD" + point + ",".
 constexpr int kSegmentRoom = 3 + 23 + 3 + 23 + 1;
 
-const char kDigitPairs[] = "00010203040506070809101112131415161718192021222324"
-                           "25262728293031323334353637383940414243444546474849"
-                           "50515253545556575859606162636465666768697071727374"
-                           "75767778798081828384858687888990919293949596979899";
+// "00" to "99" as text, copied two characters at a time.
+struct DigitPairs
+{
+    ushort c[200];
+};
 
-int digitCount(quint32 u)
+constexpr DigitPairs makeDigitPairs()
+{
+    DigitPairs pairs {};
+    for (int i = 0; i < 100; ++i) {
+        pairs.c[2 * i] = ushort('0' + i / 10);
+        pairs.c[2 * i + 1] = ushort('0' + i % 10);
+    }
+    return pairs;
+}
+
+constexpr DigitPairs kDigitPairs = makeDigitPairs();
+
+Q_ALWAYS_INLINE int digitCount(quint32 u)
 {
     if (u < 100000)
         return u < 100 ? (u < 10 ? 1 : 2) : u < 1000 ? 3 : u < 10000 ? 4 : 5;
@@ -67,7 +81,7 @@ public:
         while (*s)
             m_data[m_pos++] = ushort(*s++);
     }
-    void putInt(int v)
+    Q_ALWAYS_INLINE void putInt(int v)
     {
         quint32 u = v < 0 ? 0u - quint32(v) : quint32(v);
         if (v < 0)
@@ -75,14 +89,14 @@ public:
         m_pos += digitCount(u);
         ushort *p = m_data + m_pos;
         while (u >= 100) {
-            const quint32 r = (u % 100) * 2;
+            const quint32 r = u % 100;
             u /= 100;
-            *--p = ushort(kDigitPairs[r + 1]);
-            *--p = ushort(kDigitPairs[r]);
+            p -= 2;
+            std::memcpy(p, &kDigitPairs.c[2 * r], 2 * sizeof(ushort));
         }
         if (u >= 10) {
-            *--p = ushort(kDigitPairs[u * 2 + 1]);
-            *--p = ushort(kDigitPairs[u * 2]);
+            p -= 2;
+            std::memcpy(p, &kDigitPairs.c[2 * u], 2 * sizeof(ushort));
         } else {
             *--p = ushort('0' + u);
         }
@@ -125,14 +139,13 @@ bool inIntRange(const QLineF &s)
         && std::fabs(s.y2()) <= lim;
 }
 
-QLine wholeUnits(const QLineF &s)
+Q_ALWAYS_INLINE QPoint wholeUnits(const QPointF &p)
 {
     using wholeunits::saturatingRound;
-    return QLine(saturatingRound(s.x1()), saturatingRound(s.y1()), saturatingRound(s.x2()),
-        saturatingRound(s.y2()));
+    return QPoint(saturatingRound(p.x()), saturatingRound(p.y()));
 }
 
-void putPoint(TextBuffer &out, const QPoint &p, bool xFirst)
+Q_ALWAYS_INLINE void putPoint(TextBuffer &out, const QPoint &p, bool xFirst)
 {
     out.putInt(xFirst ? p.x() : p.y());
     out.put(',');
@@ -141,39 +154,47 @@ void putPoint(TextBuffer &out, const QPoint &p, bool xFirst)
 
 // One path: a pen-up move to its start, then its segment ends after "PD";
 // every break turns into a pen-up move to the start of the next piece.
-template <typename Lines> void writeBody(TextBuffer &out, const Lines &lines, const Style &style)
+// Segments with a coordinate that is not a number are left out, as if the
+// path had never held them; lines[first] is the first finite one. Each end
+// is rounded once, and a start only where it differs from the end before it.
+template <typename Lines>
+void writeBody(TextBuffer &out, const Lines &lines, int first, const Style &style)
 {
     const int n = int(lines.size());
-    QLine prevWhole = wholeUnits(lines[0]);
+    QLineF prev = lines[first];
+    QPoint prevEnd = wholeUnits(prev.p2());
     out.reserve(kSegmentRoom);
     out.put("PU");
-    putPoint(out, prevWhole.p1(), style.xFirst);
-    out.put(';');
-    bool penDownWritten = false;
-    for (int i = 0; i < n; ++i) {
-        const QLineF &s = lines[i];
-        const QLine whole = i == 0 ? prevWhole : wholeUnits(s);
+    putPoint(out, wholeUnits(prev.p1()), style.xFirst);
+    out.put(";PD");
+    putPoint(out, prevEnd, style.xFirst);
+    out.put(',');
+    for (int i = first + 1; i < n; ++i) {
+        if (i + 8 < n)
+            prefetch(&lines[i + 8]);
+        const QLineF s = lines[i];
+        if (!isFinite(s))
+            continue;
         out.reserve(kSegmentRoom);
-        bool connected = true;
-        if (i > 0) {
-            connected = style.joint == Joint::Integer ? prevWhole.p2() == whole.p1()
-                                                      : lines[i - 1].p2() == s.p1();
+        // Equal doubles round alike and are equal under the fuzzy test too.
+        const bool same = s.x1() == prev.x2() && s.y1() == prev.y2();
+        if (!same) {
+            const QPoint start = wholeUnits(s.p1());
+            const bool connected
+                = style.joint == Joint::Integer ? start == prevEnd : prev.p2() == s.p1();
+            if (!connected) {
+                out.unput();
+                out.put(";PU");
+                putPoint(out, start, style.xFirst);
+                out.put(";PD");
+            }
         }
-        if (!connected) {
-            out.unput();
-            out.put(";PU");
-            putPoint(out, whole.p1(), style.xFirst);
-            out.put(";PD");
-            penDownWritten = true;
-        } else if (!penDownWritten) {
-            out.put("PD");
-            penDownWritten = true;
-        }
-        putPoint(out, whole.p2(), style.xFirst);
-        if (i + 1 < n)
-            out.put(',');
-        prevWhole = whole;
+        prevEnd = wholeUnits(s.p2());
+        putPoint(out, prevEnd, style.xFirst);
+        out.put(',');
+        prev = s;
     }
+    out.unput();
     out.put(';');
 }
 
@@ -210,7 +231,8 @@ std::vector<QLineF> dashWalk(const QList<QLineF> &lines, double posLen, double n
         int stalled = 0;
         // Beyond the int range a segment could not be printed as it is and
         // might hold more dashes than memory: it is left out, like one whose
-        // length is not a number.
+        // length is not a number. So is one that is not finite, which the
+        // test refuses too.
         if (!inIntRange(s))
             continue;
         for (;;) {
@@ -296,25 +318,17 @@ QString write(const QList<CutPath> &paths, const Style &style, double posLen = 0
     out.put(style.opening);
 
     int lastPen = 0;
-    QList<QLineF> finite;
     for (int index : qAsConst(order)) {
         const CutPath &path = paths[index];
-        // A coordinate that is not a number has no place in the text.
-        const QList<QLineF> *lines = &path.lines;
-        if (!std::all_of(path.lines.begin(), path.lines.end(), isFinite)) {
-            finite.clear();
-            std::copy_if(
-                path.lines.begin(), path.lines.end(), std::back_inserter(finite), isFinite);
-            lines = &finite;
-        }
+        const QList<QLineF> &lines = path.lines;
+        const int first = int(std::find_if(lines.begin(), lines.end(), isFinite) - lines.begin());
+        if (first == lines.size())
+            continue;
         std::vector<QLineF> cut;
-        const bool dashed = asDashes[index];
-        if (dashed) {
-            cut = dashWalk(*lines, posLen, negLen);
+        if (asDashes[index]) {
+            cut = dashWalk(lines, posLen, negLen);
             if (cut.empty())
                 continue;
-        } else if (lines->isEmpty()) {
-            continue;
         }
         if (style.penOrder && path.pen != lastPen) {
             out.reserve(16);
@@ -323,10 +337,10 @@ QString write(const QList<CutPath> &paths, const Style &style, double posLen = 0
             out.put(';');
             lastPen = path.pen;
         }
-        if (dashed)
-            writeBody(out, cut, style);
+        if (asDashes[index])
+            writeBody(out, cut, 0, style);
         else
-            writeBody(out, *lines, style);
+            writeBody(out, lines, first, style);
     }
     out.reserve(16);
     out.put(style.closing);

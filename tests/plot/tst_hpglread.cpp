@@ -91,6 +91,16 @@ void TestHpglRead::readPlt_data()
                                  << "0/0/0/0: 0,0>-2147483648,0";
     QTest::newRow("int maximum") << "PU0,0;PD2147483647,0;"
                                  << "0/0/0/0: 0,0>2147483647,0";
+    // past twelve digits a run is read again against the cap
+    QTest::newRow("leading zeros past twelve digits")
+        << "PU0,0;PD0000000000007,00000000000000000009;"
+        << "0/0/0/0: 0,0>7,9";
+    QTest::newRow("runs past the cap read as 0") << "PU7,0;PD1234567890123456789012345,5;"
+                                                 << "0/0/0/0: 7,0>0,5";
+    QTest::newRow("minus inside y") << "PU0,0;PD5,3-1;"
+                                    << "0/0/0/0: 0,0>5,0";
+    QTest::newRow("pair without its end mark") << "PU0,0;PD5,5"
+                                               << "";
     QTest::newRow("empty") << ""
                            << "";
     QTest::newRow("header only") << "IN;MD0,0,1000,2000,4;PU;"

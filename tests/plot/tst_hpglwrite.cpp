@@ -117,6 +117,17 @@ void TestHpglWrite::writers_data()
     QTest::newRow("NaN segment left out")
         << int(Pen1) << QList<CutPath> { makePath({ QLineF(nan, 0, 5, 5), QLineF(0, 0, 10, 0) }) }
         << "IN;PA;SP1;PU0,0;PD0,10;PU;";
+    // the joint is tested against the last segment written
+    QTest::newRow("NaN inside a path, fuzzy joint across it")
+        << int(Pens)
+        << QList<CutPath> { makePath({ QLineF(0, 0, 10, 0), QLineF(10, 0, nan, 0),
+               QLineF(10, 0, 20, 0), QLineF(20, 0, inf, 0) }) }
+        << "IN;PA;PU0,0;PD0,10,0,20;PU;!PG;";
+    QTest::newRow("NaN inside a path, integer joint apart")
+        << int(Pen2)
+        << QList<CutPath> { makePath(
+               { QLineF(0, 0, 10, 0), QLineF(nan, nan, 1, 1), QLineF(30, 0, 40, 0) }) }
+        << "SP2;PU0,0;PD0,10;PU0,30;PD0,40;PU;!PG;";
     QTest::newRow("only infinite segments")
         << int(Pens) << QList<CutPath> { makePath({ QLineF(0, 0, inf, 0) }, 4) } << "IN;PA;PU;!PG;";
     QTest::newRow("beyond int saturates")
@@ -208,6 +219,11 @@ void TestHpglWrite::dashes_data()
         << int(Pen2Dashed)
         << QList<CutPath> { polyline({ { 0, 0 }, { 100, 0 }, { 1e200, 0 } }, 0, 1) } << 40.0 << 4.0
         << "SP2;PU0,0;PD0,40;PU0,44;PD0,84;PU0,88;PD0,100;PU;!PG;";
+    QTest::newRow("dash runs on past a NaN segment")
+        << int(Pen2Dashed)
+        << QList<CutPath> { makePath(
+               { QLineF(0, 0, 30, 0), QLineF(nan, 0, 1, 0), QLineF(30, 0, 100, 0) }, 0, 1) }
+        << 40.0 << 4.0 << "SP2;PU0,0;PD0,30,0,40;PU0,44;PD0,84;PU0,88;PD0,100;PU;!PG;";
     QTest::newRow("dashes across the whole double range")
         << int(PensDashed) << QList<CutPath> { makePath({ QLineF(-1e308, 0, 1e308, 0) }, 0, 1) }
         << 40.0 << 4.0 << "IN;PA;PU;!PG;";
