@@ -8,6 +8,7 @@
 #include "dialogs.h"
 #include "joblink.h"
 #include "jobpipeline.h"
+#include "process.h"
 #include "ui_sendmw.h"
 #include "windowlanguage.h"
 #include "workfolder.h"
@@ -144,6 +145,7 @@ bool SendMW::reachHost(CdrOperate &cdr, const Press &press)
 
 void SendMW::on_send_clicked()
 {
+    const FreeMemoryAtEnd giveBack; // the job's text and paths, once they are gone
     if (ui->send->text() != tr("Send")) {
         // a stop request: the running send ends after the step under way
         ui->send->setText(tr("Send"));
@@ -173,6 +175,7 @@ void SendMW::on_send_clicked()
 
 void SendMW::on_save_clicked()
 {
+    const FreeMemoryAtEnd giveBack;
     Press press = handed;
     std::unique_ptr<CdrOperate> cdr(new CdrOperate(press.cdrVersion));
     if (!reachHost(*cdr, press) || !buildJob(*cdr, press, true))
@@ -213,6 +216,9 @@ bool SendMW::buildJob(CdrOperate &cdr, Press &press, bool forSave)
             return false;
     }
 
+    // The press replaces the preview in any case; the old paths would only
+    // sit beside the new ones while the export is read.
+    ui->paintWidget->paths.clear();
     const CutJobPaths paths
         = readCutJob(cdr, mode, press.marks, tempPltPath, cutOptions(), PipelineEnd::Finished);
 
