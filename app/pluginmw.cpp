@@ -546,6 +546,7 @@ void PluginMW::on_setCut_clicked()
         if (marks.isEmpty())
             return;
     }
+    sendMW.dropPreview();
     const CutJobPaths paths
         = readCutJob(*op, mode, marks, tempPltPath, CutOptions(), PipelineEnd::AfterTranslate);
     sendMW.setData(ui->useCDRVersion->currentText(), ui->language->text(), mode,

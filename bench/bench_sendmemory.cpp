@@ -260,6 +260,13 @@ int runOnce(int argc, char **argv, double exportMiB, bool finishing)
     settle(1000); // the cutter's window has drawn the job
     const double sendPeak = peakBytes();
     const double sendSteady = residentBytes();
+
+    // the cut button again: the new hand-over replaces the send's preview
+    resetPeak();
+    child<QPushButton>(&bar, "setCut")->click();
+    settle(300);
+    const double againPeak = peakBytes();
+    const double againSteady = residentBytes();
     host.setExportFilter({});
 
     // one job cut, nothing said
@@ -267,10 +274,11 @@ int runOnce(int argc, char **argv, double exportMiB, bool finishing)
     const double size = double(exportBytes);
     std::printf("export %.1f MiB (%lld segments): before %.0f MiB | cut button %.1f s, peak %.0f "
                 "MiB (%.1fx), after %.0f MiB | send %.1f s, peak %.0f MiB (%.1fx), after %.0f MiB "
-                "(%.1fx)%s%s\n",
+                "(%.1fx) | cut button again: peak %.0f MiB, after %.0f MiB%s%s\n",
         size / MiB, segments, before / MiB, cutMs / 1000, cutPeak / MiB, cutPeak / size,
         cutSteady / MiB, sendMs / 1000, sendPeak / MiB, sendPeak / size, sendSteady / MiB,
-        sendSteady / size, peaks ? "" : " (peaks since the start)",
+        sendSteady / size, againPeak / MiB, againSteady / MiB,
+        peaks ? "" : " (peaks since the start)",
         sent ? "" : qPrintable(" NOT CUT: " + messages.join(QStringLiteral("; "))));
     std::fflush(stdout);
     dialogs::setMessageHook({});
@@ -296,12 +304,12 @@ int compare(const QList<double> &sizes, int runs, bool finishing)
     bool failed = false;
     for (double mib : sizes) {
         // before, cut time, cut peak, its ratio, after it, send time, send
-        // peak, its ratio, after it, its ratio
-        QList<double> v[10];
+        // peak, its ratio, after it, its ratio, second cut peak, after it
+        QList<double> v[12];
         static const QRegularExpression figures(QStringLiteral(
             "before (\\d+) MiB \\| cut button ([\\d.]+) s, peak (\\d+) MiB \\(([\\d.]+)x\\), after "
             "(\\d+) MiB \\| send ([\\d.]+) s, peak (\\d+) MiB \\(([\\d.]+)x\\), after (\\d+) MiB "
-            "\\(([\\d.]+)x\\)"));
+            "\\(([\\d.]+)x\\) \\| cut button again: peak (\\d+) MiB, after (\\d+) MiB"));
         for (int i = 0; i < runs; ++i) {
             QProcess p;
             QStringList args { QStringLiteral("--once"), QString::number(mib) };
@@ -319,7 +327,7 @@ int compare(const QList<double> &sizes, int runs, bool finishing)
                 failed = true;
                 continue;
             }
-            for (int k = 0; k < 10; ++k)
+            for (int k = 0; k < 12; ++k)
                 v[k] << m.captured(k + 1).toDouble();
         }
         std::printf("%.0f MiB export%s, %d runs, median (lowest to highest):\n", mib,
@@ -332,6 +340,8 @@ int compare(const QList<double> &sizes, int runs, bool finishing)
             qPrintable(spread(v[6], " MiB")), qPrintable(spread(v[7], "x")));
         std::printf("  after the send          %s = %s the export\n",
             qPrintable(spread(v[8], " MiB")), qPrintable(spread(v[9], "x")));
+        std::printf("  cut button again: peak  %s, after %s\n", qPrintable(spread(v[10], " MiB")),
+            qPrintable(spread(v[11], " MiB")));
         std::printf("  send time               %s\n", qPrintable(spread(v[5], " s")));
         std::fflush(stdout);
     }

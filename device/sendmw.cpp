@@ -117,6 +117,11 @@ void SendMW::setData(QString cdrVersion, QString language, int cutMode, double p
     ui->paintWidget->update();
 }
 
+void SendMW::dropPreview()
+{
+    ui->paintWidget->paths.clear();
+}
+
 void SendMW::on_knifeOffsetChk_clicked(bool checked)
 {
     ui->knifeOffset->setEnabled(checked);
@@ -216,9 +221,8 @@ bool SendMW::buildJob(CdrOperate &cdr, Press &press, bool forSave)
             return false;
     }
 
-    // The press replaces the preview in any case; the old paths would only
-    // sit beside the new ones while the export is read.
-    ui->paintWidget->paths.clear();
+    // the press replaces the preview in any case
+    dropPreview();
     const CutJobPaths paths
         = readCutJob(cdr, mode, press.marks, tempPltPath, cutOptions(), PipelineEnd::Finished);
 

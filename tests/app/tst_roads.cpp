@@ -137,6 +137,40 @@ private slots:
         QVERIFY2(off <= 2, qPrintable(QString::number(off)));
     }
 
+    // What a send cuts is what Save File writes, byte for byte: header,
+    // creasing lines, dashed cutting lines.
+    void pathAndMarksSentAsSaved()
+    {
+        road.marksAndContour();
+        QPainterPath crease;
+        crease.moveTo(40 / 25.4, 140 / 25.4);
+        crease.lineTo(170 / 25.4, 140 / 25.4);
+        SimHost::instance().addShape(
+            *SimHost::instance().activeDocument(), "Creasing Layer", crease);
+        // each export stretches the shapes and back, which moves a point by a
+        // unit now and then: every creasing and cutting export is the first one
+        QList<QByteArray> firsts;
+        int exports = 0;
+        SimHost::instance().setExportFilter([&](const QByteArray &page) {
+            const int kind = exports++ % 2;
+            if (firsts.size() <= kind)
+                firsts << page;
+            return firsts[kind];
+        });
+        finishingOff();
+        fileAnswer = workFolder() + "saved.plt";
+        press(bar.get(), "saveFile");
+        const QString saved = fileBytes(fileAnswer);
+        QVERIFY(saved.startsWith("MD0,0,") && saved.contains("SP1;") && saved.contains("SP2;"));
+        press(bar.get(), "setCut");
+        press(sendWindow(), "send");
+        SimHost::instance().setExportFilter({});
+        verifyIdle(bar.get());
+        QVERIFY(rec.messages.isEmpty());
+        QCOMPARE(cutter->jobs().size(), 1);
+        QCOMPARE(QString::fromLatin1(cutter->jobs()[0].text), saved);
+    }
+
     void qrRoad()
     {
         road.marksAndContour(true);
