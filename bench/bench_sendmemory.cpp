@@ -15,24 +15,18 @@
 // mark, reset before it where the system allows); steady is the resident
 // size once the step has ended and the events are processed.
 
-#include "cutterwindow.h"
-#include "dialogs.h"
+#include "apptestkit.h"
 #include "emulatedcutter.h"
 #include "pluginmw.h"
 #include "simhost.h"
-#include "workfolder.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QComboBox>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -141,23 +135,6 @@ QByteArray generatedExport(qint64 bytes, qint64 *segments)
 
 // ---- one run --------------------------------------------------------------
 
-template <typename T> T *child(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QLatin1String(name));
-    if (!c)
-        qFatal("bench_sendmemory: no widget %s", name);
-    return c;
-}
-
-QWidget *topLevel(const char *name)
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (w->objectName() == QLatin1String(name))
-            return w;
-    qFatal("bench_sendmemory: no window %s", name);
-    return nullptr;
-}
-
 // Lets queued work (the cutter window's events, repaints, deferred deletes)
 // run for a while.
 void settle(int ms)
@@ -182,22 +159,18 @@ int runOnce(int argc, char **argv, double exportMiB, bool finishing)
     qunsetenv("VEMO_SIMHOST_DOCUMENT");
     QApplication app(argc, argv);
 
-    QDir(workFolder()).removeRecursively();
-    QDir().mkpath(workFolder());
-    {
-        QSettings s(workFolder() + QStringLiteral("config.ini"), QSettings::IniFormat);
-        s.setValue(
-            QStringLiteral("PluginMW/useCDRVersion"), QStringLiteral("CorelDraw.Application.24"));
-        if (finishing) {
-            // every finishing step of the send on
-            for (const char *key : { "autoSort", "knifeOffsetChk", "closeOffsetChk", "backlash" })
-                s.setValue(QStringLiteral("SendMW/") + QLatin1String(key), true);
-            s.setValue(QStringLiteral("SendMW/knifeOffset"), 0.5);
-            s.setValue(QStringLiteral("SendMW/closeOffset"), 1.0);
-            s.setValue(QStringLiteral("SendMW/xBacklash"), 0.1);
-            s.setValue(QStringLiteral("SendMW/yBacklash"), 0.1);
-        }
+    freshWorkFolder();
+    QVariantMap config { { "PluginMW/useCDRVersion", "CorelDraw.Application.24" } };
+    if (finishing) {
+        // every finishing step of the send on
+        for (const char *key : { "autoSort", "knifeOffsetChk", "closeOffsetChk", "backlash" })
+            config[QStringLiteral("SendMW/") + QLatin1String(key)] = true;
+        config["SendMW/knifeOffset"] = 0.5;
+        config["SendMW/closeOffset"] = 1.0;
+        config["SendMW/xBacklash"] = 0.1;
+        config["SendMW/yBacklash"] = 0.1;
     }
+    writeConfig(config);
     simhost::SimHost &host = simhost::SimHost::instance();
     host.reset();
     QString error;
@@ -226,10 +199,9 @@ int runOnce(int argc, char **argv, double exportMiB, bool finishing)
     PluginMW bar;
     bar.show();
     settle(100); // the cutter's window comes up
-    child<QComboBox>(&bar, "cutSelect")->setCurrentIndex(1);
-    child<QComboBox>(&bar, "outlineSelect")->setCurrentIndex(2);
-    child<QAbstractButton>(&bar, "useQRCode")->setChecked(false);
-    child<QAbstractButton>(&bar, "genCrease")->setChecked(false);
+    set(&bar,
+        { { "cutSelect", 1 }, { "outlineSelect", 2 }, { "useQRCode", false },
+            { "genCrease", false } });
     child<QPushButton>(&bar, "genMark")->click();
     child<QPushButton>(&bar, "genOutline")->click();
 
@@ -252,7 +224,7 @@ int runOnce(int argc, char **argv, double exportMiB, bool finishing)
     const double cutPeak = peakBytes();
     const double cutSteady = residentBytes();
 
-    QWidget *send = topLevel("SendMW");
+    QWidget *send = topLevel(QStringLiteral("SendMW"));
     resetPeak();
     t.restart();
     child<QPushButton>(send, "send")->click();

@@ -56,6 +56,15 @@ double farthest(const CutterJob &job, int pen, const QList<QPolygonF> &lines)
     return worst;
 }
 
+// A crease to cut first, across the page.
+void addCrease()
+{
+    QPainterPath crease;
+    crease.moveTo(40 / 25.4, 140 / 25.4);
+    crease.lineTo(170 / 25.4, 140 / 25.4);
+    SimHost::instance().addShape(*SimHost::instance().activeDocument(), "Creasing Layer", crease);
+}
+
 QList<QVector<QPointF>> strokesOf(const CutterJob &job)
 {
     QList<QVector<QPointF>> out;
@@ -98,12 +107,7 @@ private slots:
     void byPathAndMarks()
     {
         road.marksAndContour();
-        // a crease to cut first
-        QPainterPath crease;
-        crease.moveTo(40 / 25.4, 140 / 25.4);
-        crease.lineTo(170 / 25.4, 140 / 25.4);
-        SimHost::instance().addShape(
-            *SimHost::instance().activeDocument(), "Creasing Layer", crease);
+        addCrease();
         press(bar.get(), "setCut");
         QVERIFY(sendWindow()->isVisible());
         QVERIFY(child<QPaintWidget>(sendWindow(), "paintWidget")->paths.size() > 5);
@@ -142,11 +146,7 @@ private slots:
     void pathAndMarksSentAsSaved()
     {
         road.marksAndContour();
-        QPainterPath crease;
-        crease.moveTo(40 / 25.4, 140 / 25.4);
-        crease.lineTo(170 / 25.4, 140 / 25.4);
-        SimHost::instance().addShape(
-            *SimHost::instance().activeDocument(), "Creasing Layer", crease);
+        addCrease();
         // each export stretches the shapes and back, which moves a point by a
         // unit now and then: every creasing and cutting export is the first one
         QList<QByteArray> firsts;
