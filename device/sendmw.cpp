@@ -120,6 +120,8 @@ void SendMW::setData(QString cdrVersion, QString language, int cutMode, double p
 void SendMW::dropPreview()
 {
     ui->paintWidget->paths.clear();
+    // their pages go back before the export's text is read in
+    releaseFreeMemory();
 }
 
 void SendMW::on_knifeOffsetChk_clicked(bool checked)
