@@ -534,6 +534,7 @@ void PluginMW::on_setPrint_clicked()
 
 void PluginMW::on_setCut_clicked()
 {
+    const FreeMemoryAtEnd giveBack; // the export's text and what the pipeline let go
     ButtonHold hold(ui->setCut);
     std::unique_ptr<CdrOperate> op = openHost(ui->setCut);
     if (!op)
@@ -545,6 +546,7 @@ void PluginMW::on_setCut_clicked()
         if (marks.isEmpty())
             return;
     }
+    sendMW.dropPreview();
     const CutJobPaths paths
         = readCutJob(*op, mode, marks, tempPltPath, CutOptions(), PipelineEnd::AfterTranslate);
     sendMW.setData(ui->useCDRVersion->currentText(), ui->language->text(), mode,
@@ -556,6 +558,7 @@ void PluginMW::on_setCut_clicked()
 
 void PluginMW::on_saveFile_clicked()
 {
+    const FreeMemoryAtEnd giveBack;
     ButtonHold hold(ui->saveFile);
     std::unique_ptr<CdrOperate> op = openHost(ui->saveFile);
     if (!op)

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace {
 
@@ -43,7 +44,7 @@ CutJobPaths readCutJob(CdrOperate &op, int cutMode, const QList<QPoint> &marks,
         input.cuttingHpgl = readFile(scratch);
     }
     input.pageHeight = op.pageHeight();
-    return runCutPipeline(input, options, end);
+    return runCutPipeline(std::move(input), options, end);
 }
 
 bool nothingToCut(const CutJobPaths &paths)
@@ -81,19 +82,21 @@ QString cutJobText(const CutJobPaths &paths, int cutMode, JobUse use, const QLis
         const QPoint first = marks.first(), last = marks.last();
         const int dy = clampedDifference(last.y(), first.y());
         const int dx = clampedDifference(last.x(), first.x());
-        if (use == JobUse::QrFile)
-            return jobHeader(dy, dx, JobKind::QrJob) + tool.writePen1(paths.creasing)
-                + tool.writePen2(paths.cutting);
-        return jobHeader(dy, dx, JobKind::PathAndMarks) + tool.writePen1(paths.creasing)
-            + tool.writePen2Dashed(paths.cutting, dash, gap);
+        // The cutting body is the bulk of the job: what goes before it is
+        // put in front of it in place, not joined into a second copy.
+        const bool qr = use == JobUse::QrFile;
+        QString text
+            = qr ? tool.writePen2(paths.cutting) : tool.writePen2Dashed(paths.cutting, dash, gap);
+        text.prepend(jobHeader(dy, dx, qr ? JobKind::QrJob : JobKind::PathAndMarks)
+            + tool.writePen1(paths.creasing));
+        return text;
     }
     case CutMode::BlankPaper: {
-        const QString header = use == JobUse::Send
-            ? QString()
-            : jobHeader(page.height, page.width, JobKind::BlankPaper);
-        return header
-            + (window ? tool.writePen2Dashed(paths.cutting, dash, gap)
-                      : tool.writePens(paths.cutting));
+        QString text = window ? tool.writePen2Dashed(paths.cutting, dash, gap)
+                              : tool.writePens(paths.cutting);
+        if (use != JobUse::Send)
+            text.prepend(jobHeader(page.height, page.width, JobKind::BlankPaper));
+        return text;
     }
     default:
         return QString();

@@ -8,6 +8,7 @@
 #include "dialogs.h"
 #include "joblink.h"
 #include "jobpipeline.h"
+#include "process.h"
 #include "ui_sendmw.h"
 #include "windowlanguage.h"
 #include "workfolder.h"
@@ -116,6 +117,13 @@ void SendMW::setData(QString cdrVersion, QString language, int cutMode, double p
     ui->paintWidget->update();
 }
 
+void SendMW::dropPreview()
+{
+    ui->paintWidget->paths.clear();
+    // their pages go back before the export's text is read in
+    releaseFreeMemory();
+}
+
 void SendMW::on_knifeOffsetChk_clicked(bool checked)
 {
     ui->knifeOffset->setEnabled(checked);
@@ -144,6 +152,7 @@ bool SendMW::reachHost(CdrOperate &cdr, const Press &press)
 
 void SendMW::on_send_clicked()
 {
+    const FreeMemoryAtEnd giveBack; // the job's text and paths, once they are gone
     if (ui->send->text() != tr("Send")) {
         // a stop request: the running send ends after the step under way
         ui->send->setText(tr("Send"));
@@ -173,6 +182,7 @@ void SendMW::on_send_clicked()
 
 void SendMW::on_save_clicked()
 {
+    const FreeMemoryAtEnd giveBack;
     Press press = handed;
     std::unique_ptr<CdrOperate> cdr(new CdrOperate(press.cdrVersion));
     if (!reachHost(*cdr, press) || !buildJob(*cdr, press, true))
@@ -213,6 +223,8 @@ bool SendMW::buildJob(CdrOperate &cdr, Press &press, bool forSave)
             return false;
     }
 
+    // the press replaces the preview in any case
+    dropPreview();
     const CutJobPaths paths
         = readCutJob(cdr, mode, press.marks, tempPltPath, cutOptions(), PipelineEnd::Finished);
 

@@ -38,6 +38,10 @@ public:
     void setData(QString cdrVersion, QString language, int cutMode, double posLen, double negLen,
         QList<CutPath> preview);
 
+    // Lets go of the preview's paths, so that a hand-over being read does
+    // not sit beside the last one; setData() follows. Nothing is repainted.
+    void dropPreview();
+
     // A press of Send is still under way (the window may be hidden meanwhile).
     bool isSending() const { return sending; }
 

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-CutJobPaths runCutPipeline(const CutJobInput &input, const CutOptions &options, PipelineEnd end)
+CutJobPaths runCutPipeline(CutJobInput input, const CutOptions &options, PipelineEnd end)
 {
     CutJobPaths out;
     const int mode = input.cutMode;
@@ -18,12 +18,12 @@ CutJobPaths runCutPipeline(const CutJobInput &input, const CutOptions &options, 
     // Each step gets the list moved in, so it works in place.
     if (mode == CutMode::ByPathAndMarks) {
         const QPoint origin = input.markCentres.first();
-        QList<CutPath> creasing = tool.readPlt(input.creasingHpgl);
+        QList<CutPath> creasing = tool.readPlt(std::move(input.creasingHpgl));
         creasing = tool.mirrorY(std::move(creasing), input.pageHeight);
         out.creasing = tool.translate(std::move(creasing), origin.x(), origin.y());
     }
 
-    QList<CutPath> cutting = tool.readPlt(input.cuttingHpgl);
+    QList<CutPath> cutting = tool.readPlt(std::move(input.cuttingHpgl));
     cutting = tool.scaleDown(std::move(cutting), 5.0);
     cutting = tool.mirrorY(std::move(cutting), input.pageHeight);
     if (mode == CutMode::DirectlyCut) {

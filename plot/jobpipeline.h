@@ -65,5 +65,7 @@ enum class PipelineEnd
 // cutting list only: auto-sort, knife offset with overcut, backlash.
 // "By Path & Marks" without marks, or an unknown mode, gives empty lists;
 // callers stop before exporting in that case anyway.
-CutJobPaths runCutPipeline(const CutJobInput &input, const CutOptions &options = CutOptions(),
+// Each text is let go as soon as it is read: hand the input over (std::move)
+// and the export's text does not stay beside its paths.
+CutJobPaths runCutPipeline(CutJobInput input, const CutOptions &options = CutOptions(),
     PipelineEnd end = PipelineEnd::Finished);

@@ -7,6 +7,10 @@
 #include <cstdlib>
 #include <vector>
 
+#if defined(__GLIBC__) || defined(_MSC_VER)
+#include <malloc.h>
+#endif
+
 namespace {
 StartDetachedHook &startHook()
 {
@@ -55,6 +59,15 @@ bool startDetachedProgram(const QString &program, const QStringList &args)
 void addRestartHandover(std::function<void()> handover)
 {
     handovers().push_back(std::move(handover));
+}
+
+void releaseFreeMemory()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#elif defined(_MSC_VER)
+    _heapmin();
+#endif
 }
 
 void exitProcess(int code)

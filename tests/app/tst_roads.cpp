@@ -56,6 +56,15 @@ double farthest(const CutterJob &job, int pen, const QList<QPolygonF> &lines)
     return worst;
 }
 
+// A crease to cut first, across the page.
+void addCrease()
+{
+    QPainterPath crease;
+    crease.moveTo(40 / 25.4, 140 / 25.4);
+    crease.lineTo(170 / 25.4, 140 / 25.4);
+    SimHost::instance().addShape(*SimHost::instance().activeDocument(), "Creasing Layer", crease);
+}
+
 QList<QVector<QPointF>> strokesOf(const CutterJob &job)
 {
     QList<QVector<QPointF>> out;
@@ -98,12 +107,7 @@ private slots:
     void byPathAndMarks()
     {
         road.marksAndContour();
-        // a crease to cut first
-        QPainterPath crease;
-        crease.moveTo(40 / 25.4, 140 / 25.4);
-        crease.lineTo(170 / 25.4, 140 / 25.4);
-        SimHost::instance().addShape(
-            *SimHost::instance().activeDocument(), "Creasing Layer", crease);
+        addCrease();
         press(bar.get(), "setCut");
         QVERIFY(sendWindow()->isVisible());
         QVERIFY(child<QPaintWidget>(sendWindow(), "paintWidget")->paths.size() > 5);
@@ -135,6 +139,36 @@ private slots:
         QVERIFY(contour.size() >= 5);
         const double off = farthest(jobs[0], 2, contour);
         QVERIFY2(off <= 2, qPrintable(QString::number(off)));
+    }
+
+    // What a send cuts is what Save File writes, byte for byte: header,
+    // creasing lines, dashed cutting lines.
+    void pathAndMarksSentAsSaved()
+    {
+        road.marksAndContour();
+        addCrease();
+        // each export stretches the shapes and back, which moves a point by a
+        // unit now and then: every creasing and cutting export is the first one
+        QList<QByteArray> firsts;
+        int exports = 0;
+        SimHost::instance().setExportFilter([&](const QByteArray &page) {
+            const int kind = exports++ % 2;
+            if (firsts.size() <= kind)
+                firsts << page;
+            return firsts[kind];
+        });
+        finishingOff();
+        fileAnswer = workFolder() + "saved.plt";
+        press(bar.get(), "saveFile");
+        const QString saved = fileBytes(fileAnswer);
+        QVERIFY(saved.startsWith("MD0,0,") && saved.contains("SP1;") && saved.contains("SP2;"));
+        press(bar.get(), "setCut");
+        press(sendWindow(), "send");
+        SimHost::instance().setExportFilter({});
+        verifyIdle(bar.get());
+        QVERIFY(rec.messages.isEmpty());
+        QCOMPARE(cutter->jobs().size(), 1);
+        QCOMPARE(QString::fromLatin1(cutter->jobs()[0].text), saved);
     }
 
     void qrRoad()

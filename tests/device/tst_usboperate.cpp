@@ -53,6 +53,7 @@ private slots:
     void unplugDuringReadEndsIt();
 
     void largeJobGoesInOneWrite();
+    void recordsStayWithinTheirLimit();
     void writtenBytes_data();
     void writtenBytes();
     void incompleteWriteIsReported_data();
@@ -256,6 +257,32 @@ void TstUsbOperate::largeJobGoesInOneWrite()
     QCOMPARE(jobs.first().strokes.size(), y / 80);
     QCOMPARE(jobs.first().strokes.first().points,
         (QVector<QPointF> { { 0, 0 }, { 4000, 0 }, { 4000, 40 } }));
+}
+
+void TstUsbOperate::recordsStayWithinTheirLimit()
+{
+    plugOne();
+    cutter->setRecordLimit(4096);
+    // a job larger than the limit is cut and counted, without its bytes and strokes
+    QString job = QStringLiteral("MD0,0,12000,8000,4;IN;PA;SP1;");
+    for (int y = 0; job.size() < 300 * 1024; y += 80)
+        job += QStringLiteral("PU%1,0;PD%1,4000;").arg(y);
+    QVERIFY(link.Write(job));
+    QCOMPARE(cutter->writes().size(), 1);
+    QCOMPARE(cutter->writes().first().offered, job.size());
+    QVERIFY(cutter->writes().first().data.isEmpty());
+    QCOMPARE(cutter->jobs().size(), 1);
+    QCOMPARE(cutter->jobs().first().header, (QList<int> { 0, 0, 12000, 8000, 4 }));
+    QVERIFY(cutter->jobs().first().strokes.isEmpty() && cutter->jobs().first().text.isEmpty());
+
+    // past the limit the oldest records go first, the newest stay whole
+    for (int i = 0; i < 200; ++i)
+        QVERIFY(link.Write(QStringLiteral("PU%1,0;").arg(i)));
+    const QList<QByteArray> texts = cutter->writtenTexts();
+    QVERIFY(texts.size() > 10 && texts.size() < 200);
+    for (int k = 0; k < texts.size(); ++k)
+        QCOMPARE(texts[k], "PU" + QByteArray::number(200 - texts.size() + k) + ",0;");
+    QVERIFY(cutter->jobs().isEmpty());
 }
 
 void TstUsbOperate::writtenBytes_data()

@@ -17,6 +17,30 @@
 namespace {
 constexpr double kUnitsPerMm = 40.0;
 
+// The picture keeps a stroke's points a quarter millimetre apart at the
+// least, finer than a pixel of the sheet as the window shows it, and at most
+// this many points a sheet, dropping its oldest strokes past them: a job of
+// millions of points costs the window a few megabytes.
+constexpr double kKeepApart = 0.25 * kUnitsPerMm;
+constexpr int kSheetPoints = 500000;
+
+CutterStroke thinned(const CutterStroke &s)
+{
+    if (s.points.size() <= 2)
+        return s;
+    CutterStroke out { s.pen, {} };
+    QPointF last = s.points.first();
+    out.points << last;
+    for (int i = 1; i + 1 < s.points.size(); ++i) {
+        const QPointF d = s.points[i] - last;
+        if (std::abs(d.x()) + std::abs(d.y()) >= kKeepApart)
+            out.points << (last = s.points[i]);
+    }
+    out.points << s.points.last();
+    out.points.squeeze();
+    return out;
+}
+
 QColor penColor(int pen)
 {
     static const QColor colours[] = { Qt::black, QColor(30, 90, 220), QColor(220, 30, 30),
@@ -107,6 +131,7 @@ public:
     QSizeF size { 210 * kUnitsPerMm, 297 * kUnitsPerMm };
     QList<CutterStroke> strokes;
     QList<QLineF> moves;
+    int points = 0; // in strokes
     QPointF head;
     int sheets = 0;
     int jobs = 0;
@@ -118,6 +143,7 @@ public:
         if (!steps.isEmpty())
             head = steps.last().path.points.last();
         steps.clear();
+        points = 0;
         if (length > 0)
             size.setHeight(length);
         ++sheets;
@@ -224,12 +250,18 @@ private:
         busy = CutterStroke();
         while (!steps.isEmpty() && steps.first().endMs <= now) {
             const Step s = steps.takeFirst();
-            if (s.cut)
+            if (s.cut) {
                 strokes << s.path;
-            else
+                points += s.path.points.size();
+            } else {
                 moves << QLineF(s.path.points.first(), s.path.points.last());
+            }
             head = s.path.points.last();
         }
+        while (points > kSheetPoints && strokes.size() > 1)
+            points -= strokes.takeFirst().points.size();
+        while (moves.size() > kSheetPoints / 2)
+            moves.removeFirst();
         if (steps.isEmpty()) {
             clock.stop();
             return;
@@ -319,7 +351,10 @@ void CutterWindow::take(const CutterEvent &e)
             hpgl.remove(at, end < 0 ? hpgl.size() - at : end - at + 1);
         }
         if (!hpgl.trimmed().isEmpty()) {
-            const CutterJob job = EmulatedCutter::parseJob(hpgl);
+            QList<CutterStroke> strokes;
+            CutterJob job = EmulatedCutter::parseJob(
+                hpgl, [&strokes](CutterStroke &&s) { strokes << thinned(s); });
+            job.strokes = std::move(strokes);
             if (!job.strokes.isEmpty() || !job.header.isEmpty())
                 ++sheet->jobs;
             sheet->draw(job, e.tool, cutter->timing(), e.atMs);

@@ -63,6 +63,8 @@ struct EmulatedCutter::Private
     QList<CutterFault> faults;
     QList<CutterWrite> writes;
     QList<CutterJob> jobs;
+    qint64 recordLimit = qint64(256) << 20;
+    qint64 recorded = 0; // what writes and jobs hold, as recordSize() counts it
     int readsStarted = 0;
     EmulatedCutter::Observer observer;
 };
@@ -158,6 +160,46 @@ void notifyLocked(const Cutter *c, CutterEvent::Kind kind, const QByteArray &byt
     transcribeLocked(c, e);
     if (c->observer)
         c->observer(e);
+}
+
+// What a record holds: its text, 16 bytes a stroke point, and its own node.
+qint64 recordSize(const CutterWrite &w)
+{
+    return 64 + w.data.size();
+}
+
+qint64 recordSize(const CutterJob &j)
+{
+    qint64 points = 0;
+    for (const CutterStroke &s : j.strokes)
+        points += s.points.size();
+    return 64 + j.text.size() + 16 * points;
+}
+
+void strip(CutterWrite &w)
+{
+    w.data = QByteArray();
+}
+
+void strip(CutterJob &j)
+{
+    j.text = QByteArray();
+    j.strokes.clear();
+}
+
+// Keeps the records within the cutter's limit: a record larger than the
+// limit keeps only its sizes and times, and the oldest records go first.
+template <typename Record> void recordLocked(Cutter *c, QList<Record> &list, Record r)
+{
+    if (recordSize(r) > c->recordLimit)
+        strip(r);
+    c->recorded += recordSize(r);
+    list.append(std::move(r));
+    while (c->recorded > c->recordLimit && !(c->writes.isEmpty() && c->jobs.isEmpty())) {
+        const bool write = c->jobs.isEmpty()
+            || (!c->writes.isEmpty() && c->writes.first().atMs <= c->jobs.first().atMs);
+        c->recorded -= write ? recordSize(c->writes.takeFirst()) : recordSize(c->jobs.takeFirst());
+    }
 }
 
 bool takeFault(Cutter *c, CutterFault::Kind kind, const QByteArray &text, CutterFault *out)
@@ -357,22 +399,29 @@ double strokeLength(const CutterStroke &s)
 // HPGL: a move, a page end or a whole job. None of them is answered.
 void hpglLocked(Cutter *c, const QByteArray &chunk, qint64 now, bool *pageEnd)
 {
-    const CutterJob job = EmulatedCutter::parseJob(chunk);
     double cut = 0;
     double travel = 0;
     QPointF pos = c->pos;
-    for (const CutterStroke &s : job.strokes) {
+    int count = 0;
+    // strokes are measured as they are read, and kept only for a record
+    // that can hold them
+    const bool keep = chunk.size() < c->recordLimit;
+    QList<CutterStroke> strokes;
+    CutterJob job = EmulatedCutter::parseJob(chunk, [&](CutterStroke &&s) {
         if (!s.points.isEmpty()) {
             travel += QLineF(pos, s.points.first()).length();
             pos = s.points.last();
         }
         cut += strokeLength(s);
-    }
+        ++count;
+        if (keep)
+            strokes.append(std::move(s));
+    });
     qint64 work = 0;
-    if (!job.strokes.isEmpty() || !job.header.isEmpty()) {
-        CutterJob j = job;
-        j.atMs = now;
-        c->jobs.append(j);
+    if (count > 0 || !job.header.isEmpty()) {
+        job.strokes = std::move(strokes);
+        job.atMs = now;
+        recordLocked(c, c->jobs, std::move(job));
         work = c->timing.jobOverheadMs
             + qint64(cut / c->timing.cutUnitsPerMs + travel / c->timing.moveUnitsPerMs);
     } else {
@@ -459,6 +508,8 @@ void ensureDefaultCutter()
     buildingDefault = true;
     theDefault = new EmulatedCutter(QStringLiteral("5&2C9A1F3&0&1"));
     buildingDefault = false;
+    // nobody reads its records; a person's long session must not pile them up
+    theDefault->setRecordLimit(qint64(1) << 20);
 }
 
 EmulatedCutter *EmulatedCutter::defaultCutter()
@@ -683,24 +734,51 @@ void EmulatedCutter::setObserver(Observer observer)
     d->observer = std::move(observer);
 }
 
+void EmulatedCutter::setRecordLimit(qint64 bytes)
+{
+    QMutexLocker lock(&hub().mutex);
+    d->recordLimit = bytes;
+}
+
 void EmulatedCutter::clearRecords()
 {
     QMutexLocker lock(&hub().mutex);
     d->writes.clear();
     d->jobs.clear();
+    d->recorded = 0;
     d->readsStarted = 0;
 }
 
 CutterJob EmulatedCutter::parseJob(const QByteArray &text)
 {
+    QList<CutterStroke> strokes;
+    CutterJob job = parseJob(text, [&strokes](CutterStroke &&s) { strokes.append(std::move(s)); });
+    job.strokes = std::move(strokes);
+    return job;
+}
+
+CutterJob EmulatedCutter::parseJob(
+    const QByteArray &text, const std::function<void(CutterStroke &&)> &take)
+{
     CutterJob job;
     job.text = text;
     int pen = 0;
     QPointF pos;
+    CutterStroke stroke;
     bool drawing = false;
-    const QList<QByteArray> parts = text.split(';');
-    for (const QByteArray &raw : parts) {
-        const QByteArray t = raw.trimmed();
+    auto penUp = [&] {
+        if (drawing)
+            take(std::move(stroke));
+        stroke = CutterStroke();
+        drawing = false;
+    };
+    // one command at a time: a job of megabytes is not copied whole
+    for (int from = 0; from <= text.size();) {
+        int semi = text.indexOf(';', from);
+        if (semi < 0)
+            semi = text.size();
+        const QByteArray t = text.mid(from, semi - from).trimmed();
+        from = semi + 1;
         if (t.size() < 2)
             continue;
         const QByteArray op = t.left(2).toUpper();
@@ -716,23 +794,28 @@ CutterJob EmulatedCutter::parseJob(const QByteArray &text)
             pen = nums.value(0).toInt();
         } else if (op == "IN") {
             pen = 0;
-            drawing = false;
+            penUp();
         } else if (op == "PU") {
-            drawing = false;
+            penUp();
             if (pairs > 0)
                 pos = point(pairs - 1);
         } else if (op == "PD") {
             if (pairs == 0)
                 continue;
             if (!drawing) {
-                job.strokes.append(CutterStroke { pen, { pos } });
+                stroke = CutterStroke { pen, { pos } };
                 drawing = true;
             }
+            // a long "PD" at its size, many short ones growing by doubling
+            QVector<QPointF> &points = stroke.points;
+            if (points.size() + pairs > points.capacity())
+                points.reserve(points.size() + std::max(pairs, points.size()));
             for (int i = 0; i < pairs; ++i)
-                job.strokes.last().points.append(point(i));
+                points.append(point(i));
             pos = point(pairs - 1);
         }
     }
+    penUp();
     job.end = pos;
     return job;
 }
@@ -884,13 +967,13 @@ bool devWrite(DevHandle handle, const char *data, int size, int *written)
     QByteArray bytes(data, size);
     CutterFault f;
     if (takeFault(c, CutterFault::FailedWrite, bytes, &f)) {
-        c->writes.append(CutterWrite { QByteArray(), size, now, handle });
+        recordLocked(c, c->writes, CutterWrite { QByteArray(), size, now, handle });
         notifyLocked(c, CutterEvent::Wrote, QByteArray(), now);
         return false;
     }
     if (takeFault(c, CutterFault::ShortWrite, bytes, &f))
         bytes.truncate(std::max(0, f.bytes));
-    c->writes.append(CutterWrite { bytes, size, now, handle });
+    recordLocked(c, c->writes, CutterWrite { bytes, size, now, handle });
     if (written)
         *written = bytes.size();
     processLocked(c, bytes, now);

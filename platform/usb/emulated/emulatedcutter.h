@@ -14,8 +14,8 @@
 
 // An emulated cutting plotter behind the device-file stand-in. It registers
 // its instance name under the cutter's registry key, can be plugged in and
-// out at run time, answers the device command protocol, records every write
-// and every job it cut, and injects faults on demand. Thread-safe.
+// out at run time, answers the device command protocol, records the writes
+// and jobs it took (up to a limit), and injects faults on demand. Thread-safe.
 //
 // On this platform the program finds one cutter plugged in by default
 // (defaultCutter()); it is withdrawn as soon as any other EmulatedCutter is
@@ -148,6 +148,11 @@ public:
     QList<CutterJob> jobs() const;
     int readsStarted() const;
     void clearRecords();
+    // What the writes and jobs above may hold, in bytes: their texts and 16
+    // a stroke point. Past it the oldest records go first, and a record that
+    // alone is larger keeps only its sizes, times and header. 256 MiB unless
+    // set; the program's own cutter, whose records nobody reads, keeps 1 MiB.
+    void setRecordLimit(qint64 bytes);
     // Where the tool stands now (program frame).
     QPointF toolPosition() const;
 
@@ -162,6 +167,11 @@ public:
 
     // Parses job text back into strokes (first axis = y). Exposed for tests.
     static CutterJob parseJob(const QByteArray &text);
+    // The same, handing each stroke to `take` as soon as it is complete
+    // instead of keeping it (the job returned has none): a job of millions
+    // of points is read in little memory.
+    static CutterJob parseJob(
+        const QByteArray &text, const std::function<void(CutterStroke &&)> &take);
 
     struct Private;
 
