@@ -26,6 +26,31 @@ QString workFolder()
     return publicDocumentsFolder() + QStringLiteral("VemoCommonPlugin/");
 }
 
+QString settingsFile()
+{
+    return workFolder() + QStringLiteral("config.ini");
+}
+
+QString qrJobsFolder()
+{
+    return workFolder() + QStringLiteral("QR Jobs/");
+}
+
+QString qrPageinfoFolder()
+{
+    return workFolder() + QStringLiteral("QR Pageinfo/");
+}
+
+QString scratchExportFile()
+{
+    return workFolder() + QStringLiteral("ABDOPQR.plt");
+}
+
+QString labelPictureFile()
+{
+    return workFolder() + QStringLiteral("ABDOPQR.png");
+}
+
 bool settingsLockFree(const QString &iniFile, int timeoutMs)
 {
     QLockFile lock(iniFile + QStringLiteral(".lock"));

@@ -12,6 +12,13 @@ QString publicDocumentsFolder();
 // Every class that touches work files asks this one function.
 QString workFolder();
 
+// The files and folders the program keeps there, each named in one place.
+QString settingsFile(); // "config.ini": both windows' settings
+QString qrJobsFolder(); // "QR Jobs/": filed QR jobs, named by their serial
+QString qrPageinfoFolder(); // "QR Pageinfo/"
+QString scratchExportFile(); // "ABDOPQR.plt": the host's HPGL export, read back
+QString labelPictureFile(); // "ABDOPQR.png": the QR label picture, imported into the host
+
 // Waits at most timeoutMs until the lock file that QSettings takes to write
 // iniFile ("<iniFile>.lock") is free. QSettings itself waits for it without
 // limit, so a lock that can never be removed would hang the writer for good.
