@@ -1,7 +1,6 @@
 #include "workfolder.h"
 
 #include <QDir>
-#include <QLockFile>
 #include <QStandardPaths>
 
 QString publicDocumentsFolder()
@@ -24,13 +23,4 @@ QString publicDocumentsFolder()
 QString workFolder()
 {
     return publicDocumentsFolder() + QStringLiteral("VemoCommonPlugin/");
-}
-
-bool settingsLockFree(const QString &iniFile, int timeoutMs)
-{
-    QLockFile lock(iniFile + QStringLiteral(".lock"));
-    if (!lock.tryLock(timeoutMs))
-        return false;
-    lock.unlock();
-    return true;
 }

@@ -11,8 +11,3 @@ QString publicDocumentsFolder();
 // The program's work folder: publicDocumentsFolder() + "VemoCommonPlugin/".
 // Every class that touches work files asks this one function.
 QString workFolder();
-
-// Waits at most timeoutMs until the lock file that QSettings takes to write
-// iniFile ("<iniFile>.lock") is free. QSettings itself waits for it without
-// limit, so a lock that can never be removed would hang the writer for good.
-bool settingsLockFree(const QString &iniFile, int timeoutMs);

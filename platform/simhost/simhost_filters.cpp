@@ -120,10 +120,20 @@ void Server::exportHpgl(Handle &h, Document &doc)
     QByteArray text = hpglText(doc, units);
     if (d->exportFilter)
         text = d->exportFilter(text);
+    // As the real host: the whole export or, after its own error message,
+    // none of it; a part would be cut as if it were the job.
     QFile f(h.file);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(text);
-    rec.shapesWritten = printedShapes(doc);
+    const bool opened = f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    if (opened && f.write(text) == text.size() && f.flush()) {
+        f.close();
+        rec.shapesWritten = printedShapes(doc);
+    } else {
+        rec.failure = f.errorString();
+        if (opened)
+            f.remove();
+        qWarning("Simulated host: the export to %s failed: %s", qUtf8Printable(h.file),
+            qUtf8Printable(rec.failure));
+    }
     d->exports << rec;
 }
 
