@@ -1,5 +1,6 @@
 // Scratch exports the host wrote wrong (empty, tens of megabytes, malformed)
 // through the bar's cut and save buttons and the send window.
+#include "diskfaults.h"
 #include "roadkit.h"
 
 #include <QRegularExpression>
@@ -103,6 +104,55 @@ private slots:
         for (const QByteArray &w : cutter->writtenTexts())
             QVERIFY2(!QString::fromLatin1(w).contains(QRegularExpression("nan|inf|\\d{11}|[^ -~]")),
                 w.left(200).constData());
+    }
+
+    // An export that is not this job's must stop every button that reads
+    // one, never be cut or saved as this job.
+    void scratchNotRenewed_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::newRow("the last job's export kept") << 0;
+        QTest::newRow("cutting layer export not written") << 1;
+        QTest::newRow("disk full while the host exports") << 2;
+    }
+    void scratchNotRenewed()
+    {
+        QFETCH(int, fault);
+        const QString scratch = workFolder() + "ABDOPQR.plt";
+        TestMount kept;
+        if (fault == 0) {
+            QFile last(scratch);
+            QVERIFY(last.open(QIODevice::WriteOnly));
+            last.write("IN;SP1;PU0,0;PD4000,0,4000,4000;PU;SP0;");
+            last.close();
+            kept = TestMount::readOnly(scratch);
+            if (!kept.mounted())
+                QSKIP("needs a read-only bind mount (Linux, as root)");
+        }
+        cutter->clearRecords();
+        rec.messages.clear();
+        QFile::remove(workFolder() + "saved.plt");
+        const QList<QPair<QWidget *, const char *>> presses
+            = { { bar.get(), "setCut" }, { sendWindow(), "send" }, { bar.get(), "saveFile" } };
+        for (const auto &p : presses) {
+            if (fault == 1)
+                SimHost::instance().failMember(
+                    "ExportEx(QString,enum,enum,QVariant,QVariant)", 1, 1);
+            FileSizeLimit full(fault == 2 ? 64 : 1 << 30);
+            press(p.first, p.second);
+        }
+        verifyIdle(bar.get());
+        const QString said = fault == 0
+            ? "The scratch file " + scratch
+                + " could not be removed, so a new export could not be told from the last one. "
+                  "Nothing was cut or saved."
+            : "The host did not write its export to " + scratch + ". Nothing was cut or saved.";
+        QStringList texts;
+        for (const dialogs::Message &m : rec.messages)
+            texts << m.text;
+        QCOMPARE(texts, QStringList({ said, said, said }));
+        QVERIFY(cutter->jobs().isEmpty());
+        QVERIFY(!QFile::exists(workFolder() + "saved.plt"));
     }
 };
 
