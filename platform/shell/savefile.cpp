@@ -173,7 +173,9 @@ SaveResult saveSettings(const QString &iniFile, const SettingValues &values, int
         s.sync();
         if (s.status() != QSettings::NoError || !readWhole(staged, &text, &why)
             || !holdsAll(staging.filePath(QStringLiteral("check.ini")), text, s))
-            return failure(staged, text.size(), 0, QString());
+            return failure(staged, text.size(), 0,
+                QCoreApplication::translate(
+                    "SaveFile", "what was written did not read back whole"));
     }
     return saveWholeFile(iniFile, text);
 }
