@@ -188,9 +188,12 @@ void removeStaleSaves(const QString &iniFile)
     const QFileInfo info(iniFile);
     const QRegularExpression temporary(QRegularExpression::anchoredPattern(
         QRegularExpression::escape(info.fileName()) + QStringLiteral("\\.[A-Za-z0-9]{6}")));
+    // Qt's six random letters and digits; a name of one case of letters only
+    // ("config.ini.backup") is more likely the user's own.
+    const QRegularExpression random(QStringLiteral("[0-9]|[a-z].*[A-Z]|[A-Z].*[a-z]"));
     QDir folder = info.absoluteDir();
     for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden)) {
-        if (temporary.match(name).hasMatch())
+        if (temporary.match(name).hasMatch() && random.match(name.right(6)).hasMatch())
             folder.remove(name);
     }
 }

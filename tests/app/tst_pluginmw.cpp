@@ -659,8 +659,9 @@ private slots:
     void staleTemporariesRemoved()
     {
         QDir().mkpath(workFolder());
-        const QStringList stale = { "config.ini.Ab12Cd", "config.ini.000000" };
-        const QStringList kept = { "config.ini.bak", "config.ini.Ab12Cd7", "other.ini.Ab12Cd" };
+        const QStringList stale = { "config.ini.Ab12Cd", "config.ini.000000", "config.ini.aBcdef" };
+        const QStringList kept
+            = { "config.ini.bak", "config.ini.backup", "config.ini.Ab12Cd7", "other.ini.Ab12Cd" };
         for (const QString &name : stale + kept) {
             QFile f(workFolder() + name);
             QVERIFY(f.open(QIODevice::WriteOnly));
