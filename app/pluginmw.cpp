@@ -6,6 +6,7 @@
 #include "dialogs.h"
 #include "process.h"
 #include "releasedate.h"
+#include "savefile.h"
 #include "ui_pluginmw.h"
 #include "vemoresources.h"
 #include "workfolder.h"
@@ -163,6 +164,7 @@ PluginMW::PluginMW(QWidget *parent)
         if (!QDir(path).exists() && !QDir(path).mkdir(path))
             qCDebug(lcApp, "could not create the folder %s", qPrintable(path));
     }
+    removeStaleSaves(basePath + QStringLiteral("config.ini"));
 
     loadSettings();
 
@@ -365,15 +367,16 @@ void PluginMW::closeEvent(QCloseEvent *event)
             return;
         }
     }
-    // Both windows write config.ini; when its lock cannot be had, neither
-    // may try, or the close would wait for ever.
-    if (settingsLockFree(basePath + QStringLiteral("config.ini"), settingsLockMs)) {
-        saveSettings();
+    // Both windows write config.ini: when the main window's group could not
+    // be saved, the send window's cannot either, and one warning says why.
+    const SaveResult saved = saveSettings();
+    if (saved.ok())
         sendMW.close();
-    } else {
-        dialogs::warning(
-            this, tr("Warning"), tr("The settings could not be saved: config.ini is locked."));
-    }
+    else
+        dialogs::warning(this, tr("Warning"),
+            tr("The settings could not be saved to %1: %2.")
+                .arg(QDir::toNativeSeparators(basePath + QStringLiteral("config.ini")),
+                    describeFailure(saved)));
     if (restartPending) {
         restartPending = false;
         if (!startDetachedProgram(restartProgramName(),
@@ -474,22 +477,19 @@ void PluginMW::on_genMark_clicked()
             segLength, useQRCode, ui->isInkJet->isChecked(),
             double(ui->qrCodeSize->value()) / mmPerInch, ui->qrCodeStr->value(), C, M, Y, K);
     }
+    const QString labelProblem = op->labelProblem;
     op.reset();
+    if (!labelProblem.isEmpty())
+        warn(labelProblem);
 
     if (useQRCode) {
         const QString path = basePath + QStringLiteral("config.ini");
-        // A lost count hands out the same numbers again after a restart; a
-        // stuck lock would make QSettings wait for ever.
-        bool saved = settingsLockFree(path, settingsLockMs);
-        if (saved) {
-            QSettings s(path, QSettings::IniFormat);
-            s.setValue(QStringLiteral("PluginMW/qrCodeStr"), ui->qrCodeStr->value());
-            s.sync();
-            saved = s.status() == QSettings::NoError;
-        }
-        if (!saved)
-            warn(tr("Could not save the QR serial number to %1.")
-                     .arg(QDir::toNativeSeparators(path)));
+        // A lost count hands out the same numbers again after a restart.
+        const SaveResult saved = ::saveSettings(path,
+            { { QStringLiteral("PluginMW/qrCodeStr"), ui->qrCodeStr->value() } }, settingsLockMs);
+        if (!saved.ok())
+            warn(tr("Could not save the QR serial number to %1: %2.")
+                     .arg(QDir::toNativeSeparators(path), describeFailure(saved)));
     }
 }
 
@@ -547,8 +547,13 @@ void PluginMW::on_setCut_clicked()
             return;
     }
     sendMW.dropPreview();
-    const CutJobPaths paths
-        = readCutJob(*op, mode, marks, tempPltPath, CutOptions(), PipelineEnd::AfterTranslate);
+    QString problem;
+    const CutJobPaths paths = readCutJob(
+        *op, mode, marks, tempPltPath, CutOptions(), PipelineEnd::AfterTranslate, &problem);
+    if (!problem.isEmpty()) {
+        warn(problem);
+        return;
+    }
     sendMW.setData(ui->useCDRVersion->currentText(), ui->language->text(), mode,
         ui->posLen->value(), ui->negLen->value(), paths.both());
     op.reset();
@@ -578,8 +583,13 @@ void PluginMW::on_saveFile_clicked()
         }
     }
 
-    const CutJobPaths paths
-        = readCutJob(*op, mode, marks, tempPltPath, sendMW.cutOptions(), PipelineEnd::Finished);
+    QString problem;
+    const CutJobPaths paths = readCutJob(
+        *op, mode, marks, tempPltPath, sendMW.cutOptions(), PipelineEnd::Finished, &problem);
+    if (!problem.isEmpty()) {
+        warn(problem);
+        return;
+    }
     if (nothingToCut(paths)) {
         warn(nothingToCutText());
         return;
@@ -599,8 +609,10 @@ void PluginMW::on_saveFile_clicked()
         if (file.isEmpty())
             return;
     }
-    if (!writeJobFile(file, text))
-        warn(tr("Could not write %1.").arg(QDir::toNativeSeparators(file)));
+    SaveResult why;
+    if (!writeJobFile(file, text, &why))
+        warn(tr("Could not write %1: %2.")
+                 .arg(QDir::toNativeSeparators(file), describeFailure(why)));
 }
 
 void PluginMW::on_qrCodeCtrl_clicked()
@@ -791,6 +803,14 @@ void PluginMW::on_painter_configChanged()
 
 void PluginMW::on_language_clicked()
 {
+    // The switch is a restart: without the program that restarts this one
+    // the bar would close and nothing would come back.
+    if (!programAvailable(restartProgramName())) {
+        warn(tr("The language cannot be switched: the program %1, which starts this one again, "
+                "is missing.")
+                 .arg(restartProgramName()));
+        return;
+    }
     languageBeforeSwitch = ui->language->text();
     ui->language->setText(ui->language->text() == tr("EN") ? tr("ZH") : tr("EN"));
     restartPending = true;
@@ -924,36 +944,37 @@ void PluginMW::loadSettings()
         ui->useCDRVersion->setCurrentText(version.toString());
 }
 
-void PluginMW::saveSettings()
+SaveResult PluginMW::saveSettings()
 {
-    QSettings s(basePath + QStringLiteral("config.ini"), QSettings::IniFormat);
-    s.setValue(QStringLiteral("PluginMW/markSelect"), ui->markSelect->currentIndex());
-    s.setValue(QStringLiteral("PluginMW/outlineSelect"), ui->outlineSelect->currentIndex());
-    s.setValue(QStringLiteral("PluginMW/printSelect"), ui->printSelect->currentIndex());
-    s.setValue(QStringLiteral("PluginMW/cutSelect"), ui->cutSelect->currentIndex());
-    s.setValue(QStringLiteral("PluginMW/language"), ui->language->text());
-    s.setValue(QStringLiteral("PluginMW/genCrease"), ui->genCrease->isChecked());
-    s.setValue(QStringLiteral("PluginMW/byFigure"), ui->byFigure->isChecked());
-    s.setValue(QStringLiteral("PluginMW/topRev"), ui->topRev->value());
-    s.setValue(QStringLiteral("PluginMW/leftRev"), ui->leftRev->value());
-    s.setValue(QStringLiteral("PluginMW/rightRev"), ui->rightRev->value());
+    SettingValues s;
+    s.append({ QStringLiteral("PluginMW/markSelect"), ui->markSelect->currentIndex() });
+    s.append({ QStringLiteral("PluginMW/outlineSelect"), ui->outlineSelect->currentIndex() });
+    s.append({ QStringLiteral("PluginMW/printSelect"), ui->printSelect->currentIndex() });
+    s.append({ QStringLiteral("PluginMW/cutSelect"), ui->cutSelect->currentIndex() });
+    s.append({ QStringLiteral("PluginMW/language"), ui->language->text() });
+    s.append({ QStringLiteral("PluginMW/genCrease"), ui->genCrease->isChecked() });
+    s.append({ QStringLiteral("PluginMW/byFigure"), ui->byFigure->isChecked() });
+    s.append({ QStringLiteral("PluginMW/topRev"), ui->topRev->value() });
+    s.append({ QStringLiteral("PluginMW/leftRev"), ui->leftRev->value() });
+    s.append({ QStringLiteral("PluginMW/rightRev"), ui->rightRev->value() });
     // "buttomRev" stays: every stored config.ini has the key so
-    s.setValue(QStringLiteral("PluginMW/buttomRev"), ui->bottomRev->value());
-    s.setValue(QStringLiteral("PluginMW/markWidth"), ui->markWidth->value());
-    s.setValue(QStringLiteral("PluginMW/markHeight"), ui->markHeight->value());
-    s.setValue(QStringLiteral("PluginMW/markWeight"), ui->markWeight->value());
-    s.setValue(QStringLiteral("PluginMW/markDiameter"), ui->markDiameter->value());
-    s.setValue(QStringLiteral("PluginMW/markColor"), ui->markColor->currentIndex());
-    s.setValue(QStringLiteral("PluginMW/isSegment"), ui->isSegment->isChecked());
-    s.setValue(QStringLiteral("PluginMW/bySegPieces"), ui->bySegPieces->isChecked());
-    s.setValue(QStringLiteral("PluginMW/bySegLength"), ui->bySegLength->isChecked());
-    s.setValue(QStringLiteral("PluginMW/ySegPieces"), ui->ySegPieces->value());
-    s.setValue(QStringLiteral("PluginMW/ySegPiecesEn"), ui->ySegPieces->isEnabled());
-    s.setValue(QStringLiteral("PluginMW/ySegLength"), ui->ySegLength->value());
-    s.setValue(QStringLiteral("PluginMW/ySegLengthEn"), ui->ySegLength->isEnabled());
-    s.setValue(QStringLiteral("PluginMW/useQRCode"), ui->useQRCode->isChecked());
-    s.setValue(QStringLiteral("PluginMW/isInkJet"), ui->isInkJet->isChecked());
-    s.setValue(QStringLiteral("PluginMW/qrCodeSize"), ui->qrCodeSize->value());
-    s.setValue(QStringLiteral("PluginMW/qrCodeStr"), ui->qrCodeStr->value());
-    s.setValue(QStringLiteral("PluginMW/useCDRVersion"), ui->useCDRVersion->currentText());
+    s.append({ QStringLiteral("PluginMW/buttomRev"), ui->bottomRev->value() });
+    s.append({ QStringLiteral("PluginMW/markWidth"), ui->markWidth->value() });
+    s.append({ QStringLiteral("PluginMW/markHeight"), ui->markHeight->value() });
+    s.append({ QStringLiteral("PluginMW/markWeight"), ui->markWeight->value() });
+    s.append({ QStringLiteral("PluginMW/markDiameter"), ui->markDiameter->value() });
+    s.append({ QStringLiteral("PluginMW/markColor"), ui->markColor->currentIndex() });
+    s.append({ QStringLiteral("PluginMW/isSegment"), ui->isSegment->isChecked() });
+    s.append({ QStringLiteral("PluginMW/bySegPieces"), ui->bySegPieces->isChecked() });
+    s.append({ QStringLiteral("PluginMW/bySegLength"), ui->bySegLength->isChecked() });
+    s.append({ QStringLiteral("PluginMW/ySegPieces"), ui->ySegPieces->value() });
+    s.append({ QStringLiteral("PluginMW/ySegPiecesEn"), ui->ySegPieces->isEnabled() });
+    s.append({ QStringLiteral("PluginMW/ySegLength"), ui->ySegLength->value() });
+    s.append({ QStringLiteral("PluginMW/ySegLengthEn"), ui->ySegLength->isEnabled() });
+    s.append({ QStringLiteral("PluginMW/useQRCode"), ui->useQRCode->isChecked() });
+    s.append({ QStringLiteral("PluginMW/isInkJet"), ui->isInkJet->isChecked() });
+    s.append({ QStringLiteral("PluginMW/qrCodeSize"), ui->qrCodeSize->value() });
+    s.append({ QStringLiteral("PluginMW/qrCodeStr"), ui->qrCodeStr->value() });
+    s.append({ QStringLiteral("PluginMW/useCDRVersion"), ui->useCDRVersion->currentText() });
+    return ::saveSettings(basePath + QStringLiteral("config.ini"), s, settingsLockMs);
 }

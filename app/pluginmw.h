@@ -10,6 +10,7 @@
 #include <memory>
 
 class CdrOperate;
+struct SaveResult;
 class QAbstractButton;
 class QLocalServer;
 class QLocalSocket;
@@ -65,7 +66,8 @@ private slots:
 
 private:
     void loadSettings();
-    void saveSettings();
+    // The group "PluginMW/" into config.ini, whole or not at all.
+    SaveResult saveSettings();
     void startLocalServer();
     void readMessages(QLocalSocket *socket);
     void bringToView();

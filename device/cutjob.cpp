@@ -3,10 +3,13 @@
 #include "cdroperate.h"
 #include "hpgltool.h"
 #include "jobformat.h"
+#include "savefile.h"
 #include "textfile.h"
 
 #include <QCoreApplication>
-#include <QSaveFile>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <climits>
@@ -26,23 +29,73 @@ int clampedDifference(int to, int from)
     return int(std::max<qint64>(INT_MIN, std::min<qint64>(INT_MAX, qint64(to) - from)));
 }
 
+using Exporter = bool (CdrOperate::*)(QString);
+
+// Every command of a host export ends with ";": text that does not was cut
+// short (the disk filled while the host wrote it).
+bool cutShort(const QString &text)
+{
+    const QString end = text.trimmed();
+    return !end.isEmpty() && !end.endsWith(QLatin1Char(';'));
+}
+
+QString fileName(const QString &file)
+{
+    return QDir::toNativeSeparators(file);
+}
+
+// One export, read back; empty when the host was not asked for one.
+QString exportAndRead(CdrOperate &op, Exporter exporter, const QString &scratch, QString *problem)
+{
+    QFile::remove(scratch);
+    const QFileInfo left(scratch);
+    if (left.exists() || left.isSymLink()) {
+        *problem = QCoreApplication::translate("CutJob",
+            "The scratch file %1 could not be removed, so a new export could not be told from "
+            "the last one. Nothing was cut or saved.")
+                       .arg(fileName(scratch));
+        return QString();
+    }
+    if (!(op.*exporter)(scratch))
+        return QString();
+    if (!QFileInfo::exists(scratch)) {
+        *problem = QCoreApplication::translate(
+            "CutJob", "The host did not write its export to %1. Nothing was cut or saved.")
+                       .arg(fileName(scratch));
+        return QString();
+    }
+    const QString text = readFile(scratch);
+    if (cutShort(text)) {
+        *problem = QCoreApplication::translate("CutJob",
+            "The host's export in %1 was cut short: it ends in the middle of a command. "
+            "Nothing was cut or saved.")
+                       .arg(fileName(scratch));
+        return QString();
+    }
+    return text;
+}
+
 } // namespace
 
 CutJobPaths readCutJob(CdrOperate &op, int cutMode, const QList<QPoint> &marks,
-    const QString &scratch, const CutOptions &options, PipelineEnd end)
+    const QString &scratch, const CutOptions &options, PipelineEnd end, QString *problem)
 {
+    QString ignored;
+    QString &said = problem ? *problem : ignored;
+    said.clear();
     CutJobInput input;
     input.cutMode = cutMode;
     input.markCentres = marks;
     if (cutMode == CutMode::ByPathAndMarks) {
-        op.exportCreasingLayerPlt(scratch);
-        input.creasingHpgl = readFile(scratch);
-        op.exportCuttingLayerPlt(scratch);
-        input.cuttingHpgl = readFile(scratch);
+        input.creasingHpgl = exportAndRead(op, &CdrOperate::exportCreasingLayerPlt, scratch, &said);
+        if (said.isEmpty())
+            input.cuttingHpgl
+                = exportAndRead(op, &CdrOperate::exportCuttingLayerPlt, scratch, &said);
     } else {
-        op.exportPrintablePlt(scratch);
-        input.cuttingHpgl = readFile(scratch);
+        input.cuttingHpgl = exportAndRead(op, &CdrOperate::exportPrintablePlt, scratch, &said);
     }
+    if (!said.isEmpty())
+        return CutJobPaths();
     input.pageHeight = op.pageHeight();
     return runCutPipeline(std::move(input), options, end);
 }
@@ -103,10 +156,11 @@ QString cutJobText(const CutJobPaths &paths, int cutMode, JobUse use, const QLis
     }
 }
 
-bool writeJobFile(const QString &file, const QString &text)
+bool writeJobFile(const QString &file, const QString &text, SaveResult *why)
 {
     // A half-written job would be cut as far as it goes.
-    QSaveFile out(file);
-    const QByteArray bytes = text.toUtf8();
-    return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit();
+    const SaveResult saved = saveWholeFile(file, text.toUtf8());
+    if (why)
+        *why = saved;
+    return saved.ok();
 }

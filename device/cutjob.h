@@ -7,6 +7,7 @@
 #include <QString>
 
 class CdrOperate;
+struct SaveResult;
 
 // Shared by the main window's cut and save buttons and the send window.
 //
@@ -14,8 +15,13 @@ class CdrOperate;
 // each export back before the next one overwrites it (the creasing layer
 // first) and runs the cut chain on it. `marks` are the registration mark
 // centres, needed by "By Path & Marks" only.
+//
+// An old export must never be read as a new one: when the scratch file
+// cannot be removed first, when the host was asked for an export and wrote
+// none, or when what it wrote ends in the middle of a command, the paths are
+// empty and *problem says so, naming the file. It stays empty otherwise.
 CutJobPaths readCutJob(CdrOperate &op, int cutMode, const QList<QPoint> &marks,
-    const QString &scratch, const CutOptions &options, PipelineEnd end);
+    const QString &scratch, const CutOptions &options, PipelineEnd end, QString *problem = nullptr);
 
 // Neither list holds a segment: nothing for the cutter in any mode. Creasing
 // lines alone are a job.
@@ -52,5 +58,6 @@ enum class JobUse
 QString cutJobText(const CutJobPaths &paths, int cutMode, JobUse use, const QList<QPoint> &marks,
     const PageSize &page, double dash, double gap);
 
-// Replaces `file` with `text` in one piece, or leaves it as it was.
-bool writeJobFile(const QString &file, const QString &text);
+// Replaces `file` with `text` in one piece, or leaves it as it was; *why
+// says what went wrong.
+bool writeJobFile(const QString &file, const QString &text, SaveResult *why = nullptr);

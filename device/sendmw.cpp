@@ -9,11 +9,13 @@
 #include "joblink.h"
 #include "jobpipeline.h"
 #include "process.h"
+#include "savefile.h"
 #include "ui_sendmw.h"
 #include "windowlanguage.h"
 #include "workfolder.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
@@ -193,8 +195,10 @@ void SendMW::on_save_clicked()
     if (file.isEmpty())
         return;
     // whole or not at all: a half-written job would cut half a sheet
-    if (!writeJobFile(file, press.text))
-        warn(tr("Save Failed!"));
+    SaveResult why;
+    if (!writeJobFile(file, press.text, &why))
+        warn(tr("Could not write %1: %2.")
+                 .arg(QDir::toNativeSeparators(file), describeFailure(why)));
 }
 
 CutOptions SendMW::cutOptions() const
@@ -225,8 +229,13 @@ bool SendMW::buildJob(CdrOperate &cdr, Press &press, bool forSave)
 
     // the press replaces the preview in any case
     dropPreview();
-    const CutJobPaths paths
-        = readCutJob(cdr, mode, press.marks, tempPltPath, cutOptions(), PipelineEnd::Finished);
+    QString problem;
+    const CutJobPaths paths = readCutJob(
+        cdr, mode, press.marks, tempPltPath, cutOptions(), PipelineEnd::Finished, &problem);
+    if (!problem.isEmpty()) {
+        warn(problem);
+        return false;
+    }
 
     ui->paintWidget->markPoints = press.marks;
     ui->paintWidget->paths = paths.both();
@@ -408,11 +417,11 @@ double SendMW::yBacklash() const
 
 void SendMW::closeEvent(QCloseEvent *event)
 {
-    // QSettings waits on a stuck lock for ever; the window closes unsaved
-    if (settingsLockFree(configPath(), settingsLockMs))
-        saveSettings();
-    else
-        warn(tr("The settings could not be saved: config.ini is locked."));
+    // the window closes all the same, unsaved
+    const SaveResult saved = saveSettings();
+    if (!saved.ok())
+        warn(tr("The settings could not be saved to %1: %2.")
+                 .arg(QDir::toNativeSeparators(configPath()), describeFailure(saved)));
     event->accept();
 }
 
@@ -434,18 +443,19 @@ void SendMW::loadSettings()
     loadBool(s, QStringLiteral("SendMW/conSend"), ui->conSend);
 }
 
-void SendMW::saveSettings()
+SaveResult SendMW::saveSettings()
 {
-    QSettings s(configPath(), QSettings::IniFormat);
-    s.setValue(QStringLiteral("SendMW/autoSort"), ui->autoSort->isChecked());
-    s.setValue(QStringLiteral("SendMW/blankRevX"), ui->blankRevX->value());
-    s.setValue(QStringLiteral("SendMW/blankRevY"), ui->blankRevY->value());
-    s.setValue(QStringLiteral("SendMW/knifeOffsetChk"), ui->knifeOffsetChk->isChecked());
-    s.setValue(QStringLiteral("SendMW/knifeOffset"), ui->knifeOffset->value());
-    s.setValue(QStringLiteral("SendMW/closeOffsetChk"), ui->closeOffsetChk->isChecked());
-    s.setValue(QStringLiteral("SendMW/closeOffset"), ui->closeOffset->value());
-    s.setValue(QStringLiteral("SendMW/backlash"), ui->backlash->isChecked());
-    s.setValue(QStringLiteral("SendMW/xBacklash"), ui->xBacklash->value());
-    s.setValue(QStringLiteral("SendMW/yBacklash"), ui->yBacklash->value());
-    s.setValue(QStringLiteral("SendMW/conSend"), ui->conSend->isChecked());
+    SettingValues s;
+    s.append({ QStringLiteral("SendMW/autoSort"), ui->autoSort->isChecked() });
+    s.append({ QStringLiteral("SendMW/blankRevX"), ui->blankRevX->value() });
+    s.append({ QStringLiteral("SendMW/blankRevY"), ui->blankRevY->value() });
+    s.append({ QStringLiteral("SendMW/knifeOffsetChk"), ui->knifeOffsetChk->isChecked() });
+    s.append({ QStringLiteral("SendMW/knifeOffset"), ui->knifeOffset->value() });
+    s.append({ QStringLiteral("SendMW/closeOffsetChk"), ui->closeOffsetChk->isChecked() });
+    s.append({ QStringLiteral("SendMW/closeOffset"), ui->closeOffset->value() });
+    s.append({ QStringLiteral("SendMW/backlash"), ui->backlash->isChecked() });
+    s.append({ QStringLiteral("SendMW/xBacklash"), ui->xBacklash->value() });
+    s.append({ QStringLiteral("SendMW/yBacklash"), ui->yBacklash->value() });
+    s.append({ QStringLiteral("SendMW/conSend"), ui->conSend->isChecked() });
+    return ::saveSettings(configPath(), s, settingsLockMs);
 }

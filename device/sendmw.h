@@ -12,6 +12,7 @@
 
 class CdrOperate;
 class JobLink;
+struct SaveResult;
 
 namespace Ui {
 class SendMW;
@@ -89,7 +90,7 @@ private:
     };
 
     void loadSettings();
-    void saveSettings();
+    SaveResult saveSettings();
     bool reachHost(CdrOperate &cdr, const Press &press);
     bool buildJob(CdrOperate &cdr, Press &press, bool forSave);
     bool claimed(JobLink &link);

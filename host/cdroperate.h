@@ -45,10 +45,12 @@ public:
     void createCuttingLayer();
     void createCreasingLayer();
 
-    // HPGL export of layers into `file` (exportplt.cpp).
-    void exportCuttingLayerPlt(QString file);
-    void exportPrintablePlt(QString file);
-    void exportCreasingLayerPlt(QString file);
+    // HPGL export of layers into `file` (exportplt.cpp). Each says whether
+    // the host was asked to write the file: not without a host, nor for the
+    // cutting layer when the page has none.
+    bool exportCuttingLayerPlt(QString file);
+    bool exportPrintablePlt(QString file);
+    bool exportCreasingLayerPlt(QString file);
 
     // Document readers; plotter units, y down from the top edge (readers.cpp).
     QList<QPoint> markCentres();
@@ -109,6 +111,9 @@ public:
     double clearance = 0.5 / 25.4;
     int assistCmyk[4] = { 0, 50, 0, 0 };
     QAxObject *app = nullptr;
+    // Set by the label step when it could not make the label it was asked
+    // for; the sheet then carries none.
+    QString labelProblem;
 
 private:
     // lengths in inches to whole plotter units, as the readers convert them

@@ -107,15 +107,16 @@ void selectLayerShapes(QAxObject *layer)
 
 } // namespace
 
-void CdrOperate::exportCuttingLayerPlt(QString file)
+bool CdrOperate::exportCuttingLayerPlt(QString file)
 {
     HostFrame f(this);
     if (!f.open())
-        return;
+        return false;
     removeScratch(file);
     f.rememberActiveLayer();
     QAxObject *layer = nullptr;
-    if (isolateLayer(f, cuttingLayer, &layer)) {
+    const bool found = isolateLayer(f, cuttingLayer, &layer);
+    if (found) {
         // Shapes the user left selected would be stretched and exported
         // with ours, and move the corner the scale-back is made about.
         f.clearSelection();
@@ -123,13 +124,14 @@ void CdrOperate::exportCuttingLayerPlt(QString file)
         magnifiedExport(f, file);
     }
     f.close();
+    return found;
 }
 
-void CdrOperate::exportPrintablePlt(QString file)
+bool CdrOperate::exportPrintablePlt(QString file)
 {
     HostFrame f(this);
     if (!f.open())
-        return;
+        return false;
     removeScratch(file);
     f.readLayers();
     QList<int> printable;
@@ -153,16 +155,18 @@ void CdrOperate::exportPrintablePlt(QString file)
     }
     magnifiedExport(f, file);
     f.close();
+    return true;
 }
 
-void CdrOperate::exportCreasingLayerPlt(QString file)
+bool CdrOperate::exportCreasingLayerPlt(QString file)
 {
     HostFrame f(this);
     if (!f.open())
-        return;
+        return false;
     removeScratch(file);
     f.rememberActiveLayer();
     isolateLayer(f, creasingLayer);
     exportStep(f, file);
     f.close();
+    return true;
 }

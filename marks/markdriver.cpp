@@ -3,6 +3,10 @@
 #include "cdroperate.h"
 #include "hostframe.h"
 #include "hostprotocol.h"
+#include "savefile.h"
+
+#include <QCoreApplication>
+#include <QDir>
 
 Q_LOGGING_CATEGORY(lcMarks, "vemo.marks", QtWarningMsg)
 
@@ -168,14 +172,20 @@ void qrLabelStep(CdrOperate &op, HostFrame &f, const LabelStep &step, const QrMo
         return;
     // A job must not be filed under a number that was never printed: no
     // symbol, or no picture of it, means no label layer.
+    // The sheet could not be scanned: the user is told.
     const QString text = labelText(step.jobNumber);
     if (symbol.isNull()) {
-        qCDebug(lcMarks, "job %s could not be encoded: no QR label", qUtf8Printable(text));
+        op.labelProblem = QCoreApplication::translate("Marks",
+            "The marks were drawn without the QR label: the number %1 could not be encoded.")
+                              .arg(text);
         return;
     }
-    if (!saveLabelPicture(symbol, text, step.isInkJet)) {
-        qCDebug(lcMarks, "label picture not written to %s: no QR label",
-            qUtf8Printable(labelPicturePath()));
+    SaveResult why;
+    if (!saveLabelPicture(symbol, text, step.isInkJet, &why)) {
+        op.labelProblem = QCoreApplication::translate("Marks",
+            "The marks were drawn without the QR label: its picture %1 could not be written: %2.")
+                              .arg(QDir::toNativeSeparators(labelPicturePath()),
+                                  describeFailure(why));
         return;
     }
 

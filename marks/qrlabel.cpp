@@ -1,7 +1,9 @@
 #include "qrlabel.h"
 
+#include "savefile.h"
 #include "workfolder.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFont>
@@ -66,13 +68,25 @@ QString labelPicturePath()
     return workFolder() + QStringLiteral("ABDOPQR.png");
 }
 
-bool saveLabelPicture(const QrModules &symbol, const QString &caption, bool isInkJet)
+bool saveLabelPicture(
+    const QrModules &symbol, const QString &caption, bool isInkJet, SaveResult *why)
 {
     const QString path = labelPicturePath();
     QDir().mkpath(workFolder());
     // A picture left by an earlier run must never stand in for this one.
     QFile::remove(path);
-    return labelPicture(symbol, caption, isInkJet).save(path, "png");
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!labelPicture(symbol, caption, isInkJet).save(&buffer, "png")) {
+        if (why)
+            why->cause = SaveResult::Other;
+        return false;
+    }
+    const SaveResult saved = saveWholeFile(path, png);
+    if (why)
+        *why = saved;
+    return saved.ok();
 }
 
 } // namespace marks

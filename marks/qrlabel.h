@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVector>
 
+struct SaveResult;
+
 namespace marks {
 
 // Modules of an encoded symbol, row by row from the top.
@@ -37,7 +39,9 @@ QImage labelPicture(const QrModules &symbol, const QString &caption, bool isInkJ
 // The scratch file of the label picture in the work folder.
 QString labelPicturePath();
 
-// Draws and saves the label picture; false when it could not be written.
-bool saveLabelPicture(const QrModules &symbol, const QString &caption, bool isInkJet);
+// Draws and saves the label picture; false, with *why, when it could not be
+// written whole.
+bool saveLabelPicture(
+    const QrModules &symbol, const QString &caption, bool isInkJet, SaveResult *why = nullptr);
 
 } // namespace marks

@@ -7,6 +7,18 @@
         <source>No Cutting Paths!</source>
         <translation>没有切割路径!</translation>
     </message>
+    <message>
+        <source>The scratch file %1 could not be removed, so a new export could not be told from the last one. Nothing was cut or saved.</source>
+        <translation>无法删除临时文件%1,新的导出无法与上一次的区分。未切割也未保存任何内容。</translation>
+    </message>
+    <message>
+        <source>The host did not write its export to %1. Nothing was cut or saved.</source>
+        <translation>宿主程序未将导出写入%1。未切割也未保存任何内容。</translation>
+    </message>
+    <message>
+        <source>The host's export in %1 was cut short: it ends in the middle of a command. Nothing was cut or saved.</source>
+        <translation>%1中的导出不完整:它在一条命令中间结束。未切割也未保存任何内容。</translation>
+    </message>
 </context>
 <context>
     <name>PluginMW</name>
@@ -175,10 +187,6 @@
         <translation>关闭将停止所有发送任务,是否确认?</translation>
     </message>
     <message>
-        <source>The settings could not be saved: config.ini is locked.</source>
-        <translation>无法保存设置:config.ini 已被锁定。</translation>
-    </message>
-    <message>
         <source>Please Confirm CorelDraw Installations and Choose Correct CorelDraw Version...</source>
         <translation>请检查CorelDraw安装并确认版本选择正确...</translation>
     </message>
@@ -195,16 +203,24 @@
         <translation>二维码序号已达到%1,无法继续递增。</translation>
     </message>
     <message>
-        <source>Could not save the QR serial number to %1.</source>
-        <translation>无法将二维码序号保存到%1。</translation>
-    </message>
-    <message>
         <source>The QR job name &quot;%1&quot; cannot be used as a file name.</source>
         <translation>二维码任务名&quot;%1&quot;不能用作文件名。</translation>
     </message>
     <message>
-        <source>Could not write %1.</source>
-        <translation>无法写入%1。</translation>
+        <source>The settings could not be saved to %1: %2.</source>
+        <translation>无法将设置保存到%1:%2。</translation>
+    </message>
+    <message>
+        <source>Could not save the QR serial number to %1: %2.</source>
+        <translation>无法将二维码序号保存到%1:%2。</translation>
+    </message>
+    <message>
+        <source>Could not write %1: %2.</source>
+        <translation>无法写入%1:%2。</translation>
+    </message>
+    <message>
+        <source>The language cannot be switched: the program %1, which starts this one again, is missing.</source>
+        <translation>无法切换语言:缺少重新启动本程序的%1。</translation>
     </message>
 </context>
 <context>
@@ -433,10 +449,6 @@ Cause: %2</source>
         <translation>切割机正忙于另一窗口的任务!</translation>
     </message>
     <message>
-        <source>The settings could not be saved: config.ini is locked.</source>
-        <translation>无法保存设置:config.ini 已被锁定。</translation>
-    </message>
-    <message>
         <source>Auto-Next:</source>
         <translation>连续发送:</translation>
     </message>
@@ -485,10 +497,6 @@ Cause: %2</source>
         <translation>保存</translation>
     </message>
     <message>
-        <source>Save Failed!</source>
-        <translation>保存失败!</translation>
-    </message>
-    <message>
         <source>SavePlt</source>
         <translation>保存为PLT</translation>
     </message>
@@ -511,6 +519,56 @@ Cause: %2</source>
     <message>
         <source>Warning</source>
         <translation>警告</translation>
+    </message>
+    <message>
+        <source>The settings could not be saved to %1: %2.</source>
+        <translation>无法将设置保存到%1:%2。</translation>
+    </message>
+    <message>
+        <source>Could not write %1: %2.</source>
+        <translation>无法写入%1:%2。</translation>
+    </message>
+</context>
+<context>
+    <name>Marks</name>
+    <message>
+        <source>The marks were drawn without the QR label: the number %1 could not be encoded.</source>
+        <translation>已绘制定位标记,但没有二维码标签:无法编码编号%1。</translation>
+    </message>
+    <message>
+        <source>The marks were drawn without the QR label: its picture %1 could not be written: %2.</source>
+        <translation>已绘制定位标记,但没有二维码标签:无法写入标签图片%1:%2。</translation>
+    </message>
+</context>
+<context>
+    <name>SaveFile</name>
+    <message>
+        <source>the file is locked by another program</source>
+        <translation>文件被其他程序锁定</translation>
+    </message>
+    <message>
+        <source>a folder has its name</source>
+        <translation>存在同名文件夹</translation>
+    </message>
+    <message>
+        <source>the file or its folder is read-only</source>
+        <translation>文件或其所在文件夹为只读</translation>
+    </message>
+    <message>
+        <source>the disk is full</source>
+        <translation>磁盘已满</translation>
+    </message>
+    <message>
+        <source>the path is too long</source>
+        <translation>路径过长</translation>
+    </message>
+    <message>
+        <source>unknown error</source>
+        <translation>未知错误</translation>
+    </message>
+    <message>
+        <source>what was written did not read back whole</source>
+        <translation>写入的内容未能完整读回</translation>
     </message>
 </context>
 </TS>

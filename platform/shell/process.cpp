@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <cstdlib>
 #include <vector>
 
@@ -40,6 +41,19 @@ QString restartProgramName()
 #endif
 }
 
+namespace {
+// A bare name beside the main executable, or the program as given.
+QString programPath(const QString &program)
+{
+    if (!program.contains('/') && !program.contains('\\')) {
+        const QFileInfo beside(QDir(QCoreApplication::applicationDirPath()), program);
+        if (beside.isFile() && beside.isExecutable())
+            return beside.absoluteFilePath();
+    }
+    return program;
+}
+} // namespace
+
 bool startDetachedProgram(const QString &program, const QStringList &args)
 {
     if (startHook())
@@ -47,13 +61,20 @@ bool startDetachedProgram(const QString &program, const QStringList &args)
     if (program == restartProgramName())
         for (const auto &handover : handovers())
             handover();
-    QString path = program;
-    if (!program.contains('/') && !program.contains('\\')) {
-        const QFileInfo beside(QDir(QCoreApplication::applicationDirPath()), program);
-        if (beside.isFile() && beside.isExecutable())
-            path = beside.absoluteFilePath();
-    }
-    return QProcess::startDetached(path, args);
+    return QProcess::startDetached(programPath(program), args);
+}
+
+bool programAvailable(const QString &program)
+{
+    if (startHook())
+        return true;
+    const QString path = programPath(program);
+    if (path != program)
+        return true;
+    const QFileInfo given(program);
+    if (program.contains('/') || program.contains('\\'))
+        return given.isFile() && given.isExecutable();
+    return !QStandardPaths::findExecutable(program).isEmpty();
 }
 
 void addRestartHandover(std::function<void()> handover)

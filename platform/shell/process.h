@@ -21,6 +21,10 @@ bool startDetachedProgram(const QString &program, const QStringList &args);
 // reset hands its state over to the next copy here.
 void addRestartHandover(std::function<void()> handover);
 
+// Whether startDetachedProgram would find the program (a test's start hook
+// stands in for every program).
+bool programAvailable(const QString &program);
+
 // Ends the process with code. Does not return unless a test hook is set.
 void exitProcess(int code);
 

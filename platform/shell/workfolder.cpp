@@ -1,7 +1,6 @@
 #include "workfolder.h"
 
 #include <QDir>
-#include <QLockFile>
 #include <QStandardPaths>
 
 QString publicDocumentsFolder()
@@ -49,13 +48,4 @@ QString scratchExportFile()
 QString labelPictureFile()
 {
     return workFolder() + QStringLiteral("ABDOPQR.png");
-}
-
-bool settingsLockFree(const QString &iniFile, int timeoutMs)
-{
-    QLockFile lock(iniFile + QStringLiteral(".lock"));
-    if (!lock.tryLock(timeoutMs))
-        return false;
-    lock.unlock();
-    return true;
 }

@@ -18,8 +18,3 @@ QString qrJobsFolder(); // "QR Jobs/": filed QR jobs, named by their serial
 QString qrPageinfoFolder(); // "QR Pageinfo/"
 QString scratchExportFile(); // "ABDOPQR.plt": the host's HPGL export, read back
 QString labelPictureFile(); // "ABDOPQR.png": the QR label picture, imported into the host
-
-// Waits at most timeoutMs until the lock file that QSettings takes to write
-// iniFile ("<iniFile>.lock") is free. QSettings itself waits for it without
-// limit, so a lock that can never be removed would hang the writer for good.
-bool settingsLockFree(const QString &iniFile, int timeoutMs);

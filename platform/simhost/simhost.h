@@ -203,6 +203,7 @@ struct ExportRecord
     int filter = 0;
     QList<PropertyWrite> settings;
     int shapesWritten = 0;
+    QString failure; // the host's own error; nothing was written then
 };
 
 struct PdfRecord

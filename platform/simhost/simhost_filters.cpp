@@ -7,6 +7,8 @@
 #include <QPdfWriter>
 #include <QTransform>
 
+#include <cerrno>
+
 namespace simhost {
 
 namespace {
@@ -120,10 +122,22 @@ void Server::exportHpgl(Handle &h, Document &doc)
     QByteArray text = hpglText(doc, units);
     if (d->exportFilter)
         text = d->exportFilter(text);
+    // As the real host: the whole export or, after its own error message,
+    // none of it; a part would be cut as if it were the job.
     QFile f(h.file);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(text);
-    rec.shapesWritten = printedShapes(doc);
+    errno = 0;
+    const bool opened = f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    if (opened && f.write(text) == text.size() && f.flush()) {
+        f.close();
+        rec.shapesWritten = printedShapes(doc);
+    } else {
+        rec.failure = errno ? qt_error_string(errno) : f.errorString();
+        f.close();
+        if (opened)
+            QFile::remove(h.file);
+        qWarning("Simulated host: the export to %s failed: %s", qUtf8Printable(h.file),
+            qUtf8Printable(rec.failure));
+    }
     d->exports << rec;
 }
 

@@ -1,10 +1,18 @@
 // Scratch exports the host wrote wrong (empty, tens of megabytes, malformed)
 // through the bar's cut and save buttons and the send window.
+#include "diskfaults.h"
 #include "roadkit.h"
 
 #include <QRegularExpression>
 
 using simhost::SimHost;
+
+enum Outcome
+{
+    Cuts,
+    Refused, // nothing to cut: the send window and Save File say so
+    CutShort // every button stops at the read-back
+};
 
 class TstBadExports : public RoadSuite
 {
@@ -34,28 +42,36 @@ private slots:
     void scratch_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("cuts");
-        QTest::newRow("empty") << QByteArray() << false;
-        QTest::newRow("24 MB without a separator") << QByteArray(24 << 20, 'P') << false;
-        QTest::newRow("binary") << QByteArray("\0\xff\x01;PD\0;\xfe", 11) << false;
+        QTest::addColumn<int>("outcome");
+        QTest::newRow("empty") << QByteArray() << int(Refused);
+        QTest::newRow("24 MB without a separator") << QByteArray(24 << 20, 'P') << int(CutShort);
+        static const char binary[] = "\0\xff\x01;PD\0;\xfe";
+        QTest::newRow("binary") << QByteArray(binary, sizeof binary - 1) << int(CutShort);
+        QTest::newRow("binary, ends a command")
+            << QByteArray(binary, sizeof binary - 2) << int(Refused);
         // read as the reader reads numbers: no int, 0; letters inside dropped
         QTest::newRow("numbers no int holds")
-            << QByteArray("IN;PA;PU0,0;PD" + QByteArray(400, '9') + ",1e999,-nan,inf;PU;") << true;
+            << QByteArray("IN;PA;PU0,0;PD" + QByteArray(400, '9') + ",1e999,-nan,inf;PU;")
+            << int(Cuts);
         QTest::newRow("odd fields")
             << QByteArray("IN;PA;SP2;PU,,;PD12,;PD1,2,3;PA;PD;PU400,400;PD800,400,800,800;PU;")
-            << true;
-        QTest::newRow("cut short") << QByteArray("IN;PA;SP2;PU400,400;PD800,400,800,8") << true;
+            << int(Cuts);
+        QTest::newRow("cut short")
+            << QByteArray("IN;PA;SP2;PU400,400;PD800,400,800,8") << int(CutShort);
+        QTest::newRow("line end after the last command")
+            << QByteArray("IN;PA;SP2;PU400,400;PD800,400,800,800;\r\n") << int(Cuts);
         QByteArray many;
         for (int i = 0; i < 300000; ++i)
             many += "PU" + QByteArray::number(i % 4000) + ",0;PD" + QByteArray::number(i % 4000)
                 + ",400;";
         QTest::newRow(qPrintable(QStringLiteral("%1 MB of strokes").arg(many.size() >> 20)))
-            << many << true;
+            << many << int(Cuts);
     }
     void scratch()
     {
         QFETCH(QByteArray, bytes);
-        QFETCH(bool, cuts);
+        QFETCH(int, outcome);
+        const bool cuts = outcome == Cuts;
         SimHost::instance().setExportFilter([&](const QByteArray &) { return bytes; });
         cutter->clearRecords();
         rec.messages.clear();
@@ -73,13 +89,70 @@ private slots:
             texts << m.text;
         // both windows refuse with one text
         const QStringList refused = { "No Cutting Paths!", "No Cutting Paths!" };
-        QCOMPARE(texts, cuts ? QStringList() : refused);
+        const QString cutShort = "The host's export in " + workFolder()
+            + "ABDOPQR.plt was cut short: it ends in the middle of a command. Nothing was cut or "
+              "saved.";
+        QStringList said;
+        if (outcome == Refused)
+            said = refused;
+        else if (outcome == CutShort)
+            said = QStringList { cutShort, cutShort, cutShort };
+        QCOMPARE(texts, said);
         QCOMPARE(cutter->jobs().size(), int(cuts));
         QCOMPARE(QFile::exists(workFolder() + "saved.plt"), cuts);
         // whatever went out holds only numbers a cutter reads
         for (const QByteArray &w : cutter->writtenTexts())
             QVERIFY2(!QString::fromLatin1(w).contains(QRegularExpression("nan|inf|\\d{11}|[^ -~]")),
                 w.left(200).constData());
+    }
+
+    // An export that is not this job's must stop every button that reads
+    // one, never be cut or saved as this job.
+    void scratchNotRenewed_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::newRow("the last job's export kept") << 0;
+        QTest::newRow("cutting layer export not written") << 1;
+        QTest::newRow("disk full while the host exports") << 2;
+    }
+    void scratchNotRenewed()
+    {
+        QFETCH(int, fault);
+        const QString scratch = workFolder() + "ABDOPQR.plt";
+        TestMount kept;
+        if (fault == 0) {
+            QFile last(scratch);
+            QVERIFY(last.open(QIODevice::WriteOnly));
+            last.write("IN;SP1;PU0,0;PD4000,0,4000,4000;PU;SP0;");
+            last.close();
+            kept = TestMount::readOnly(scratch);
+            if (!kept.mounted())
+                QSKIP("needs a read-only bind mount (Linux, as root)");
+        }
+        cutter->clearRecords();
+        rec.messages.clear();
+        QFile::remove(workFolder() + "saved.plt");
+        const QList<QPair<QWidget *, const char *>> presses
+            = { { bar.get(), "setCut" }, { sendWindow(), "send" }, { bar.get(), "saveFile" } };
+        for (const auto &p : presses) {
+            if (fault == 1)
+                SimHost::instance().failMember(
+                    "ExportEx(QString,enum,enum,QVariant,QVariant)", 1, 1);
+            FileSizeLimit full(fault == 2 ? 64 : 1 << 30);
+            press(p.first, p.second);
+        }
+        verifyIdle(bar.get());
+        const QString said = fault == 0
+            ? "The scratch file " + scratch
+                + " could not be removed, so a new export could not be told from the last one. "
+                  "Nothing was cut or saved."
+            : "The host did not write its export to " + scratch + ". Nothing was cut or saved.";
+        QStringList texts;
+        for (const dialogs::Message &m : rec.messages)
+            texts << m.text;
+        QCOMPARE(texts, QStringList({ said, said, said }));
+        QVERIFY(cutter->jobs().isEmpty());
+        QVERIFY(!QFile::exists(workFolder() + "saved.plt"));
     }
 };
 

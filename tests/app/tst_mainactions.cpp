@@ -2,6 +2,7 @@
 #include "apptestkit.h"
 #include "cdroperate.h"
 #include "cutjob.h"
+#include "diskfaults.h"
 #include "hpgltool.h"
 #include "pluginmw.h"
 
@@ -213,30 +214,56 @@ private slots:
     void serialFaults_data()
     {
         QTest::addColumn<int>("fault");
-        QTest::newRow("at its maximum: no marks") << 0;
-        QTest::newRow("store fails") << 1;
-        QTest::newRow("settings lock stuck") << 2;
+        QTest::addColumn<QString>("said");
+        const QString ini = QDir::toNativeSeparators(configPath());
+        QTest::newRow("at its maximum: no marks")
+            << 0 << "The QR serial number has reached 99999999 and cannot count further.";
+        QTest::newRow("store fails")
+            << 1 << "Could not save the QR serial number to " + ini + ": a folder has its name.";
+        QTest::newRow("settings lock stuck") << 2
+                                             << "Could not save the QR serial number to " + ini
+                + ": the file is locked by another program.";
+        QTest::newRow("disk full")
+            << 3 << "Could not save the QR serial number to " + ini + ": File too large.";
+        // the sheet could not be scanned: marks drawn, no label layer
+        QTest::newRow("label picture not written")
+            << 4
+            << "The marks were drawn without the QR label: its picture "
+                + QDir::toNativeSeparators(workFolder() + "ABDOPQR.png")
+                + " could not be written: a folder has its name.";
     }
     void serialFaults()
     {
         QFETCH(int, fault);
+        QFETCH(QString, said);
         const bool atMaximum = fault == 0;
+        // large enough to hold the label picture's size, small enough that
+        // QSaveFile holds it in its buffer until the commit
         writeConfig({ { "PluginMW/qrCodeStr", atMaximum ? 99999999 : 10000000 },
-            { "PluginMW/useQRCode", true } });
+            { "PluginMW/useQRCode", true }, { "Notes/pad", QString(12000, 'x') } });
         PluginMW w;
-        QFile::remove(configPath());
-        if (fault == 1)
+        const QString before = fileBytes(configPath());
+        if (fault == 1) {
+            QFile::remove(configPath());
             QDir().mkpath(configPath()); // a folder in the file's place
+        }
         if (fault == 2)
             QDir().mkpath(configPath() + ".lock/held"); // cannot be removed
-        click(w, "genMark");
+        if (fault == 4)
+            QDir().mkpath(workFolder() + "ABDOPQR.png/held");
+        {
+            FileSizeLimit limit(fault == 3 ? 8192 : 1 << 30);
+            click(w, "genMark");
+        }
         QDir(configPath() + ".lock").removeRecursively();
         QCOMPARE(rec.messages.size(), 1);
-        QVERIFY(rec.messages[0].text.contains(
-            atMaximum ? QStringLiteral("99999999") : QDir::toNativeSeparators(configPath())));
+        QCOMPARE(rec.messages[0].text, said);
         QCOMPARE(SimHost::instance().calls().isEmpty(), atMaximum);
         QCOMPARE(serial(w), atMaximum ? 99999999 : 10000001);
-        QCOMPARE(QFile::exists(configPath()), fault == 1);
+        if (fault != 1 && fault != 4)
+            QCOMPARE(fileBytes(configPath()), before);
+        simhost::Document *doc = SimHost::instance().activeDocument();
+        QCOMPARE(doc && doc->layer("QR Code:10000001"), fault >= 1 && fault <= 3);
     }
 
     void outlineAndPrint_data()
@@ -441,6 +468,27 @@ private slots:
         written.removeAll("ABDOPQR.plt");
         QVERIFY(written.isEmpty());
         QCOMPARE(SimHost::instance().exports().isEmpty(), named == "../x");
+    }
+
+    // A full disk must not leave an empty job where the filed one was.
+    void qrJobOnFullDisk()
+    {
+        sheet(frame, true, { "QR Code:10000002" });
+        PluginMW w;
+        const QString job = workFolder() + "QR Jobs/10000002.plt";
+        TestMount disk = TestMount::tmpfs(workFolder() + "QR Jobs", 64);
+        if (!disk.mounted())
+            QSKIP("needs a tmpfs (Linux, as root)");
+        QFile filed(job);
+        QVERIFY(filed.open(QIODevice::WriteOnly) && filed.write("MD0,0,1,1,5;PU;") == 15);
+        filed.close();
+        QVERIFY(fillVolume(workFolder() + "QR Jobs", 0));
+        click(w, "saveFile");
+        QFile::remove(workFolder() + "QR Jobs/filler");
+        QCOMPARE(rec.messages.size(), 1);
+        QCOMPARE(rec.messages[0].text,
+            "Could not write " + QDir::toNativeSeparators(job) + ": the disk is full.");
+        QCOMPARE(fileBytes(job), QStringLiteral("MD0,0,1,1,5;PU;"));
     }
 
     void previews_data()

@@ -1,5 +1,6 @@
 // Main window: start-up, settings file, panel rules, language switch, close.
 #include "apptestkit.h"
+#include "diskfaults.h"
 #include "pluginmw.h"
 #include "releasedate.h"
 
@@ -585,23 +586,91 @@ private slots:
         QVERIFY(QFile::exists(configPath()));
     }
 
-    // A lock file that cannot be removed makes saving give up, not hang.
-    void closeWithStuckSettingsLock()
+    // Closing ends the program whatever happens to the settings; when they
+    // cannot be saved, one warning gives the cause and config.ini is as it was.
+    void closeUnsaved_data()
     {
-        writeConfig({ { "PluginMW/topRev", 12.0 } });
-        const QString lock = configPath() + ".lock";
-        QVERIFY(QDir().mkpath(lock + "/held"));
-        PluginMW w;
-        QCOMPARE(child<QDoubleSpinBox>(&w, "topRev")->value(), 12.0);
-        child<QDoubleSpinBox>(&w, "topRev")->setValue(20.0);
-        w.show();
-        QVERIFY(w.close());
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("cause");
+        // a lock file that cannot be removed makes saving give up, not hang
+        QTest::newRow("locked") << "locked"
+                                << "the file is locked by another program";
+        QTest::newRow("a folder") << "folder"
+                                  << "a folder has its name";
+        QTest::newRow("read-only") << "read-only"
+                                   << "the file or its folder is read-only";
+        QTest::newRow("path too long") << "long"
+                                       << "the path is too long";
+        QTest::newRow("disk full") << "full"
+                                   << "the disk is full";
+        QTest::newRow("write refused past a size") << "limit"
+                                                   << "File too large";
+    }
+    void closeUnsaved()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, cause);
+        const QByteArray documents = qgetenv("VEMO_PUBLIC_DOCUMENTS");
+        if (fault == "long")
+            qputenv("VEMO_PUBLIC_DOCUMENTS", documents + "/" + QByteArray(300, 'd'));
+        const QString ini = configPath();
+        // small enough that QSaveFile holds it in its buffer until the commit
+        writeConfig({ { "PluginMW/topRev", 12.0 }, { "Notes/pad", QString(12000, 'x') } });
+        TestMount mount;
+        if (fault == "locked")
+            QVERIFY(QDir().mkpath(configPath() + ".lock/held"));
+        if (fault == "folder") {
+            QFile::remove(configPath());
+            QVERIFY(QDir().mkpath(configPath() + "/held"));
+        }
+        if (fault == "read-only")
+            mount = TestMount::readOnly(workFolder());
+        if (fault == "full") {
+            // a tmpfs with room for the lock file, not for the new settings
+            mount = TestMount::tmpfs(workFolder(), 64);
+            writeConfig({ { "PluginMW/topRev", 12.0 }, { "Notes/pad", QString(12000, 'x') } });
+            QVERIFY(!mount.mounted() || fillVolume(workFolder(), 4096));
+        }
+        if (fault != "limit" && fault != "locked" && fault != "folder" && fault != "long"
+            && !mount.mounted())
+            QSKIP("needs a mount (Linux, as root)");
+        const QString before = fileBytes(ini);
+        {
+            PluginMW w;
+            child<QDoubleSpinBox>(&w, "topRev")->setValue(20.0);
+            w.show();
+            FileSizeLimit limit(fault == "limit" ? 4096 : 1 << 30);
+            QVERIFY(w.close());
+        }
+        qputenv("VEMO_PUBLIC_DOCUMENTS", documents);
         QCOMPARE(rec.exits, QList<int> { 0 });
         QCOMPARE(rec.messages.size(), 1);
         QCOMPARE(rec.messages[0].title, QStringLiteral("Warning"));
-        QDir(lock).removeRecursively();
-        QCOMPARE(QSettings(configPath(), QSettings::IniFormat).value("PluginMW/topRev").toDouble(),
-            12.0);
+        QCOMPARE(rec.messages[0].text,
+            "The settings could not be saved to " + QDir::toNativeSeparators(ini) + ": " + cause
+                + ".");
+        QDir(configPath() + ".lock").removeRecursively();
+        QFile::remove(workFolder() + "filler");
+        if (fault != "folder" && fault != "long")
+            QCOMPARE(fileBytes(configPath()), before);
+    }
+
+    // A save killed midway leaves QSaveFile's temporary file beside config.ini.
+    void staleTemporariesRemoved()
+    {
+        QDir().mkpath(workFolder());
+        const QStringList stale = { "config.ini.Ab12Cd", "config.ini.000000", "config.ini.aBcdef" };
+        const QStringList kept
+            = { "config.ini.bak", "config.ini.backup", "config.ini.Ab12Cd7", "other.ini.Ab12Cd" };
+        for (const QString &name : stale + kept) {
+            QFile f(workFolder() + name);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        PluginMW w;
+        for (const QString &name : stale)
+            QVERIFY2(!QFile::exists(workFolder() + name), qPrintable(name));
+        for (const QString &name : kept)
+            QVERIFY2(QFile::exists(workFolder() + name), qPrintable(name));
     }
 
     void closeWhileJobWindowShown_data()
@@ -650,6 +719,23 @@ private slots:
         QCOMPARE(rec.exits, QList<int> { 0 });
         QSettings s(configPath(), QSettings::IniFormat);
         QCOMPARE(s.value("PluginMW/language").toString(), QStringLiteral("ZH"));
+    }
+
+    // Without the restart program the switch would close the bar for good.
+    void languageSwitchWithoutRestartProgram()
+    {
+        setStartDetachedHook({});
+        PluginMW w;
+        w.show();
+        auto *language = child<QPushButton>(&w, "language");
+        language->click();
+        QCOMPARE(rec.messages.size(), 1);
+        QCOMPARE(rec.messages[0].text,
+            "The language cannot be switched: the program " + restartProgramName()
+                + ", which starts this one again, is missing.");
+        QVERIFY(rec.exits.isEmpty());
+        QCOMPARE(language->text(), QStringLiteral("EN"));
+        QVERIFY(w.isVisible());
     }
 
     void languageSwitchRefused()

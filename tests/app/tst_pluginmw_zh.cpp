@@ -47,11 +47,18 @@ private slots:
                                      << "SavePDF"
                                      << "保存为PDF";
         QTest::newRow("job file") << "PluginMW"
-                                  << "Could not write %1."
-                                  << "无法写入%1。";
+                                  << "Could not write %1: %2."
+                                  << "无法写入%1:%2。";
         QTest::newRow("nothing to cut") << "CutJob"
                                         << "No Cutting Paths!"
                                         << "没有切割路径!";
+        QTest::newRow("cause") << "SaveFile"
+                               << "the disk is full"
+                               << "磁盘已满";
+        QTest::newRow("stale export") << "CutJob"
+                                      << "The host did not write its export to %1. Nothing was "
+                                         "cut or saved."
+                                      << "宿主程序未将导出写入%1。未切割也未保存任何内容。";
         QTest::newRow("send title") << "SendMW"
                                     << "Send To Device"
                                     << "发送至设备";

@@ -238,7 +238,8 @@ void TstQrCodeMW::startNeedsUsableSizes_data()
         << QByteArray("MD0,0,99999999999999999999,6000,5;") << false;
     QTest::newRow("not digits") << QByteArray("MD0,0,8e3,0x10,5;PU;") << false;
     QTest::newRow("empty file") << QByteArray() << false;
-    QTest::newRow("binary") << QByteArray("\0MD\xff,\0,", 9) << false;
+    static const char binary[] = "\0MD\xff,\0,";
+    QTest::newRow("binary") << QByteArray(binary, sizeof binary - 1) << false;
     QTest::newRow("20 MB size") << "MD0,0," + QByteArray(20 << 20, '7') << false;
 }
 

@@ -4,6 +4,7 @@
 
 #include "cuttertestkit.h"
 #include "dialogs.h"
+#include "diskfaults.h"
 #include "emulatedcutter.h"
 #include "qpaintwidget.h"
 #include "registry.h"
@@ -119,6 +120,7 @@ private:
     QStringList messages;
     QString saveAnswer;
     int saveRequests = 0;
+    std::function<void()> atSaveDialog; // runs as the save dialog answers
 
     void open(int cutMode)
     {
@@ -166,6 +168,8 @@ void TstSendMW::initTestCase()
     });
     dialogs::setFileHook([this](const dialogs::FileRequest &r) {
         ++saveRequests;
+        if (atSaveDialog)
+            atSaveDialog();
         return r.save && r.caption == "SavePlt" ? saveAnswer : QString();
     });
 }
@@ -446,8 +450,26 @@ void TstSendMW::saveFailures()
     QCOMPARE(saveRequests, 1);
     saveAnswer = workFolder() + "no such folder/job.plt";
     button("save")->click();
-    QCOMPARE(messages, QStringList { "Warning: Save Failed!" });
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].startsWith("Warning: Could not write " + saveAnswer + ": "),
+        qPrintable(messages[0]));
     QVERIFY(!QFile::exists(saveAnswer));
+
+    // the disk fills while the dialog is open: the job saved before stays whole
+    saveAnswer = workFolder() + "job.plt";
+    QFile old(saveAnswer);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("MD0,0,1,1,4;PU;") == 15);
+    old.close();
+    std::unique_ptr<FileSizeLimit> full;
+    atSaveDialog = [&full] { full.reset(new FileSizeLimit(8)); };
+    messages.clear();
+    button("save")->click();
+    full.reset();
+    atSaveDialog = {};
+    QCOMPARE(
+        messages, QStringList { "Warning: Could not write " + saveAnswer + ": File too large." });
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("MD0,0,1,1,4;PU;"));
 }
 
 void TstSendMW::storedNonNumbers_data()

@@ -1,5 +1,6 @@
 // The host document operations against the simulated host: cut-line layers,
 // HPGL export read back with the path toolkit, readers, PDF and printing.
+#include "diskfaults.h"
 #include "hosttestutil.h"
 
 #include <cdroperate.h>
@@ -180,7 +181,7 @@ private slots:
         stale.write("IN;PU0,0;PD400,400;");
         stale.close();
         CdrOperate op(progId);
-        op.exportCuttingLayerPlt(scratch);
+        QVERIFY(!op.exportCuttingLayerPlt(scratch)); // the host was not asked
         QVERIFY(host.exports().isEmpty());
         QVERIFY(HpglTool().readPlt(readAll(scratch)).isEmpty()); // not the stale paths
         for (const Layer &l : doc.layers)
@@ -225,6 +226,24 @@ private slots:
         for (const Layer &l : doc.layers)
             QCOMPARE(l.printable, l.name == QLatin1String("Creasing Layer"));
         QCOMPARE(doc.selection.size(), 1); // the cutting export's selection, untouched
+    }
+
+    // As the real host: the whole export or, after its own error, none of it.
+    void exportOnFullDisk()
+    {
+        SimHost &host = SimHost::instance();
+        Document &doc = sheet({ "Cutting Layer" });
+        for (int i = 0; i < 20; ++i)
+            host.addShape(doc, "Cutting Layer", mmRect(10 + 8 * i, 10, 5, 5));
+        CdrOperate op(progId);
+        {
+            FileSizeLimit full(256);
+            QVERIFY(op.exportCuttingLayerPlt(scratch));
+        }
+        QVERIFY(!QFile::exists(scratch));
+        QCOMPARE(host.exports().size(), 1);
+        QCOMPARE(host.exports()[0].shapesWritten, 0);
+        QVERIFY(!host.exports()[0].failure.isEmpty());
     }
 
     void printableExport()
