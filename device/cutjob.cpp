@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <climits>
@@ -31,12 +32,32 @@ int clampedDifference(int to, int from)
 
 using Exporter = bool (CdrOperate::*)(QString);
 
-// Every command of a host export ends with ";": text that does not was cut
-// short (the disk filled while the host wrote it).
+// HPGL may end without a final ";" (plotting programs often leave it off), so
+// only an ending that no whole command has counts as cut short (the disk
+// filled while the host wrote): a list that stops at its separator, or a move
+// whose last pair lost its second number.
 bool cutShort(const QString &text)
 {
-    const QString end = text.trimmed();
-    return !end.isEmpty() && !end.endsWith(QLatin1Char(';'));
+    int end = text.size();
+    while (end > 0 && text.at(end - 1).isSpace())
+        --end;
+    if (end == 0 || text.at(end - 1) == QLatin1Char(';'))
+        return false;
+    if (text.at(end - 1) == QLatin1Char(','))
+        return true;
+    int start = end;
+    while (start > 0 && !text.at(start - 1).isLetter() && text.at(start - 1) != QLatin1Char(';'))
+        --start;
+    if (start < 2 || !text.at(start - 1).isLetter())
+        return false;
+    const QString command = text.mid(start - 2, 2).toUpper();
+    if (command != QLatin1String("PD") && command != QLatin1String("PU")
+        && command != QLatin1String("PA"))
+        return false;
+    const QStringList numbers
+        = text.mid(start, end - start)
+              .split(QRegularExpression(QStringLiteral("[,\\s]+")), Qt::SkipEmptyParts);
+    return numbers.size() % 2 == 1;
 }
 
 QString fileName(const QString &file)

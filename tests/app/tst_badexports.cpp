@@ -44,9 +44,9 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("outcome");
         QTest::newRow("empty") << QByteArray() << int(Refused);
-        QTest::newRow("24 MB without a separator") << QByteArray(24 << 20, 'P') << int(CutShort);
+        QTest::newRow("24 MB without a separator") << QByteArray(24 << 20, 'P') << int(Refused);
         static const char binary[] = "\0\xff\x01;PD\0;\xfe";
-        QTest::newRow("binary") << QByteArray(binary, sizeof binary - 1) << int(CutShort);
+        QTest::newRow("binary") << QByteArray(binary, sizeof binary - 1) << int(Refused);
         QTest::newRow("binary, ends a command")
             << QByteArray(binary, sizeof binary - 2) << int(Refused);
         // read as the reader reads numbers: no int, 0; letters inside dropped
@@ -56,8 +56,15 @@ private slots:
         QTest::newRow("odd fields")
             << QByteArray("IN;PA;SP2;PU,,;PD12,;PD1,2,3;PA;PD;PU400,400;PD800,400,800,800;PU;")
             << int(Cuts);
-        QTest::newRow("cut short")
-            << QByteArray("IN;PA;SP2;PU400,400;PD800,400,800,8") << int(CutShort);
+        // a last ";" is often left off: only an ending no whole command has is cut short
+        QTest::newRow("cut short: a pair lost its second number")
+            << QByteArray("IN;PA;SP2;PU400,400;PD800,400,800") << int(CutShort);
+        QTest::newRow("cut short: stops at a separator")
+            << QByteArray("IN;PA;SP2;PU400,400;PD800,400,") << int(CutShort);
+        QTest::newRow("no final separator")
+            << QByteArray("IN;PA;SP2;PU400,400;PD800,400,800,800") << int(Cuts);
+        QTest::newRow("no final separator after a command")
+            << QByteArray("IN;PA;SP2;PU400,400;PD800,400,800,800;SP0") << int(Cuts);
         QTest::newRow("line end after the last command")
             << QByteArray("IN;PA;SP2;PU400,400;PD800,400,800,800;\r\n") << int(Cuts);
         QByteArray many;
