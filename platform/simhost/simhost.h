@@ -1,5 +1,7 @@
 #pragma once
 
+#include "units.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
@@ -165,7 +167,7 @@ struct Layer
 struct Document
 {
     quint64 id = 0;
-    QSizeF pageSize { 210.0 / 25.4, 297.0 / 25.4 };
+    QSizeF pageSize { 210.0 / Units::mmPerInch, 297.0 / Units::mmPerInch };
     std::vector<Layer> layers; // host layer order, item 1 first (drawn first)
     ShapeList shapes; // z-order of the page, each on one layer
     quint64 activeLayer = 0;

@@ -117,7 +117,7 @@ void Server::exportHpgl(Handle &h, Document &doc)
         d->exports << rec;
         return;
     }
-    const double units = propertyOf(h, "PlotterUnits", 1016).toDouble()
+    const double units = propertyOf(h, "PlotterUnits", Units::plotterUnitsPerInch).toDouble()
         * propertyOf(h, "ScaleFactor", 100).toDouble() / 100.0;
     QByteArray text = hpglText(doc, units);
     if (d->exportFilter)

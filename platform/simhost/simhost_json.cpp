@@ -34,7 +34,7 @@ namespace simhost {
 
 namespace {
 
-constexpr double mm = 1.0 / 25.4;
+constexpr double mm = 1.0 / Units::mmPerInch;
 
 bool readCmyk(const QJsonValue &v, Cmyk *out)
 {

@@ -575,35 +575,6 @@ const Member table[] = {
         } },
 };
 
-// Properties that the host's option objects take.
-struct Property
-{
-    Kind kind;
-    QList<const char *> names;
-};
-
-const Property properties[] = {
-    { Kind::ExportFilter,
-        { "PenLibIndex", "FitToPage", "ScaleFactor", "PageWidth", "PageHeight", "FillType",
-            "FillSpacing", "FillAngle", "HatchAngle", "CurveResolution", "RemoveHiddenLines",
-            "AutomaticWeld", "ExcludeWVC", "PlotterUnits", "PlotterOrigin" } },
-    { Kind::ImportOptions, { "Mode", "MaintainLayers" } },
-    { Kind::TraceFilter, { "DeleteOriginalObject", "RemoveBackground" } },
-    { Kind::PdfSettings,
-        { "PublishRange", "PageRange", "Author", "Subject", "Keywords", "BitmapCompression",
-            "JPEGQualityFactor", "TextAsCurves", "EmbedFonts", "EmbedBaseFonts", "TrueTypeToType1",
-            "SubsetFonts", "SubsetPct", "CompressText", "Encoding", "DownsampleColor",
-            "DownsampleGray", "DownsampleMono", "ColorResolution", "MonoResolution",
-            "GrayResolution", "Hyperlinks", "Bookmarks", "Thumbnails", "Startup",
-            "ComplexFillsAsBitmaps", "Overprints", "Halftones", "MaintainOPILinks", "FountainSteps",
-            "EPSAs", "pdfVersion", "IncludeBleed", "Bleed", "Linearize", "CropMarks",
-            "RegistrationMarks", "DensitometerScales", "FileInformation", "ColorMode",
-            "UseColorProfile", "ColorProfile", "EmbedFilename", "EmbedFile", "JP2QualityFactor",
-            "TextExportMode", "PrintPermissions", "EditPermissions", "ContentCopyingAllowed",
-            "OpenPassword", "PermissionPassword", "EncryptType", "OutputSpotColorsAs",
-            "OverprintBlackLimit" } },
-};
-
 template <typename T> using ByKind = QHash<Kind, QHash<QByteArray, T>>;
 
 } // namespace
@@ -619,18 +590,6 @@ const Member *findMember(Kind kind, const QByteArray &text)
         return t;
     }();
     return index.value(kind).value(text);
-}
-
-bool knowsProperty(Kind kind, const QByteArray &name)
-{
-    static const ByKind<bool> index = [] {
-        ByKind<bool> t;
-        for (const Property &p : properties)
-            for (const char *n : p.names)
-                t[p.kind].insert(n, true);
-        return t;
-    }();
-    return index.value(kind).value(name);
 }
 
 } // namespace simhost

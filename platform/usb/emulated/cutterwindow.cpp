@@ -1,6 +1,8 @@
 #include "cutterwindow.h"
 
+#include "cutterfirmware.h"
 #include "dialogs.h"
+#include "units.h"
 #include "workfolder.h"
 
 #include <QHBoxLayout>
@@ -15,7 +17,7 @@
 #include <cmath>
 
 namespace {
-constexpr double kUnitsPerMm = 40.0;
+constexpr double kUnitsPerMm = Units::plotterUnitsPerMm;
 
 // The picture keeps a stroke's points a quarter millimetre apart at the
 // least, finer than a pixel of the sheet as the window shows it, and at most
@@ -61,11 +63,13 @@ QString shown(const QByteArray &bytes)
 
 int feedLength(const QByteArray &text)
 {
-    const int at = text.indexOf(";CMD:20,");
+    static const QByteArray feed = ";CMD:" + QByteArray::number(CutterFirmware::Feed) + ',';
+    const int at = text.indexOf(feed);
     if (at < 0)
         return -1;
-    const int end = text.indexOf(';', at + 8);
-    return std::abs(text.mid(at + 8, end < 0 ? -1 : end - at - 8).toInt());
+    const int from = at + feed.size();
+    const int end = text.indexOf(';', from);
+    return std::abs(text.mid(from, end < 0 ? -1 : end - from).toInt());
 }
 } // namespace
 

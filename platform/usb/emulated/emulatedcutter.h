@@ -120,11 +120,13 @@ public:
 
     void setPaper(bool loaded);
     bool hasPaper() const;
-    // Codes of the sheets waiting in order; ";CMD:101;" reads the first, a page
-    // end ("!PG;") moves to the next. An empty code is a label that can't be read.
+    // Codes of the sheets waiting in order; the QR scan (CutterFirmware::ScanQr)
+    // reads the first, a page end ("!PG;") moves to the next. An empty code is
+    // a label that can't be read.
     void setSheets(const QStringList &codes);
     QStringList sheets() const;
-    // Reply of ";CMD:106;"; empty means no mark in view.
+    // Reply of the mark search (CutterFirmware::FindMark); empty means no mark
+    // in view.
     void setMarkReply(const QByteArray &reply);
     void setCameraOffset(double x, double y);
     QPointF cameraOffset() const;
@@ -132,7 +134,7 @@ public:
 
     void setTiming(const CutterTiming &timing);
     CutterTiming timing() const;
-    // The cutter works for `ms` from now (";CMD:10;" answers busy meanwhile).
+    // The cutter works for `ms` from now (the busy poll answers busy meanwhile).
     void setBusyFor(int ms);
     bool isBusy() const;
 
