@@ -40,3 +40,9 @@ void greyWhenDisabled(QAbstractButton *button)
 {
     new DisabledLook(button);
 }
+
+void showRunLook(QAbstractButton *button, bool running)
+{
+    button->setStyleSheet(running ? QStringLiteral("color:Black;background-color:Red")
+                                  : QStringLiteral("color:Blue;background-color:lightGreen"));
+}

@@ -21,9 +21,17 @@ QString real(double v)
     return QString::number(v, 'g', 6);
 }
 
+QString device(CutterFirmware::Command command, const QString &args)
+{
+    QString text = QStringLiteral(";CMD:") + integer(command);
+    if (!args.isEmpty())
+        text += QLatin1Char(',') + args;
+    return text + QLatin1Char(';');
+}
+
 QString feed(int units)
 {
-    return QStringLiteral(";CMD:20,") + integer(units) + QLatin1Char(';');
+    return device(CutterFirmware::Feed, integer(units));
 }
 
 QString moveTo(int first, int second)
@@ -39,12 +47,12 @@ QString moveTo(double first, double second)
 
 QString ledIntensity(int value)
 {
-    return QStringLiteral(";CMD:103,") + integer(value) + QLatin1Char(';');
+    return device(CutterFirmware::LedIntensity, integer(value));
 }
 
 QString setCamOffset(double a, double b)
 {
-    return QStringLiteral(";CMD:201,") + real(a) + QLatin1Char(',') + real(b) + QLatin1Char(';');
+    return device(CutterFirmware::SetCamOffset, real(a) + QLatin1Char(',') + real(b));
 }
 
 bool noPaper(const QString &reply)

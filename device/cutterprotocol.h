@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cutterfirmware.h"
+
 #include <QString>
 
 // Texts and number formats of the cutter's command protocol, and the timed
@@ -10,19 +12,22 @@ namespace CutterCommand {
 QString integer(int n);
 QString real(double v);
 
-inline const QString busyPoll = QStringLiteral(";CMD:10;");
-inline const QString paperState = QStringLiteral(";CMD:14;");
+// A device command: ";CMD:n;", or ";CMD:n,args;" with its arguments.
+QString device(CutterFirmware::Command command, const QString &args = QString());
+
+inline const QString busyPoll = device(CutterFirmware::BusyPoll);
+inline const QString paperState = device(CutterFirmware::PaperState);
 QString feed(int units); // ";CMD:20,n;"
 QString moveTo(int first, int second); // "PUa,b;"
 QString moveTo(double first, double second); // "PUa,b;" with reals
 inline const QString origin = QStringLiteral("PU0,0;");
-inline const QString scanQr = QStringLiteral(";CMD:101;");
+inline const QString scanQr = device(CutterFirmware::ScanQr);
 inline const QString pageEnd = QStringLiteral("!PG;");
 QString ledIntensity(int value); // ";CMD:103,v;"
-inline const QString findMark = QStringLiteral(";CMD:106;");
-inline const QString camOffset = QStringLiteral(";CMD:200;");
+inline const QString findMark = device(CutterFirmware::FindMark);
+inline const QString camOffset = device(CutterFirmware::CamOffset);
 QString setCamOffset(double a, double b); // ";CMD:201,a,b;"
-inline const QString blankStart = QStringLiteral(";CMD:202;");
+inline const QString blankStart = device(CutterFirmware::BlankStart);
 
 inline const QString replyFree = QStringLiteral("FREE;");
 inline const QString replyOk = QStringLiteral("OK;");

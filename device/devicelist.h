@@ -18,3 +18,17 @@ void refreshMachineNames(QComboBox *machineName, const QStringList &current, boo
 // whatever its parameters.
 NativeMessage deviceChangeMessage(quint32 event);
 bool isDeviceChangeMessage(const QByteArray &eventType, void *message);
+
+// Hands the platform's device notices to a window's native-event hook as the
+// device-change message. `hook` is the window's own nativeEvent, named inside
+// its class (where the protected member may be named).
+template <class Window>
+void routeDeviceNotices(Window *window, bool (Window::*hook)(const QByteArray &, void *, long *))
+{
+    QObject::connect(DeviceNotifier::instance(), &DeviceNotifier::deviceChange, window,
+        [window, hook](quint32 event) {
+            NativeMessage msg = deviceChangeMessage(event);
+            long result = 0;
+            (window->*hook)(NativeMessageType, &msg, &result);
+        });
+}

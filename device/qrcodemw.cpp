@@ -1,15 +1,20 @@
 #include "qrcodemw.h"
 
 #include "buttonlook.h"
-#include "cdroperate.h"
+#include "cutterfirmware.h"
+#include "cuttergeometry.h"
 #include "cutterprotocol.h"
 #include "devicelist.h"
 #include "dialogs.h"
 #include "hpgltool.h"
 #include "jobformat.h"
+#include "joblink.h"
+#include "jobname.h"
+#include "jobwindow.h"
 #include "process.h"
 #include "textfile.h"
 #include "ui_qrcodemw.h"
+#include "units.h"
 #include "windowlanguage.h"
 #include "workfolder.h"
 
@@ -17,8 +22,6 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QScreen>
 
 #include <climits>
 #include <cmath>
@@ -69,8 +72,8 @@ MarkReading readMark(QString reply)
         || !std::isfinite(y) || !std::isfinite(d) || !(d > 0))
         return m;
     const double k = 5.0 / d * 0.5;
-    m.ex = (x - 320) * k;
-    m.ey = (y - 240) * k;
+    m.ex = (x - CutterFirmware::cameraCentreX) * k;
+    m.ey = (y - CutterFirmware::cameraCentreY) * k;
     m.ok = std::isfinite(m.ex) && std::isfinite(m.ey) && m.ex >= -5 && m.ex <= 5 && m.ey >= -5
         && m.ey <= 5;
     return m;
@@ -81,23 +84,12 @@ MarkReading readMark(QString reply)
 QRCodeMW::QRCodeMW(QWidget *parent)
     : QWidget(parent)
     , ui(new Ui::QRCodeMW)
-    , qrDir(workFolder() + QStringLiteral("QR Jobs/"))
+    , qrDir(qrJobsFolder())
 {
     ui->setupUi(this);
-    setWindowOpacity(0.9);
-    setWindowTitle(tr("QR Code Controller"));
-    const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
-    move(avail.width() - width() - 80, 120);
-    // Its place lies under the bar's open panel, which stays on top: the
-    // window the bar opens must show in front of it.
-    setWindowFlag(Qt::WindowStaysOnTopHint);
+    placeJobWindow(this, tr("QR Code Controller"));
     greyWhenDisabled(ui->startBtn);
-    // the platform's device notices arrive as the device-change window message
-    connect(DeviceNotifier::instance(), &DeviceNotifier::deviceChange, this, [this](quint32 event) {
-        NativeMessage msg = deviceChangeMessage(event);
-        long result = 0;
-        nativeEvent(NativeMessageType, &msg, &result);
-    });
+    routeDeviceNotices(this, &QRCodeMW::nativeEvent);
     updateControls();
 }
 
@@ -142,13 +134,8 @@ void QRCodeMW::setStatus(const QString &text)
 
 void QRCodeMW::setRunCaption(bool running)
 {
-    if (running) {
-        ui->startBtn->setText(tr("Stop"));
-        ui->startBtn->setStyleSheet(QStringLiteral("color:Black;background-color:Red"));
-    } else {
-        ui->startBtn->setText(tr("Start"));
-        ui->startBtn->setStyleSheet(QStringLiteral("color:Blue;background-color:lightGreen"));
-    }
+    ui->startBtn->setText(running ? tr("Stop") : tr("Start"));
+    showRunLook(ui->startBtn, running);
 }
 
 bool QRCodeMW::sizesUsable() const
@@ -234,7 +221,7 @@ bool QRCodeMW::endSheet(JobLink &link, const QString &status)
 bool QRCodeMW::runQrJob(JobLink &link)
 {
     setStatus(tr("<font color=blue>Feeding..."));
-    const qint64 feed = qint64(fileHeight) + 2400; // the job height plus 60 mm
+    const qint64 feed = qint64(fileHeight) + CutterGeometry::qrFeedMargin;
     if (!link.feed(int(qBound<qint64>(INT_MIN, feed, INT_MAX)), JobLink::FeedReply::Any))
         return false;
 
@@ -252,7 +239,7 @@ bool QRCodeMW::runQrJob(JobLink &link)
 
     // the code names a file in the job folder, nothing outside it
     const QString path = qrDir + code + QStringLiteral(".plt");
-    if (!CdrOperate::isSafeJobName(code) || !QFileInfo::exists(path))
+    if (!isSafeJobName(code) || !QFileInfo::exists(path))
         return endSheet(link, tr("<font color=red>File Not Exist!"));
 
     setStatus(tr("<font color=blue>Curr File:") + code.toHtmlEscaped() + QStringLiteral(".plt"));
@@ -354,7 +341,8 @@ QString QRCodeMW::calibrate(JobLink &link)
     QList<CutPath> circle = tool.readPlt(readFile(calibrationJobPath()));
     if (circle.isEmpty())
         return tr("The Calibration File CIR.plt Is Missing Or Unreadable!");
-    circle = tool.translate(circle, -60.0, -1092.0);
+    circle = tool.translate(
+        circle, CutterGeometry::calibrationShiftX, CutterGeometry::calibrationShiftY);
 
     // moves and drawings end when the cutter reports free again
     auto run = [&](const QString &text) {
@@ -391,15 +379,17 @@ QString QRCodeMW::calibrate(JobLink &link)
     if (const QString problem = measure(&first); !problem.isEmpty())
         return problem;
 
-    const double a1 = 1.5 - first.ey;
-    const double b1 = 27.3 - first.ex;
+    const double a1 = CutterFirmware::nominalCamOffsetA - first.ey;
+    const double b1 = CutterFirmware::nominalCamOffsetB - first.ex;
     step = tr("Storing the first correction");
     firstStored = true; // from here on the cutter may hold it
     if (!store(a1, b1))
         return linkFailed();
 
     step = tr("Moving to the mark");
-    if (!run(CutterCommand::moveTo(int(std::trunc(first.ey * 40)), int(std::trunc(first.ex * 40)))))
+    const double unitsPerMm = Units::plotterUnitsPerMm;
+    if (!run(CutterCommand::moveTo(
+            int(std::trunc(first.ey * unitsPerMm)), int(std::trunc(first.ex * unitsPerMm)))))
         return linkFailed();
     timedWait(500);
 

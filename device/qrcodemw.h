@@ -1,9 +1,11 @@
 #pragma once
 
-#include "joblink.h"
+#include "cuttergeometry.h"
 #include "usboperate.h"
 
 #include <QWidget>
+
+class JobLink;
 
 namespace Ui {
 class QRCodeMW;
@@ -78,8 +80,8 @@ private:
     Ui::QRCodeMW *ui;
     UsbOperate usbOperate; // the window's own link to the cutter
     QString qrDir;
-    int qrX = 6480;
-    int qrY = -1000;
+    int qrX = CutterGeometry::headX; // half the job's width is taken off it
+    int qrY = CutterGeometry::qrLabelY;
     int fileHeight = 0;
     int fileWidth = 0;
     Activity activity = Idle;

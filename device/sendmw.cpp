@@ -8,6 +8,7 @@
 #include "dialogs.h"
 #include "joblink.h"
 #include "jobpipeline.h"
+#include "jobwindow.h"
 #include "process.h"
 #include "savefile.h"
 #include "ui_sendmw.h"
@@ -17,8 +18,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QSettings>
 
 #include <algorithm>
@@ -29,7 +28,7 @@
 namespace {
 QString configPath()
 {
-    return workFolder() + QStringLiteral("config.ini");
+    return settingsFile();
 }
 
 // A key that is missing or unreadable keeps the form's value.
@@ -51,9 +50,6 @@ void loadDouble(QSettings &s, const QString &key, QDoubleSpinBox *spin)
 // How long a save waits for the settings file's lock.
 const int settingsLockMs = 3000;
 
-const char *const idleStyle = "color:Blue;background-color:lightGreen";
-const char *const runningStyle = "color:Black;background-color:Red";
-
 // Sums of whole units from the host saturate instead of overflowing.
 int clampToInt(qint64 v)
 {
@@ -64,24 +60,13 @@ int clampToInt(qint64 v)
 SendMW::SendMW(QWidget *parent)
     : QWidget(parent)
     , ui(new Ui::SendMW)
-    , tempPltPath(workFolder() + QStringLiteral("ABDOPQR.plt"))
+    , tempPltPath(scratchExportFile())
 {
     ui->setupUi(this);
-    setWindowOpacity(0.9);
-    setWindowTitle(tr("Send to device"));
-    const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
-    move(avail.width() - 80 - width(), 120);
-    // Its place lies under the bar's open panel, which stays on top: the
-    // window the bar opens must show in front of it.
-    setWindowFlag(Qt::WindowStaysOnTopHint);
+    placeJobWindow(this, tr("Send to device"));
     greyWhenDisabled(ui->send);
     loadSettings();
-    // the platform's device notices arrive as the device-change window message
-    connect(DeviceNotifier::instance(), &DeviceNotifier::deviceChange, this, [this](quint32 event) {
-        NativeMessage msg = deviceChangeMessage(event);
-        long result = 0;
-        nativeEvent(NativeMessageType, &msg, &result);
-    });
+    routeDeviceNotices(this, &SendMW::nativeEvent);
 }
 
 SendMW::~SendMW()
@@ -159,11 +144,11 @@ void SendMW::on_send_clicked()
         // a stop request: the running send ends after the step under way
         ui->send->setText(tr("Send"));
         ui->send->setEnabled(false);
-        ui->send->setStyleSheet(QLatin1String(idleStyle));
+        showRunLook(ui->send, false);
         return;
     }
     ui->send->setText(tr("Stop"));
-    ui->send->setStyleSheet(QLatin1String(runningStyle));
+    showRunLook(ui->send, true);
     sending = true;
     // setData may run during the waits; this send keeps what it started with
     Press press = handed;
@@ -179,7 +164,7 @@ void SendMW::on_send_clicked()
     sending = false;
     ui->send->setText(tr("Send"));
     ui->send->setEnabled(true);
-    ui->send->setStyleSheet(QLatin1String(idleStyle));
+    showRunLook(ui->send, false);
 }
 
 void SendMW::on_save_clicked()

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "cutpath.h"
+#include "cuttergeometry.h"
 #include "jobpipeline.h"
+#include "units.h"
 #include "usboperate.h"
 
 #include <QList>
@@ -105,9 +107,9 @@ private:
     Press handed; // the latest hand-over
     UsbOperate usbOperate; // the window's own link to the cutter
     QString tempPltPath; // scratch file of the host's HPGL export
-    double mmPerInch = 25.4;
-    double unitsPerMm = 40.0;
-    int headX = 6480; // base of the positioning move's number built from x values
-    int headY = -1500; // base of the one built from y values
+    double mmPerInch = Units::mmPerInch;
+    double unitsPerMm = Units::plotterUnitsPerMm;
+    int headX = CutterGeometry::headX; // base of the positioning move's number built from x values
+    int headY = CutterGeometry::headY; // base of the one built from y values
     bool sending = false;
 };

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
+#include <mutex>
 
 Q_LOGGING_CATEGORY(lcDevice, "vemo.device", QtWarningMsg)
 
@@ -190,75 +191,79 @@ void UsbOperate::waitUntil(const bool &flag)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
-bool UsbOperate::Read(int timeoutMs)
+bool UsbOperate::present(const char *transfer)
 {
-    if (!isConnected()) {
-        qCDebug(lcDevice, "read refused: %s is not there", qPrintable(devicePathText()));
-        return false;
-    }
-    // Only a slot running inside this link's own wait can find the mutex
-    // taken; that call is refused rather than deadlocking or stealing the reply.
-    if (!mutex.tryLock())
-        return false;
-    waitUntil(readDone);
-    replyText.clear();
-    const DevHandle handle = devOpen(devicePath, DevOpenOverlapped);
-    if (handle == InvalidDevHandle) {
-        qCDebug(lcDevice, "read dropped: %s went away", qPrintable(devicePathText()));
-        mutex.unlock();
+    if (isConnected())
         return true;
-    }
-    readDone = false;
-    auto *worker = new UsbRead;
-    worker->handle = handle;
-    worker->timeoutMs = timeoutMs;
+    qCDebug(lcDevice, "%s refused: %s is not there", transfer, qPrintable(devicePathText()));
+    return false;
+}
+
+DevHandle UsbOperate::openFor(const char *transfer, int mode)
+{
+    const DevHandle handle = devOpen(devicePath, mode);
+    if (handle == InvalidDevHandle)
+        qCDebug(lcDevice, "%s dropped: %s went away", transfer, qPrintable(devicePathText()));
+    return handle;
+}
+
+template <class Worker, class Report>
+void UsbOperate::runWorker(Worker *worker, void (Worker::*work)(), Report report, bool &done)
+{
+    done = false;
     auto *thread = new QThread;
-    connect(thread, &QThread::started, worker, &UsbRead::Read);
-    connect(worker, &UsbRead::upgrade, this, &UsbOperate::on_UsbRead_upgrade);
-    connect(worker, &UsbRead::upgrade, thread, &QThread::quit);
+    connect(thread, &QThread::started, worker, work);
+    connect(worker, report, thread, &QThread::quit);
     connect(thread, &QThread::finished, worker, &QObject::deleteLater);
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     worker->moveToThread(thread);
     thread->start(QThread::InheritPriority);
+    waitUntil(done);
+}
+
+bool UsbOperate::Read(int timeoutMs)
+{
+    if (!present("read"))
+        return false;
+    // Only a slot running inside this link's own wait can find the mutex
+    // taken; that call is refused rather than deadlocking or stealing the reply.
+    const std::unique_lock<QMutex> transfer(mutex, std::try_to_lock);
+    if (!transfer.owns_lock())
+        return false;
     waitUntil(readDone);
+    replyText.clear();
+    const DevHandle handle = openFor("read", DevOpenOverlapped);
+    if (handle == InvalidDevHandle)
+        return true;
+    auto *worker = new UsbRead;
+    worker->handle = handle;
+    worker->timeoutMs = timeoutMs;
+    connect(worker, &UsbRead::upgrade, this, &UsbOperate::on_UsbRead_upgrade);
+    runWorker(worker, &UsbRead::Read, &UsbRead::upgrade, readDone);
     devClose(handle);
-    mutex.unlock();
     return true;
 }
 
 bool UsbOperate::Write(QString data)
 {
-    if (!isConnected()) {
-        qCDebug(lcDevice, "write refused: %s is not there", qPrintable(devicePathText()));
+    if (!present("write"))
         return false;
-    }
-    if (!mutex.tryLock())
+    const std::unique_lock<QMutex> transfer(mutex, std::try_to_lock);
+    if (!transfer.owns_lock())
         return false;
     waitUntil(writeDone);
-    const DevHandle handle = devOpen(devicePath, DevOpenPlain);
-    if (handle == InvalidDevHandle) {
-        qCDebug(lcDevice, "write dropped: %s went away", qPrintable(devicePathText()));
-        mutex.unlock();
+    const DevHandle handle = openFor("write", DevOpenPlain);
+    if (handle == InvalidDevHandle)
         return false;
-    }
-    writeDone = false;
     writtenBytes = -1;
     offeredBytes = -1;
     auto *worker = new UsbWrite;
     worker->handle = handle;
     worker->data = data;
-    auto *thread = new QThread;
-    connect(thread, &QThread::started, worker, &UsbWrite::Write);
     connect(worker, &UsbWrite::written, this, &UsbOperate::on_UsbWrite_written);
     connect(worker, &UsbWrite::done, this, &UsbOperate::on_UsbWrite_done);
-    connect(worker, &UsbWrite::done, thread, &QThread::quit);
-    connect(thread, &QThread::finished, worker, &QObject::deleteLater);
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    worker->moveToThread(thread);
-    thread->start(QThread::InheritPriority);
-    waitUntil(writeDone);
+    runWorker(worker, &UsbWrite::Write, &UsbWrite::done, writeDone);
     devClose(handle);
-    mutex.unlock();
     const bool whole = writtenBytes >= 0 && writtenBytes == offeredBytes;
     if (!whole)
         qCDebug(lcDevice, "write not taken: the device took %d of %d bytes", writtenBytes,

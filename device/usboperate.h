@@ -93,6 +93,15 @@ public slots:
 
 private:
     void waitUntil(const bool &flag);
+    // The steps both transfers share: the device is there (else the debug
+    // line "<transfer> refused"), it opens for this transfer alone (else
+    // "<transfer> dropped"), and the worker does its one transfer on a thread
+    // of its own, which ends with its report, while this thread waits for
+    // `done` (set by the report's slot, connected before).
+    bool present(const char *transfer);
+    DevHandle openFor(const char *transfer, int mode);
+    template <class Worker, class Report>
+    void runWorker(Worker *worker, void (Worker::*work)(), Report report, bool &done);
 
     wchar_t devicePath[260];
     wchar_t pathPrefix[260];

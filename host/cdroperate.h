@@ -20,12 +20,17 @@
 // The frame's destructor closes it when an operation returns early, so the
 // host is never left with its optimisation on.
 
-#include <QAxObject>
+#include "units.h"
+
 #include <QList>
 #include <QPoint>
 #include <QString>
 
 class HostFrame;
+// Held by pointer only; hostframe.h brings the whole class to the operations.
+QT_BEGIN_NAMESPACE
+class QAxObject;
+QT_END_NAMESPACE
 
 class CdrOperate
 {
@@ -58,7 +63,7 @@ public:
     int pageWidth();
     QString qrJobName();
     // Whether a job name read from the document may name a file in the QR
-    // job folder: not empty, no path separator, no "..", no control character.
+    // job folder: the shell's rule (jobname.h).
     static bool isSafeJobName(const QString &name);
 
     // PDF publishing and printing (publish.cpp).
@@ -104,11 +109,11 @@ public:
     QString cuttingLayer;
     QString creasingLayer;
     QString qrLayer;
-    double mmPerInch = 25.4;
-    double unitsPerMm = 40.0;
-    double hairline = 0.076 / 25.4;
-    double assistWidth = 0.2 / 25.4;
-    double clearance = 0.5 / 25.4;
+    double mmPerInch = Units::mmPerInch;
+    double unitsPerMm = Units::plotterUnitsPerMm;
+    double hairline = 0.076 / Units::mmPerInch;
+    double assistWidth = 0.2 / Units::mmPerInch;
+    double clearance = 0.5 / Units::mmPerInch;
     int assistCmyk[4] = { 0, 50, 0, 0 };
     QAxObject *app = nullptr;
     // Set by the label step when it could not make the label it was asked

@@ -7,6 +7,8 @@
 // ("CreateCMYKColor(int, int, int, int)" but "CMYKAssign(int,int,int,int)"):
 // they are the texts the real host is known to answer, so leave them be.
 
+#include "units.h"
+
 namespace hostcode {
 
 // "ExportEx(const QString&, enum, enum, QVariant, QVariant)": the host's HPGL
@@ -16,7 +18,7 @@ constexpr int exportRange = 0;
 
 // The HPGL filter's "PlotterUnits" (per inch) and "PlotterOrigin"; what the
 // origin value means is the host's.
-constexpr int plotterUnitsPerInch = 1016;
+constexpr int plotterUnitsPerInch = int(Units::plotterUnitsPerInch);
 constexpr int plotterOrigin = 1;
 
 // "ImportEx(const QString&, enum, QVariant)": the filter value passed for the

@@ -1,6 +1,7 @@
 // Document readers: mark centres, page size and the QR job name.
 #include "cdroperate.h"
 #include "hostframe.h"
+#include "jobname.h"
 
 #include <algorithm>
 #include <cmath>
@@ -99,13 +100,5 @@ QString CdrOperate::qrJobName()
 
 bool CdrOperate::isSafeJobName(const QString &name)
 {
-    if (name.trimmed().isEmpty() || name.contains(QLatin1String("..")))
-        return false;
-    for (const QChar c : name) {
-        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':'))
-            return false;
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c.category() == QChar::Other_Control)
-            return false;
-    }
-    return true;
+    return ::isSafeJobName(name);
 }

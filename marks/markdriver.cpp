@@ -153,32 +153,34 @@ void runMarkLayout(CdrOperate &op, const MarkJob &job)
     f.close();
 }
 
-void qrLabelStep(CdrOperate &op, HostFrame &f, const LabelStep &step, const QrModules &symbol)
+namespace {
+
+// The first old label goes, whether or not a new one is made.
+void removeOldLabel(const CdrOperate &op, HostFrame &f, int layerCount)
 {
-    // The first old label goes, whether or not a new one is made.
-    if (step.labelFound) {
-        for (int i = 1; i <= step.layerCount; ++i) {
-            QAxObject *item = query(f.layers(), "Item(int)", i);
-            const QString name = read(item, "Name()").toString();
-            const bool isLabel = item && name.left(op.qrLayer.size()) == op.qrLayer;
-            if (isLabel)
-                call(item, "Delete()");
-            release(item);
-            if (isLabel)
-                break;
-        }
+    for (int i = 1; i <= layerCount; ++i) {
+        QAxObject *item = query(f.layers(), "Item(int)", i);
+        const QString name = read(item, "Name()").toString();
+        const bool isLabel = item && name.left(op.qrLayer.size()) == op.qrLayer;
+        if (isLabel)
+            call(item, "Delete()");
+        release(item);
+        if (isLabel)
+            break;
     }
-    if (!step.useQRCode)
-        return;
-    // A job must not be filed under a number that was never printed: no
-    // symbol, or no picture of it, means no label layer.
-    // The sheet could not be scanned: the user is told.
-    const QString text = labelText(step.jobNumber);
+}
+
+// A job must not be filed under a number that was never printed: no symbol,
+// or no picture of it, means no label layer, and the user is told, since the
+// sheet could not be scanned.
+bool writeLabelPicture(
+    CdrOperate &op, const LabelStep &step, const QrModules &symbol, const QString &text)
+{
     if (symbol.isNull()) {
         op.labelProblem = QCoreApplication::translate("Marks",
             "The marks were drawn without the QR label: the number %1 could not be encoded.")
                               .arg(text);
-        return;
+        return false;
     }
     SaveResult why;
     if (!saveLabelPicture(symbol, text, step.isInkJet, &why)) {
@@ -186,78 +188,116 @@ void qrLabelStep(CdrOperate &op, HostFrame &f, const LabelStep &step, const QrMo
             "The marks were drawn without the QR label: its picture %1 could not be written: %2.")
                               .arg(QDir::toNativeSeparators(labelPicturePath()),
                                   describeFailure(why));
-        return;
+        return false;
     }
+    return true;
+}
 
-    QAxObject *labelLayer
-        = f.keep(query(f.page(), "CreateLayer(QString)", op.qrLayer + ":" + text));
-    QAxObject *options = query(f.app(), "CreateStructImportOptions()");
-    if (options) {
-        options->setProperty("Mode", hostcode::importMode);
-        options->setProperty("MaintainLayers", true);
-    } else if (labelLayer) {
+// The label layer with the picture imported into it. The import options and
+// filter are released by the caller once the label is done.
+struct LabelImport
+{
+    QAxObject *layer = nullptr;
+    QAxObject *options = nullptr;
+    QAxObject *filter = nullptr;
+};
+
+LabelImport importLabelPicture(const CdrOperate &op, HostFrame &f, const QString &text)
+{
+    LabelImport in;
+    in.layer = f.keep(query(f.page(), "CreateLayer(QString)", op.qrLayer + ":" + text));
+    in.options = query(f.app(), "CreateStructImportOptions()");
+    if (in.options) {
+        in.options->setProperty("Mode", hostcode::importMode);
+        in.options->setProperty("MaintainLayers", true);
+    } else if (in.layer) {
         qCDebug(lcMarks, "no import options: the label picture is not imported");
     }
     // Without the options object the argument list would end early.
-    QAxObject *filter = options
-        ? query(labelLayer, "ImportEx(const QString&, enum, QVariant)", labelPicturePath(),
-            hostcode::labelImportFilter, hostcall::asArg(options))
-        : nullptr;
-    call(filter, "Finish()");
+    in.filter = in.options ? query(in.layer, "ImportEx(const QString&, enum, QVariant)",
+                    labelPicturePath(), hostcode::labelImportFilter, hostcall::asArg(in.options))
+                           : nullptr;
+    call(in.filter, "Finish()");
+    return in;
+}
 
+// The symbol drawn as black rectangles, one a dark module, with the number
+// below it, at x0.
+void drawLabelShapes(const CdrOperate &op, QAxObject *layer, const LabelStep &step,
+    const QrModules &symbol, const QString &text, double x0)
+{
+    const int n = symbol.width;
+    const double m = step.qrCodeSize / n;
+    const double top = step.anchorY + step.qrCodeSize / 2;
+    for (int row = 0; row < n; ++row) {
+        for (int col = 0; col < n; ++col) {
+            if (!symbol.isDark(row, col))
+                continue;
+            // Spaced unlike the marks' rectangles: each is the text its step sends.
+            QAxObject *rect = query(layer, "CreateRectangle(double, double, double, double)",
+                x0 + col * m, top - row * m, x0 + col * m + m, top - row * m - m);
+            call(query(rect, "Outline()"), "SetWidth(double)", 0);
+            call(query(query(rect, "Fill()"), "UniformColor()"), "CMYKAssign(int,int,int,int)", 100,
+                100, 100, 100);
+            release(rect);
+        }
+    }
+    hostcall::callList(layer,
+        "CreateArtisticText(double, double, QString, enum, enum, QString, double, "
+        "enum, enum, enum, enum)",
+        { x0 + 0.5 / op.mmPerInch, step.anchorY - step.qrCodeSize / 2 - 1.5 / op.mmPerInch, text,
+            hostcode::textLanguage, hostcode::textCharSet, QStringLiteral("Consolas"),
+            125 / op.mmPerInch, hostcode::textPlain, hostcode::textPlain, hostcode::textPlain,
+            hostcode::textPlain });
+}
+
+// The imported picture sized, placed at x0 and traced into curves.
+void traceLabelPicture(QAxObject *layer, const LabelStep &step, double x0)
+{
+    QAxObject *shapes = query(layer, "Shapes()");
+    // "Item(const QVariant&)", not "Item(int)": the text this step sends.
+    QAxObject *shape = query(shapes, "Item(const QVariant&)", 1);
+    call(shape, "SetSizeEx(double, double, double, double)", 0, 0, step.qrCodeSize,
+        step.qrCodeSize * 1.25);
+    const double y = step.anchorY + step.qrCodeSize / 2.25;
+    if (step.byFigure)
+        call(shape, "SetPosition(double, double)", x0, y);
+    else
+        call(shape, "SetPositionEx(enum, double, double)", hostcode::referenceTopLeft, x0, y);
+    QAxObject *bitmap = query(shape, "Bitmap()");
+    QAxObject *trace = query(bitmap, "Trace(enum)", hostcode::labelTraceType);
+    if (trace) {
+        trace->setProperty("DeleteOriginalObject", true);
+        trace->setProperty("RemoveBackground", false);
+    }
+    call(trace, "Finish()");
+    release(trace);
+    release(bitmap);
+    release(shape);
+    release(shapes);
+}
+
+} // namespace
+
+void qrLabelStep(CdrOperate &op, HostFrame &f, const LabelStep &step, const QrModules &symbol)
+{
+    if (step.labelFound)
+        removeOldLabel(op, f, step.layerCount);
+    if (!step.useQRCode)
+        return;
+    const QString text = labelText(step.jobNumber);
+    if (!writeLabelPicture(op, step, symbol, text))
+        return;
+    LabelImport label = importLabelPicture(op, f, text);
     const double x0 = step.anchorX + op.clearance;
     // Only this host version gets the label drawn as rectangles and text.
-    if (!step.byFigure && op.progId == QLatin1String("CorelDraw.Application.20")) {
-        const int n = symbol.width;
-        const double m = step.qrCodeSize / n;
-        const double top = step.anchorY + step.qrCodeSize / 2;
-        for (int row = 0; row < n; ++row) {
-            for (int col = 0; col < n; ++col) {
-                if (!symbol.isDark(row, col))
-                    continue;
-                // Spaced unlike the marks' rectangles: each is the text its step sends.
-                QAxObject *rect
-                    = query(labelLayer, "CreateRectangle(double, double, double, double)",
-                        x0 + col * m, top - row * m, x0 + col * m + m, top - row * m - m);
-                call(query(rect, "Outline()"), "SetWidth(double)", 0);
-                call(query(query(rect, "Fill()"), "UniformColor()"), "CMYKAssign(int,int,int,int)",
-                    100, 100, 100, 100);
-                release(rect);
-            }
-        }
-        hostcall::callList(labelLayer,
-            "CreateArtisticText(double, double, QString, enum, enum, QString, double, "
-            "enum, enum, enum, enum)",
-            { x0 + 0.5 / op.mmPerInch, step.anchorY - step.qrCodeSize / 2 - 1.5 / op.mmPerInch,
-                text, hostcode::textLanguage, hostcode::textCharSet, QStringLiteral("Consolas"),
-                125 / op.mmPerInch, hostcode::textPlain, hostcode::textPlain, hostcode::textPlain,
-                hostcode::textPlain });
-    } else {
-        QAxObject *shapes = query(labelLayer, "Shapes()");
-        // "Item(const QVariant&)", not "Item(int)": the text this step sends.
-        QAxObject *shape = query(shapes, "Item(const QVariant&)", 1);
-        call(shape, "SetSizeEx(double, double, double, double)", 0, 0, step.qrCodeSize,
-            step.qrCodeSize * 1.25);
-        const double y = step.anchorY + step.qrCodeSize / 2.25;
-        if (step.byFigure)
-            call(shape, "SetPosition(double, double)", x0, y);
-        else
-            call(shape, "SetPositionEx(enum, double, double)", hostcode::referenceTopLeft, x0, y);
-        QAxObject *bitmap = query(shape, "Bitmap()");
-        QAxObject *trace = query(bitmap, "Trace(enum)", hostcode::labelTraceType);
-        if (trace) {
-            trace->setProperty("DeleteOriginalObject", true);
-            trace->setProperty("RemoveBackground", false);
-        }
-        call(trace, "Finish()");
-        release(trace);
-        release(bitmap);
-        release(shape);
-        release(shapes);
-    }
-    call(labelLayer, "SetEditable(bool)", false);
-    release(options);
-    release(filter);
+    if (!step.byFigure && op.progId == QLatin1String("CorelDraw.Application.20"))
+        drawLabelShapes(op, label.layer, step, symbol, text, x0);
+    else
+        traceLabelPicture(label.layer, step, x0);
+    call(label.layer, "SetEditable(bool)", false);
+    release(label.options);
+    release(label.filter);
 }
 
 } // namespace marks

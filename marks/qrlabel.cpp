@@ -65,7 +65,7 @@ QImage labelPicture(const QrModules &symbol, const QString &caption, bool isInkJ
 
 QString labelPicturePath()
 {
-    return workFolder() + QStringLiteral("ABDOPQR.png");
+    return labelPictureFile();
 }
 
 bool saveLabelPicture(
