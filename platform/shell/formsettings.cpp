@@ -28,30 +28,22 @@ bool readSettingDouble(const QSettings &s, const QString &key, double *out)
 }
 
 FormSetting::FormSetting(const QString &key, QComboBox *list)
-    : key(key)
-    , widget(list)
-    , kept(Index)
+    : FormSetting(key, list, Index)
 {
 }
 
 FormSetting::FormSetting(const QString &key, QAbstractButton *box)
-    : key(key)
-    , widget(box)
-    , kept(Checked)
+    : FormSetting(key, box, Checked)
 {
 }
 
 FormSetting::FormSetting(const QString &key, QSpinBox *spin)
-    : key(key)
-    , widget(spin)
-    , kept(IntValue)
+    : FormSetting(key, spin, IntValue)
 {
 }
 
 FormSetting::FormSetting(const QString &key, QDoubleSpinBox *spin)
-    : key(key)
-    , widget(spin)
-    , kept(DoubleValue)
+    : FormSetting(key, spin, DoubleValue)
 {
 }
 
