@@ -3,11 +3,11 @@
 #include <QPainter>
 
 namespace {
-QColor markColour(int colorIndex)
+QColor markColour(MarkColour colorIndex)
 {
-    if (colorIndex == 0)
+    if (colorIndex == MarkColour::Black)
         return Qt::black;
-    if (colorIndex == 1)
+    if (colorIndex == MarkColour::Red)
         return Qt::red;
     return Qt::white;
 }
@@ -15,34 +15,34 @@ QColor markColour(int colorIndex)
 
 namespace markpaint {
 
-void paintBackground(QPainter &p, const QRect &rect, int colorIndex)
+void paintBackground(QPainter &p, const QRect &rect, MarkColour colorIndex)
 {
-    p.setBrush(QBrush(colorIndex == 2 ? Qt::black : Qt::white, Qt::SolidPattern));
+    p.setBrush(QBrush(colorIndex == MarkColour::White ? Qt::black : Qt::white, Qt::SolidPattern));
     p.drawRect(rect);
 }
 
-void useMarkPen(QPainter &p, int shape, int colorIndex, double lineWeight)
+void useMarkPen(QPainter &p, MarkShape shape, MarkColour colorIndex, double lineWeight)
 {
     const QColor colour = markColour(colorIndex);
-    p.setPen(QPen(
-        QBrush(colour), shape == 2 ? 0.0 : lineWeight, Qt::SolidLine, Qt::FlatCap, Qt::RoundJoin));
+    p.setPen(QPen(QBrush(colour), shape == MarkShape::Circle ? 0.0 : lineWeight, Qt::SolidLine,
+        Qt::FlatCap, Qt::RoundJoin));
     p.setBrush(QBrush(colour, Qt::SolidPattern));
 }
 
-void drawMark(QPainter &p, int shape, QPointF c, double a, double b, int dx, int dy)
+void drawMark(QPainter &p, MarkShape shape, QPointF c, double a, double b, int dx, int dy)
 {
     switch (shape) {
-    case 0:
+    case MarkShape::Cross:
         p.drawLine(QLineF(c.x() - a, c.y(), c.x() + a, c.y()));
         p.drawLine(QLineF(c.x(), c.y() - b, c.x(), c.y() + b));
         break;
-    case 1: {
+    case MarkShape::RightAngle: {
         const QPointF corner(c.x() + dx * a, c.y() + dy * b);
         p.drawLine(QLineF(corner, QPointF(c.x() - dx * a, corner.y())));
         p.drawLine(QLineF(corner, QPointF(corner.x(), c.y() - dy * b)));
         break;
     }
-    case 2:
+    case MarkShape::Circle:
         p.drawEllipse(c, a, b);
         break;
     default:

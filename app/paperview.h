@@ -1,5 +1,7 @@
 #pragma once
 
+#include "panellists.h"
+
 #include <QWidget>
 
 // Where the four registration marks sit on the paper or around the figure.
@@ -18,8 +20,8 @@ public:
     double leftMargin = 0.0;
     double rightMargin = 0.0;
     double bottomMargin = 0.0;
-    int shape = 0;
-    int colorIndex = 0;
+    MarkShape shape = MarkShape::Cross;
+    MarkColour colorIndex = MarkColour::Black;
     double markW = 0.0;
     double markH = 0.0;
     double lineWeight = 0.0;

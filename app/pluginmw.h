@@ -3,6 +3,7 @@
 #include "qrcodemw.h"
 #include "sendmw.h"
 
+#include <QList>
 #include <QPoint>
 #include <QString>
 #include <QWidget>
@@ -10,16 +11,20 @@
 #include <memory>
 
 class CdrOperate;
+struct FormSetting;
 struct SaveResult;
 class QAbstractButton;
 class QLocalServer;
 class QLocalSocket;
+class QSettings;
 
 namespace Ui {
 class PluginMW;
 }
 
-// The always-on-top button bar with its fold-out settings panel.
+// The always-on-top button bar with its fold-out settings panel. One class in
+// several files: pluginmw.cpp (building, window events), pluginmw_server.cpp,
+// pluginmw_settings.cpp, pluginmw_panel.cpp, pluginmw_actions.cpp.
 class PluginMW : public QWidget
 {
     Q_OBJECT
@@ -65,9 +70,14 @@ private slots:
     void on_localSocket_recieved();
 
 private:
+    QList<FormSetting> settingsTable() const;
     void loadSettings();
+    void loadLanguage(const QString &language);
+    void loadSerial(const QSettings &s);
     // The group "PluginMW/" into config.ini, whole or not at all.
     SaveResult saveSettings();
+    // The QR serial alone, as a mark run counts it.
+    SaveResult saveSerial();
     void startLocalServer();
     void readMessages(QLocalSocket *socket);
     void bringToView();

@@ -98,7 +98,7 @@ QString exportAndRead(CdrOperate &op, Exporter exporter, const QString &scratch,
 
 } // namespace
 
-CutJobPaths readCutJob(CdrOperate &op, int cutMode, const QList<QPoint> &marks,
+CutJobPaths readCutJob(CdrOperate &op, CutMode cutMode, const QList<QPoint> &marks,
     const QString &scratch, const CutOptions &options, PipelineEnd end, QString *problem)
 {
     QString ignored;
@@ -140,8 +140,8 @@ PageSize readPageSize(CdrOperate &op)
     return page;
 }
 
-QString cutJobText(const CutJobPaths &paths, int cutMode, JobUse use, const QList<QPoint> &marks,
-    const PageSize &page, double dash, double gap)
+QString cutJobText(const CutJobPaths &paths, CutMode cutMode, JobUse use,
+    const QList<QPoint> &marks, const PageSize &page, double dash, double gap)
 {
     HpglTool tool;
     const bool window = use == JobUse::Send || use == JobUse::SendSave;

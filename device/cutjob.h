@@ -20,7 +20,7 @@ struct SaveResult;
 // cannot be removed first, when the host was asked for an export and wrote
 // none, or when what it wrote ends in the middle of a command, the paths are
 // empty and *problem says so, naming the file. It stays empty otherwise.
-CutJobPaths readCutJob(CdrOperate &op, int cutMode, const QList<QPoint> &marks,
+CutJobPaths readCutJob(CdrOperate &op, CutMode cutMode, const QList<QPoint> &marks,
     const QString &scratch, const CutOptions &options, PipelineEnd end, QString *problem = nullptr);
 
 // Neither list holds a segment: nothing for the cutter in any mode. Creasing
@@ -55,8 +55,8 @@ enum class JobUse
 // `dash` and `gap` are plotter units; `page` is needed by the blank-paper
 // header only, `marks` by "By Path & Marks" only. An unknown mode gives an
 // empty text.
-QString cutJobText(const CutJobPaths &paths, int cutMode, JobUse use, const QList<QPoint> &marks,
-    const PageSize &page, double dash, double gap);
+QString cutJobText(const CutJobPaths &paths, CutMode cutMode, JobUse use,
+    const QList<QPoint> &marks, const PageSize &page, double dash, double gap);
 
 // Replaces `file` with `text` in one piece, or leaves it as it was; *why
 // says what went wrong.

@@ -6,6 +6,7 @@
 #include "cutterprotocol.h"
 #include "devicelist.h"
 #include "dialogs.h"
+#include "formsettings.h"
 #include "joblink.h"
 #include "jobpipeline.h"
 #include "jobwindow.h"
@@ -22,7 +23,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cmath>
 #include <memory>
 
 namespace {
@@ -30,25 +30,6 @@ QString configPath()
 {
     return settingsFile();
 }
-
-// A key that is missing or unreadable keeps the form's value.
-void loadBool(QSettings &s, const QString &key, QAbstractButton *box)
-{
-    if (s.contains(key))
-        box->setChecked(s.value(key).toBool());
-}
-
-void loadDouble(QSettings &s, const QString &key, QDoubleSpinBox *spin)
-{
-    bool ok = false;
-    const double v = s.value(key).toDouble(&ok);
-    // "nan" and "inf" convert, but would show as the box's maximum
-    if (ok && std::isfinite(v))
-        spin->setValue(v);
-}
-
-// How long a save waits for the settings file's lock.
-const int settingsLockMs = 3000;
 
 // Sums of whole units from the host saturate instead of overflowing.
 int clampToInt(qint64 v)
@@ -86,10 +67,10 @@ bool SendMW::nativeEvent(const QByteArray &eventType, void *message, long *)
     return false;
 }
 
-void SendMW::setData(QString cdrVersion, QString language, int cutMode, double posLen,
+void SendMW::setData(QString cdrVersion, QString language, CutMode cutMode, double posLen,
     double negLen, QList<CutPath> preview)
 {
-    const bool blank = cutMode == 2;
+    const bool blank = cutMode == CutMode::BlankPaper;
     ui->blankRevX->setVisible(blank);
     ui->blankRevXLbl->setVisible(blank);
     ui->blankRevY->setVisible(blank);
@@ -202,7 +183,7 @@ CutOptions SendMW::cutOptions() const
 
 bool SendMW::buildJob(CdrOperate &cdr, Press &press, bool forSave)
 {
-    const int mode = press.cutMode;
+    const CutMode mode = press.cutMode;
     if (mode != CutMode::DirectlyCut && mode != CutMode::ByPathAndMarks
         && mode != CutMode::BlankPaper)
         return false;
@@ -410,37 +391,34 @@ void SendMW::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+namespace {
+// The group "SendMW/" in the order it is written; loading goes the same way.
+QList<FormSetting> settingsTable(const Ui::SendMW &ui)
+{
+    return {
+        { QStringLiteral("SendMW/autoSort"), ui.autoSort },
+        { QStringLiteral("SendMW/blankRevX"), ui.blankRevX },
+        { QStringLiteral("SendMW/blankRevY"), ui.blankRevY },
+        { QStringLiteral("SendMW/knifeOffsetChk"), ui.knifeOffsetChk },
+        { QStringLiteral("SendMW/knifeOffset"), ui.knifeOffset },
+        { QStringLiteral("SendMW/closeOffsetChk"), ui.closeOffsetChk },
+        { QStringLiteral("SendMW/closeOffset"), ui.closeOffset },
+        { QStringLiteral("SendMW/backlash"), ui.backlash },
+        { QStringLiteral("SendMW/xBacklash"), ui.xBacklash },
+        { QStringLiteral("SendMW/yBacklash"), ui.yBacklash },
+        { QStringLiteral("SendMW/conSend"), ui.conSend },
+    };
+}
+} // namespace
+
 void SendMW::loadSettings()
 {
-    if (!QFile(configPath()).exists())
+    if (!QFile(settingsFile()).exists())
         return;
-    QSettings s(configPath(), QSettings::IniFormat);
-    loadBool(s, QStringLiteral("SendMW/autoSort"), ui->autoSort);
-    loadDouble(s, QStringLiteral("SendMW/blankRevX"), ui->blankRevX);
-    loadDouble(s, QStringLiteral("SendMW/blankRevY"), ui->blankRevY);
-    loadBool(s, QStringLiteral("SendMW/knifeOffsetChk"), ui->knifeOffsetChk);
-    loadDouble(s, QStringLiteral("SendMW/knifeOffset"), ui->knifeOffset);
-    loadBool(s, QStringLiteral("SendMW/closeOffsetChk"), ui->closeOffsetChk);
-    loadDouble(s, QStringLiteral("SendMW/closeOffset"), ui->closeOffset);
-    loadBool(s, QStringLiteral("SendMW/backlash"), ui->backlash);
-    loadDouble(s, QStringLiteral("SendMW/xBacklash"), ui->xBacklash);
-    loadDouble(s, QStringLiteral("SendMW/yBacklash"), ui->yBacklash);
-    loadBool(s, QStringLiteral("SendMW/conSend"), ui->conSend);
+    loadForm(QSettings(settingsFile(), QSettings::IniFormat), settingsTable(*ui));
 }
 
 SaveResult SendMW::saveSettings()
 {
-    SettingValues s;
-    s.append({ QStringLiteral("SendMW/autoSort"), ui->autoSort->isChecked() });
-    s.append({ QStringLiteral("SendMW/blankRevX"), ui->blankRevX->value() });
-    s.append({ QStringLiteral("SendMW/blankRevY"), ui->blankRevY->value() });
-    s.append({ QStringLiteral("SendMW/knifeOffsetChk"), ui->knifeOffsetChk->isChecked() });
-    s.append({ QStringLiteral("SendMW/knifeOffset"), ui->knifeOffset->value() });
-    s.append({ QStringLiteral("SendMW/closeOffsetChk"), ui->closeOffsetChk->isChecked() });
-    s.append({ QStringLiteral("SendMW/closeOffset"), ui->closeOffset->value() });
-    s.append({ QStringLiteral("SendMW/backlash"), ui->backlash->isChecked() });
-    s.append({ QStringLiteral("SendMW/xBacklash"), ui->xBacklash->value() });
-    s.append({ QStringLiteral("SendMW/yBacklash"), ui->yBacklash->value() });
-    s.append({ QStringLiteral("SendMW/conSend"), ui->conSend->isChecked() });
-    return ::saveSettings(configPath(), s, settingsLockMs);
+    return saveForm(settingsFile(), settingsTable(*ui));
 }

@@ -35,11 +35,10 @@ public:
     void changeLanguage(QString language);
 
     // What the main window hands over before it shows the window: the host
-    // ProgID, the interface language, the cut mode (0 direct, 1 path and
-    // marks, 2 blank paper), the dash and gap in millimetres and the paths to
-    // preview.
-    void setData(QString cdrVersion, QString language, int cutMode, double posLen, double negLen,
-        QList<CutPath> preview);
+    // ProgID, the interface language, the cut mode, the dash and gap in
+    // millimetres and the paths to preview.
+    void setData(QString cdrVersion, QString language, CutMode cutMode, double posLen,
+        double negLen, QList<CutPath> preview);
 
     // Lets go of the preview's paths, so that a hand-over being read does
     // not sit beside the last one; setData() follows. Nothing is repainted.
@@ -80,7 +79,7 @@ private:
     {
         QString cdrVersion;
         QString language;
-        int cutMode = 0;
+        CutMode cutMode = CutMode::DirectlyCut;
         double posLen = 0.0;
         double negLen = 0.0;
         QList<QPoint> marks;

@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     options.backlash = true;
     options.xBacklash = 0.1 * 40;
     options.yBacklash = 0.1 * 40;
-    for (int mode : { CutMode::DirectlyCut, CutMode::ByPathAndMarks, CutMode::BlankPaper }) {
+    for (CutMode mode : { CutMode::DirectlyCut, CutMode::ByPathAndMarks, CutMode::BlankPaper }) {
         CutJobInput in;
         in.cutMode = mode;
         in.cuttingHpgl = text;

@@ -7,7 +7,7 @@
 CutJobPaths runCutPipeline(CutJobInput input, const CutOptions &options, PipelineEnd end)
 {
     CutJobPaths out;
-    const int mode = input.cutMode;
+    const CutMode mode = input.cutMode;
     if (mode != CutMode::DirectlyCut && mode != CutMode::ByPathAndMarks
         && mode != CutMode::BlankPaper)
         return out;

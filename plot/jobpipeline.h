@@ -6,12 +6,15 @@
 #include <QPoint>
 #include <QString>
 
-// Cut modes, numbered as in the main window's cut-mode list.
-namespace CutMode {
-constexpr int DirectlyCut = 0;
-constexpr int ByPathAndMarks = 1;
-constexpr int BlankPaper = 2;
-} // namespace CutMode
+// Cut modes, numbered as in the main window's cut-mode list: the list's
+// index is what config.ini keeps. A value outside the three (a list with
+// nothing chosen) is carried as it is and gives no job.
+enum class CutMode
+{
+    DirectlyCut = 0,
+    ByPathAndMarks = 1,
+    BlankPaper = 2,
+};
 
 // Finishing options of the cutting list. Lengths are plotter units: callers
 // multiply the send window's millimetres by 40 and pass 0 for a length whose
@@ -29,7 +32,7 @@ struct CutOptions
 // What the host exported for one job, as read from the scratch file.
 struct CutJobInput
 {
-    int cutMode = CutMode::DirectlyCut;
+    CutMode cutMode = CutMode::DirectlyCut;
     // The cutting layer ("By Path & Marks") or all printable layers (the
     // other modes), exported at five times its size.
     QString cuttingHpgl;

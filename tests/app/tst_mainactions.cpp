@@ -342,8 +342,8 @@ private slots:
         QCOMPARE(child<QWidget>(send, "blankRevX")->isVisibleTo(send), mode == 2);
         // what was handed over, as the cut button reads it
         CdrOperate op(progId);
-        const QList<CutPath> paths = readCutJob(op, mode, op.markCentres(), workFolder() + "s.plt",
-            CutOptions(), PipelineEnd::AfterTranslate)
+        const QList<CutPath> paths = readCutJob(op, CutMode(mode), op.markCentres(),
+            workFolder() + "s.plt", CutOptions(), PipelineEnd::AfterTranslate)
                                          .both();
         QCOMPARE(paths.size(), 2);
         HpglTool tool;

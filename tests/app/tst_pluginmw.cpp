@@ -246,6 +246,43 @@ private slots:
             QStringLiteral("CorelDraw.Application.20"));
     }
 
+    // Every key of both windows goes into its own widget and comes back from
+    // it, and nothing else is written. The stored enabled states win over
+    // what the check boxes' slots set while loading.
+    void everyKeyKept()
+    {
+        const QVariantMap stored = { { "PluginMW/markSelect", 2 }, { "PluginMW/outlineSelect", 1 },
+            { "PluginMW/printSelect", 1 }, { "PluginMW/cutSelect", 1 },
+            { "PluginMW/language", "EN" }, { "PluginMW/genCrease", true },
+            { "PluginMW/byFigure", true }, { "PluginMW/topRev", 11.5 },
+            { "PluginMW/leftRev", 12.5 }, { "PluginMW/rightRev", 13.5 },
+            { "PluginMW/buttomRev", 14.5 }, { "PluginMW/markWidth", 6.0 },
+            { "PluginMW/markHeight", 7.0 }, { "PluginMW/markWeight", 0.7 },
+            { "PluginMW/markDiameter", 3.5 }, { "PluginMW/markColor", 2 },
+            { "PluginMW/isSegment", true }, { "PluginMW/bySegPieces", false },
+            { "PluginMW/bySegLength", true }, { "PluginMW/ySegPieces", 4 },
+            { "PluginMW/ySegPiecesEn", true }, { "PluginMW/ySegLength", 300.0 },
+            { "PluginMW/ySegLengthEn", false }, { "PluginMW/useQRCode", true },
+            { "PluginMW/isInkJet", true }, { "PluginMW/qrCodeSize", 11 },
+            { "PluginMW/qrCodeStr", 30000042 },
+            { "PluginMW/useCDRVersion", "CorelDraw.Application.20" }, { "SendMW/autoSort", true },
+            { "SendMW/blankRevX", 12.0 }, { "SendMW/blankRevY", -7.0 },
+            { "SendMW/knifeOffsetChk", true }, { "SendMW/knifeOffset", 0.6 },
+            { "SendMW/closeOffsetChk", true }, { "SendMW/closeOffset", 1.2 },
+            { "SendMW/backlash", true }, { "SendMW/xBacklash", 0.125 },
+            { "SendMW/yBacklash", 0.25 }, { "SendMW/conSend", true } };
+        writeConfig(stored);
+        {
+            PluginMW w;
+            w.show();
+            QVERIFY(w.close());
+        }
+        const QSettings s(configPath(), QSettings::IniFormat);
+        QCOMPARE(s.allKeys(), stored.keys());
+        for (const QString &key : stored.keys())
+            QVERIFY2(s.value(key).toString() == stored[key].toString(), qPrintable(key));
+    }
+
     // A file without the main window's keys leaves the form as it was built,
     // and an unchecked "Use QR Code:" disables what hangs on it.
     void missingKeysKeepForm()

@@ -252,16 +252,16 @@ private slots:
         options.xBacklash = 0.2 * 40;
         options.yBacklash = 0.3 * 40;
         CdrOperate op(roadHost);
-        const CutJobPaths paths
-            = readCutJob(op, 0, {}, workFolder() + "own.plt", options, PipelineEnd::Finished);
+        const CutJobPaths paths = readCutJob(
+            op, CutMode::DirectlyCut, {}, workFolder() + "own.plt", options, PipelineEnd::Finished);
         const double dash = child<QDoubleSpinBox>(bar.get(), "posLen")->value() * 40;
         const double gap = child<QDoubleSpinBox>(bar.get(), "negLen")->value() * 40;
         const QString want = HpglTool().writePensDashed(paths.cutting, dash, gap);
         QCOMPARE(cutter->jobs().size(), 1);
         QCOMPARE(QString::fromLatin1(cutter->jobs()[0].text), want);
         // and the options did change the cut
-        const CutJobPaths plain
-            = readCutJob(op, 0, {}, workFolder() + "own.plt", CutOptions(), PipelineEnd::Finished);
+        const CutJobPaths plain = readCutJob(op, CutMode::DirectlyCut, {}, workFolder() + "own.plt",
+            CutOptions(), PipelineEnd::Finished);
         QVERIFY(HpglTool().writePensDashed(plain.cutting, dash, gap) != want);
     }
 };

@@ -125,7 +125,7 @@ private:
     void open(int cutMode)
     {
         window.reset(new SendMW);
-        window->setData(v24, "EN", cutMode, 5.0, 2.0, {});
+        window->setData(v24, "EN", CutMode(cutMode), 5.0, 2.0, {});
         window->show(); // fills the device list
     }
     QPushButton *button(const char *name) { return window->findChild<QPushButton *>(name); }
@@ -204,7 +204,7 @@ void TstSendMW::formFollowsHandOver()
     auto *preview = window->findChild<QPaintWidget *>("paintWidget");
     preview->scale = 1;
     preview->markPoints = { QPoint(1, 2) };
-    window->setData(v24, "EN", 1, 5.0, 2.0, { CutPath() });
+    window->setData(v24, "EN", CutMode::ByPathAndMarks, 5.0, 2.0, { CutPath() });
     QVERIFY(!blankX->isVisible());
     QCOMPARE(preview->paths.size(), 1);
     QCOMPARE(preview->scale, 0.025);
@@ -314,7 +314,7 @@ void TstSendMW::autoNextAndStop()
         button("send")->click();
         stopping = !button("send")->isEnabled() && button("send")->text() == "Send";
         // a hand-over meanwhile does not change the running job
-        window->setData(v24, "EN", 0, 1.0, 1.0, {});
+        window->setData(v24, "EN", CutMode::DirectlyCut, 1.0, 1.0, {});
     });
     watch.start();
     button("send")->click();

@@ -7,6 +7,8 @@
 
 #include <QtTest>
 
+Q_DECLARE_METATYPE(CutMode)
+
 namespace {
 
 // Host frame, five times the size: a square of 100 (its walk turns
@@ -99,7 +101,7 @@ void TestPipeline::previewStopsAfterTranslate()
 
 void TestPipeline::sameAsTheSteps_data()
 {
-    QTest::addColumn<int>("mode");
+    QTest::addColumn<CutMode>("mode");
     QTest::newRow("Directly Cut") << CutMode::DirectlyCut;
     QTest::newRow("By Path & Marks") << CutMode::ByPathAndMarks;
     QTest::newRow("Blank Paper") << CutMode::BlankPaper;
@@ -108,7 +110,7 @@ void TestPipeline::sameAsTheSteps_data()
 // With every option on, each mode makes the calls in the one fixed order.
 void TestPipeline::sameAsTheSteps()
 {
-    QFETCH(int, mode);
+    QFETCH(CutMode, mode);
     CutJobInput in = pathAndMarks();
     in.cutMode = mode;
     CutOptions options;
@@ -149,7 +151,7 @@ void TestPipeline::nothingToCut()
     QVERIFY(out.cutting.isEmpty() && out.creasing.isEmpty());
 
     CutJobInput unknown = pathAndMarks();
-    unknown.cutMode = 3;
+    unknown.cutMode = CutMode(3);
     out = runCutPipeline(unknown);
     QVERIFY(out.cutting.isEmpty() && out.creasing.isEmpty());
 
