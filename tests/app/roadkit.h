@@ -102,7 +102,7 @@ struct Road
     // `code` taken, Auto-Next on for `sheets` sheets.
     QWidget *qrWindowOn(const QString &code, int sheets)
     {
-        const QString job = workFolder() + "QR Jobs/" + code + ".plt";
+        const QString job = qrJobsFolder() + code + ".plt";
         QFile f(job);
         if (!f.open(QIODevice::WriteOnly))
             qFatal("cannot file %s", qPrintable(job));

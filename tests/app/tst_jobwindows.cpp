@@ -15,11 +15,6 @@
 #include <QtTest>
 
 namespace {
-QString configPath()
-{
-    return workFolder() + QStringLiteral("config.ini");
-}
-
 QDoubleSpinBox *spin(QWidget *w, const char *name)
 {
     return w->findChild<QDoubleSpinBox *>(QLatin1String(name));
@@ -102,7 +97,7 @@ private slots:
             send.close(); // closing, shown or not, saves
             send.close(); // twice: same values
         }
-        QSettings s(configPath(), QSettings::IniFormat);
+        QSettings s(settingsFile(), QSettings::IniFormat);
         QCOMPARE(s.value("SendMW/blankRevX").toDouble(), blankRev);
         SendMW send;
         QCOMPARE(spin(&send, "blankRevX")->value(), blankRev);
@@ -119,7 +114,7 @@ private slots:
     void missingKeysKeepForm()
     {
         {
-            QSettings s(configPath(), QSettings::IniFormat);
+            QSettings s(settingsFile(), QSettings::IniFormat);
             s.setValue("PluginMW/topRev", 9.0);
         }
         SendMW send;

@@ -60,8 +60,8 @@ double farthest(const CutterJob &job, int pen, const QList<QPolygonF> &lines)
 void addCrease()
 {
     QPainterPath crease;
-    crease.moveTo(40 / 25.4, 140 / 25.4);
-    crease.lineTo(170 / 25.4, 140 / 25.4);
+    crease.moveTo(40 * mm, 140 * mm);
+    crease.lineTo(170 * mm, 140 * mm);
     SimHost::instance().addShape(*SimHost::instance().activeDocument(), "Creasing Layer", crease);
 }
 
@@ -178,7 +178,7 @@ private slots:
         QCOMPARE(serial, 10000001);
         press(bar.get(), "saveFile");
         QVERIFY(rec.messages.isEmpty());
-        const QString filed = workFolder() + "QR Jobs/" + QString::number(serial) + ".plt";
+        const QString filed = qrJobsFolder() + QString::number(serial) + ".plt";
         const QString job = fileBytes(filed);
         QVERIFY2(job.startsWith("MD0,0,") && job.contains(",5;"), qPrintable(filed));
 

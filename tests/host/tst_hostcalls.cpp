@@ -15,7 +15,6 @@ using simhost::SimHost;
 
 namespace {
 const QString progId = QStringLiteral("CorelDraw.Application.24");
-constexpr double mm = 1.0 / 25.4;
 
 // Expected sequences, built from the pieces every operation shares.
 QStringList opening(bool remember, bool layers = true)
@@ -314,11 +313,11 @@ private slots:
             host.addLayer(doc, n);
         doc.layer("Creasing Layer")->printable = false;
         doc.activeLayer = doc.layer("Artwork")->id;
-        host.addShape(doc, "Artwork", rectPath(20 * mm, 20 * mm, 30 * mm, 30 * mm));
+        host.addShape(doc, "Artwork", mmRect(20, 20, 30, 30));
         QPainterPath mark;
         mark.addEllipse(QPointF(10 * mm, 287 * mm), 2.5 * mm, 2.5 * mm);
         host.addShape(doc, "Mark Layer", mark);
-        host.addShape(doc, "Cutting Layer", rectPath(19 * mm, 19 * mm, 32 * mm, 32 * mm));
+        host.addShape(doc, "Cutting Layer", mmRect(19, 19, 32, 32));
         {
             CdrOperate o(progId);
             host.clearCalls();

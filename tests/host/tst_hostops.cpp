@@ -19,20 +19,6 @@ using simhost::SimHost;
 
 namespace {
 const QString progId = QStringLiteral("CorelDraw.Application.24");
-constexpr double mm = 1.0 / 25.4;
-
-QPainterPath mmRect(double x, double y, double w, double h)
-{
-    return rectPath(x * mm, y * mm, w * mm, h * mm);
-}
-
-QPainterPath mmCircle(double cx, double cy, double r)
-{
-    QPainterPath p;
-    p.addEllipse(QPointF(cx * mm, cy * mm), r * mm, r * mm);
-    return p;
-}
-
 // Artwork, a locked assist layer and the given extra layers, "Artwork" active.
 Document &sheet(const QStringList &extra = {})
 {
@@ -65,12 +51,6 @@ QRectF extent(const QList<CutPath> &paths)
                 y1 = qMax(y1, pt.y());
             }
     return x0 > x1 ? QRectF() : QRectF(QPointF(x0, y0), QPointF(x1, y1));
-}
-
-bool near(const QRectF &a, const QRectF &b, double tol)
-{
-    return std::abs(a.left() - b.left()) <= tol && std::abs(a.right() - b.right()) <= tol
-        && std::abs(a.top() - b.top()) <= tol && std::abs(a.bottom() - b.bottom()) <= tol;
 }
 
 QString describe(const QRectF &r)

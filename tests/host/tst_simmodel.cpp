@@ -19,8 +19,6 @@ using simhost::ShapeList;
 using simhost::SimHost;
 
 namespace {
-constexpr double mm = 1.0 / 25.4;
-
 Shape shapeWithId(quint64 id)
 {
     Shape s;
@@ -39,9 +37,7 @@ QHash<quint64, int> positions(const ShapeList &list)
 
 QPainterPath square(double x, double y, double side)
 {
-    QPainterPath p;
-    p.addRect(QRectF(x * mm, y * mm, side * mm, side * mm));
-    return p;
+    return mmRect(x, y, side, side);
 }
 
 // A closed outline of n points round a centre, wavy so that no two are in line.

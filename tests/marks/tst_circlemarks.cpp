@@ -16,16 +16,6 @@ using namespace simhost;
 
 namespace {
 
-constexpr double mmPerInch = 25.4;
-double in(double mm)
-{
-    return mm / mmPerInch;
-}
-double mm(double inches)
-{
-    return inches * mmPerInch;
-}
-
 const QString v24 = QStringLiteral("CorelDraw.Application.24");
 const QString v20 = QStringLiteral("CorelDraw.Application.20");
 
@@ -85,20 +75,7 @@ QVector<QPointF> markCentresMm()
     QVector<QPointF> out;
     for (const Shape *s : shapesOn("Mark Layer")) {
         const QPointF c = s->path.boundingRect().center();
-        out << QPointF(qRound(mm(c.x()) * 1000) / 1000.0, qRound(mm(c.y()) * 1000) / 1000.0);
-    }
-    return out;
-}
-
-QVector<QLineF> segmentsOf(const QPainterPath &p)
-{
-    QVector<QLineF> out;
-    QPointF last;
-    for (int i = 0; i < p.elementCount(); ++i) {
-        const QPainterPath::Element e = p.elementAt(i);
-        if (e.isLineTo())
-            out << QLineF(last, QPointF(e.x, e.y));
-        last = QPointF(e.x, e.y);
+        out << QPointF(qRound(mmOf(c.x()) * 1000) / 1000.0, qRound(mmOf(c.y()) * 1000) / 1000.0);
     }
     return out;
 }
@@ -216,14 +193,14 @@ void TestCircleMarks::pageMarks()
     }
     // the first mark: disc and its two bars as one shape, 5 x 7 mm
     const QRectF first = marks[0]->path.boundingRect();
-    QVERIFY(qAbs(mm(first.width()) - 5) < 1e-6 && qAbs(mm(first.height()) - 7) < 1e-6);
+    QVERIFY(qAbs(mmOf(first.width()) - 5) < 1e-6 && qAbs(mmOf(first.height()) - 7) < 1e-6);
     QCOMPARE(segmentsOf(marks[1]->path).size(), 0);
 
     const QList<const Shape *> guides = shapesOn("Assist Layer");
     QCOMPARE(guides.size(), 1);
     QVERIFY(!guides[0]->filled);
     QCOMPARE(guides[0]->outline, (Cmyk { 0, 50, 0, 0 }));
-    QVERIFY(qAbs(guides[0]->outlineWidth - 0.2 / 25.4) < 1e-12);
+    QVERIFY(qAbs(guides[0]->outlineWidth - in(0.2)) < 1e-12);
     QCOMPARE(segmentsOf(guides[0]->path).size(), 20);
 
     const Layer *assist = layerNamed("Assist Layer");
@@ -381,8 +358,8 @@ void TestCircleMarks::figureMarks()
     QCOMPARE(segmentsOf(guides[0]->path).size(), 12);
     // the mark box through the discs' outer edges
     const QRectF box = guides[0]->path.boundingRect();
-    QVERIFY(qAbs(mm(box.left()) - 18.5) < 1e-6 && qAbs(mm(box.right()) - 191.5) < 1e-6);
-    QVERIFY(qAbs(mm(box.top()) - 27.5) < 1e-6 && qAbs(mm(box.bottom()) - 261.5) < 1e-6);
+    QVERIFY(qAbs(mmOf(box.left()) - 18.5) < 1e-6 && qAbs(mmOf(box.right()) - 191.5) < 1e-6);
+    QVERIFY(qAbs(mmOf(box.top()) - 27.5) < 1e-6 && qAbs(mmOf(box.bottom()) - 261.5) < 1e-6);
     QVERIFY(!layerNamed("Assist Layer")->printable);
 
     // a second run measures the artwork alone: our layers are locked
@@ -542,15 +519,15 @@ void TestCircleMarks::labelTraced()
     const double xl = figure ? 30 - 10 : 10, yt = figure ? 250 + 10 : 287;
     const double x0 = xl + 2.5 + 0.5, top = yt + s.qrSize / 2.25;
     const QRectF box = traced[0]->path.boundingRect();
-    QVERIFY2(qAbs(mm(box.left()) - x0) < 0.1, qPrintable(QString::number(mm(box.left()))));
-    QVERIFY2(qAbs(mm(box.bottom()) - top) < 0.1, qPrintable(QString::number(mm(box.bottom()))));
+    QVERIFY2(qAbs(mmOf(box.left()) - x0) < 0.1, qPrintable(QString::number(mmOf(box.left()))));
+    QVERIFY2(qAbs(mmOf(box.bottom()) - top) < 0.1, qPrintable(QString::number(mmOf(box.bottom()))));
 
     const marks::QrModules want = marks::encodeLabel("12345678");
     const double module = in(s.qrSize) * 15 / 320; // a 15 px cell of the 320 px wide picture
     QCOMPARE(readLabel(traced, in(x0), in(top), module, isInkJet ? 0.85 : 0.95, want.width).dark,
         want.dark);
     // the caption was traced below the symbol
-    QVERIFY(mm(box.top()) < top - s.qrSize - 1);
+    QVERIFY(mmOf(box.top()) < top - s.qrSize - 1);
 
     // the picture in the work folder is the label too
     QImage picture(marks::labelPicturePath());
