@@ -124,8 +124,9 @@ private slots:
         QList<CutPath> paths = tool.readPlt(readAll(scratch));
         QCOMPARE(paths.size(), 2);
         paths = tool.mirrorY(tool.scaleDown(paths, 5.0), h);
-        const QRectF expected(shape.left() * 40, (297 - shape.bottom()) * 40, shape.width() * 40,
-            shape.height() * 40);
+        const double pu = Units::plotterUnitsPerMm;
+        const QRectF expected(shape.left() * pu, (297 - shape.bottom()) * pu, shape.width() * pu,
+            shape.height() * pu);
         const QRectF got = extent(paths);
         QVERIFY2(near(got, expected, 1.0), qPrintable(describe(got) + " vs " + describe(expected)));
 
@@ -200,7 +201,7 @@ private slots:
         } else {
             QCOMPARE(paths.size(), 1);
             QVERIFY(paths[0].lineType != 0); // dashed: written under a line type
-            QVERIFY(near(extent(paths), QRectF(400, (297 - 60) * 40, 4000, 0), 1.0));
+            QVERIFY(near(extent(paths), QRectF(400, 9480, 4000, 0), 1.0));
             QVERIFY(text.contains("LT;"));
         }
         for (const Layer &l : doc.layers)
@@ -243,7 +244,7 @@ private slots:
         QList<CutPath> paths = tool.readPlt(readAll(scratch));
         QCOMPARE(paths.size(), 2); // artwork and mark, not the guide frame
         paths = tool.mirrorY(tool.scaleDown(paths, 5.0), op.pageHeight());
-        QVERIFY2(near(extent(paths), QRectF(300, 10 * 40 - 100, 2500, (297 - 50) * 40 - 300), 1.0),
+        QVERIFY2(near(extent(paths), QRectF(300, 300, 2500, 9580), 1.0),
             qPrintable(describe(extent(paths))));
         QVERIFY(doc.layer("Mark Layer")->visible && doc.layer("Mark Layer")->editable);
         QVERIFY(!doc.layer("Assist Layer")->editable);
@@ -264,7 +265,7 @@ private slots:
         HpglTool tool;
         const QList<CutPath> paths
             = tool.mirrorY(tool.scaleDown(tool.readPlt(readAll(scratch)), 5.0), op.pageHeight());
-        const QRectF expected(4000, (297 - 120) * 40, 1200, 800);
+        const QRectF expected(4000, 7080, 1200, 800);
         QVERIFY2(near(extent(paths), expected, 1.0), qPrintable(describe(extent(paths))));
         QVERIFY(near(doc.shapesOn("Notes")[0]->path.boundingRect(),
             QRectF(5 * mm, 5 * mm, 10 * mm, 10 * mm), 1e-12));
@@ -482,13 +483,13 @@ private slots:
         QCOMPARE(doc.activeLayerName(), QStringLiteral("Artwork"));
     }
 
-    // Inches to plotter units: v * 25.4 * 40 + 0.5, truncated toward zero;
+    // Inches to plotter units: v * 1016 + 0.5, truncated toward zero;
     // what no int can hold is clamped rather than undefined.
     void conversion_data()
     {
         QTest::addColumn<double>("inches");
         QTest::addColumn<int>("units");
-        const double unit = 1.0 / 1016;
+        const double unit = 1.0 / Units::plotterUnitsPerInch;
         QTest::newRow("A4 width") << 210 * mm << 8400;
         QTest::newRow("just under half a unit") << 0.49 * unit << 0;
         QTest::newRow("just over half a unit") << 0.51 * unit << 1;
@@ -559,7 +560,7 @@ private slots:
         CdrOperate op(progId);
         QCOMPARE(op.pageWidth(), 8400);
         QCOMPARE(op.pageHeight(), 11880);
-        doc.pageSize = QSizeF(0.01 / 40 * mm, 1e12);
+        doc.pageSize = QSizeF(0.01 / Units::plotterUnitsPerMm * mm, 1e12);
         QCOMPARE(op.pageWidth(), 0);
         QCOMPARE(op.pageHeight(), std::numeric_limits<int>::max());
         QCOMPARE(SimHost::instance().callsOf("Layers()").size(), 0);

@@ -481,11 +481,12 @@ private slots:
         QVERIFY(doc);
         QCOMPARE(doc->activeLayerName(), QStringLiteral("Artwork"));
         QVERIFY(doc->shapes.size() >= 4);
-        const QImage img = host.snapshot(40);
-        QCOMPARE(img.size(), QSize(qRound(210 / 25.4 * 40), qRound(297 / 25.4 * 40)));
+        const int dpi = 40;
+        const QImage img = host.snapshot(dpi);
+        QCOMPARE(img.size(), QSize(qRound(210 * mm * dpi), qRound(297 * mm * dpi)));
         // the blue disc centred 60 mm from the left and 110 mm from the bottom
         const QColor disc
-            = img.pixelColor(qRound(60 / 25.4 * 40), img.height() - qRound(110 / 25.4 * 40));
+            = img.pixelColor(qRound(60 * mm * dpi), img.height() - qRound(110 * mm * dpi));
         QVERIFY2(disc.blue() > 200 && disc.red() < 100, qPrintable(disc.name()));
         QCOMPARE(img.pixelColor(5, 5), QColor(Qt::white));
         const QString out = QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
