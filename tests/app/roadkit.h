@@ -16,8 +16,6 @@
 
 #include <memory>
 
-const QString roadHost = QStringLiteral("CorelDraw.Application.24");
-
 // A fresh work folder and a host with the sample artwork open.
 inline void openSample()
 {
@@ -26,7 +24,7 @@ inline void openSample()
     QString error;
     if (!simhost::SimHost::instance().loadDocument(QStringLiteral(SIMHOST_SAMPLE), &error))
         qFatal("sample artwork: %s", qPrintable(error));
-    writeConfig({ { "PluginMW/useCDRVersion", roadHost } });
+    writeConfig({ { "PluginMW/useCDRVersion", v24 } });
 }
 
 inline void press(QWidget *window, const char *button)

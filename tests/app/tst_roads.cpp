@@ -83,7 +83,7 @@ class TstRoads : public RoadSuite
     QString fileAnswer;
     QList<QPoint> marks()
     {
-        CdrOperate op(roadHost);
+        CdrOperate op(v24);
         return op.markCentres();
     }
 
@@ -252,7 +252,7 @@ private slots:
         options.backlash = true;
         options.xBacklash = 0.2 * Units::plotterUnitsPerMm;
         options.yBacklash = 0.3 * Units::plotterUnitsPerMm;
-        CdrOperate op(roadHost);
+        CdrOperate op(v24);
         const CutJobPaths paths = readCutJob(
             op, CutMode::DirectlyCut, {}, workFolder() + "own.plt", options, PipelineEnd::Finished);
         const double dash

@@ -30,8 +30,6 @@ using simhost::SimHost;
 
 namespace {
 
-const QString v24 = QStringLiteral("CorelDraw.Application.24");
-
 // An A4 sheet (host frame: mm from the bottom-left, y up) with four marks
 // 10 mm in from the corners, a cutting rectangle and a creasing line.
 // In the cutter's frame the first mark is at (400, 400), the last at

@@ -8,6 +8,9 @@
 #include <QEvent>
 #include <QTest>
 
+// The host version the suites drive.
+const QString v24 = QStringLiteral("CorelDraw.Application.24");
+
 // Runs the deferred deletions that the event loop would run after an action.
 inline void flushDeletes()
 {

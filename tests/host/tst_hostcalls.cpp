@@ -14,7 +14,6 @@ using simhost::Document;
 using simhost::SimHost;
 
 namespace {
-const QString progId = QStringLiteral("CorelDraw.Application.24");
 
 // Expected sequences, built from the pieces every operation shares.
 QStringList opening(bool remember, bool layers = true)
@@ -319,7 +318,7 @@ private slots:
         host.addShape(doc, "Mark Layer", mark);
         host.addShape(doc, "Cutting Layer", mmRect(19, 19, 32, 32));
         {
-            CdrOperate o(progId);
+            CdrOperate o(v24);
             host.clearCalls();
             op(o, dir.filePath("ABDOPQR.plt"));
         }

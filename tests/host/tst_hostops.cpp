@@ -18,7 +18,6 @@ using simhost::Shape;
 using simhost::SimHost;
 
 namespace {
-const QString progId = QStringLiteral("CorelDraw.Application.24");
 // Artwork, a locked assist layer and the given extra layers, "Artwork" active.
 Document &sheet(const QStringList &extra = {})
 {
@@ -115,7 +114,7 @@ private slots:
         stale.write("IN;PU0,0;PD99999,99999;");
         stale.close();
 
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.exportCuttingLayerPlt(scratch);
         const int h = op.pageHeight();
         QCOMPARE(h, 11880);
@@ -161,7 +160,7 @@ private slots:
         QVERIFY(stale.open(QIODevice::WriteOnly));
         stale.write("IN;PU0,0;PD400,400;");
         stale.close();
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         QVERIFY(!op.exportCuttingLayerPlt(scratch)); // the host was not asked
         QVERIFY(host.exports().isEmpty());
         QVERIFY(HpglTool().readPlt(readAll(scratch)).isEmpty()); // not the stale paths
@@ -189,7 +188,7 @@ private slots:
             crease.lineTo(110 * mm, 60 * mm);
             host.addShape(doc, "Creasing Layer", crease).dashed = true;
         }
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.exportCuttingLayerPlt(scratch); // the scratch file now holds cutting paths
         op.exportCreasingLayerPlt(scratch);
         QCOMPARE(host.exports().size(), 2); // exported even without the layer
@@ -216,7 +215,7 @@ private slots:
         Document &doc = sheet({ "Cutting Layer" });
         for (int i = 0; i < 20; ++i)
             host.addShape(doc, "Cutting Layer", mmRect(10 + 8 * i, 10, 5, 5));
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         {
             FileSizeLimit full(256);
             QVERIFY(op.exportCuttingLayerPlt(scratch));
@@ -238,7 +237,7 @@ private slots:
         doc.layer("Assist Layer")->editable = false;
         doc.layer("Mark Layer")->editable = false;
         doc.layer("Mark Layer")->visible = false;
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.exportPrintablePlt(scratch);
         HpglTool tool;
         QList<CutPath> paths = tool.readPlt(readAll(scratch));
@@ -260,7 +259,7 @@ private slots:
         host.addShape(doc, "Artwork", mmRect(100, 100, 30, 20));
         host.addShape(doc, "Notes", mmRect(5, 5, 10, 10));
         doc.layer("Notes")->printable = false;
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.exportPrintablePlt(scratch);
         HpglTool tool;
         const QList<CutPath> paths
@@ -276,7 +275,7 @@ private slots:
         SimHost &host = SimHost::instance();
         Document &doc = sheet({ "Cutting Layer" });
         host.addShape(doc, "Cutting Layer", mmCircle(100, 100, 2.5));
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.exportCuttingLayerPlt(scratch);
         HpglTool tool;
         const QList<CutPath> paths = tool.scaleDown(tool.readPlt(readAll(scratch)), 5.0);
@@ -299,7 +298,7 @@ private slots:
             s.filled = true;
         }
         const QRectF firstSource = doc.shapes[1].path.boundingRect();
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.createContour();
         const QList<const Shape *> cut = doc.shapesOn("Cutting Layer");
         QCOMPARE(cut.size(), 3);
@@ -327,7 +326,7 @@ private slots:
         Shape &picture = host.addShape(doc, "Artwork", mmRect(40, 10, 20, 20), "bitmap");
         picture.bitmap = QImage(4, 4, QImage::Format_ARGB32);
         host.addShape(doc, "Artwork", mmRect(70, 10, 20, 20)).filled = true;
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.createContour();
         QCOMPARE(doc.shapesOn("Artwork").size(), 3);
         for (const Shape *s : doc.shapesOn("Artwork"))
@@ -352,7 +351,7 @@ private slots:
         Document &doc = sheet();
         host.addShape(doc, "Artwork", mmCircle(50, 50, 2.5));
         host.addShape(doc, "Artwork", mmCircle(100, 50, 40));
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         contour ? op.createContour() : op.createBoundary();
         const QList<const Shape *> cut = doc.shapesOn("Cutting Layer");
         QCOMPARE(cut.size(), 2);
@@ -378,7 +377,7 @@ private slots:
         const quint64 guide = host.addShape(doc, "Assist Layer", mmRect(0, 0, 210, 297)).id;
         doc.layer("Assist Layer")->editable = false;
         doc.selection = { guide }; // left selected by the user
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.createBoundary();
         const QList<const Shape *> cut = doc.shapesOn("Cutting Layer");
         QCOMPARE(cut.size(), 2); // the union, broken apart
@@ -405,7 +404,7 @@ private slots:
         host.addShape(doc, "Cutting Layer", mmRect(0, 0, 1, 1));
         doc.layer("Artwork")->visible = false;
         host.addShape(doc, "Artwork", mmRect(10, 10, 10, 10));
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         QVERIFY(op.isConnected());
         contour ? op.createContour() : op.createBoundary();
         QVERIFY(doc.shapesOn("Cutting Layer").isEmpty());
@@ -431,7 +430,7 @@ private slots:
         QFETCH(QString, creasing);
         SimHost &host = SimHost::instance();
         Document &doc = sheet({ "cutting layer" });
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.setLayerNames(language);
         op.createCuttingLayer();
         op.createCreasingLayer();
@@ -477,7 +476,7 @@ private slots:
         for (const QPointF &c : centres)
             host.addShape(doc, "Mark Layer", mmCircle(c.x(), c.y(), 2.5));
         host.addShape(doc, "Mark Layer 2", mmCircle(50, 50, 2.5));
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         QCOMPARE(op.markCentres(), expected);
         QVERIFY(!doc.layer("Mark Layer")->editable);
         QCOMPARE(doc.activeLayerName(), QStringLiteral("Artwork"));
@@ -506,7 +505,7 @@ private slots:
         QFETCH(int, units);
         Document &doc = sheet();
         doc.pageSize = QSizeF(inches, 297 * mm);
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         QCOMPARE(op.pageWidth(), units);
     }
 
@@ -531,7 +530,7 @@ private slots:
         Document &doc = host.createDocument();
         doc.layers.clear();
         doc.activeLayer = 0;
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         switch (operation) {
         case 0:
             op.exportCuttingLayerPlt(scratch);
@@ -557,7 +556,7 @@ private slots:
     void pageSize()
     {
         Document &doc = sheet();
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         QCOMPARE(op.pageWidth(), 8400);
         QCOMPARE(op.pageHeight(), 11880);
         doc.pageSize = QSizeF(0.01 / Units::plotterUnitsPerMm * mm, 1e12);
@@ -582,7 +581,7 @@ private slots:
         QFETCH(QStringList, layers);
         QFETCH(QString, name);
         sheet(layers);
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         QCOMPARE(op.qrJobName(), name);
     }
 
@@ -619,7 +618,7 @@ private slots:
         doc.layer("Hidden print")->printable = false;
         for (const Layer &l : doc.layers)
             host.addShape(doc, l.name, mmRect(10, 10, 50, 50));
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         const QString file = dir.filePath("out.pdf");
         op.publishPdf(file);
         QFile f(file);
@@ -646,7 +645,7 @@ private slots:
         Document &doc = sheet({ QString::fromUtf8("辅助层"), "Cutting Layer" });
         doc.layer("Artwork")->printable = false;
         host.setPrintDialogAnswer(answer);
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.setLayerNames("ZH");
         op.printDocument();
         QCOMPARE(host.printJobs().size(), answer ? 1 : 0);
@@ -661,8 +660,8 @@ private slots:
     void withoutHostNothingIsSent()
     {
         SimHost &host = SimHost::instance();
-        host.setRegistered(progId, false);
-        CdrOperate op(progId);
+        host.setRegistered(v24, false);
+        CdrOperate op(v24);
         QFile stale(scratch);
         QVERIFY(stale.open(QIODevice::WriteOnly));
         stale.close();
@@ -703,7 +702,7 @@ private slots:
         host.addShape(doc, "Artwork", mmRect(10, 10, 10, 10));
         host.addShape(doc, "Mark Layer", mmCircle(5, 5, 2.5));
         host.failMember(member);
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.createContour();
         op.createBoundary();
         op.exportCuttingLayerPlt(scratch);

@@ -146,7 +146,7 @@ private slots:
         host.addLayer(doc, "B");
         for (int i = 0; i < 2500; ++i)
             host.addShape(doc, i % 3 ? "A" : "B", square(i * 0.01, 0, 0.005));
-        QAxObject app(QStringLiteral("CorelDraw.Application.24"));
+        QAxObject app(v24);
         QAxObject *page = app.querySubObject("ActiveDocument()")->querySubObject("ActivePage()");
         QAxObject *selectable = page->querySubObject("SelectableShapes()");
         QAxObject *onA = page->querySubObject("Layers()")
@@ -256,7 +256,7 @@ private slots:
             }
             host.addShape(doc, "Artwork", big);
         }
-        CdrOperate op(QStringLiteral("CorelDraw.Application.24"));
+        CdrOperate op(v24);
         contour ? op.createContour() : op.createBoundary();
         QCOMPARE(host.activeDocument()->shapesOn("Cutting Layer").size(), cutLines);
     }
@@ -292,7 +292,7 @@ private slots:
                 p.addEllipse(QPointF(r.x() * mm, r.y() * mm), r.height() * mm, r.height() * mm);
             host.addShape(doc, "Artwork", p);
         }
-        CdrOperate op(QStringLiteral("CorelDraw.Application.24"));
+        CdrOperate op(v24);
         op.createBoundary();
         QCOMPARE(doc.shapesOn("Cutting Layer").size(), pieces);
     }

@@ -32,7 +32,7 @@ const QString artwork = QStringLiteral("Artwork");
 void run(Op op)
 {
     {
-        CdrOperate o(QStringLiteral("CorelDraw.Application.24"));
+        CdrOperate o(v24);
         SimHost::instance().clearCalls();
         (o.*op)(0.5, 0.5, 0.5, 0.5, 0.4, 0.2, markWeight, true, 6.0, 10, 20, 30, 40);
     }
@@ -321,7 +321,7 @@ private slots:
         {
             // the main window's defaults on A4: 9 mm margins and marks, 1 mm
             // weight, 100 mm segments, black
-            CdrOperate o(QStringLiteral("CorelDraw.Application.24"));
+            CdrOperate o(v24);
             const double m = in(9);
             (o.*op)(m, m, m, m, m, m, in(1), true, in(100), 0, 0, 0, 100);
         }

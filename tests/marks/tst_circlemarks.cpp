@@ -16,7 +16,6 @@ using namespace simhost;
 
 namespace {
 
-const QString v24 = QStringLiteral("CorelDraw.Application.24");
 const QString v20 = QStringLiteral("CorelDraw.Application.20");
 
 struct Settings
