@@ -140,9 +140,8 @@ private slots:
     void rememberedLayerActiveAgain();
     void figureMarks();
     void figureIgnoresStaleSelection();
+    void figureSegmented_data();
     void figureSegmented();
-    void figureSegmentedTooShort();
-    void figureSegmentedWholeSegments();
     void noHostNoCalls();
     void noDocumentCreatesOne();
     void chineseNames();
@@ -389,56 +388,56 @@ void TestCircleMarks::figureIgnoresStaleSelection()
         markCentresMm(), (QVector<QPointF> { { 21, 259 }, { 189, 259 }, { 21, 41 }, { 189, 41 } }));
 }
 
-void TestCircleMarks::figureSegmentedTooShort()
+// Segmented marks around artwork, margins alike: the extra rows, the guide
+// lines, and the reader finding each mark once.
+void TestCircleMarks::figureSegmented_data()
 {
-    // artwork 3 mm high with 1 mm margins: rows 5 mm apart, no more than a
-    // disc: no extra rows, each side one piece from the top row
-    addArtworkRect(30, 100, 150, 3);
-    CdrOperate op(v24);
-    Settings s;
-    s.top = s.left = s.right = s.bottom = 1;
-    s.isSegment = true;
-    byFigure(op, s);
-    QCOMPARE(shapesOn("Mark Layer").size(), 4);
-    QCOMPARE(segmentsOf(shapesOn("Assist Layer")[0]->path).size(), 12);
-}
-
-// Rows exactly two segments apart in millimetres: one extra pair, none on
-// the bottom row, and the reader finds each mark once.
-void TestCircleMarks::figureSegmentedWholeSegments()
-{
-    addArtworkRect(30, 74, 150, 176);
-    CdrOperate op(v24);
-    Settings s;
-    s.top = s.left = s.right = s.bottom = 12;
-    s.isSegment = true;
-    byFigure(op, s);
-    VERIFY_NO_HOST_ERRORS();
-    QCOMPARE(markCentresMm(),
-        (QVector<QPointF> {
-            { 18, 262 }, { 192, 262 }, { 18, 62 }, { 192, 62 }, { 18, 162 }, { 192, 162 } }));
-    const QList<const Shape *> guides = shapesOn("Assist Layer");
-    QCOMPARE(segmentsOf(guides[0]->path).size(), 20);
-    QVERIFY(guideTopology(segmentsOf(guides[0]->path)).closed);
-    const QList<QPoint> centres = op.markCentres();
-    QCOMPARE(centres.size(), 6);
-    for (int i = 1; i < centres.size(); ++i)
-        QVERIFY(centres[i] != centres[i - 1]);
+    using Centres = QVector<QPointF>;
+    QTest::addColumn<QRectF>("artwork"); // mm
+    QTest::addColumn<double>("margin");
+    QTest::addColumn<Centres>("centres");
+    QTest::addColumn<int>("guideLines");
+    QTest::addColumn<bool>("closed"); // without its stubs, closed loops
+    // L = 218 mm: n = 3, pairs 100 and 200 mm below the top row
+    QTest::newRow("rows 218 mm apart")
+        << QRectF(30, 50, 150, 200) << 9.0
+        << Centres { { 21, 259 }, { 189, 259 }, { 21, 41 }, { 189, 41 }, { 21, 159 }, { 21, 59 },
+               { 189, 159 }, { 189, 59 } }
+        << 28 << true;
+    // no more than a disc between the rows: no extra rows, each side one
+    // piece from the top row
+    QTest::newRow("rows 5 mm apart")
+        << QRectF(30, 100, 150, 3) << 1.0
+        << Centres { { 29, 104 }, { 181, 104 }, { 29, 99 }, { 181, 99 } } << 12 << false;
+    // exactly two segments: one extra pair, none on the bottom row
+    QTest::newRow("rows two segments apart")
+        << QRectF(30, 74, 150, 176) << 12.0
+        << Centres { { 18, 262 }, { 192, 262 }, { 18, 62 }, { 192, 62 }, { 18, 162 }, { 192, 162 } }
+        << 20 << true;
 }
 
 void TestCircleMarks::figureSegmented()
 {
-    addArtworkRect(30, 50, 150, 200);
+    QFETCH(QRectF, artwork);
+    QFETCH(double, margin);
+    QFETCH(QVector<QPointF>, centres);
+    QFETCH(int, guideLines);
+    QFETCH(bool, closed);
+    addArtworkRect(artwork.x(), artwork.y(), artwork.width(), artwork.height());
     CdrOperate op(v24);
     Settings s;
-    s.top = s.left = s.right = s.bottom = 9;
+    s.top = s.left = s.right = s.bottom = margin;
     s.isSegment = true;
     byFigure(op, s);
-    // L = 218 mm: n = 3, pairs 100 and 200 mm below the top row, 28 guide lines
-    QCOMPARE(markCentresMm(),
-        (QVector<QPointF> { { 21, 259 }, { 189, 259 }, { 21, 41 }, { 189, 41 }, { 21, 159 },
-            { 21, 59 }, { 189, 159 }, { 189, 59 } }));
-    QCOMPARE(segmentsOf(shapesOn("Assist Layer")[0]->path).size(), 28);
+    VERIFY_NO_HOST_ERRORS();
+    QCOMPARE(markCentresMm(), centres);
+    const QVector<QLineF> guides = segmentsOf(shapesOn("Assist Layer")[0]->path);
+    QCOMPARE(guides.size(), guideLines);
+    QCOMPARE(guideTopology(guides).closed, closed);
+    const QList<QPoint> read = op.markCentres();
+    QCOMPARE(read.size(), centres.size());
+    for (int i = 1; i < read.size(); ++i)
+        QVERIFY(read[i] != read[i - 1]);
 }
 
 void TestCircleMarks::noHostNoCalls()
