@@ -116,7 +116,7 @@ QStringList pdfSettings()
     return s;
 }
 
-const QString hairline = "double:" + QString::number(0.076 / 25.4, 'g', 10);
+const QString hairline = "double:" + QString::number(0.076 * mm, 'g', 10);
 
 using Op = std::function<void(CdrOperate &, const QString &file)>;
 } // namespace
@@ -191,7 +191,7 @@ private slots:
                 s << "Shapes.Item(int) int:" + QString::number(i)
                   << "Shape.CreateContour(enum,double,int,enum,QVariant,QVariant,QVariant) int:1, "
                      "double:"
-                        + QString::number(0.00025 / 25.4, 'g', 10) + ", int:1, int:0, obj, obj, obj"
+                        + QString::number(0.00025 * mm, 'g', 10) + ", int:1, int:0, obj, obj, obj"
                   << "Shapes.Count()"
                   << "Shapes.Item(int) int:" + QString::number(i + 1) << "Shape.Separate()";
             for (int i = 1; i <= 3; i += 2)

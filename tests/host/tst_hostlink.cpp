@@ -62,7 +62,7 @@ private slots:
             CdrOperate op(id);
             QVERIFY(op.isConnected());
             QCOMPARE(op.progId, id);
-            QCOMPARE(op.hairline, 0.076 / 25.4);
+            QCOMPARE(op.hairline, 0.076 * mm);
             QCOMPARE(op.assistCmyk[1], 50);
         }
         const auto calls = SimHost::instance().calls();

@@ -304,7 +304,7 @@ private slots:
         QCOMPARE(cut.size(), 3);
         for (const Shape *s : cut) {
             QVERIFY(!s->filled);
-            QCOMPARE(s->outlineWidth, 0.076 / 25.4);
+            QCOMPARE(s->outlineWidth, 0.076 * mm);
             QCOMPARE(s->contourOf, quint64(0)); // separated
         }
         QVERIFY(near(cut[0]->path.boundingRect(), firstSource, 1e-6));
