@@ -277,7 +277,7 @@ private slots:
             w.show();
             QVERIFY(w.close());
         }
-        const QSettings s(configPath(), QSettings::IniFormat);
+        const QSettings s(settingsFile(), QSettings::IniFormat);
         QCOMPARE(s.allKeys(), stored.keys());
         for (const QString &key : stored.keys())
             QVERIFY2(s.value(key).toString() == stored[key].toString(), qPrintable(key));
