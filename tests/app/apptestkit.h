@@ -53,16 +53,11 @@ inline void freshWorkFolder()
     QDir().mkpath(publicDocumentsFolder());
 }
 
-inline QString configPath()
-{
-    return workFolder() + QStringLiteral("config.ini");
-}
-
 // Writes config.ini (creating the work folder) with the given keys.
 inline void writeConfig(const QVariantMap &keys)
 {
     QDir().mkpath(workFolder());
-    QSettings s(configPath(), QSettings::IniFormat);
+    QSettings s(settingsFile(), QSettings::IniFormat);
     for (auto it = keys.begin(); it != keys.end(); ++it)
         s.setValue(it.key(), it.value());
 }

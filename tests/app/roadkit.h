@@ -16,8 +16,6 @@
 
 #include <memory>
 
-const QString roadHost = QStringLiteral("CorelDraw.Application.24");
-
 // A fresh work folder and a host with the sample artwork open.
 inline void openSample()
 {
@@ -26,7 +24,7 @@ inline void openSample()
     QString error;
     if (!simhost::SimHost::instance().loadDocument(QStringLiteral(SIMHOST_SAMPLE), &error))
         qFatal("sample artwork: %s", qPrintable(error));
-    writeConfig({ { "PluginMW/useCDRVersion", roadHost } });
+    writeConfig({ { "PluginMW/useCDRVersion", v24 } });
 }
 
 inline void press(QWidget *window, const char *button)
@@ -102,7 +100,7 @@ struct Road
     // `code` taken, Auto-Next on for `sheets` sheets.
     QWidget *qrWindowOn(const QString &code, int sheets)
     {
-        const QString job = workFolder() + "QR Jobs/" + code + ".plt";
+        const QString job = qrJobsFolder() + code + ".plt";
         QFile f(job);
         if (!f.open(QIODevice::WriteOnly))
             qFatal("cannot file %s", qPrintable(job));

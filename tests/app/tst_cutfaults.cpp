@@ -209,7 +209,7 @@ void TstCutFaults::secondPressDuringRun()
             return;
         pressed = true;
         // a job file's size is needed for Start
-        QFile job(workFolder() + "QR Jobs/1.plt");
+        QFile job(qrJobsFolder() + "1.plt");
         QVERIFY(job.open(QIODevice::WriteOnly));
         job.write("MD0,0,8000,6000,5;IN;PA;PU;!PG;");
         job.close();
@@ -221,8 +221,8 @@ void TstCutFaults::secondPressDuringRun()
     watch.start(10);
     press(sendWindow(), "send");
     watch.stop();
-    QDir(workFolder() + "QR Jobs").removeRecursively();
-    QDir().mkpath(workFolder() + "QR Jobs");
+    QDir(qrJobsFolder()).removeRecursively();
+    QDir().mkpath(qrJobsFolder());
     QVERIFY(pressed);
     verifyIdle(bar.get());
     QCOMPARE(rec.messages.size(), 1);
@@ -253,7 +253,7 @@ void TstCutFaults::sendWhileQrRuns()
     watch.start(10);
     press(qr, "startBtn");
     watch.stop();
-    QFile::remove(workFolder() + "QR Jobs/1.plt");
+    QFile::remove(qrJobsFolder() + "1.plt");
     QVERIFY(pressed);
     verifyIdle(bar.get());
     QCOMPARE(rec.messages.size(), 1);
@@ -280,7 +280,7 @@ void TstCutFaults::closeDuringRun()
     QCOMPARE(
         rec.messages[0].text, QStringLiteral("Close will stop all job sending, Confirm or Not?"));
     QCOMPARE(rec.exits, QList<int> { 0 });
-    QSettings s(configPath(), QSettings::IniFormat);
+    QSettings s(settingsFile(), QSettings::IniFormat);
     QCOMPARE(s.value("PluginMW/topRev").toDouble(), 13.5);
     QCOMPARE(s.value("SendMW/knifeOffset").toDouble(), 0.7);
     QCOMPARE(s.value("SendMW/conSend").toBool(), true);

@@ -1,35 +1,15 @@
 // The send and QR windows as the main window uses them: top-level windows,
 // the send window's settings, its getters and the language change.
+#include "apptestkit.h"
 #include "qrcodemw.h"
 #include "sendmw.h"
 #include "vemoresources.h"
-#include "workfolder.h"
 
 #include <QCheckBox>
-#include <QDir>
-#include <QDoubleSpinBox>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
-#include <QSettings>
 #include <QtTest>
-
-namespace {
-QString configPath()
-{
-    return workFolder() + QStringLiteral("config.ini");
-}
-
-QDoubleSpinBox *spin(QWidget *w, const char *name)
-{
-    return w->findChild<QDoubleSpinBox *>(QLatin1String(name));
-}
-
-QCheckBox *box(QWidget *w, const char *name)
-{
-    return w->findChild<QCheckBox *>(QLatin1String(name));
-}
-} // namespace
 
 class TestJobWindows : public QObject
 {
@@ -38,8 +18,8 @@ class TestJobWindows : public QObject
 private slots:
     void init()
     {
-        QDir(workFolder()).removeRecursively();
-        QDir().mkpath(workFolder());
+        freshWorkFolder();
+        QDir().mkpath(workFolder()); // a save that fails would ask a box no test answers
     }
 
     void windowsOfTheirOwn()
@@ -64,14 +44,10 @@ private slots:
         QVERIFY(!send.autoSort() && !send.backlash());
         QCOMPARE(send.knifeOffset(), 0.3);
         QCOMPARE(send.closeOffset(), 0.5);
-        box(&send, "autoSort")->setChecked(true);
-        box(&send, "backlash")->setChecked(true);
-        box(&send, "knifeOffsetChk")->setChecked(true);
-        box(&send, "closeOffsetChk")->setChecked(true);
-        spin(&send, "knifeOffset")->setValue(0.8);
-        spin(&send, "closeOffset")->setValue(2.5);
-        spin(&send, "xBacklash")->setValue(0.125);
-        spin(&send, "yBacklash")->setValue(0.05);
+        set(&send,
+            { { "autoSort", true }, { "backlash", true }, { "knifeOffsetChk", true },
+                { "closeOffsetChk", true }, { "knifeOffset", 0.8 }, { "closeOffset", 2.5 },
+                { "xBacklash", 0.125 }, { "yBacklash", 0.05 } });
         QVERIFY(
             send.autoSort() && send.backlash() && send.knifeOffsetChk() && send.closeOffsetChk());
         QCOMPARE(send.knifeOffset(), 0.8);
@@ -93,24 +69,21 @@ private slots:
         QFETCH(double, blankRev);
         {
             SendMW send;
-            spin(&send, "blankRevX")->setValue(blankRev);
-            spin(&send, "blankRevY")->setValue(-blankRev);
-            spin(&send, "knifeOffset")->setValue(0.6);
-            spin(&send, "yBacklash")->setValue(0.075);
-            box(&send, "conSend")->setChecked(true);
-            box(&send, "knifeOffsetChk")->setChecked(true);
+            set(&send,
+                { { "blankRevX", blankRev }, { "blankRevY", -blankRev }, { "knifeOffset", 0.6 },
+                    { "yBacklash", 0.075 }, { "conSend", true }, { "knifeOffsetChk", true } });
             send.close(); // closing, shown or not, saves
             send.close(); // twice: same values
         }
-        QSettings s(configPath(), QSettings::IniFormat);
+        QSettings s(settingsFile(), QSettings::IniFormat);
         QCOMPARE(s.value("SendMW/blankRevX").toDouble(), blankRev);
         SendMW send;
-        QCOMPARE(spin(&send, "blankRevX")->value(), blankRev);
-        QCOMPARE(spin(&send, "blankRevY")->value(), -blankRev);
+        QCOMPARE(child<QDoubleSpinBox>(&send, "blankRevX")->value(), blankRev);
+        QCOMPARE(child<QDoubleSpinBox>(&send, "blankRevY")->value(), -blankRev);
         QCOMPARE(send.knifeOffset(), 0.6);
         QCOMPARE(send.yBacklash(), 0.075);
         QVERIFY(send.knifeOffsetChk());
-        QVERIFY(box(&send, "conSend")->isChecked());
+        QVERIFY(child<QCheckBox>(&send, "conSend")->isChecked());
         QVERIFY(!send.autoSort());
     }
 
@@ -118,10 +91,7 @@ private slots:
     // minimums).
     void missingKeysKeepForm()
     {
-        {
-            QSettings s(configPath(), QSettings::IniFormat);
-            s.setValue("PluginMW/topRev", 9.0);
-        }
+        writeConfig({ { "PluginMW/topRev", 9.0 } });
         SendMW send;
         QCOMPARE(send.knifeOffset(), 0.3);
         QCOMPARE(send.closeOffset(), 0.5);

@@ -5,6 +5,7 @@
 #include "diskfaults.h"
 #include "hpgltool.h"
 #include "pluginmw.h"
+#include "units.h"
 
 #include <axserver.h>
 #include <simhost.h>
@@ -26,7 +27,7 @@ const QString progId = QStringLiteral("CorelDraw.Application.24");
 QPainterPath mmPath(QRectF r, bool ellipse = false)
 {
     QPainterPath p;
-    const QRectF in(r.topLeft() / 25.4, r.size() / 25.4);
+    const QRectF in(r.topLeft() / Units::mmPerInch, r.size() / Units::mmPerInch);
     if (ellipse)
         p.addEllipse(in);
     else if (r.height() == 0)
@@ -140,7 +141,7 @@ private slots:
         QCOMPARE(enabledAtBox, QList<bool> { true });
         QVERIFY(SimHost::instance().calls().isEmpty() && files.isEmpty());
         QCOMPARE(serial(w), 10000000);
-        QVERIFY(!QSettings(configPath(), QSettings::IniFormat).contains("PluginMW/qrCodeStr"));
+        QVERIFY(!QSettings(settingsFile(), QSettings::IniFormat).contains("PluginMW/qrCodeStr"));
     }
 
     // The click makes the same host calls as the routine called directly
@@ -170,7 +171,7 @@ private slots:
         const int cmyk[3][4] = { { 0, 0, 0, 100 }, { 0, 100, 100, 0 }, { 0, 0, 0, 0 } };
         const int *k = cmyk[colour];
         const int passed = shape == 2 && qr ? 10000006 : 10000005;
-        const double in = 25.4;
+        const double in = Units::mmPerInch;
         auto makeDoc = [] { // tall enough to be segmented either way
             SimHost::instance().reset();
             SimHost &h = SimHost::instance();
@@ -207,7 +208,8 @@ private slots:
         click(w, "genMark");
         QCOMPARE(hostLog(), expected);
         QCOMPARE(serial(w), passed);
-        QCOMPARE(QSettings(configPath(), QSettings::IniFormat).value("PluginMW/qrCodeStr").toInt(),
+        QCOMPARE(
+            QSettings(settingsFile(), QSettings::IniFormat).value("PluginMW/qrCodeStr").toInt(),
             qr ? passed : 10000005);
     }
 
@@ -215,7 +217,7 @@ private slots:
     {
         QTest::addColumn<int>("fault");
         QTest::addColumn<QString>("said");
-        const QString ini = QDir::toNativeSeparators(configPath());
+        const QString ini = QDir::toNativeSeparators(settingsFile());
         QTest::newRow("at its maximum: no marks")
             << 0 << "The QR serial number has reached 99999999 and cannot count further.";
         QTest::newRow("store fails")
@@ -242,26 +244,26 @@ private slots:
         writeConfig({ { "PluginMW/qrCodeStr", atMaximum ? 99999999 : 10000000 },
             { "PluginMW/useQRCode", true }, { "Notes/pad", QString(12000, 'x') } });
         PluginMW w;
-        const QString before = fileBytes(configPath());
+        const QString before = fileBytes(settingsFile());
         if (fault == 1) {
-            QFile::remove(configPath());
-            QDir().mkpath(configPath()); // a folder in the file's place
+            QFile::remove(settingsFile());
+            QDir().mkpath(settingsFile()); // a folder in the file's place
         }
         if (fault == 2)
-            QDir().mkpath(configPath() + ".lock/held"); // cannot be removed
+            QDir().mkpath(settingsFile() + ".lock/held"); // cannot be removed
         if (fault == 4)
             QDir().mkpath(workFolder() + "ABDOPQR.png/held");
         {
             FileSizeLimit limit(fault == 3 ? 8192 : 1 << 30);
             click(w, "genMark");
         }
-        QDir(configPath() + ".lock").removeRecursively();
+        QDir(settingsFile() + ".lock").removeRecursively();
         QCOMPARE(rec.messages.size(), 1);
         QCOMPARE(rec.messages[0].text, said);
         QCOMPARE(SimHost::instance().calls().isEmpty(), atMaximum);
         QCOMPARE(serial(w), atMaximum ? 99999999 : 10000001);
         if (fault != 1 && fault != 4)
-            QCOMPARE(fileBytes(configPath()), before);
+            QCOMPARE(fileBytes(settingsFile()), before);
         simhost::Document *doc = SimHost::instance().activeDocument();
         QCOMPARE(doc && doc->layer("QR Code:10000001"), fault >= 1 && fault <= 3);
     }
@@ -447,8 +449,7 @@ private slots:
         QTest::newRow("unwritable") << "" << true << "no/such/j.plt"
                                     << QDir::toNativeSeparators(workFolder() + "no/such/j.plt");
         QTest::newRow("no QR job folder")
-            << "QR Code:7" << true << ""
-            << QDir::toNativeSeparators(workFolder() + "QR Jobs/7.plt");
+            << "QR Code:7" << true << "" << QDir::toNativeSeparators(qrJobsFolder() + "7.plt");
     }
     void saveFileRefuses()
     {
@@ -458,7 +459,7 @@ private slots:
         QFETCH(QString, named);
         sheet(frame, cutLayers, qrLayer.isEmpty() ? QStringList() : QStringList { qrLayer });
         PluginMW w;
-        QDir(workFolder() + "QR Jobs").removeRecursively();
+        QDir(qrJobsFolder()).removeRecursively();
         fileAnswer = answer;
         click(w, "saveFile");
         QCOMPARE(rec.messages.size(), 1);
@@ -475,16 +476,16 @@ private slots:
     {
         sheet(frame, true, { "QR Code:10000002" });
         PluginMW w;
-        const QString job = workFolder() + "QR Jobs/10000002.plt";
-        TestMount disk = TestMount::tmpfs(workFolder() + "QR Jobs", 64);
+        const QString job = qrJobsFolder() + "10000002.plt";
+        TestMount disk = TestMount::tmpfs(qrJobsFolder(), 64);
         if (!disk.mounted())
             QSKIP("needs a tmpfs (Linux, as root)");
         QFile filed(job);
         QVERIFY(filed.open(QIODevice::WriteOnly) && filed.write("MD0,0,1,1,5;PU;") == 15);
         filed.close();
-        QVERIFY(fillVolume(workFolder() + "QR Jobs", 0));
+        QVERIFY(fillVolume(qrJobsFolder(), 0));
         click(w, "saveFile");
-        QFile::remove(workFolder() + "QR Jobs/filler");
+        QFile::remove(qrJobsFolder() + "filler");
         QCOMPARE(rec.messages.size(), 1);
         QCOMPARE(rec.messages[0].text,
             "Could not write " + QDir::toNativeSeparators(job) + ": the disk is full.");

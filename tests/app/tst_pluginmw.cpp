@@ -209,7 +209,7 @@ private slots:
             QCOMPARE(rec.exits, QList<int> { 0 });
             QVERIFY(rec.messages.isEmpty());
         }
-        QSettings s(configPath(), QSettings::IniFormat);
+        QSettings s(settingsFile(), QSettings::IniFormat);
         QCOMPARE(s.value("PluginMW/buttomRev").toDouble(), 60.0);
         QCOMPARE(s.value("PluginMW/qrCodeStr").toInt(), 30000042);
         QCOMPARE(s.value("PluginMW/language").toString(), QStringLiteral("EN"));
@@ -277,7 +277,7 @@ private slots:
             w.show();
             QVERIFY(w.close());
         }
-        const QSettings s(configPath(), QSettings::IniFormat);
+        const QSettings s(settingsFile(), QSettings::IniFormat);
         QCOMPARE(s.allKeys(), stored.keys());
         for (const QString &key : stored.keys())
             QVERIFY2(s.value(key).toString() == stored[key].toString(), qPrintable(key));
@@ -620,7 +620,7 @@ private slots:
         QVERIFY(rec.messages.isEmpty());
         QCOMPARE(rec.exits, QList<int> { 0 });
         QVERIFY(rec.starts.isEmpty());
-        QVERIFY(QFile::exists(configPath()));
+        QVERIFY(QFile::exists(settingsFile()));
     }
 
     // Closing ends the program whatever happens to the settings; when they
@@ -650,15 +650,15 @@ private slots:
         const QByteArray documents = qgetenv("VEMO_PUBLIC_DOCUMENTS");
         if (fault == "long")
             qputenv("VEMO_PUBLIC_DOCUMENTS", documents + "/" + QByteArray(300, 'd'));
-        const QString ini = configPath();
+        const QString ini = settingsFile();
         // small enough that QSaveFile holds it in its buffer until the commit
         writeConfig({ { "PluginMW/topRev", 12.0 }, { "Notes/pad", QString(12000, 'x') } });
         TestMount mount;
         if (fault == "locked")
-            QVERIFY(QDir().mkpath(configPath() + ".lock/held"));
+            QVERIFY(QDir().mkpath(settingsFile() + ".lock/held"));
         if (fault == "folder") {
-            QFile::remove(configPath());
-            QVERIFY(QDir().mkpath(configPath() + "/held"));
+            QFile::remove(settingsFile());
+            QVERIFY(QDir().mkpath(settingsFile() + "/held"));
         }
         if (fault == "read-only")
             mount = TestMount::readOnly(workFolder());
@@ -686,10 +686,10 @@ private slots:
         QCOMPARE(rec.messages[0].text,
             "The settings could not be saved to " + QDir::toNativeSeparators(ini) + ": " + cause
                 + ".");
-        QDir(configPath() + ".lock").removeRecursively();
+        QDir(settingsFile() + ".lock").removeRecursively();
         QFile::remove(workFolder() + "filler");
         if (fault != "folder" && fault != "long")
-            QCOMPARE(fileBytes(configPath()), before);
+            QCOMPARE(fileBytes(settingsFile()), before);
     }
 
     // A save killed midway leaves QSaveFile's temporary file beside config.ini.
@@ -738,7 +738,7 @@ private slots:
         QCOMPARE(rec.messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(closed, ends);
         QCOMPARE(rec.exits, ends ? QList<int> { 0 } : QList<int> {});
-        QCOMPARE(QFile::exists(configPath()), ends);
+        QCOMPARE(QFile::exists(settingsFile()), ends);
         QCOMPARE(w.isVisible(), !ends);
         topLevel(window)->hide();
     }
@@ -754,7 +754,7 @@ private slots:
         QCOMPARE(rec.starts[0],
             QStringList({ restartProgramName(), "500", QCoreApplication::applicationFilePath() }));
         QCOMPARE(rec.exits, QList<int> { 0 });
-        QSettings s(configPath(), QSettings::IniFormat);
+        QSettings s(settingsFile(), QSettings::IniFormat);
         QCOMPARE(s.value("PluginMW/language").toString(), QStringLiteral("ZH"));
     }
 
@@ -793,7 +793,7 @@ private slots:
         QVERIFY(w.close());
         QVERIFY(rec.starts.isEmpty());
         QCOMPARE(rec.exits, QList<int> { 0 });
-        QSettings s(configPath(), QSettings::IniFormat);
+        QSettings s(settingsFile(), QSettings::IniFormat);
         QCOMPARE(s.value("PluginMW/language").toString(), QStringLiteral("EN"));
         topLevel("SendMW")->hide();
     }

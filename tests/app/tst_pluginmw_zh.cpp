@@ -121,7 +121,7 @@ private slots:
         // the switch back to English goes through a restart
         child<QPushButton>(&w, "language")->click();
         QCOMPARE(rec.starts.size(), 1);
-        QSettings s(configPath(), QSettings::IniFormat);
+        QSettings s(settingsFile(), QSettings::IniFormat);
         QCOMPARE(s.value("PluginMW/language").toString(), QStringLiteral("EN"));
         Recorder::uninstall();
     }

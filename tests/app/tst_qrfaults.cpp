@@ -86,7 +86,7 @@ void TstQrFaults::qrSweep()
     cutter->addFault({ CutterFault::Kind(kind), command, delayMs, reply, 0, 1 });
 
     press(qr, "startBtn");
-    QFile::remove(workFolder() + "QR Jobs/1001.plt");
+    QFile::remove(qrJobsFolder() + "1001.plt");
     auto *start = child<QPushButton>(qr, "startBtn");
     QCOMPARE(start->text(), QStringLiteral("Start"));
     QVERIFY(start->isEnabled() && child<QPushButton>(qr, "autoOffset")->isEnabled());

@@ -23,8 +23,9 @@ QList<QPolygonF> layerLines(const QString &layer, QPointF origin)
 {
     const simhost::Document &doc = *SimHost::instance().activeDocument();
     QTransform t;
-    t.translate(-origin.x(), doc.pageSize.height() * 1016 - origin.y());
-    t.scale(1016, -1016);
+    const double perInch = Units::plotterUnitsPerInch;
+    t.translate(-origin.x(), doc.pageSize.height() * perInch - origin.y());
+    t.scale(perInch, -perInch);
     QList<QPolygonF> out;
     for (const simhost::Shape *s : doc.shapesOn(layer))
         out += t.map(s->path).toSubpathPolygons();
@@ -60,8 +61,8 @@ double farthest(const CutterJob &job, int pen, const QList<QPolygonF> &lines)
 void addCrease()
 {
     QPainterPath crease;
-    crease.moveTo(40 / 25.4, 140 / 25.4);
-    crease.lineTo(170 / 25.4, 140 / 25.4);
+    crease.moveTo(40 * mm, 140 * mm);
+    crease.lineTo(170 * mm, 140 * mm);
     SimHost::instance().addShape(*SimHost::instance().activeDocument(), "Creasing Layer", crease);
 }
 
@@ -82,7 +83,7 @@ class TstRoads : public RoadSuite
     QString fileAnswer;
     QList<QPoint> marks()
     {
-        CdrOperate op(roadHost);
+        CdrOperate op(v24);
         return op.markCentres();
     }
 
@@ -178,7 +179,7 @@ private slots:
         QCOMPARE(serial, 10000001);
         press(bar.get(), "saveFile");
         QVERIFY(rec.messages.isEmpty());
-        const QString filed = workFolder() + "QR Jobs/" + QString::number(serial) + ".plt";
+        const QString filed = qrJobsFolder() + QString::number(serial) + ".plt";
         const QString job = fileBytes(filed);
         QVERIFY2(job.startsWith("MD0,0,") && job.contains(",5;"), qPrintable(filed));
 
@@ -246,16 +247,18 @@ private slots:
         press(sendWindow(), "send");
         verifyIdle(bar.get());
         CutOptions options;
-        options.knifeOffset = 0.5 * 40;
-        options.overcut = 1.0 * 40;
+        options.knifeOffset = 0.5 * Units::plotterUnitsPerMm;
+        options.overcut = 1.0 * Units::plotterUnitsPerMm;
         options.backlash = true;
-        options.xBacklash = 0.2 * 40;
-        options.yBacklash = 0.3 * 40;
-        CdrOperate op(roadHost);
+        options.xBacklash = 0.2 * Units::plotterUnitsPerMm;
+        options.yBacklash = 0.3 * Units::plotterUnitsPerMm;
+        CdrOperate op(v24);
         const CutJobPaths paths = readCutJob(
             op, CutMode::DirectlyCut, {}, workFolder() + "own.plt", options, PipelineEnd::Finished);
-        const double dash = child<QDoubleSpinBox>(bar.get(), "posLen")->value() * 40;
-        const double gap = child<QDoubleSpinBox>(bar.get(), "negLen")->value() * 40;
+        const double dash
+            = child<QDoubleSpinBox>(bar.get(), "posLen")->value() * Units::plotterUnitsPerMm;
+        const double gap
+            = child<QDoubleSpinBox>(bar.get(), "negLen")->value() * Units::plotterUnitsPerMm;
         const QString want = HpglTool().writePensDashed(paths.cutting, dash, gap);
         QCOMPARE(cutter->jobs().size(), 1);
         QCOMPARE(QString::fromLatin1(cutter->jobs()[0].text), want);

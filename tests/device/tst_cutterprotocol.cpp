@@ -1,3 +1,4 @@
+#include "cuttergeometry.h"
 #include "cutterprotocol.h"
 #include "emulatedcutter.h"
 #include "registry.h"
@@ -57,23 +58,28 @@ void TstCutterProtocol::commandTexts_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
     using namespace CutterCommand;
+    using namespace CutterGeometry;
+    using namespace CutterFirmware;
+    const double pu = Units::plotterUnitsPerMm;
     QTest::newRow("busy poll") << busyPoll << ";CMD:10;";
     QTest::newRow("paper") << paperState << ";CMD:14;";
-    QTest::newRow("feed qr job") << feed(8000 + 2400) << ";CMD:20,10400;";
+    QTest::newRow("feed qr job") << feed(8000 + qrFeedMargin) << ";CMD:20,10400;";
     QTest::newRow("feed negative") << feed(-5) << ";CMD:20,-5;";
-    QTest::newRow("move marks") << moveTo(-1500 + 600, 6480 - 8400 / 2 + 400) << "PU-900,2680;";
-    QTest::newRow("move qr label") << moveTo(-1000, 6480 - 6001 / 2) << "PU-1000,3480;";
+    QTest::newRow("move marks") << moveTo(headY + 600, headX - 8400 / 2 + 400) << "PU-900,2680;";
+    QTest::newRow("move qr label") << moveTo(qrLabelY, headX - 6001 / 2) << "PU-1000,3480;";
     QTest::newRow("blank move whole")
-        << moveTo(-1500 + (1.0 + 0.5) * 40, (6480 - 8401 / 2) + (0 + 0.25) * 40) << "PU-1440,2290;";
+        << moveTo(headY + (1.0 + 0.5) * pu, (headX - 8401 / 2) + (0 + 0.25) * pu)
+        << "PU-1440,2290;";
     QTest::newRow("blank move half")
-        << moveTo(-1440.0, (6480 - 8401 / 2) + (0 + 0.0125) * 40) << "PU-1440,2280.5;";
+        << moveTo(-1440.0, (headX - 8401 / 2) + (0 + 0.0125) * pu) << "PU-1440,2280.5;";
     QTest::newRow("origin") << origin << "PU0,0;";
     QTest::newRow("scan") << scanQr << ";CMD:101;";
     QTest::newRow("page end") << pageEnd << "!PG;";
     QTest::newRow("led") << ledIntensity(3000) << ";CMD:103,3000;";
     QTest::newRow("find mark") << findMark << ";CMD:106;";
     QTest::newRow("ask offset") << camOffset << ";CMD:200;";
-    QTest::newRow("store offset") << setCamOffset(1.5, 27.3 - 2.5) << ";CMD:201,1.5,24.8;";
+    QTest::newRow("store offset") << setCamOffset(nominalCamOffsetA, nominalCamOffsetB - 2.5)
+                                  << ";CMD:201,1.5,24.8;";
     QTest::newRow("store offset small")
         << setCamOffset(0.0000123, -1234567.0) << ";CMD:201,1.23e-05,-1.23457e+06;";
     QTest::newRow("blank start") << blankStart << ";CMD:202;";

@@ -25,7 +25,7 @@ private slots:
 void TstDefaultCutter::initTestCase()
 {
     qunsetenv("VEMO_USB_NO_DEFAULT");
-    QVERIFY(QDir().mkpath(workFolder() + QStringLiteral("QR Jobs/")));
+    QVERIFY(QDir().mkpath(qrJobsFolder()));
 }
 
 void TstDefaultCutter::defaultCutterIsPluggedIn()
@@ -62,7 +62,7 @@ void TstDefaultCutter::sheetsFollowFiling_data()
 void TstDefaultCutter::sheetsFollowFiling()
 {
     QFETCH(QStringList, steps);
-    const QString jobs = workFolder() + QStringLiteral("QR Jobs/");
+    const QString jobs = qrJobsFolder();
     QDir(jobs).removeRecursively();
     QVERIFY(QDir().mkpath(jobs));
     EmulatedCutter *cutter = EmulatedCutter::defaultCutter();

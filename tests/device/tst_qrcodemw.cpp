@@ -70,7 +70,7 @@ void TstQrCodeMW::initTestCase()
 {
     qputenv("VEMO_USB_NO_DEFAULT", "1");
     qputenv("VEMO_PUBLIC_DOCUMENTS", docs.path().toUtf8());
-    jobs = workFolder() + "QR Jobs/";
+    jobs = qrJobsFolder();
     writeFile(jobs + "1001.plt", StoredJob);
     QDir().mkpath(jobs + "<i>2002.plt"); // there, but no file to read
     writeFile(workFolder() + "config.plt",

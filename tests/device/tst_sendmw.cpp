@@ -30,16 +30,6 @@ using simhost::SimHost;
 
 namespace {
 
-const QString v24 = QStringLiteral("CorelDraw.Application.24");
-constexpr double mm = 1.0 / 25.4;
-
-QPainterPath mmCircle(double cx, double cy, double r)
-{
-    QPainterPath p;
-    p.addEllipse(QPointF(cx * mm, cy * mm), r * mm, r * mm);
-    return p;
-}
-
 // An A4 sheet (host frame: mm from the bottom-left, y up) with four marks
 // 10 mm in from the corners, a cutting rectangle and a creasing line.
 // In the cutter's frame the first mark is at (400, 400), the last at
@@ -58,7 +48,7 @@ void sheet(bool marks, bool cutting, bool creasing = true)
     }
     if (cutting) {
         host.addLayer(doc, "Cutting Layer");
-        host.addShape(doc, "Cutting Layer", rectPath(50 * mm, 100 * mm, 60 * mm, 40 * mm));
+        host.addShape(doc, "Cutting Layer", mmRect(50, 100, 60, 40));
     }
     if (creasing) {
         host.addLayer(doc, "Creasing Layer");
@@ -76,12 +66,6 @@ QRectF extent(const CutterStroke &s)
     for (const QPointF &p : s.points)
         r = r.united(QRectF(p, QSizeF()));
     return r;
-}
-
-bool near(const QRectF &a, const QRectF &b, double tol)
-{
-    return qAbs(a.left() - b.left()) <= tol && qAbs(a.right() - b.right()) <= tol
-        && qAbs(a.top() - b.top()) <= tol && qAbs(a.bottom() - b.bottom()) <= tol;
 }
 
 } // namespace
@@ -250,8 +234,8 @@ void TstSendMW::byPathAndMarks()
 void TstSendMW::blankPaper()
 {
     sheet(false, false);
-    SimHost::instance().addShape(*SimHost::instance().activeDocument(), "Artwork",
-        rectPath(50 * mm, 100 * mm, 60 * mm, 40 * mm));
+    SimHost::instance().addShape(
+        *SimHost::instance().activeDocument(), "Artwork", mmRect(50, 100, 60, 40));
     open(2);
     window->findChild<QDoubleSpinBox *>("blankRevX")->setValue(1.0);
     button("send")->click();
@@ -486,24 +470,24 @@ void TstSendMW::storedNonNumbers()
     QFETCH(QString, stored);
     const double form = SendMW().knifeOffset();
     {
-        QSettings s(workFolder() + "config.ini", QSettings::IniFormat);
+        QSettings s(settingsFile(), QSettings::IniFormat);
         s.setValue("SendMW/knifeOffset", stored);
     }
     SendMW w;
-    QFile::remove(workFolder() + "config.ini");
+    QFile::remove(settingsFile());
     QCOMPARE(w.knifeOffset(), form);
 }
 
 // A lock file that cannot be removed: the window closes unsaved, with a warning.
 void TstSendMW::closeWithStuckSettingsLock()
 {
-    const QString lock = workFolder() + "config.ini.lock";
+    const QString lock = settingsFile() + ".lock";
     QVERIFY(QDir().mkpath(lock + "/held"));
     open(1);
     QVERIFY(window->close());
     QDir(lock).removeRecursively();
     QCOMPARE(messages.size(), 1);
-    QVERIFY(!QFile::exists(workFolder() + "config.ini"));
+    QVERIFY(!QFile::exists(settingsFile()));
 }
 
 QTEST_MAIN(TstSendMW)

@@ -2,10 +2,14 @@
 
 #include <axserver.h>
 #include <simhost.h>
+#include <units.h>
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTest>
+
+// The host version the suites drive.
+const QString v24 = QStringLiteral("CorelDraw.Application.24");
 
 // Runs the deferred deletions that the event loop would run after an action.
 inline void flushDeletes()
@@ -24,6 +28,27 @@ inline QPainterPath rectPath(double x, double y, double w, double h)
     QPainterPath p;
     p.addRect(QRectF(x, y, w, h));
     return p;
+}
+
+// The host measures in inches; sheets in the tests are laid out in millimetres.
+constexpr double mm = 1.0 / Units::mmPerInch;
+
+inline QPainterPath mmRect(double x, double y, double w, double h)
+{
+    return rectPath(x * mm, y * mm, w * mm, h * mm);
+}
+
+inline QPainterPath mmCircle(double cx, double cy, double r)
+{
+    QPainterPath p;
+    p.addEllipse(QPointF(cx * mm, cy * mm), r * mm, r * mm);
+    return p;
+}
+
+inline bool near(const QRectF &a, const QRectF &b, double tol)
+{
+    return qAbs(a.left() - b.left()) <= tol && qAbs(a.right() - b.right()) <= tol
+        && qAbs(a.top() - b.top()) <= tol && qAbs(a.bottom() - b.bottom()) <= tol;
 }
 
 // The host's call log as text: "Kind.Member" and the typed arguments, so a

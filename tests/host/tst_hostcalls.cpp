@@ -14,8 +14,6 @@ using simhost::Document;
 using simhost::SimHost;
 
 namespace {
-const QString progId = QStringLiteral("CorelDraw.Application.24");
-constexpr double mm = 1.0 / 25.4;
 
 // Expected sequences, built from the pieces every operation shares.
 QStringList opening(bool remember, bool layers = true)
@@ -118,7 +116,7 @@ QStringList pdfSettings()
     return s;
 }
 
-const QString hairline = "double:" + QString::number(0.076 / 25.4, 'g', 10);
+const QString hairline = "double:" + QString::number(0.076 * mm, 'g', 10);
 
 using Op = std::function<void(CdrOperate &, const QString &file)>;
 } // namespace
@@ -193,7 +191,7 @@ private slots:
                 s << "Shapes.Item(int) int:" + QString::number(i)
                   << "Shape.CreateContour(enum,double,int,enum,QVariant,QVariant,QVariant) int:1, "
                      "double:"
-                        + QString::number(0.00025 / 25.4, 'g', 10) + ", int:1, int:0, obj, obj, obj"
+                        + QString::number(0.00025 * mm, 'g', 10) + ", int:1, int:0, obj, obj, obj"
                   << "Shapes.Count()"
                   << "Shapes.Item(int) int:" + QString::number(i + 1) << "Shape.Separate()";
             for (int i = 1; i <= 3; i += 2)
@@ -314,13 +312,13 @@ private slots:
             host.addLayer(doc, n);
         doc.layer("Creasing Layer")->printable = false;
         doc.activeLayer = doc.layer("Artwork")->id;
-        host.addShape(doc, "Artwork", rectPath(20 * mm, 20 * mm, 30 * mm, 30 * mm));
+        host.addShape(doc, "Artwork", mmRect(20, 20, 30, 30));
         QPainterPath mark;
         mark.addEllipse(QPointF(10 * mm, 287 * mm), 2.5 * mm, 2.5 * mm);
         host.addShape(doc, "Mark Layer", mark);
-        host.addShape(doc, "Cutting Layer", rectPath(19 * mm, 19 * mm, 32 * mm, 32 * mm));
+        host.addShape(doc, "Cutting Layer", mmRect(19, 19, 32, 32));
         {
-            CdrOperate o(progId);
+            CdrOperate o(v24);
             host.clearCalls();
             op(o, dir.filePath("ABDOPQR.plt"));
         }

@@ -11,7 +11,6 @@ using simhost::Document;
 using simhost::SimHost;
 
 namespace {
-const QString progId = QStringLiteral("CorelDraw.Application.24");
 
 Document &documentWithLayers(const QStringList &names, const QString &active)
 {
@@ -38,8 +37,8 @@ private slots:
 
     void unregisteredProgIdIsNotConnected()
     {
-        SimHost::instance().setRegistered(progId, false);
-        CdrOperate op(progId);
+        SimHost::instance().setRegistered(v24, false);
+        CdrOperate op(v24);
         QVERIFY(!op.isConnected());
         QVERIFY(op.app && op.app->isNull());
         HostFrame f(&op);
@@ -63,7 +62,7 @@ private slots:
             CdrOperate op(id);
             QVERIFY(op.isConnected());
             QCOMPARE(op.progId, id);
-            QCOMPARE(op.hairline, 0.076 / 25.4);
+            QCOMPARE(op.hairline, 0.076 * mm);
             QCOMPARE(op.assistCmyk[1], 50);
         }
         const auto calls = SimHost::instance().calls();
@@ -90,7 +89,7 @@ private slots:
     {
         QFETCH(QString, language);
         QFETCH(bool, english);
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.setLayerNames(QStringLiteral("ZH"));
         op.setLayerNames(language);
         const QStringList names { op.assistLayer, op.markLayer, op.cuttingLayer, op.creasingLayer,
@@ -105,7 +104,7 @@ private slots:
 
     void noDocumentCreatesOne()
     {
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         QCOMPARE(SimHost::instance().documentCount(), 0);
         {
             HostFrame f(&op);
@@ -144,7 +143,7 @@ private slots:
         QFETCH(QString, wanted);
         QFETCH(int, index);
         documentWithLayers(layers, QString());
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         HostFrame f(&op);
         QVERIFY(f.open());
         f.readLayers();
@@ -170,7 +169,7 @@ private slots:
         QFETCH(QStringList, layers);
         QFETCH(QString, found);
         documentWithLayers(layers, QString());
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         HostFrame f(&op);
         QVERIFY(f.open());
         f.readLayers();
@@ -195,7 +194,7 @@ private slots:
             host.addShape(doc, "Cutting Layer", rectPath(1, 1, 1, 1));
             doc.layer("Cutting Layer")->editable = false;
         }
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         {
             HostFrame f(&op);
             QVERIFY(f.open());
@@ -223,7 +222,7 @@ private slots:
 
     void frameClosesOnEarlyReturn()
     {
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         {
             HostFrame f(&op);
             QVERIFY(f.open());
@@ -256,7 +255,7 @@ private slots:
         host.failMember(member, skip);
         if (member == "ActiveDocument()")
             host.failMember("CreateDocument()");
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         {
             HostFrame f(&op);
             QVERIFY(f.open());
@@ -281,7 +280,7 @@ private slots:
         SimHost &host = SimHost::instance();
         host.createDocument();
         {
-            CdrOperate op(progId);
+            CdrOperate op(v24);
             QAxObject *doc = op.app->querySubObject("ActiveDocument()");
             QAxObject *page = doc->querySubObject("ActivePage()");
             QCOMPARE(doc->parent(), op.app);

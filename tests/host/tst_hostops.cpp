@@ -18,21 +18,6 @@ using simhost::Shape;
 using simhost::SimHost;
 
 namespace {
-const QString progId = QStringLiteral("CorelDraw.Application.24");
-constexpr double mm = 1.0 / 25.4;
-
-QPainterPath mmRect(double x, double y, double w, double h)
-{
-    return rectPath(x * mm, y * mm, w * mm, h * mm);
-}
-
-QPainterPath mmCircle(double cx, double cy, double r)
-{
-    QPainterPath p;
-    p.addEllipse(QPointF(cx * mm, cy * mm), r * mm, r * mm);
-    return p;
-}
-
 // Artwork, a locked assist layer and the given extra layers, "Artwork" active.
 Document &sheet(const QStringList &extra = {})
 {
@@ -65,12 +50,6 @@ QRectF extent(const QList<CutPath> &paths)
                 y1 = qMax(y1, pt.y());
             }
     return x0 > x1 ? QRectF() : QRectF(QPointF(x0, y0), QPointF(x1, y1));
-}
-
-bool near(const QRectF &a, const QRectF &b, double tol)
-{
-    return std::abs(a.left() - b.left()) <= tol && std::abs(a.right() - b.right()) <= tol
-        && std::abs(a.top() - b.top()) <= tol && std::abs(a.bottom() - b.bottom()) <= tol;
 }
 
 QString describe(const QRectF &r)
@@ -135,7 +114,7 @@ private slots:
         stale.write("IN;PU0,0;PD99999,99999;");
         stale.close();
 
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.exportCuttingLayerPlt(scratch);
         const int h = op.pageHeight();
         QCOMPARE(h, 11880);
@@ -144,8 +123,9 @@ private slots:
         QList<CutPath> paths = tool.readPlt(readAll(scratch));
         QCOMPARE(paths.size(), 2);
         paths = tool.mirrorY(tool.scaleDown(paths, 5.0), h);
-        const QRectF expected(shape.left() * 40, (297 - shape.bottom()) * 40, shape.width() * 40,
-            shape.height() * 40);
+        const double pu = Units::plotterUnitsPerMm;
+        const QRectF expected(shape.left() * pu, (297 - shape.bottom()) * pu, shape.width() * pu,
+            shape.height() * pu);
         const QRectF got = extent(paths);
         QVERIFY2(near(got, expected, 1.0), qPrintable(describe(got) + " vs " + describe(expected)));
 
@@ -180,7 +160,7 @@ private slots:
         QVERIFY(stale.open(QIODevice::WriteOnly));
         stale.write("IN;PU0,0;PD400,400;");
         stale.close();
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         QVERIFY(!op.exportCuttingLayerPlt(scratch)); // the host was not asked
         QVERIFY(host.exports().isEmpty());
         QVERIFY(HpglTool().readPlt(readAll(scratch)).isEmpty()); // not the stale paths
@@ -208,7 +188,7 @@ private slots:
             crease.lineTo(110 * mm, 60 * mm);
             host.addShape(doc, "Creasing Layer", crease).dashed = true;
         }
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.exportCuttingLayerPlt(scratch); // the scratch file now holds cutting paths
         op.exportCreasingLayerPlt(scratch);
         QCOMPARE(host.exports().size(), 2); // exported even without the layer
@@ -220,7 +200,7 @@ private slots:
         } else {
             QCOMPARE(paths.size(), 1);
             QVERIFY(paths[0].lineType != 0); // dashed: written under a line type
-            QVERIFY(near(extent(paths), QRectF(400, (297 - 60) * 40, 4000, 0), 1.0));
+            QVERIFY(near(extent(paths), QRectF(400, 9480, 4000, 0), 1.0));
             QVERIFY(text.contains("LT;"));
         }
         for (const Layer &l : doc.layers)
@@ -235,7 +215,7 @@ private slots:
         Document &doc = sheet({ "Cutting Layer" });
         for (int i = 0; i < 20; ++i)
             host.addShape(doc, "Cutting Layer", mmRect(10 + 8 * i, 10, 5, 5));
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         {
             FileSizeLimit full(256);
             QVERIFY(op.exportCuttingLayerPlt(scratch));
@@ -257,13 +237,13 @@ private slots:
         doc.layer("Assist Layer")->editable = false;
         doc.layer("Mark Layer")->editable = false;
         doc.layer("Mark Layer")->visible = false;
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.exportPrintablePlt(scratch);
         HpglTool tool;
         QList<CutPath> paths = tool.readPlt(readAll(scratch));
         QCOMPARE(paths.size(), 2); // artwork and mark, not the guide frame
         paths = tool.mirrorY(tool.scaleDown(paths, 5.0), op.pageHeight());
-        QVERIFY2(near(extent(paths), QRectF(300, 10 * 40 - 100, 2500, (297 - 50) * 40 - 300), 1.0),
+        QVERIFY2(near(extent(paths), QRectF(300, 300, 2500, 9580), 1.0),
             qPrintable(describe(extent(paths))));
         QVERIFY(doc.layer("Mark Layer")->visible && doc.layer("Mark Layer")->editable);
         QVERIFY(!doc.layer("Assist Layer")->editable);
@@ -279,12 +259,12 @@ private slots:
         host.addShape(doc, "Artwork", mmRect(100, 100, 30, 20));
         host.addShape(doc, "Notes", mmRect(5, 5, 10, 10));
         doc.layer("Notes")->printable = false;
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.exportPrintablePlt(scratch);
         HpglTool tool;
         const QList<CutPath> paths
             = tool.mirrorY(tool.scaleDown(tool.readPlt(readAll(scratch)), 5.0), op.pageHeight());
-        const QRectF expected(4000, (297 - 120) * 40, 1200, 800);
+        const QRectF expected(4000, 7080, 1200, 800);
         QVERIFY2(near(extent(paths), expected, 1.0), qPrintable(describe(extent(paths))));
         QVERIFY(near(doc.shapesOn("Notes")[0]->path.boundingRect(),
             QRectF(5 * mm, 5 * mm, 10 * mm, 10 * mm), 1e-12));
@@ -295,7 +275,7 @@ private slots:
         SimHost &host = SimHost::instance();
         Document &doc = sheet({ "Cutting Layer" });
         host.addShape(doc, "Cutting Layer", mmCircle(100, 100, 2.5));
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.exportCuttingLayerPlt(scratch);
         HpglTool tool;
         const QList<CutPath> paths = tool.scaleDown(tool.readPlt(readAll(scratch)), 5.0);
@@ -318,13 +298,13 @@ private slots:
             s.filled = true;
         }
         const QRectF firstSource = doc.shapes[1].path.boundingRect();
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.createContour();
         const QList<const Shape *> cut = doc.shapesOn("Cutting Layer");
         QCOMPARE(cut.size(), 3);
         for (const Shape *s : cut) {
             QVERIFY(!s->filled);
-            QCOMPARE(s->outlineWidth, 0.076 / 25.4);
+            QCOMPARE(s->outlineWidth, 0.076 * mm);
             QCOMPARE(s->contourOf, quint64(0)); // separated
         }
         QVERIFY(near(cut[0]->path.boundingRect(), firstSource, 1e-6));
@@ -346,7 +326,7 @@ private slots:
         Shape &picture = host.addShape(doc, "Artwork", mmRect(40, 10, 20, 20), "bitmap");
         picture.bitmap = QImage(4, 4, QImage::Format_ARGB32);
         host.addShape(doc, "Artwork", mmRect(70, 10, 20, 20)).filled = true;
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.createContour();
         QCOMPARE(doc.shapesOn("Artwork").size(), 3);
         for (const Shape *s : doc.shapesOn("Artwork"))
@@ -371,7 +351,7 @@ private slots:
         Document &doc = sheet();
         host.addShape(doc, "Artwork", mmCircle(50, 50, 2.5));
         host.addShape(doc, "Artwork", mmCircle(100, 50, 40));
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         contour ? op.createContour() : op.createBoundary();
         const QList<const Shape *> cut = doc.shapesOn("Cutting Layer");
         QCOMPARE(cut.size(), 2);
@@ -397,7 +377,7 @@ private slots:
         const quint64 guide = host.addShape(doc, "Assist Layer", mmRect(0, 0, 210, 297)).id;
         doc.layer("Assist Layer")->editable = false;
         doc.selection = { guide }; // left selected by the user
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.createBoundary();
         const QList<const Shape *> cut = doc.shapesOn("Cutting Layer");
         QCOMPARE(cut.size(), 2); // the union, broken apart
@@ -424,7 +404,7 @@ private slots:
         host.addShape(doc, "Cutting Layer", mmRect(0, 0, 1, 1));
         doc.layer("Artwork")->visible = false;
         host.addShape(doc, "Artwork", mmRect(10, 10, 10, 10));
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         QVERIFY(op.isConnected());
         contour ? op.createContour() : op.createBoundary();
         QVERIFY(doc.shapesOn("Cutting Layer").isEmpty());
@@ -450,7 +430,7 @@ private slots:
         QFETCH(QString, creasing);
         SimHost &host = SimHost::instance();
         Document &doc = sheet({ "cutting layer" });
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.setLayerNames(language);
         op.createCuttingLayer();
         op.createCreasingLayer();
@@ -496,19 +476,19 @@ private slots:
         for (const QPointF &c : centres)
             host.addShape(doc, "Mark Layer", mmCircle(c.x(), c.y(), 2.5));
         host.addShape(doc, "Mark Layer 2", mmCircle(50, 50, 2.5));
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         QCOMPARE(op.markCentres(), expected);
         QVERIFY(!doc.layer("Mark Layer")->editable);
         QCOMPARE(doc.activeLayerName(), QStringLiteral("Artwork"));
     }
 
-    // Inches to plotter units: v * 25.4 * 40 + 0.5, truncated toward zero;
+    // Inches to plotter units: v * 1016 + 0.5, truncated toward zero;
     // what no int can hold is clamped rather than undefined.
     void conversion_data()
     {
         QTest::addColumn<double>("inches");
         QTest::addColumn<int>("units");
-        const double unit = 1.0 / 1016;
+        const double unit = 1.0 / Units::plotterUnitsPerInch;
         QTest::newRow("A4 width") << 210 * mm << 8400;
         QTest::newRow("just under half a unit") << 0.49 * unit << 0;
         QTest::newRow("just over half a unit") << 0.51 * unit << 1;
@@ -525,7 +505,7 @@ private slots:
         QFETCH(int, units);
         Document &doc = sheet();
         doc.pageSize = QSizeF(inches, 297 * mm);
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         QCOMPARE(op.pageWidth(), units);
     }
 
@@ -550,7 +530,7 @@ private slots:
         Document &doc = host.createDocument();
         doc.layers.clear();
         doc.activeLayer = 0;
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         switch (operation) {
         case 0:
             op.exportCuttingLayerPlt(scratch);
@@ -576,10 +556,10 @@ private slots:
     void pageSize()
     {
         Document &doc = sheet();
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         QCOMPARE(op.pageWidth(), 8400);
         QCOMPARE(op.pageHeight(), 11880);
-        doc.pageSize = QSizeF(0.01 / 40 * mm, 1e12);
+        doc.pageSize = QSizeF(0.01 / Units::plotterUnitsPerMm * mm, 1e12);
         QCOMPARE(op.pageWidth(), 0);
         QCOMPARE(op.pageHeight(), std::numeric_limits<int>::max());
         QCOMPARE(SimHost::instance().callsOf("Layers()").size(), 0);
@@ -601,7 +581,7 @@ private slots:
         QFETCH(QStringList, layers);
         QFETCH(QString, name);
         sheet(layers);
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         QCOMPARE(op.qrJobName(), name);
     }
 
@@ -638,7 +618,7 @@ private slots:
         doc.layer("Hidden print")->printable = false;
         for (const Layer &l : doc.layers)
             host.addShape(doc, l.name, mmRect(10, 10, 50, 50));
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         const QString file = dir.filePath("out.pdf");
         op.publishPdf(file);
         QFile f(file);
@@ -665,7 +645,7 @@ private slots:
         Document &doc = sheet({ QString::fromUtf8("辅助层"), "Cutting Layer" });
         doc.layer("Artwork")->printable = false;
         host.setPrintDialogAnswer(answer);
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.setLayerNames("ZH");
         op.printDocument();
         QCOMPARE(host.printJobs().size(), answer ? 1 : 0);
@@ -680,8 +660,8 @@ private slots:
     void withoutHostNothingIsSent()
     {
         SimHost &host = SimHost::instance();
-        host.setRegistered(progId, false);
-        CdrOperate op(progId);
+        host.setRegistered(v24, false);
+        CdrOperate op(v24);
         QFile stale(scratch);
         QVERIFY(stale.open(QIODevice::WriteOnly));
         stale.close();
@@ -722,7 +702,7 @@ private slots:
         host.addShape(doc, "Artwork", mmRect(10, 10, 10, 10));
         host.addShape(doc, "Mark Layer", mmCircle(5, 5, 2.5));
         host.failMember(member);
-        CdrOperate op(progId);
+        CdrOperate op(v24);
         op.createContour();
         op.createBoundary();
         op.exportCuttingLayerPlt(scratch);

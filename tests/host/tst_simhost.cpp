@@ -225,7 +225,7 @@ private slots:
             row(t, "CreateBoundary(double,double,bool,bool)", { 0, 0, true, false }, true);
             row(t, "BreakApartEx()");
             row(t, "CreateContour(enum, double, int, enum, QVariant, QVariant, QVariant)",
-                { 1, 0.00025 / 25.4, 1, 0, 0, 0, 0 });
+                { 1, 0.00025 * mm, 1, 0, 0, 0, 0 });
             row(t, "Separate()");
             row(t, "Combine()");
         }
@@ -308,7 +308,7 @@ private slots:
     {
         Fixture fx;
         QList<QVariant> text { 1.0, 1.0, QStringLiteral("12345678"), 2052, 0,
-            QStringLiteral("Consolas"), 125 / 25.4, 0, 0, 0, 0 };
+            QStringLiteral("Consolas"), 125 * mm, 0, 0, 0, 0 };
         fx.layer->dynamicCall(
             "CreateArtisticText(double, double, QString, enum, enum, QString, double, enum, enum, "
             "enum, enum)",
@@ -329,8 +329,8 @@ private slots:
         QAxObject *red = fx.app.querySubObject("CreateCMYKColor(int, int, int, int)", 0, 0, 0, 0);
         red->dynamicCall("CMYKAssign(int,int,int,int)", 0, 100, 100, 0);
         fx.object(Shape)->dynamicCall(
-            "CreateContour(enum, double, int, enum, QVariant, QVariant, QVariant)", 1,
-            0.00025 / 25.4, 1, 0, red->asVariant(), red->asVariant(), red->asVariant());
+            "CreateContour(enum, double, int, enum, QVariant, QVariant, QVariant)", 1, 0.00025 * mm,
+            1, 0, red->asVariant(), red->asVariant(), red->asVariant());
         const Document *doc = SimHost::instance().activeDocument();
         QCOMPARE(doc->shapes.size(), size_t(2));
         QCOMPARE(doc->shapes[1].kind, QStringLiteral("contour"));
@@ -481,11 +481,12 @@ private slots:
         QVERIFY(doc);
         QCOMPARE(doc->activeLayerName(), QStringLiteral("Artwork"));
         QVERIFY(doc->shapes.size() >= 4);
-        const QImage img = host.snapshot(40);
-        QCOMPARE(img.size(), QSize(qRound(210 / 25.4 * 40), qRound(297 / 25.4 * 40)));
+        const int dpi = 40;
+        const QImage img = host.snapshot(dpi);
+        QCOMPARE(img.size(), QSize(qRound(210 * mm * dpi), qRound(297 * mm * dpi)));
         // the blue disc centred 60 mm from the left and 110 mm from the bottom
         const QColor disc
-            = img.pixelColor(qRound(60 / 25.4 * 40), img.height() - qRound(110 / 25.4 * 40));
+            = img.pixelColor(qRound(60 * mm * dpi), img.height() - qRound(110 * mm * dpi));
         QVERIFY2(disc.blue() > 200 && disc.red() < 100, qPrintable(disc.name()));
         QCOMPARE(img.pixelColor(5, 5), QColor(Qt::white));
         const QString out = QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))

@@ -19,8 +19,6 @@ using simhost::ShapeList;
 using simhost::SimHost;
 
 namespace {
-constexpr double mm = 1.0 / 25.4;
-
 Shape shapeWithId(quint64 id)
 {
     Shape s;
@@ -39,9 +37,7 @@ QHash<quint64, int> positions(const ShapeList &list)
 
 QPainterPath square(double x, double y, double side)
 {
-    QPainterPath p;
-    p.addRect(QRectF(x * mm, y * mm, side * mm, side * mm));
-    return p;
+    return mmRect(x, y, side, side);
 }
 
 // A closed outline of n points round a centre, wavy so that no two are in line.
@@ -150,7 +146,7 @@ private slots:
         host.addLayer(doc, "B");
         for (int i = 0; i < 2500; ++i)
             host.addShape(doc, i % 3 ? "A" : "B", square(i * 0.01, 0, 0.005));
-        QAxObject app(QStringLiteral("CorelDraw.Application.24"));
+        QAxObject app(v24);
         QAxObject *page = app.querySubObject("ActiveDocument()")->querySubObject("ActivePage()");
         QAxObject *selectable = page->querySubObject("SelectableShapes()");
         QAxObject *onA = page->querySubObject("Layers()")
@@ -260,7 +256,7 @@ private slots:
             }
             host.addShape(doc, "Artwork", big);
         }
-        CdrOperate op(QStringLiteral("CorelDraw.Application.24"));
+        CdrOperate op(v24);
         contour ? op.createContour() : op.createBoundary();
         QCOMPARE(host.activeDocument()->shapesOn("Cutting Layer").size(), cutLines);
     }
@@ -296,7 +292,7 @@ private slots:
                 p.addEllipse(QPointF(r.x() * mm, r.y() * mm), r.height() * mm, r.height() * mm);
             host.addShape(doc, "Artwork", p);
         }
-        CdrOperate op(QStringLiteral("CorelDraw.Application.24"));
+        CdrOperate op(v24);
         op.createBoundary();
         QCOMPARE(doc.shapesOn("Cutting Layer").size(), pieces);
     }

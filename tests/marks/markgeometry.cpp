@@ -94,3 +94,12 @@ GuideTopology guideTopology(const QVector<QLineF> &lines, double eps)
     out.closed = seen.size() == adj.size();
     return out;
 }
+
+QVector<QLineF> segmentsOf(const QPainterPath &p)
+{
+    QVector<QLineF> out;
+    for (int i = 1; i < p.elementCount(); ++i)
+        if (p.elementAt(i).isLineTo())
+            out << QLineF(QPointF(p.elementAt(i - 1)), QPointF(p.elementAt(i)));
+    return out;
+}

@@ -2,8 +2,21 @@
 
 // Checks on guide outlines shared by the mark tests.
 
+#include <units.h>
+
 #include <QLineF>
+#include <QPainterPath>
 #include <QVector>
+
+// Millimetres to the host's inches and back.
+inline double in(double millimetres)
+{
+    return millimetres / Units::mmPerInch;
+}
+inline double mmOf(double inches)
+{
+    return inches * Units::mmPerInch;
+}
 
 struct GuideTopology
 {
@@ -16,3 +29,6 @@ struct GuideTopology
 GuideTopology guideTopology(const QVector<QLineF> &lines, double eps = 1e-7);
 
 double distanceToSegment(const QPointF &p, const QLineF &l);
+
+// The straight pieces of a path, each from the point before it.
+QVector<QLineF> segmentsOf(const QPainterPath &p);

@@ -32,7 +32,7 @@ const QString artwork = QStringLiteral("Artwork");
 void run(Op op)
 {
     {
-        CdrOperate o(QStringLiteral("CorelDraw.Application.24"));
+        CdrOperate o(v24);
         SimHost::instance().clearCalls();
         (o.*op)(0.5, 0.5, 0.5, 0.5, 0.4, 0.2, markWeight, true, 6.0, 10, 20, 30, 40);
     }
@@ -42,15 +42,6 @@ void run(Op op)
 Document &doc()
 {
     return *SimHost::instance().activeDocument();
-}
-
-QVector<QLineF> segmentsOf(const QPainterPath &p)
-{
-    QVector<QLineF> out;
-    for (int i = 1; i < p.elementCount(); ++i)
-        if (p.elementAt(i).isLineTo())
-            out << QLineF(QPointF(p.elementAt(i - 1)), QPointF(p.elementAt(i)));
-    return out;
 }
 
 struct Expected
@@ -166,7 +157,7 @@ QStringList expectedCalls(bool byFigure, const Expected &e)
           << "ShapeRange.SizeHeight()";
     s << "Page.CreateLayer(QString) 'Assist Layer'";
     for (const QLineF &g : e.guides)
-        s << lineCalls(g, 0.2 / 25.4, "int:0, int:50, int:0, int:0");
+        s << lineCalls(g, in(0.2), "int:0, int:50, int:0, int:0");
     s << "Layer.Shapes()"
       << "Shapes.All()"
       << "ShapeRange.Combine()"
@@ -326,13 +317,13 @@ private slots:
         QFETCH(Op, op);
         const QString dir = publicDocumentsFolder() + "snapshots/";
         QVERIFY(QDir().mkpath(dir));
-        doc().pageSize = QSizeF(210 / 25.4, 297 / 25.4);
+        doc().pageSize = QSizeF(in(210), in(297));
         {
             // the main window's defaults on A4: 9 mm margins and marks, 1 mm
             // weight, 100 mm segments, black
-            CdrOperate o(QStringLiteral("CorelDraw.Application.24"));
-            const double m = 9 / 25.4;
-            (o.*op)(m, m, m, m, m, m, 1 / 25.4, true, 100 / 25.4, 0, 0, 0, 100);
+            CdrOperate o(v24);
+            const double m = in(9);
+            (o.*op)(m, m, m, m, m, m, in(1), true, in(100), 0, 0, 0, 100);
         }
         flushDeletes();
         const QString name = QString(QTest::currentDataTag()).replace(' ', '-');

@@ -16,17 +16,6 @@ using namespace simhost;
 
 namespace {
 
-constexpr double mmPerInch = 25.4;
-double in(double mm)
-{
-    return mm / mmPerInch;
-}
-double mm(double inches)
-{
-    return inches * mmPerInch;
-}
-
-const QString v24 = QStringLiteral("CorelDraw.Application.24");
 const QString v20 = QStringLiteral("CorelDraw.Application.20");
 
 struct Settings
@@ -85,20 +74,7 @@ QVector<QPointF> markCentresMm()
     QVector<QPointF> out;
     for (const Shape *s : shapesOn("Mark Layer")) {
         const QPointF c = s->path.boundingRect().center();
-        out << QPointF(qRound(mm(c.x()) * 1000) / 1000.0, qRound(mm(c.y()) * 1000) / 1000.0);
-    }
-    return out;
-}
-
-QVector<QLineF> segmentsOf(const QPainterPath &p)
-{
-    QVector<QLineF> out;
-    QPointF last;
-    for (int i = 0; i < p.elementCount(); ++i) {
-        const QPainterPath::Element e = p.elementAt(i);
-        if (e.isLineTo())
-            out << QLineF(last, QPointF(e.x, e.y));
-        last = QPointF(e.x, e.y);
+        out << QPointF(qRound(mmOf(c.x()) * 1000) / 1000.0, qRound(mmOf(c.y()) * 1000) / 1000.0);
     }
     return out;
 }
@@ -164,9 +140,8 @@ private slots:
     void rememberedLayerActiveAgain();
     void figureMarks();
     void figureIgnoresStaleSelection();
+    void figureSegmented_data();
     void figureSegmented();
-    void figureSegmentedTooShort();
-    void figureSegmentedWholeSegments();
     void noHostNoCalls();
     void noDocumentCreatesOne();
     void chineseNames();
@@ -216,14 +191,14 @@ void TestCircleMarks::pageMarks()
     }
     // the first mark: disc and its two bars as one shape, 5 x 7 mm
     const QRectF first = marks[0]->path.boundingRect();
-    QVERIFY(qAbs(mm(first.width()) - 5) < 1e-6 && qAbs(mm(first.height()) - 7) < 1e-6);
+    QVERIFY(qAbs(mmOf(first.width()) - 5) < 1e-6 && qAbs(mmOf(first.height()) - 7) < 1e-6);
     QCOMPARE(segmentsOf(marks[1]->path).size(), 0);
 
     const QList<const Shape *> guides = shapesOn("Assist Layer");
     QCOMPARE(guides.size(), 1);
     QVERIFY(!guides[0]->filled);
     QCOMPARE(guides[0]->outline, (Cmyk { 0, 50, 0, 0 }));
-    QVERIFY(qAbs(guides[0]->outlineWidth - 0.2 / 25.4) < 1e-12);
+    QVERIFY(qAbs(guides[0]->outlineWidth - in(0.2)) < 1e-12);
     QCOMPARE(segmentsOf(guides[0]->path).size(), 20);
 
     const Layer *assist = layerNamed("Assist Layer");
@@ -381,8 +356,8 @@ void TestCircleMarks::figureMarks()
     QCOMPARE(segmentsOf(guides[0]->path).size(), 12);
     // the mark box through the discs' outer edges
     const QRectF box = guides[0]->path.boundingRect();
-    QVERIFY(qAbs(mm(box.left()) - 18.5) < 1e-6 && qAbs(mm(box.right()) - 191.5) < 1e-6);
-    QVERIFY(qAbs(mm(box.top()) - 27.5) < 1e-6 && qAbs(mm(box.bottom()) - 261.5) < 1e-6);
+    QVERIFY(qAbs(mmOf(box.left()) - 18.5) < 1e-6 && qAbs(mmOf(box.right()) - 191.5) < 1e-6);
+    QVERIFY(qAbs(mmOf(box.top()) - 27.5) < 1e-6 && qAbs(mmOf(box.bottom()) - 261.5) < 1e-6);
     QVERIFY(!layerNamed("Assist Layer")->printable);
 
     // a second run measures the artwork alone: our layers are locked
@@ -413,56 +388,56 @@ void TestCircleMarks::figureIgnoresStaleSelection()
         markCentresMm(), (QVector<QPointF> { { 21, 259 }, { 189, 259 }, { 21, 41 }, { 189, 41 } }));
 }
 
-void TestCircleMarks::figureSegmentedTooShort()
+// Segmented marks around artwork, margins alike: the extra rows, the guide
+// lines, and the reader finding each mark once.
+void TestCircleMarks::figureSegmented_data()
 {
-    // artwork 3 mm high with 1 mm margins: rows 5 mm apart, no more than a
-    // disc: no extra rows, each side one piece from the top row
-    addArtworkRect(30, 100, 150, 3);
-    CdrOperate op(v24);
-    Settings s;
-    s.top = s.left = s.right = s.bottom = 1;
-    s.isSegment = true;
-    byFigure(op, s);
-    QCOMPARE(shapesOn("Mark Layer").size(), 4);
-    QCOMPARE(segmentsOf(shapesOn("Assist Layer")[0]->path).size(), 12);
-}
-
-// Rows exactly two segments apart in millimetres: one extra pair, none on
-// the bottom row, and the reader finds each mark once.
-void TestCircleMarks::figureSegmentedWholeSegments()
-{
-    addArtworkRect(30, 74, 150, 176);
-    CdrOperate op(v24);
-    Settings s;
-    s.top = s.left = s.right = s.bottom = 12;
-    s.isSegment = true;
-    byFigure(op, s);
-    VERIFY_NO_HOST_ERRORS();
-    QCOMPARE(markCentresMm(),
-        (QVector<QPointF> {
-            { 18, 262 }, { 192, 262 }, { 18, 62 }, { 192, 62 }, { 18, 162 }, { 192, 162 } }));
-    const QList<const Shape *> guides = shapesOn("Assist Layer");
-    QCOMPARE(segmentsOf(guides[0]->path).size(), 20);
-    QVERIFY(guideTopology(segmentsOf(guides[0]->path)).closed);
-    const QList<QPoint> centres = op.markCentres();
-    QCOMPARE(centres.size(), 6);
-    for (int i = 1; i < centres.size(); ++i)
-        QVERIFY(centres[i] != centres[i - 1]);
+    using Centres = QVector<QPointF>;
+    QTest::addColumn<QRectF>("artwork"); // mm
+    QTest::addColumn<double>("margin");
+    QTest::addColumn<Centres>("centres");
+    QTest::addColumn<int>("guideLines");
+    QTest::addColumn<bool>("closed"); // without its stubs, closed loops
+    // L = 218 mm: n = 3, pairs 100 and 200 mm below the top row
+    QTest::newRow("rows 218 mm apart")
+        << QRectF(30, 50, 150, 200) << 9.0
+        << Centres { { 21, 259 }, { 189, 259 }, { 21, 41 }, { 189, 41 }, { 21, 159 }, { 21, 59 },
+               { 189, 159 }, { 189, 59 } }
+        << 28 << true;
+    // no more than a disc between the rows: no extra rows, each side one
+    // piece from the top row
+    QTest::newRow("rows 5 mm apart")
+        << QRectF(30, 100, 150, 3) << 1.0
+        << Centres { { 29, 104 }, { 181, 104 }, { 29, 99 }, { 181, 99 } } << 12 << false;
+    // exactly two segments: one extra pair, none on the bottom row
+    QTest::newRow("rows two segments apart")
+        << QRectF(30, 74, 150, 176) << 12.0
+        << Centres { { 18, 262 }, { 192, 262 }, { 18, 62 }, { 192, 62 }, { 18, 162 }, { 192, 162 } }
+        << 20 << true;
 }
 
 void TestCircleMarks::figureSegmented()
 {
-    addArtworkRect(30, 50, 150, 200);
+    QFETCH(QRectF, artwork);
+    QFETCH(double, margin);
+    QFETCH(QVector<QPointF>, centres);
+    QFETCH(int, guideLines);
+    QFETCH(bool, closed);
+    addArtworkRect(artwork.x(), artwork.y(), artwork.width(), artwork.height());
     CdrOperate op(v24);
     Settings s;
-    s.top = s.left = s.right = s.bottom = 9;
+    s.top = s.left = s.right = s.bottom = margin;
     s.isSegment = true;
     byFigure(op, s);
-    // L = 218 mm: n = 3, pairs 100 and 200 mm below the top row, 28 guide lines
-    QCOMPARE(markCentresMm(),
-        (QVector<QPointF> { { 21, 259 }, { 189, 259 }, { 21, 41 }, { 189, 41 }, { 21, 159 },
-            { 21, 59 }, { 189, 159 }, { 189, 59 } }));
-    QCOMPARE(segmentsOf(shapesOn("Assist Layer")[0]->path).size(), 28);
+    VERIFY_NO_HOST_ERRORS();
+    QCOMPARE(markCentresMm(), centres);
+    const QVector<QLineF> guides = segmentsOf(shapesOn("Assist Layer")[0]->path);
+    QCOMPARE(guides.size(), guideLines);
+    QCOMPARE(guideTopology(guides).closed, closed);
+    const QList<QPoint> read = op.markCentres();
+    QCOMPARE(read.size(), centres.size());
+    for (int i = 1; i < read.size(); ++i)
+        QVERIFY(read[i] != read[i - 1]);
 }
 
 void TestCircleMarks::noHostNoCalls()
@@ -542,15 +517,15 @@ void TestCircleMarks::labelTraced()
     const double xl = figure ? 30 - 10 : 10, yt = figure ? 250 + 10 : 287;
     const double x0 = xl + 2.5 + 0.5, top = yt + s.qrSize / 2.25;
     const QRectF box = traced[0]->path.boundingRect();
-    QVERIFY2(qAbs(mm(box.left()) - x0) < 0.1, qPrintable(QString::number(mm(box.left()))));
-    QVERIFY2(qAbs(mm(box.bottom()) - top) < 0.1, qPrintable(QString::number(mm(box.bottom()))));
+    QVERIFY2(qAbs(mmOf(box.left()) - x0) < 0.1, qPrintable(QString::number(mmOf(box.left()))));
+    QVERIFY2(qAbs(mmOf(box.bottom()) - top) < 0.1, qPrintable(QString::number(mmOf(box.bottom()))));
 
     const marks::QrModules want = marks::encodeLabel("12345678");
     const double module = in(s.qrSize) * 15 / 320; // a 15 px cell of the 320 px wide picture
     QCOMPARE(readLabel(traced, in(x0), in(top), module, isInkJet ? 0.85 : 0.95, want.width).dark,
         want.dark);
     // the caption was traced below the symbol
-    QVERIFY(mm(box.top()) < top - s.qrSize - 1);
+    QVERIFY(mmOf(box.top()) < top - s.qrSize - 1);
 
     // the picture in the work folder is the label too
     QImage picture(marks::labelPicturePath());

@@ -11,17 +11,7 @@ using namespace marks;
 
 namespace {
 
-constexpr double mmPerInch = 25.4;
 constexpr double clearanceMm = 0.5;
-
-double in(double mm)
-{
-    return mm / mmPerInch;
-}
-double mm(double inches)
-{
-    return inches * mmPerInch;
-}
 
 bool near(double a, double b)
 {
@@ -30,17 +20,17 @@ bool near(double a, double b)
 
 bool sameLine(const QLineF &l, double x1, double y1, double x2, double y2)
 {
-    return near(mm(l.x1()), x1) && near(mm(l.y1()), y1) && near(mm(l.x2()), x2)
-        && near(mm(l.y2()), y2);
+    return near(mmOf(l.x1()), x1) && near(mmOf(l.y1()), y1) && near(mmOf(l.x2()), x2)
+        && near(mmOf(l.y2()), y2);
 }
 
 QString show(const QLineF &l)
 {
     return QStringLiteral("(%1, %2) -> (%3, %4)")
-        .arg(mm(l.x1()))
-        .arg(mm(l.y1()))
-        .arg(mm(l.x2()))
-        .arg(mm(l.y2()));
+        .arg(mmOf(l.x1()))
+        .arg(mmOf(l.y1()))
+        .arg(mmOf(l.x2()))
+        .arg(mmOf(l.y2()));
 }
 
 Margins margins(double top, double left, double right, double bottom)
@@ -50,7 +40,7 @@ Margins margins(double top, double left, double right, double bottom)
 
 Layout a4Page(double marginMm, double diameterMm, bool isSegment, double segMm)
 {
-    const ShapeSpec spec = circleByPageSpec(in(diameterMm), in(clearanceMm), mmPerInch);
+    const ShapeSpec spec = circleByPageSpec(in(diameterMm), in(clearanceMm), Units::mmPerInch);
     const Frame f = pageFrame(in(210), in(297), margins(marginMm, marginMm, marginMm, marginMm));
     return buildLayout(spec, f, isSegment, in(segMm));
 }
@@ -70,7 +60,7 @@ QVector<QPointF> discCentres(const Layout &l)
     for (const Mark &m : l.marks)
         for (const Primitive &p : m.parts)
             if (p.kind == PrimitiveKind::Disc)
-                out.append(QPointF(mm(p.x1), mm(p.y1)));
+                out.append(QPointF(mmOf(p.x1), mmOf(p.y1)));
     return out;
 }
 
@@ -196,7 +186,7 @@ void TestMarkLayout::segmentationFromMargins()
     QCOMPARE(l.extraRows.size(), n - 1);
     // no extra pair stands within a disc of the bottom row
     for (double y : l.extraRows)
-        QVERIFY2(mm(y - f.yb) > 5, qPrintable(QString::number(mm(y - f.yb))));
+        QVERIFY2(mmOf(y - f.yb) > 5, qPrintable(QString::number(mmOf(y - f.yb))));
     QCOMPARE(l.guides.size(), 12 + 8 * (n - 1));
     QVERIFY(guideTopology(l.guides).closed);
 }
@@ -248,13 +238,13 @@ void TestMarkLayout::pageLayoutA4()
     const Mark &first = l.marks[0];
     QCOMPARE(first.parts.size(), 3);
     QCOMPARE(first.parts[0].kind, PrimitiveKind::Disc);
-    QVERIFY(near(mm(first.parts[0].radius), 2.5));
+    QVERIFY(near(mmOf(first.parts[0].radius), 2.5));
     const Primitive &up = first.parts[1], &down = first.parts[2];
     QCOMPARE(up.kind, PrimitiveKind::Rectangle);
-    QVERIFY(near(mm(up.x1), 9.5) && near(mm(up.y1), 290.5) && near(mm(up.x2), 10.5)
-        && near(mm(up.y2), 290));
-    QVERIFY(near(mm(down.x1), 9.5) && near(mm(down.y1), 284) && near(mm(down.x2), 10.5)
-        && near(mm(down.y2), 283.5));
+    QVERIFY(near(mmOf(up.x1), 9.5) && near(mmOf(up.y1), 290.5) && near(mmOf(up.x2), 10.5)
+        && near(mmOf(up.y2), 290));
+    QVERIFY(near(mmOf(down.x1), 9.5) && near(mmOf(down.y1), 284) && near(mmOf(down.x2), 10.5)
+        && near(mmOf(down.y2), 283.5));
     for (int i = 1; i < 4; ++i)
         QCOMPARE(l.marks[i].parts.size(), 1);
 }
@@ -266,7 +256,7 @@ void TestMarkLayout::pageLayoutSegmented()
     QVERIFY(l.seg.active);
     QCOMPARE(l.seg.pieces, 3);
     QCOMPARE(l.extraRows.size(), 2);
-    QVERIFY(near(mm(l.extraRows[0]), 187) && near(mm(l.extraRows[1]), 87));
+    QVERIFY(near(mmOf(l.extraRows[0]), 187) && near(mmOf(l.extraRows[1]), 87));
     QCOMPARE(l.guides.size(), 18 + 6 + 12);
     QCOMPARE(discCentres(l),
         (QVector<QPointF> { { 10, 287 }, { 200, 287 }, { 10, 10 }, { 200, 10 }, { 10, 187 },
@@ -303,7 +293,7 @@ void TestMarkLayout::pageLayoutSidesFromTopRow()
     QFETCH(double, height);
     QFETCH(int, n);
     QFETCH(double, start);
-    const ShapeSpec spec = circleByPageSpec(in(5), in(clearanceMm), mmPerInch);
+    const ShapeSpec spec = circleByPageSpec(in(5), in(clearanceMm), Units::mmPerInch);
     const Layout l
         = buildLayout(spec, pageFrame(in(210), in(height), margins(10, 10, 10, 10)), true, in(100));
     QCOMPARE(l.seg.pieces, n);
@@ -315,7 +305,7 @@ void TestMarkLayout::pageLayoutSidesFromTopRow()
 
 void TestMarkLayout::pageLayoutUnequalMargins()
 {
-    const ShapeSpec spec = circleByPageSpec(in(5), in(clearanceMm), mmPerInch);
+    const ShapeSpec spec = circleByPageSpec(in(5), in(clearanceMm), Units::mmPerInch);
     const Layout l
         = buildLayout(spec, pageFrame(in(210), in(297), margins(12, 8, 20, 15)), true, in(100));
     QCOMPARE(discCentres(l).mid(0, 4),
@@ -375,7 +365,7 @@ void TestMarkLayout::figureCounts()
     QCOMPARE(l.guides.size(), guides);
     QCOMPARE(discCentres(l).size(), discs);
     for (int i = 0; i < l.extraRows.size(); ++i)
-        QVERIFY(near(mm(l.extraRows[i]), 259 - 100.0 * (i + 1)));
+        QVERIFY(near(mmOf(l.extraRows[i]), 259 - 100.0 * (i + 1)));
     if (n == 1) // the segmented outline equals the plain one
         QCOMPARE(l.guides, figure(boxHeight, 9, 5, false, 100).guides);
 }
@@ -408,7 +398,7 @@ void TestMarkLayout::outlineClosedAndClear()
     QFETCH(double, diameter);
     QFETCH(int, stubs);
     const Layout l = byPage
-        ? buildLayout(circleByPageSpec(in(diameter), in(clearanceMm), mmPerInch),
+        ? buildLayout(circleByPageSpec(in(diameter), in(clearanceMm), Units::mmPerInch),
             pageFrame(in(210), in(extent), margins(10, 10, 10, 10)), isSegment, in(100))
         : figure(extent, 9, diameter, isSegment, 100);
     const GuideTopology topo = guideTopology(l.guides);
@@ -453,7 +443,7 @@ void TestMarkLayout::barLayouts_data()
     QTest::addColumn<int>("n");
     QTest::addColumn<QVector<double>>("rows");
     QTest::addColumn<Picks>("lines");
-    const double mmUnit = 1 / mmPerInch;
+    const double mmUnit = in(1);
     const Margins nine = margins(9, 9, 9, 9);
     const ShapeSpec crossPage = crossByPageSpec(in(9), in(9), in(1));
     const ShapeSpec rtPage = rtAngleByPageSpec(in(9), in(9), in(1));
