@@ -133,8 +133,9 @@ public:
     qint64 pointCount() const;
 
 private:
-    // The block holding position i, and i within it.
-    std::pair<size_t, size_t> locate(size_t i) const;
+    // The block holding position i, and i within it; with `blockEnd`, a
+    // position just past a block's last shape stays in that block.
+    std::pair<size_t, size_t> locate(size_t i, bool blockEnd = false) const;
     // Where a shape is: its block, and its place there when last looked up
     // (shapes put in before it move it on by a few).
     struct Where

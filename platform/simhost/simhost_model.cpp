@@ -2,6 +2,7 @@
 #include "simhost_p.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace simhost {
 
@@ -77,6 +78,16 @@ struct ShapeList::Block
     mutable quint64 countKey = 0;
     mutable int count = 0;
     mutable qint64 points = -1; // path elements; -1: not counted since a change
+
+    // The shapes `holds` picks, counted again only when the set or a shape changed.
+    int countOf(quint64 key, const std::function<bool(const Shape &)> &holds) const
+    {
+        if (countKey != key) {
+            count = int(std::count_if(shapes.begin(), shapes.end(), holds));
+            countKey = key;
+        }
+        return count;
+    }
 };
 
 template <bool Const>
@@ -136,10 +147,10 @@ void ShapeList::rebuildIndex()
             m_at[b->shapes[i].id] = Where { b.get(), i };
 }
 
-std::pair<size_t, size_t> ShapeList::locate(size_t i) const
+std::pair<size_t, size_t> ShapeList::locate(size_t i, bool blockEnd) const
 {
     size_t b = 0;
-    while (b + 1 < m_blocks.size() && i >= m_blocks[b]->shapes.size()) {
+    while (b + 1 < m_blocks.size() && i >= m_blocks[b]->shapes.size() + (blockEnd ? 1 : 0)) {
         i -= m_blocks[b]->shapes.size();
         ++b;
     }
@@ -213,12 +224,8 @@ Shape &ShapeList::insert(size_t position, const Shape &s)
     position = std::min(position, m_size);
     // at the end of a block rather than the start of the next: pushing
     // shape after shape then fills the last block
-    size_t b = 0;
-    size_t at = position;
-    while (b + 1 < m_blocks.size() && at > m_blocks[b]->shapes.size()) {
-        at -= m_blocks[b]->shapes.size();
-        ++b;
-    }
+    size_t b, at;
+    std::tie(b, at) = locate(position, true);
     Block &block = changed(b);
     block.shapes.insert(block.shapes.begin() + std::ptrdiff_t(at), s);
     m_at[s.id] = Where { &block, at };
@@ -239,8 +246,7 @@ void ShapeList::split(size_t block)
     half->shapes.assign(
         std::make_move_iterator(middle), std::make_move_iterator(full.shapes.end()));
     full.shapes.erase(middle, full.shapes.end());
-    full.countKey = 0;
-    full.points = -1;
+    changed(full);
     for (size_t i = 0; i < half->shapes.size(); ++i)
         m_at[half->shapes[i].id] = Where { half.get(), i };
     m_blocks.insert(m_blocks.begin() + std::ptrdiff_t(block + 1), std::move(half));
@@ -336,23 +342,11 @@ const Shape *ShapeList::find(quint64 id) const
     return w ? &w->block->shapes[w->at] : nullptr;
 }
 
-namespace {
-int countIn(const std::vector<Shape> &shapes, const std::function<bool(const Shape &)> &holds)
-{
-    return int(std::count_if(shapes.begin(), shapes.end(), holds));
-}
-} // namespace
-
 int ShapeList::countOf(quint64 key, const std::function<bool(const Shape &)> &holds) const
 {
     int n = 0;
-    for (const auto &b : m_blocks) {
-        if (b->countKey != key) {
-            b->count = countIn(b->shapes, holds);
-            b->countKey = key;
-        }
-        n += b->count;
-    }
+    for (const auto &b : m_blocks)
+        n += b->countOf(key, holds);
     return n;
 }
 
@@ -376,12 +370,9 @@ const Shape *ShapeList::nthOf(
     if (n < 1)
         return nullptr;
     for (const auto &b : m_blocks) {
-        if (b->countKey != key) {
-            b->count = countIn(b->shapes, holds);
-            b->countKey = key;
-        }
-        if (n > b->count) {
-            n -= b->count;
+        const int count = b->countOf(key, holds);
+        if (n > count) {
+            n -= count;
             continue;
         }
         for (const Shape &s : b->shapes)

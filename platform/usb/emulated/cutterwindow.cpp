@@ -163,9 +163,7 @@ public:
             + (cuts ? timing.jobOverheadMs : timing.moveOverheadMs);
         QPointF from = steps.isEmpty() ? head : steps.last().path.points.last();
         auto queue = [&](const CutterStroke &path, bool cut) {
-            double length = 0;
-            for (int i = 1; i < path.points.size(); ++i)
-                length += QLineF(path.points[i - 1], path.points[i]).length();
+            const double length = path.length();
             const double speed = cut ? timing.cutUnitsPerMs : timing.moveUnitsPerMs;
             const qint64 ms = speed > 0 ? qint64(length / speed) : 0;
             steps.append(Step { path, cut, length, at, at + ms });

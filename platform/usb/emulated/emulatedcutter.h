@@ -43,6 +43,8 @@ struct CutterStroke
     int pen = 0;
     // Program frame: x is the cutter's second axis, y its first (down the sheet).
     QVector<QPointF> points;
+    // Along its points, in plotter units.
+    double length() const;
 };
 
 struct CutterJob

@@ -104,14 +104,6 @@ bool commandLocked(Cutter *c, const QByteArray &cmd, qint64 now)
     return true;
 }
 
-double strokeLength(const CutterStroke &s)
-{
-    double len = 0;
-    for (int i = 1; i < s.points.size(); ++i)
-        len += QLineF(s.points[i - 1], s.points[i]).length();
-    return len;
-}
-
 // HPGL: a move, a page end or a whole job. None of them is answered.
 void hpglLocked(Cutter *c, const QByteArray &chunk, qint64 now, bool *pageEnd)
 {
@@ -127,7 +119,7 @@ void hpglLocked(Cutter *c, const QByteArray &chunk, qint64 now, bool *pageEnd)
             w.travel += QLineF(pos, s.points.first()).length();
             pos = s.points.last();
         }
-        w.cut += strokeLength(s);
+        w.cut += s.length();
         ++count;
         if (keep)
             strokes.append(std::move(s));
@@ -209,6 +201,14 @@ void processLocked(Cutter *c, const QByteArray &text, qint64 now)
 }
 
 } // namespace emulated
+
+double CutterStroke::length() const
+{
+    double len = 0;
+    for (int i = 1; i < points.size(); ++i)
+        len += QLineF(points[i - 1], points[i]).length();
+    return len;
+}
 
 CutterJob EmulatedCutter::parseJob(const QByteArray &text)
 {
