@@ -7,18 +7,15 @@
 //                            spread over l layers ("n x l"); the last two
 //                            columns are what one more shape and one more
 //                            layer add
-#include "dialogs.h"
+#include "apptestkit.h"
 #include "emulatedcutter.h"
 #include "pluginmw.h"
-#include "workfolder.h"
 
 #include <simhost.h>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -75,14 +72,6 @@ void openSheet(const Sheet &sheet)
     }
 }
 
-template <typename T> T *child(QWidget *w, const char *name)
-{
-    T *c = w->findChild<T *>(QLatin1String(name));
-    if (!c)
-        qFatal("no child %s", name);
-    return c;
-}
-
 void choose(QWidget *w, const char *list, int index)
 {
     child<QComboBox>(w, list)->setCurrentIndex(index);
@@ -95,10 +84,10 @@ void tick(QWidget *w, const char *box, bool on)
 
 QWidget *sendWindow()
 {
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (w->objectName() == QLatin1String("SendMW"))
-            return w;
-    qFatal("no send window");
+    QWidget *w = topLevel(QStringLiteral("SendMW"));
+    if (!w)
+        qFatal("no send window");
+    return w;
 }
 
 struct Action
@@ -196,12 +185,8 @@ int main(int argc, char **argv)
     dialogs::setFileHook([&](const dialogs::FileRequest &r) {
         return scratch + (r.filter.startsWith(QLatin1String("PDF")) ? ".pdf" : ".plt");
     });
-    QDir().mkpath(workFolder());
-    {
-        QSettings s(workFolder() + QStringLiteral("config.ini"), QSettings::IniFormat);
-        s.setValue(
-            QStringLiteral("PluginMW/useCDRVersion"), QStringLiteral("CorelDraw.Application.24"));
-    }
+    writeConfig({ { QStringLiteral("PluginMW/useCDRVersion"),
+        QStringLiteral("CorelDraw.Application.24") } });
 
     EmulatedCutter cutter(QStringLiteral("BENCH-1"));
     CutterTiming fast;

@@ -62,28 +62,30 @@ double statusField(const char *name)
 }
 #endif
 
-double residentBytes()
+// The resident size now, or its high-water mark.
+double memoryBytes(bool peak)
 {
 #if defined(Q_OS_LINUX)
-    return statusField("VmRSS");
+    return statusField(peak ? "VmHWM" : "VmRSS");
 #elif defined(Q_OS_WIN)
     PROCESS_MEMORY_COUNTERS pmc;
-    return GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc) ? pmc.WorkingSetSize : 0;
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc))
+        return 0;
+    return peak ? pmc.PeakWorkingSetSize : pmc.WorkingSetSize;
 #else
+    Q_UNUSED(peak);
     return 0;
 #endif
 }
 
+double residentBytes()
+{
+    return memoryBytes(false);
+}
+
 double peakBytes()
 {
-#if defined(Q_OS_LINUX)
-    return statusField("VmHWM");
-#elif defined(Q_OS_WIN)
-    PROCESS_MEMORY_COUNTERS pmc;
-    return GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc) ? pmc.PeakWorkingSetSize : 0;
-#else
-    return 0;
-#endif
+    return memoryBytes(true);
 }
 
 // Starts a new high-water mark at the resident size of now. False where the

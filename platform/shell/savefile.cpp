@@ -138,11 +138,10 @@ SaveResult saveSettings(const QString &iniFile, const SettingValues &values, int
     // them, wait for it.
     QLockFile lock(iniFile + QStringLiteral(".lock"));
     if (!lock.tryLock(lockMs)) {
+        if (lock.error() != QLockFile::LockFailedError)
+            return failure(iniFile + QStringLiteral(".lock"), 0, 0, QString());
         SaveResult r;
-        r.cause
-            = lock.error() == QLockFile::LockFailedError ? SaveResult::Locked : SaveResult::Other;
-        if (r.cause == SaveResult::Other)
-            r = failure(iniFile + QStringLiteral(".lock"), 0, 0, QString());
+        r.cause = SaveResult::Locked;
         return r;
     }
 
