@@ -26,11 +26,6 @@
 #include <memory>
 
 namespace {
-QString configPath()
-{
-    return settingsFile();
-}
-
 // Sums of whole units from the host saturate instead of overflowing.
 int clampToInt(qint64 v)
 {
@@ -387,7 +382,7 @@ void SendMW::closeEvent(QCloseEvent *event)
     const SaveResult saved = saveSettings();
     if (!saved.ok())
         warn(tr("The settings could not be saved to %1: %2.")
-                 .arg(QDir::toNativeSeparators(configPath()), describeFailure(saved)));
+                 .arg(QDir::toNativeSeparators(settingsFile()), describeFailure(saved)));
     event->accept();
 }
 
