@@ -21,17 +21,7 @@
 #include <QFile>
 #include <QSettings>
 
-#include <algorithm>
-#include <climits>
 #include <memory>
-
-namespace {
-// Sums of whole units from the host saturate instead of overflowing.
-int clampToInt(qint64 v)
-{
-    return int(std::max<qint64>(INT_MIN, std::min<qint64>(INT_MAX, v)));
-}
-} // namespace
 
 SendMW::SendMW(QWidget *parent)
     : QWidget(parent)
@@ -323,8 +313,8 @@ QString SendMW::positionMove(const Press &press) const
     const int halfWidth = press.pageWidth / 2;
     if (press.cutMode == CutMode::ByPathAndMarks) {
         const QPoint first = press.marks.first();
-        return CutterCommand::moveTo(clampToInt(qint64(headY) + first.y()),
-            clampToInt(qint64(headX) - halfWidth + first.x()));
+        return CutterCommand::moveTo(CutterGeometry::clampToInt(qint64(headY) + first.y()),
+            CutterGeometry::clampToInt(qint64(headX) - halfWidth + first.x()));
     }
     // the blank offsets are read at each sheet
     return CutterCommand::moveTo(headY + (ui->blankRevX->value() + press.camX) * unitsPerMm,
