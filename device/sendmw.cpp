@@ -200,11 +200,9 @@ bool SendMW::buildJob(CdrOperate &cdr, Press &press, bool forSave)
     }
 
     const bool needsSize = forSave ? mode == CutMode::BlankPaper : mode != CutMode::DirectlyCut;
-    const PageSize page = needsSize ? readPageSize(cdr) : PageSize();
-    press.pageHeight = page.height;
-    press.pageWidth = page.width;
+    press.page = needsSize ? readPageSize(cdr) : PageSize();
     press.text = cutJobText(paths, mode, forSave ? JobUse::SendSave : JobUse::Send, press.marks,
-        page, press.posLen * unitsPerMm, press.negLen * unitsPerMm);
+        press.page, press.posLen * unitsPerMm, press.negLen * unitsPerMm);
     return true;
 }
 
@@ -297,7 +295,7 @@ bool SendMW::sendSheet(JobLink &link, const Press &press, bool single)
     }
     // only blank paper's Auto-Next sheets take any reply to the feed
     const bool anyReply = !single && press.cutMode == CutMode::BlankPaper;
-    if (!link.feed(press.pageHeight, anyReply ? JobLink::FeedReply::Any : JobLink::FeedReply::Ok))
+    if (!link.feed(press.page.height, anyReply ? JobLink::FeedReply::Any : JobLink::FeedReply::Ok))
         return false;
     if (!link.write(positionMove(press)) || !link.waitFree())
         return false;
@@ -310,7 +308,7 @@ bool SendMW::sendSheet(JobLink &link, const Press &press, bool single)
 // page width is taken in whole units, its fraction dropped.
 QString SendMW::positionMove(const Press &press) const
 {
-    const int halfWidth = press.pageWidth / 2;
+    const int halfWidth = press.page.width / 2;
     if (press.cutMode == CutMode::ByPathAndMarks) {
         const QPoint first = press.marks.first();
         return CutterCommand::moveTo(CutterGeometry::clampToInt(qint64(headY) + first.y()),
