@@ -1,6 +1,7 @@
 #include "cutjob.h"
 
 #include "cdroperate.h"
+#include "cuttergeometry.h"
 #include "hpgltool.h"
 #include "jobformat.h"
 #include "savefile.h"
@@ -13,21 +14,14 @@
 #include <QRegularExpression>
 
 #include <algorithm>
-#include <climits>
 #include <utility>
 
 namespace {
 
-// Differences of host coordinates saturate instead of overflowing.
 bool hasSegments(const QList<CutPath> &paths)
 {
     return std::any_of(
         paths.begin(), paths.end(), [](const CutPath &p) { return !p.lines.isEmpty(); });
-}
-
-int clampedDifference(int to, int from)
-{
-    return int(std::max<qint64>(INT_MIN, std::min<qint64>(INT_MAX, qint64(to) - from)));
 }
 
 using Exporter = bool (CdrOperate::*)(QString);
@@ -154,8 +148,8 @@ QString cutJobText(const CutJobPaths &paths, CutMode cutMode, JobUse use,
             return QString();
         // the header's sizes run from the first to the last mark, y first
         const QPoint first = marks.first(), last = marks.last();
-        const int dy = clampedDifference(last.y(), first.y());
-        const int dx = clampedDifference(last.x(), first.x());
+        const int dy = CutterGeometry::clampToInt(qint64(last.y()) - first.y());
+        const int dx = CutterGeometry::clampToInt(qint64(last.x()) - first.x());
         // The cutting body is the bulk of the job: what goes before it is
         // put in front of it in place, not joined into a second copy.
         const bool qr = use == JobUse::QrFile;

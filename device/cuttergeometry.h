@@ -3,6 +3,11 @@
 #include "cutterfirmware.h"
 #include "units.h"
 
+#include <QtGlobal>
+
+#include <algorithm>
+#include <climits>
+
 // Where the job windows send the head, in plotter units and in the order of
 // the job bodies (first, second). Moves to a job's first point are measured
 // from the head's resting place.
@@ -21,5 +26,12 @@ constexpr int qrFeedMargin = 2400;
 // that is where it should be sees it at the picture's centre.
 constexpr double calibrationShiftX = -CutterFirmware::nominalCamOffsetA * Units::plotterUnitsPerMm;
 constexpr double calibrationShiftY = -CutterFirmware::nominalCamOffsetB * Units::plotterUnitsPerMm;
+
+// Sums and differences of whole plotter units from the host saturate instead
+// of overflowing.
+inline int clampToInt(qint64 v)
+{
+    return int(std::max<qint64>(INT_MIN, std::min<qint64>(INT_MAX, v)));
+}
 
 } // namespace CutterGeometry

@@ -23,7 +23,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <climits>
 #include <cmath>
 
 namespace {
@@ -222,7 +221,7 @@ bool QRCodeMW::runQrJob(JobLink &link)
 {
     setStatus(tr("<font color=blue>Feeding..."));
     const qint64 feed = qint64(fileHeight) + CutterGeometry::qrFeedMargin;
-    if (!link.feed(int(qBound<qint64>(INT_MIN, feed, INT_MAX)), JobLink::FeedReply::Any))
+    if (!link.feed(CutterGeometry::clampToInt(feed), JobLink::FeedReply::Any))
         return false;
 
     setStatus(tr("<font color=blue>Move to QR Code and Mark..."));

@@ -21,22 +21,7 @@
 #include <QFile>
 #include <QSettings>
 
-#include <algorithm>
-#include <climits>
 #include <memory>
-
-namespace {
-QString configPath()
-{
-    return settingsFile();
-}
-
-// Sums of whole units from the host saturate instead of overflowing.
-int clampToInt(qint64 v)
-{
-    return int(std::max<qint64>(INT_MIN, std::min<qint64>(INT_MAX, v)));
-}
-} // namespace
 
 SendMW::SendMW(QWidget *parent)
     : QWidget(parent)
@@ -215,11 +200,9 @@ bool SendMW::buildJob(CdrOperate &cdr, Press &press, bool forSave)
     }
 
     const bool needsSize = forSave ? mode == CutMode::BlankPaper : mode != CutMode::DirectlyCut;
-    const PageSize page = needsSize ? readPageSize(cdr) : PageSize();
-    press.pageHeight = page.height;
-    press.pageWidth = page.width;
+    press.page = needsSize ? readPageSize(cdr) : PageSize();
     press.text = cutJobText(paths, mode, forSave ? JobUse::SendSave : JobUse::Send, press.marks,
-        page, press.posLen * unitsPerMm, press.negLen * unitsPerMm);
+        press.page, press.posLen * unitsPerMm, press.negLen * unitsPerMm);
     return true;
 }
 
@@ -312,7 +295,7 @@ bool SendMW::sendSheet(JobLink &link, const Press &press, bool single)
     }
     // only blank paper's Auto-Next sheets take any reply to the feed
     const bool anyReply = !single && press.cutMode == CutMode::BlankPaper;
-    if (!link.feed(press.pageHeight, anyReply ? JobLink::FeedReply::Any : JobLink::FeedReply::Ok))
+    if (!link.feed(press.page.height, anyReply ? JobLink::FeedReply::Any : JobLink::FeedReply::Ok))
         return false;
     if (!link.write(positionMove(press)) || !link.waitFree())
         return false;
@@ -325,11 +308,11 @@ bool SendMW::sendSheet(JobLink &link, const Press &press, bool single)
 // page width is taken in whole units, its fraction dropped.
 QString SendMW::positionMove(const Press &press) const
 {
-    const int halfWidth = press.pageWidth / 2;
+    const int halfWidth = press.page.width / 2;
     if (press.cutMode == CutMode::ByPathAndMarks) {
         const QPoint first = press.marks.first();
-        return CutterCommand::moveTo(clampToInt(qint64(headY) + first.y()),
-            clampToInt(qint64(headX) - halfWidth + first.x()));
+        return CutterCommand::moveTo(CutterGeometry::clampToInt(qint64(headY) + first.y()),
+            CutterGeometry::clampToInt(qint64(headX) - halfWidth + first.x()));
     }
     // the blank offsets are read at each sheet
     return CutterCommand::moveTo(headY + (ui->blankRevX->value() + press.camX) * unitsPerMm,
@@ -387,7 +370,7 @@ void SendMW::closeEvent(QCloseEvent *event)
     const SaveResult saved = saveSettings();
     if (!saved.ok())
         warn(tr("The settings could not be saved to %1: %2.")
-                 .arg(QDir::toNativeSeparators(configPath()), describeFailure(saved)));
+                 .arg(QDir::toNativeSeparators(settingsFile()), describeFailure(saved)));
     event->accept();
 }
 

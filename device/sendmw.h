@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cutjob.h"
 #include "cutpath.h"
 #include "cuttergeometry.h"
 #include "jobpipeline.h"
@@ -84,8 +85,7 @@ private:
         double negLen = 0.0;
         QList<QPoint> marks;
         QString text;
-        int pageHeight = 0;
-        int pageWidth = 0;
+        PageSize page; // read only where the job or the sheet needs it
         double camX = 0.0; // camera offset in mm, blank paper only
         double camY = 0.0;
     };
