@@ -5,8 +5,12 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
+# What the program needs to build and run; qttranslations5-l10n holds Qt's
+# own Chinese catalogue (its buttons and dialogs in the Chinese interface).
 PACKAGES=(build-essential cmake pkg-config qtbase5-dev qttools5-dev-tools qttools5-dev
-          libqrencode-dev libbenchmark-dev clang libclang-rt-14-dev)
+          libqrencode-dev qttranslations5-l10n)
+# Only for the tests and benchmarks: the fuzz run needs clang.
+TEST_PACKAGES=(libbenchmark-dev clang libclang-rt-14-dev)
 # Only for a person starting the program: a font that shows the Chinese interface.
 RUN_PACKAGES=(fonts-wqy-microhei)
 BUILD=${BUILD_DIR:-build}
@@ -23,18 +27,23 @@ deps() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
 
+# build [target...]: everything, or only the targets named
 build() {
     cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build "$BUILD" -j"$(nproc)"
+    local targets=()
+    [ $# -gt 0 ] && targets=(--target "$@")
+    cmake --build "$BUILD" -j"$(nproc)" "${targets[@]}"
 }
 
 case "${1:-run}" in
 run)
-    deps "${RUN_PACKAGES[@]}"; build
+    # the program alone (with the restart program and the calibration
+    # circle it depends on); the suites and benchmarks wait for test/bench
+    deps "${RUN_PACKAGES[@]}"; build VemoCommonPlugin
     exec "$BUILD/app/VemoCommonPlugin"
     ;;
 test)
-    deps; build
+    deps "${TEST_PACKAGES[@]}"; build
     # A short fuzz run of the path toolkit where clang is installed; it
     # prints its own result line. Longer runs: fuzz/run.sh <seconds>.
     # It runs first so that CTest's summary stays the last line.
@@ -46,7 +55,7 @@ test)
     exit "$fuzzed"
     ;;
 bench)
-    deps; build
+    deps "${TEST_PACKAGES[@]}"; build
     # bench_process also times hp2xx on the same file and prints the ratio
     # when hp2xx is installed (apt-get install hp2xx); nothing needs it.
     for b in "$BUILD"/bench/bench_*; do

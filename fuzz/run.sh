@@ -21,7 +21,7 @@ if [ -z "$CXX" ]; then
 fi
 
 cmake -S fuzz -B "$BUILD" -DCMAKE_CXX_COMPILER="$CXX" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$BUILD" -j4 >/dev/null
+cmake --build "$BUILD" -j"$(nproc)" >/dev/null
 
 mkdir -p fuzz-corpus/read fuzz-corpus/chain "$BUILD/findings"
 # what an older run kept at the top belongs to the chain
