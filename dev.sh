@@ -37,9 +37,9 @@ build() {
 
 case "${1:-run}" in
 run)
-    # the program alone (with the restart program and the calibration
-    # circle it depends on); the suites and benchmarks wait for test/bench
-    deps "${RUN_PACKAGES[@]}"; build VemoCommonPlugin
+    # the program alone (it brings the restart program) and the calibration
+    # circle copied beside it; the suites and benchmarks wait for test/bench
+    deps "${RUN_PACKAGES[@]}"; build VemoCommonPlugin calibration_circle
     exec "$BUILD/app/VemoCommonPlugin"
     ;;
 test)
