@@ -55,8 +55,9 @@ SaveResult updateSettings(const QString &iniFile, const SettingsChooser &choose,
 // NULs left by a crash), else why it cannot be read.
 SaveResult readableSettings(const QString &iniFile);
 
-// Renames the INI file (or a folder in its place) to "<file>.unreadable-<date and time>", a name that
-// says why and that nothing of the program removes; *movedTo gets it.
+// Renames the INI file, or a folder in its place, to
+// "<file>.unreadable-<date and time>": a name that says why, and that nothing
+// of the program removes. *movedTo gets it.
 SaveResult setAsideSettings(const QString &iniFile, int lockMs, QString *movedTo);
 
 // Removes what a save killed midway left: its staging folder beside the INI
