@@ -74,10 +74,22 @@ private:
     void loadSettings();
     void loadLanguage(const QString &language);
     void loadSerial(const QSettings &s);
+    void applyCheckBoxRules();
+    void tellUnreadableSettings(const SaveResult &readable, const QString &setAside,
+        const SaveResult &asideWhy, const QStringList &noNumber);
     // The group "PluginMW/" into config.ini, whole or not at all.
     SaveResult saveSettings();
-    // The QR serial alone, as a mark run counts it.
+    // The QR serial alone, as a mark run stores it.
     SaveResult saveSerial();
+    // The highest serial filed in "QR Jobs/" as "<8 digits>.plt", or 0.
+    int highestFiledSerial() const;
+    // One more than the highest of `stored`, this copy's serial and the filed jobs.
+    int nextSerial(int stored) const;
+    // The number the next label would get, as config.ini stands now.
+    int peekSerial() const;
+    // The next label's number, taken and saved under config.ini's lock;
+    // *saved says whether it was stored.
+    int takeSerial(SaveResult *saved);
     void startLocalServer();
     void readMessages(QLocalSocket *socket);
     void bringToView();

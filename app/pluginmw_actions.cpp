@@ -53,19 +53,28 @@ void PluginMW::on_genMark_clicked()
     const auto shape = MarkShape(ui->markSelect->currentIndex());
     const bool useQRCode = ui->useQRCode->isChecked();
     const bool countsSerial = shape == MarkShape::Circle && useQRCode;
+    const int last = ui->qrCodeStr->maximum();
+    const QString atTop = tr("The QR serial number has reached %1 and cannot count further.");
     // Counting past the top would label this sheet with the last one's number.
-    if (countsSerial && ui->qrCodeStr->value() >= ui->qrCodeStr->maximum()) {
-        warn(tr("The QR serial number has reached %1 and cannot count further.")
-                 .arg(ui->qrCodeStr->value()));
+    if (countsSerial && peekSerial() > last) {
+        warn(atTop.arg(last));
         return;
     }
     ButtonHold hold(ui->genMark);
     std::unique_ptr<CdrOperate> op = openHost(ui->genMark);
     if (!op)
         return;
-    // The label gets the new number.
-    if (countsSerial)
-        ui->qrCodeStr->setValue(ui->qrCodeStr->value() + 1);
+    // The label gets a number no copy of the program has handed out, nor
+    // any filed job carries.
+    SaveResult serialSaved;
+    if (countsSerial) {
+        const int next = takeSerial(&serialSaved);
+        if (next > last) {
+            warn(atTop.arg(last));
+            return;
+        }
+        ui->qrCodeStr->setValue(next);
+    }
 
     int C = 0, M = 0, Y = 0, K = 100;
     const auto colour = MarkColour(ui->markColor->currentIndex());
@@ -105,10 +114,11 @@ void PluginMW::on_genMark_clicked()
 
     if (useQRCode) {
         // A lost count hands out the same numbers again after a restart.
-        const SaveResult saved = saveSerial();
-        if (!saved.ok())
+        if (!countsSerial)
+            serialSaved = saveSerial();
+        if (!serialSaved.ok())
             warn(tr("Could not save the QR serial number to %1: %2.")
-                     .arg(QDir::toNativeSeparators(settingsFile()), describeFailure(saved)));
+                     .arg(QDir::toNativeSeparators(settingsFile()), describeFailure(serialSaved)));
     }
 }
 

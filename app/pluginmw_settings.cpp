@@ -6,7 +6,10 @@
 #include "workfolder.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTranslator>
 
@@ -14,6 +17,15 @@ namespace {
 QString serialKey()
 {
     return QStringLiteral("PluginMW/qrCodeStr");
+}
+
+// The stored serial held to the box's range; 0 when there is none.
+int storedSerial(const QSettings &s, const QSpinBox *box)
+{
+    int serial = 0;
+    if (!readSettingInt(s, serialKey(), &serial))
+        return 0;
+    return qBound(box->minimum(), serial, box->maximum());
 }
 } // namespace
 
@@ -57,23 +69,79 @@ QList<FormSetting> PluginMW::settingsTable() const
 
 void PluginMW::loadSettings()
 {
-    if (!QFile(settingsFile()).exists())
-        return;
-    const QSettings s(settingsFile(), QSettings::IniFormat);
-    for (const FormSetting &setting : settingsTable()) {
-        if (setting.widget == ui->language)
-            loadLanguage(s.value(setting.key).toString());
-        else if (setting.widget == ui->qrCodeStr)
-            loadSerial(s);
-        else
-            setting.load(s);
-        // The check boxes' own slots set the enabled states of what hangs on
-        // them; the keys after them may set those states again.
-        if (setting.widget == ui->isSegment)
-            emit ui->isSegment->clicked(ui->isSegment->isChecked());
-        else if (setting.widget == ui->useQRCode)
-            emit ui->useQRCode->clicked(ui->useQRCode->isChecked());
+    QString file = settingsFile();
+    const SaveResult readable = readableSettings(file);
+    // Saving over a file that does not read back whole would fail for good.
+    const bool readsWhole = readable.ok() || readable.cause == SaveResult::NotWhole;
+    QString setAside;
+    SaveResult asideWhy;
+    if (readable.cause == SaveResult::NotWhole || readable.cause == SaveResult::IsFolder) {
+        asideWhy = setAsideSettings(file, settingsLockMs, &setAside);
+        if (asideWhy.ok())
+            file = setAside;
     }
+    QStringList noNumber;
+    if (readsWhole && QFileInfo(file).isFile()) {
+        const QSettings s(file, QSettings::IniFormat);
+        for (const FormSetting &setting : settingsTable()) {
+            if (setting.unreadable(s))
+                noNumber << setting.key;
+            if (setting.widget == ui->language)
+                loadLanguage(s.value(setting.key).toString());
+            else if (setting.widget == ui->qrCodeStr)
+                loadSerial(s);
+            else
+                setting.load(s);
+            // The check boxes' own slots set the enabled states of what hangs
+            // on them; the keys after them may set those states again.
+            if (setting.widget == ui->isSegment)
+                emit ui->isSegment->clicked(ui->isSegment->isChecked());
+            else if (setting.widget == ui->useQRCode)
+                emit ui->useQRCode->clicked(ui->useQRCode->isChecked());
+        }
+    } else {
+        // The first start shows what every later one shows.
+        applyCheckBoxRules();
+    }
+    tellUnreadableSettings(readable, setAside, asideWhy, noNumber);
+    // A whole new file at once: another copy, or the next start, finds the
+    // serial that was read.
+    if (!setAside.isEmpty())
+        saveSettings();
+}
+
+void PluginMW::applyCheckBoxRules()
+{
+    emit ui->isSegment->clicked(ui->isSegment->isChecked());
+    emit ui->useQRCode->clicked(ui->useQRCode->isChecked());
+}
+
+void PluginMW::tellUnreadableSettings(const SaveResult &readable, const QString &setAside,
+    const SaveResult &asideWhy, const QStringList &noNumber)
+{
+    const QString file = QDir::toNativeSeparators(settingsFile());
+    QStringList said;
+    if (!readable.ok()) {
+        QString text = readable.cause == SaveResult::NotWhole
+            ? tr("The settings file %1 does not read back whole: %2. The settings that could be "
+                 "read are used.")
+            : tr("The settings file %1 could not be read: %2. The form's own settings are used.");
+        text = text.arg(file, describeFailure(readable));
+        if (!setAside.isEmpty())
+            text += QLatin1Char(' ')
+                + tr("It was set aside as %1, and a new one is written in its place.")
+                      .arg(QDir::toNativeSeparators(setAside));
+        else if (!asideWhy.ok())
+            text += QLatin1Char(' ')
+                + tr("It could not be set aside: %1.").arg(describeFailure(asideWhy));
+        said << text;
+    }
+    if (!noNumber.isEmpty())
+        said << tr("The settings file %1 holds no number for %2; those settings keep the form's "
+                   "own values.")
+                    .arg(file, noNumber.join(QStringLiteral(", ")));
+    if (!said.isEmpty())
+        warn(said.join(QStringLiteral("\n\n")));
 }
 
 void PluginMW::loadLanguage(const QString &language)
@@ -118,11 +186,71 @@ void PluginMW::loadSerial(const QSettings &s)
 
 SaveResult PluginMW::saveSettings()
 {
-    return saveForm(settingsFile(), settingsTable());
+    // Another copy may have counted on since this one loaded: the stored
+    // serial never goes back.
+    return updateSettings(
+        settingsFile(),
+        [this](const QSettings &stored) {
+            SettingValues values = formValues(settingsTable());
+            for (auto &v : values) {
+                if (v.first == serialKey())
+                    v.second = qMax(v.second.toInt(), storedSerial(stored, ui->qrCodeStr));
+            }
+            return values;
+        },
+        settingsLockMs);
 }
 
 SaveResult PluginMW::saveSerial()
 {
-    return ::saveSettings(
-        settingsFile(), { { serialKey(), ui->qrCodeStr->value() } }, settingsLockMs);
+    return updateSettings(
+        settingsFile(),
+        [this](const QSettings &stored) {
+            const int serial = qMax(ui->qrCodeStr->value(), storedSerial(stored, ui->qrCodeStr));
+            return SettingValues { { serialKey(), serial } };
+        },
+        settingsLockMs);
+}
+
+int PluginMW::highestFiledSerial() const
+{
+    static const QRegularExpression filed(
+        QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{8}\\.plt")),
+        QRegularExpression::CaseInsensitiveOption);
+    int highest = 0;
+    const QStringList names = QDir(qrJobsPath).entryList(QDir::Files);
+    for (const QString &name : names) {
+        if (filed.match(name).hasMatch())
+            highest = qMax(highest, name.left(8).toInt());
+    }
+    return highest;
+}
+
+int PluginMW::nextSerial(int stored) const
+{
+    return qMax(qMax(stored, ui->qrCodeStr->value()), highestFiledSerial()) + 1;
+}
+
+int PluginMW::peekSerial() const
+{
+    const QSettings s(settingsFile(), QSettings::IniFormat);
+    return nextSerial(storedSerial(s, ui->qrCodeStr));
+}
+
+int PluginMW::takeSerial(SaveResult *saved)
+{
+    // Taken and stored in one hold of the lock: two copies marking at once
+    // get two numbers.
+    int next = 0;
+    *saved = updateSettings(
+        settingsFile(),
+        [&](const QSettings &stored) {
+            next = nextSerial(storedSerial(stored, ui->qrCodeStr));
+            return SettingValues { { serialKey(), qMin(next, ui->qrCodeStr->maximum()) } };
+        },
+        settingsLockMs);
+    // The file could not be had: what this copy knows still keeps the filed jobs.
+    if (next == 0)
+        next = nextSerial(0);
+    return next;
 }

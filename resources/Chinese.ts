@@ -222,6 +222,26 @@
         <source>The language cannot be switched: the program %1, which starts this one again, is missing.</source>
         <translation>无法切换语言:缺少重新启动本程序的%1。</translation>
     </message>
+    <message>
+        <source>The settings file %1 does not read back whole: %2. The settings that could be read are used.</source>
+        <translation>设置文件%1无法完整读回:%2。已使用能读出的设置。</translation>
+    </message>
+    <message>
+        <source>The settings file %1 could not be read: %2. The form's own settings are used.</source>
+        <translation>无法读取设置文件%1:%2。已使用界面的初始设置。</translation>
+    </message>
+    <message>
+        <source>It was set aside as %1, and a new one is written in its place.</source>
+        <translation>原文件已另存为%1,并在原处写入新文件。</translation>
+    </message>
+    <message>
+        <source>It could not be set aside: %1.</source>
+        <translation>无法将其另存:%1。</translation>
+    </message>
+    <message>
+        <source>The settings file %1 holds no number for %2; those settings keep the form's own values.</source>
+        <translation>设置文件%1中的%2不是数字;这些设置保留界面的初始值。</translation>
+    </message>
 </context>
 <context>
     <name>QRCodeMW</name>
@@ -569,6 +589,10 @@ Cause: %2</source>
     <message>
         <source>what was written did not read back whole</source>
         <translation>写入的内容未能完整读回</translation>
+    </message>
+    <message>
+        <source>it holds bytes that no settings file holds</source>
+        <translation>其中含有设置文件不会有的字节</translation>
     </message>
 </context>
 </TS>

@@ -94,6 +94,26 @@ void FormSetting::load(const QSettings &s) const
     }
 }
 
+bool FormSetting::unreadable(const QSettings &s) const
+{
+    if (!s.contains(key))
+        return false;
+    int i = 0;
+    double d = 0.0;
+    switch (kept) {
+    case Index:
+    case IntValue:
+        return !readSettingInt(s, key, &i);
+    case DoubleValue:
+        return !readSettingDouble(s, key, &d);
+    case Checked:
+    case Enabled:
+    case Text:
+        break;
+    }
+    return false;
+}
+
 QVariant FormSetting::value() const
 {
     switch (kept) {
@@ -123,10 +143,15 @@ void loadForm(const QSettings &s, const QList<FormSetting> &table)
         setting.load(s);
 }
 
-SaveResult saveForm(const QString &iniFile, const QList<FormSetting> &table)
+SettingValues formValues(const QList<FormSetting> &table)
 {
     SettingValues values;
     for (const FormSetting &setting : table)
         values.append({ setting.key, setting.value() });
-    return saveSettings(iniFile, values, settingsLockMs);
+    return values;
+}
+
+SaveResult saveForm(const QString &iniFile, const QList<FormSetting> &table)
+{
+    return saveSettings(iniFile, formValues(table), settingsLockMs);
 }

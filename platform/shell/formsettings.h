@@ -47,6 +47,8 @@ struct FormSetting
     // Sets the widget from the file. A key that is missing or holds no value
     // for the widget (an index the list does not have) leaves it as it is.
     void load(const QSettings &s) const;
+    // The key is there but holds no number where the widget needs one.
+    bool unreadable(const QSettings &s) const;
     QVariant value() const;
 
     QString key;
@@ -56,5 +58,7 @@ struct FormSetting
 
 // Every setting of the table, in its order.
 void loadForm(const QSettings &s, const QList<FormSetting> &table);
+// The table's keys with the widgets' values, in its order.
+SettingValues formValues(const QList<FormSetting> &table);
 // The table's keys into the file, whole or not at all, written in its order.
 SaveResult saveForm(const QString &iniFile, const QList<FormSetting> &table);

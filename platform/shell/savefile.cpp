@@ -1,6 +1,7 @@
 #include "savefile.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,7 +12,13 @@
 #include <QStorageInfo>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -104,6 +111,9 @@ QString describeFailure(const SaveResult &result)
         return QCoreApplication::translate("SaveFile", "the disk is full");
     case SaveResult::NameTooLong:
         return QCoreApplication::translate("SaveFile", "the path is too long");
+    case SaveResult::NotWhole:
+        return QCoreApplication::translate(
+            "SaveFile", "it holds bytes that no settings file holds");
     case SaveResult::Other:
         break;
     }
@@ -132,41 +142,63 @@ SaveResult saveWholeFile(const QString &file, const QByteArray &bytes)
     return SaveResult();
 }
 
-SaveResult saveSettings(const QString &iniFile, const SettingValues &values, int lockMs)
+namespace {
+
+// A fixed name of the program's own, used only while a save holds the lock:
+// what a save killed midway leaves is known for certain by it.
+QString stagingFolder(const QString &iniFile)
 {
-    // Held for the whole save: other copies of the program, and QSettings in
-    // them, wait for it.
-    QLockFile lock(iniFile + QStringLiteral(".lock"));
-    if (!lock.tryLock(lockMs)) {
-        if (lock.error() != QLockFile::LockFailedError)
-            return failure(iniFile + QStringLiteral(".lock"), 0, 0, QString());
-        SaveResult r;
-        r.cause = SaveResult::Locked;
-        return r;
-    }
+    return iniFile + QStringLiteral(".saving");
+}
 
-    QByteArray old;
-    if (QFileInfo(iniFile).isDir()) {
-        SaveResult r;
-        r.cause = SaveResult::IsFolder;
-        return r;
-    }
-    SaveResult why;
-    if (QFileInfo::exists(iniFile) && !readWhole(iniFile, &old, &why))
-        return why;
+SaveResult lockSettings(QLockFile &lock, const QString &iniFile, int lockMs)
+{
+    if (lock.tryLock(lockMs))
+        return SaveResult();
+    if (lock.error() != QLockFile::LockFailedError)
+        return failure(iniFile + QStringLiteral(".lock"), 0, 0, QString());
+    SaveResult r;
+    r.cause = SaveResult::Locked;
+    return r;
+}
 
+// Puts `from` in the place of `to` in one step, on the same volume.
+SaveResult renameOver(const QString &from, const QString &to, qint64 bytes)
+{
+#ifdef Q_OS_WIN
+    if (MoveFileExW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(from).utf16()),
+            reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(to).utf16()),
+            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return SaveResult();
+    return failure(to, bytes, 0, qt_error_string(int(GetLastError())));
+#else
+    errno = 0;
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return SaveResult();
+    return failure(to, bytes, errno, QString());
+#endif
+}
+
+// The save itself, inside the staging folder `root`; the lock is held.
+SaveResult stageAndReplace(const QString &iniFile, const QString &root,
+    const SettingsChooser &choose, const QByteArray &old)
+{
+    // A folder of its own for each save: QSettings keeps what it read from a
+    // path in memory, and would take a new file of the same size and time
+    // for the old one.
+    QTemporaryDir staging(root + QStringLiteral("/XXXXXX"));
+    if (!staging.isValid())
+        return failure(root + QStringLiteral("/XXXXXX"), old.size(), 0, staging.errorString());
     // QSettings writes the new text beside a copy of the old one, where it
     // cannot harm the real file; it goes in place only once it reads back whole.
-    QTemporaryDir staging;
-    if (!staging.isValid())
-        return failure(staging.path(), old.size(), 0, staging.errorString());
     const QString staged = staging.filePath(QStringLiteral("staged.ini"));
-    why = saveWholeFile(staged, old);
+    SaveResult why = saveWholeFile(staged, old);
     if (!why.ok())
         return why;
     QByteArray text;
     {
         QSettings s(staged, QSettings::IniFormat);
+        const SettingValues values = choose(s);
         for (const auto &v : values)
             s.setValue(v.first, v.second);
         s.sync();
@@ -176,7 +208,97 @@ SaveResult saveSettings(const QString &iniFile, const SettingValues &values, int
                 QCoreApplication::translate(
                     "SaveFile", "what was written did not read back whole"));
     }
-    return saveWholeFile(iniFile, text);
+    const QString whole = staging.filePath(QStringLiteral("whole.ini"));
+    why = saveWholeFile(whole, text);
+    if (!why.ok())
+        return why;
+    return renameOver(whole, iniFile, text.size());
+}
+
+} // namespace
+
+SaveResult saveSettings(const QString &iniFile, const SettingValues &values, int lockMs)
+{
+    return updateSettings(
+        iniFile, [&values](const QSettings &) { return values; }, lockMs);
+}
+
+SaveResult updateSettings(const QString &iniFile, const SettingsChooser &choose, int lockMs)
+{
+    // Held for the whole save: other copies of the program, and QSettings in
+    // them, wait for it.
+    QLockFile lock(iniFile + QStringLiteral(".lock"));
+    SaveResult why = lockSettings(lock, iniFile, lockMs);
+    if (!why.ok())
+        return why;
+
+    const QFileInfo info(iniFile);
+    if (info.isDir()) {
+        SaveResult r;
+        r.cause = SaveResult::IsFolder;
+        return r;
+    }
+    // renamed over, a read-only file would be replaced all the same
+    if (info.exists() && !info.isWritable())
+        return failure(iniFile, 0, EACCES, QString());
+    QByteArray old;
+    if (info.exists() && !readWhole(iniFile, &old, &why))
+        return why;
+
+    const QString root = stagingFolder(iniFile);
+    QDir(root).removeRecursively(); // a killed save's; the lock is ours
+    errno = 0;
+    if (!QDir().mkdir(root))
+        return failure(root, old.size(), errno, QString());
+    why = stageAndReplace(iniFile, root, choose, old);
+    QDir(root).removeRecursively();
+    return why;
+}
+
+SaveResult readableSettings(const QString &iniFile)
+{
+    SaveResult r;
+    const QFileInfo info(iniFile);
+    if (info.isDir()) {
+        r.cause = SaveResult::IsFolder;
+        return r;
+    }
+    if (!info.exists())
+        return r;
+    QByteArray bytes;
+    if (!readWhole(iniFile, &bytes, &r)) {
+        r.cause = SaveResult::Other; // its words say why it could not be read
+        return r;
+    }
+    // A save writes printable text and line ends only.
+    for (const char c : qAsConst(bytes)) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 && u != '\t' && u != '\n' && u != '\r') {
+            r.cause = SaveResult::NotWhole;
+            return r;
+        }
+    }
+    if (QSettings(iniFile, QSettings::IniFormat).status() != QSettings::NoError)
+        r.cause = SaveResult::NotWhole;
+    return r;
+}
+
+SaveResult setAsideSettings(const QString &iniFile, int lockMs, QString *movedTo)
+{
+    QLockFile lock(iniFile + QStringLiteral(".lock"));
+    const SaveResult why = lockSettings(lock, iniFile, lockMs);
+    if (!why.ok())
+        return why;
+    const QString stamp = iniFile + QStringLiteral(".unreadable-")
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString name = stamp;
+    for (int n = 2; QFileInfo::exists(name); ++n)
+        name = stamp + QLatin1Char('-') + QString::number(n);
+    errno = 0;
+    if (!QDir().rename(iniFile, name)) // a file, or a folder in its place
+        return failure(name, 0, errno, QString());
+    *movedTo = name;
+    return SaveResult();
 }
 
 void removeStaleSaves(const QString &iniFile)
@@ -184,15 +306,28 @@ void removeStaleSaves(const QString &iniFile)
     QLockFile lock(iniFile + QStringLiteral(".lock"));
     if (!lock.tryLock(0))
         return;
-    const QFileInfo info(iniFile);
-    const QRegularExpression temporary(QRegularExpression::anchoredPattern(
-        QRegularExpression::escape(info.fileName()) + QStringLiteral("\\.[A-Za-z0-9]{6}")));
-    // Qt's six random letters and digits; a name of one case of letters only
-    // ("config.ini.backup") is more likely the user's own.
-    const QRegularExpression random(QStringLiteral("[0-9]|[a-z].*[A-Z]|[A-Z].*[a-z]"));
-    QDir folder = info.absoluteDir();
-    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden)) {
-        if (temporary.match(name).hasMatch() && random.match(name.right(6)).hasMatch())
-            folder.remove(name);
+    QDir(stagingFolder(iniFile)).removeRecursively();
+
+    // Older builds staged in a QTemporaryDir of the default name.
+    QString program = QCoreApplication::applicationName();
+    if (program.isEmpty())
+        program = QStringLiteral("qt_temp");
+    const QRegularExpression folderName(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(program) + QStringLiteral("-[A-Za-z0-9]{6}")));
+    const QRegularExpression copies(QRegularExpression::anchoredPattern(
+        QStringLiteral("(staged|check)\\.ini(\\.[A-Za-z0-9]{6})?")));
+    QDir temp(QDir::tempPath());
+    const QStringList folders = temp.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    for (const QString &name : folders) {
+        if (!folderName.match(name).hasMatch())
+            continue;
+        QDir folder(temp.filePath(name));
+        const QFileInfoList inside
+            = folder.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        const bool onlyCopies = std::all_of(inside.begin(), inside.end(), [&](const QFileInfo &f) {
+            return f.isFile() && copies.match(f.fileName()).hasMatch();
+        });
+        if (onlyCopies)
+            folder.removeRecursively();
     }
 }

@@ -6,6 +6,10 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
+
+class QSettings;
+
 // Every file the program writes goes through here, so that a full disk, a
 // read-only folder or a kill midway never leaves a file empty or half
 // written: a file is replaced whole or left as it was, and a failure says why.
@@ -20,6 +24,7 @@ struct SaveResult
         ReadOnly,
         DiskFull,
         NameTooLong,
+        NotWhole, // holds bytes that no save writes: saving over it would fail for good
         Other
     };
     Cause cause = Saved;
@@ -39,6 +44,25 @@ using SettingValues = QList<QPair<QString, QVariant>>;
 // most lockMs for the file's lock (QSettings alone would wait for ever).
 SaveResult saveSettings(const QString &iniFile, const SettingValues &values, int lockMs);
 
-// Removes the temporary files that a save killed midway left beside the INI
-// file ("config.ini.XXXXXX"); not while another save holds its lock.
+// As saveSettings, with the values chosen from the file as it stands while the
+// lock is held, so that what another copy of the program saved is seen. The
+// chooser is not called when the file cannot be had (locked, a folder, unreadable).
+using SettingsChooser = std::function<SettingValues(const QSettings &stored)>;
+SaveResult updateSettings(const QString &iniFile, const SettingsChooser &choose, int lockMs);
+
+// Whether the INI file can be read as it stands: Saved when it can or does not
+// exist, NotWhole when it holds what no save writes (binary bytes, a tail of
+// NULs left by a crash), else why it cannot be read.
+SaveResult readableSettings(const QString &iniFile);
+
+// Renames the INI file, or a folder in its place, to
+// "<file>.unreadable-<date and time>": a name that says why, and that nothing
+// of the program removes. *movedTo gets it.
+SaveResult setAsideSettings(const QString &iniFile, int lockMs, QString *movedTo);
+
+// Removes what a save killed midway left: its staging folder beside the INI
+// file, and the staging folders of older builds in the temporary folder
+// ("<program>-XXXXXX" holding only their two INI copies). Not while another
+// save holds the lock. Nothing else beside the INI file is touched: it may be
+// the user's own copy.
 void removeStaleSaves(const QString &iniFile);

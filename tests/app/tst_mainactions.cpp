@@ -98,13 +98,14 @@ private slots:
     void init()
     {
         freshWorkFolder();
+        button = nullptr;
         SimHost::instance().reset();
         rec = Recorder();
         rec.install();
         enabledAtBox.clear();
         dialogs::setMessageHook([this](const dialogs::Message &m) {
             rec.messages << m;
-            enabledAtBox << button->isEnabled();
+            enabledAtBox << (!button || button->isEnabled());
             return QMessageBox::Ok;
         });
         files.clear();
@@ -266,6 +267,103 @@ private slots:
             QCOMPARE(fileBytes(settingsFile()), before);
         simhost::Document *doc = SimHost::instance().activeDocument();
         QCOMPARE(doc && doc->layer("QR Code:10000001"), fault >= 1 && fault <= 3);
+    }
+
+    // No number is handed out twice, whatever config.ini holds and however
+    // many copies count on one work folder: "QR Jobs/" holds 10000001-10000003.
+    void serialFromDisk_data()
+    {
+        QTest::addColumn<QString>("config");
+        QTest::addColumn<int>("copies");
+        QTest::addColumn<bool>("firstClosesLast");
+        QTest::addColumn<QString>("told"); // at the start
+        const QString read = "The settings file " + QDir::toNativeSeparators(settingsFile());
+        const QString notWhole = read
+            + " does not read back whole: it holds bytes that no settings file holds. The "
+              "settings that could be read are used. It was set aside as ";
+        QTest::newRow("stored below the filed jobs") << "10000002" << 1 << false << "";
+        QTest::newRow("config.ini gone") << "gone" << 1 << false << "";
+        QTest::newRow("serial text") << "abc" << 1 << false
+                                     << read
+                + " holds no number for PluginMW/qrCodeStr; those settings keep the form's own "
+                  "values.";
+        QTest::newRow("serial negative") << "-5" << 1 << false << "";
+        QTest::newRow("config.ini a folder") << "folder" << 1 << false
+                                             << read
+                + " could not be read: a folder has its name. The form's own settings are used. "
+                  "It was set aside as ";
+        QTest::newRow("binary bytes") << "junk" << 1 << false << notWhole;
+        QTest::newRow("trailing NULs") << "nuls" << 1 << false << notWhole;
+        QTest::newRow("two copies, the second closes last") << "10000002" << 2 << false << "";
+        QTest::newRow("two copies, the first closes last") << "10000002" << 2 << true << "";
+    }
+    void serialFromDisk()
+    {
+        QFETCH(QString, config);
+        QFETCH(int, copies);
+        QFETCH(bool, firstClosesLast);
+        QFETCH(QString, told);
+        QMap<QString, QString> filed;
+        for (int n = 10000001; n <= 10000003; ++n) {
+            const QString job = qrJobsFolder() + QString::number(n) + ".plt";
+            QVERIFY(QDir().mkpath(qrJobsFolder()));
+            QFile f(job);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("MD0,0,1,1,5;PU;") == 15);
+            filed[job] = "MD0,0,1,1,5;PU;";
+        }
+        writeConfig({ { "PluginMW/qrCodeStr", config == "gone" ? QVariant() : QVariant(config) },
+            { "PluginMW/topRev", 12.0 } });
+        QFile ini(settingsFile());
+        if (config == "gone" || config == "folder")
+            QVERIFY(ini.remove());
+        if (config == "folder")
+            QVERIFY(QDir().mkpath(settingsFile() + "/held"));
+        QVERIFY(config != "junk"
+            || (ini.open(QIODevice::WriteOnly)
+                && ini.write(QByteArray(4096, '\x9c') + QByteArray(9, '\x01')) > 0));
+        QVERIFY(config != "nuls"
+            || (ini.open(QIODevice::Append) && ini.write(QByteArray(512, '\0')) == 512));
+        ini.close();
+        sheet(frame, true);
+        QList<PluginMW *> w;
+        for (int i = 0; i < copies; ++i) {
+            w << new PluginMW;
+            set(w[i], { { "useCDRVersion", 10 }, { "useQRCode", true } });
+        }
+        QCOMPARE(rec.messages.size(), told.isEmpty() ? 0 : 1);
+        if (!told.isEmpty()) {
+            QVERIFY2(rec.messages[0].text.startsWith(told), qPrintable(rec.messages[0].text));
+            const QStringList aside
+                = QDir(workFolder()).entryList({ "config.ini.unreadable-*" }, QDir::AllEntries);
+            QCOMPARE(aside.size(), told.endsWith("set aside as ") ? 1 : 0);
+            if (config == "nuls") // what could be read is used
+                QCOMPARE(child<QDoubleSpinBox>(w[0], "topRev")->value(), 12.0);
+        }
+        QList<int> labels;
+        for (PluginMW *copy : w) {
+            click(*copy, "genMark");
+            labels << serial(*copy);
+            click(*copy, "saveFile");
+        }
+        if (firstClosesLast)
+            std::reverse(w.begin(), w.end());
+        for (PluginMW *copy : w) {
+            copy->show();
+            QVERIFY(copy->close());
+            delete copy;
+        }
+        QCOMPARE(rec.messages.size(), told.isEmpty() ? 0 : 1);
+        QCOMPARE(labels.first(), 10000004);
+        QCOMPARE(labels.last(), 10000003 + copies);
+        for (auto it = filed.begin(); it != filed.end(); ++it)
+            QCOMPARE(fileBytes(it.key()), it.value());
+        for (int label : labels)
+            QVERIFY(
+                fileBytes(qrJobsFolder() + QString::number(label) + ".plt").startsWith("MD0,0,"));
+        QVERIFY(QFileInfo(settingsFile()).isFile());
+        QCOMPARE(
+            QSettings(settingsFile(), QSettings::IniFormat).value("PluginMW/qrCodeStr").toInt(),
+            labels.last());
     }
 
     void outlineAndPrint_data()

@@ -74,9 +74,11 @@ private slots:
         QVERIFY(!child<QWidget>(&w, "markDiameter")->isHidden());
         QVERIFY(child<QWidget>(&w, "markWidth")->isHidden());
         QVERIFY(child<QWidget>(&w, "markWeightLbl")->isHidden());
-        QVERIFY(child<QWidget>(&w, "ySegPieces")->isEnabled());
-        QVERIFY(child<QWidget>(&w, "qrPreStr")->isEnabled());
-        QVERIFY(!child<QWidget>(&w, "qrCodeStr")->isEnabled());
+        // the check boxes' rules hold from the first start, as at every later one
+        for (const char *name : { "bySegPieces", "bySegLength", "ySegPieces", "ySegLength",
+                 "isInkJet", "qrCodeSize", "qrPreStr", "qrCodeStr" })
+            QVERIFY2(!child<QWidget>(&w, name)->isEnabled(), name);
+        QVERIFY(rec.messages.isEmpty());
         QCOMPARE(child<QPushButton>(&w, "language")->text(), QStringLiteral("EN"));
         // the job windows are windows of their own, not shown yet
         QWidget *send = topLevel("SendMW");
@@ -542,8 +544,11 @@ private slots:
         auto *byLength = child<QRadioButton>(&w, "bySegLength");
         auto *pieces = child<QWidget>(&w, "ySegPieces");
         auto *length = child<QWidget>(&w, "ySegLength");
+        seg->click();
+        QVERIFY(pieces->isEnabled() && byLength->isEnabled());
         byLength->click();
         QVERIFY(!pieces->isEnabled() && length->isEnabled());
+        seg->click(); // off
         seg->click(); // on, with "By Length" chosen
         QVERIFY(byPieces->isEnabled() && byLength->isEnabled());
         QVERIFY(length->isEnabled() && !pieces->isEnabled());
@@ -656,10 +661,6 @@ private slots:
         TestMount mount;
         if (fault == "locked")
             QVERIFY(QDir().mkpath(settingsFile() + ".lock/held"));
-        if (fault == "folder") {
-            QFile::remove(settingsFile());
-            QVERIFY(QDir().mkpath(settingsFile() + "/held"));
-        }
         if (fault == "read-only")
             mount = TestMount::readOnly(workFolder());
         if (fault == "full") {
@@ -674,6 +675,11 @@ private slots:
         const QString before = fileBytes(ini);
         {
             PluginMW w;
+            // made while it runs: one at the start would be set aside
+            if (fault == "folder") {
+                QFile::remove(settingsFile());
+                QVERIFY(QDir().mkpath(settingsFile() + "/held"));
+            }
             child<QDoubleSpinBox>(&w, "topRev")->setValue(20.0);
             w.show();
             FileSizeLimit limit(fault == "limit" ? 4096 : 1 << 30);
@@ -692,22 +698,42 @@ private slots:
             QCOMPARE(fileBytes(settingsFile()), before);
     }
 
-    // A save killed midway leaves QSaveFile's temporary file beside config.ini.
+    // A save killed midway leaves its staging folder beside config.ini, and
+    // older builds left theirs in the temporary folder; both go at the start.
+    // Files the user keeps beside config.ini stay, after the close too.
     void staleTemporariesRemoved()
     {
         QDir().mkpath(workFolder());
-        const QStringList stale = { "config.ini.Ab12Cd", "config.ini.000000", "config.ini.aBcdef" };
-        const QStringList kept
-            = { "config.ini.bak", "config.ini.backup", "config.ini.Ab12Cd7", "other.ini.Ab12Cd" };
-        for (const QString &name : stale + kept) {
-            QFile f(workFolder() + name);
-            QVERIFY(f.open(QIODevice::WriteOnly));
+        const QString temp = QDir::tempPath() + '/';
+        const QString program = QCoreApplication::applicationName();
+        const QStringList stale = { workFolder() + "config.ini.saving/aB12cD/staged.ini",
+            workFolder() + "config.ini.saving/aB12cD/whole.ini",
+            temp + program + "-Ab12Cd/staged.ini", temp + program + "-Ab12Cd/check.ini.x1Y2z3",
+            temp + program + "-000000/" };
+        const QStringList kept = { workFolder() + "config.ini.bak001",
+            workFolder() + "config.ini.Backup", workFolder() + "config.ini.copy01",
+            workFolder() + "config.ini.Ab12Cd", workFolder() + "config.ini.000000",
+            workFolder() + "other.ini.Ab12Cd", temp + program + "-Ab12Ce/staged.ini",
+            temp + program + "-Ab12Ce/notes.txt", temp + "other-Ab12Cd/staged.ini" };
+        for (const QString &path : stale + kept) {
+            QDir().mkpath(QFileInfo(path).path());
+            QFile f(path);
+            QVERIFY(path.endsWith('/') || f.open(QIODevice::WriteOnly));
         }
-        PluginMW w;
-        for (const QString &name : stale)
-            QVERIFY2(!QFile::exists(workFolder() + name), qPrintable(name));
-        for (const QString &name : kept)
-            QVERIFY2(QFile::exists(workFolder() + name), qPrintable(name));
+        {
+            PluginMW w;
+            for (const QString &path : stale)
+                QVERIFY2(!QFileInfo::exists(QFileInfo(path).path()), qPrintable(path));
+            QVERIFY(!QFileInfo::exists(workFolder() + "config.ini.saving"));
+            w.show();
+            QVERIFY(w.close());
+        }
+        QVERIFY(QFile::exists(settingsFile()));
+        QVERIFY(!QFileInfo::exists(workFolder() + "config.ini.saving"));
+        for (const QString &path : kept)
+            QVERIFY2(QFile::exists(path), qPrintable(path));
+        QDir(temp + program + "-Ab12Ce").removeRecursively();
+        QDir(temp + "other-Ab12Cd").removeRecursively();
     }
 
     void closeWhileJobWindowShown_data()

@@ -55,6 +55,10 @@ private slots:
         QTest::newRow("cause") << "SaveFile"
                                << "the disk is full"
                                << "磁盘已满";
+        QTest::newRow("settings set aside")
+            << "PluginMW"
+            << "It was set aside as %1, and a new one is written in its place."
+            << "原文件已另存为%1,并在原处写入新文件。";
         QTest::newRow("stale export") << "CutJob"
                                       << "The host did not write its export to %1. Nothing was "
                                          "cut or saved."
