@@ -185,7 +185,7 @@ void PluginMW::on_setCut_clicked()
         return;
     }
     sendMW.setData(ui->useCDRVersion->currentText(), ui->language->text(), mode,
-        ui->posLen->value(), ui->negLen->value(), paths.both());
+        ui->posLen->value(), ui->negLen->value(), paths.both(), marks);
     op.reset();
     sendMW.showNormal();
     sendMW.raise();

@@ -2,7 +2,8 @@
 // stand-ins: the bar on the simulated host's sample artwork (marks and
 // contours, "By Path & Marks"), the host's export replaced by a generated
 // one of the given size, the cut button's hand-over to the send window, then
-// Send against the program's own emulated cutter and its window.
+// Send against the program's own emulated cutter and its window, the cut
+// button once more and last the send window closed.
 //
 //   bench_sendmemory                fresh processes for 6 and 24 MiB, several
 //                                   runs each, with the spread
@@ -243,16 +244,22 @@ int runOnce(int argc, char **argv, double exportMiB, bool finishing)
     const double againSteady = residentBytes();
     host.setExportFilter({});
 
+    // closed, the window is shown again only by the cut button's next job
+    send->close();
+    settle(300);
+    const double closedSteady = residentBytes();
+
     // one job cut, nothing said
     const bool sent = cutter->jobs().size() == 1 && messages.isEmpty();
     const double size = double(exportBytes);
     std::printf("export %.1f MiB (%lld segments): before %.0f MiB | cut button %.1f s, peak %.0f "
                 "MiB (%.1fx), after %.0f MiB | send %.1f s, peak %.0f MiB (%.1fx), after %.0f MiB "
-                "(%.1fx) | cut button again: peak %.0f MiB, after %.0f MiB%s%s\n",
+                "(%.1fx) | cut button again: peak %.0f MiB, after %.0f MiB | window closed: "
+                "after %.0f MiB (%.1fx)%s%s\n",
         size / MiB, segments, before / MiB, cutMs / 1000, cutPeak / MiB, cutPeak / size,
         cutSteady / MiB, sendMs / 1000, sendPeak / MiB, sendPeak / size, sendSteady / MiB,
-        sendSteady / size, againPeak / MiB, againSteady / MiB,
-        peaks ? "" : " (peaks since the start)",
+        sendSteady / size, againPeak / MiB, againSteady / MiB, closedSteady / MiB,
+        closedSteady / size, peaks ? "" : " (peaks since the start)",
         sent ? "" : qPrintable(" NOT CUT: " + messages.join(QStringLiteral("; "))));
     std::fflush(stdout);
     dialogs::setMessageHook({});
@@ -278,12 +285,14 @@ int compare(const QList<double> &sizes, int runs, bool finishing)
     bool failed = false;
     for (double mib : sizes) {
         // before, cut time, cut peak, its ratio, after it, send time, send
-        // peak, its ratio, after it, its ratio, second cut peak, after it
-        QList<double> v[12];
+        // peak, its ratio, after it, its ratio, second cut peak, after it,
+        // after the window closed, its ratio
+        QList<double> v[14];
         static const QRegularExpression figures(QStringLiteral(
             "before (\\d+) MiB \\| cut button ([\\d.]+) s, peak (\\d+) MiB \\(([\\d.]+)x\\), after "
             "(\\d+) MiB \\| send ([\\d.]+) s, peak (\\d+) MiB \\(([\\d.]+)x\\), after (\\d+) MiB "
-            "\\(([\\d.]+)x\\) \\| cut button again: peak (\\d+) MiB, after (\\d+) MiB"));
+            "\\(([\\d.]+)x\\) \\| cut button again: peak (\\d+) MiB, after (\\d+) MiB \\| "
+            "window closed: after (\\d+) MiB \\(([\\d.]+)x\\)"));
         for (int i = 0; i < runs; ++i) {
             QProcess p;
             QStringList args { QStringLiteral("--once"), QString::number(mib) };
@@ -301,7 +310,7 @@ int compare(const QList<double> &sizes, int runs, bool finishing)
                 failed = true;
                 continue;
             }
-            for (int k = 0; k < 12; ++k)
+            for (int k = 0; k < 14; ++k)
                 v[k] << m.captured(k + 1).toDouble();
         }
         std::printf("%.0f MiB export%s, %d runs, median (lowest to highest):\n", mib,
@@ -316,6 +325,8 @@ int compare(const QList<double> &sizes, int runs, bool finishing)
             qPrintable(spread(v[8], " MiB")), qPrintable(spread(v[9], "x")));
         std::printf("  cut button again: peak  %s, after %s\n", qPrintable(spread(v[10], " MiB")),
             qPrintable(spread(v[11], " MiB")));
+        std::printf("  window closed           %s = %s the export\n",
+            qPrintable(spread(v[12], " MiB")), qPrintable(spread(v[13], "x")));
         std::printf("  send time               %s\n", qPrintable(spread(v[5], " s")));
         std::fflush(stdout);
     }

@@ -53,7 +53,7 @@ bool SendMW::nativeEvent(const QByteArray &eventType, void *message, long *)
 }
 
 void SendMW::setData(QString cdrVersion, QString language, CutMode cutMode, double posLen,
-    double negLen, QList<CutPath> preview)
+    double negLen, QList<CutPath> preview, QList<QPoint> marks)
 {
     const bool blank = cutMode == CutMode::BlankPaper;
     ui->blankRevX->setVisible(blank);
@@ -66,6 +66,8 @@ void SendMW::setData(QString cdrVersion, QString language, CutMode cutMode, doub
     handed.posLen = posLen;
     handed.negLen = negLen;
     ui->paintWidget->paths = preview;
+    // marks a send left behind would move this job
+    ui->paintWidget->markPoints = marks;
     ui->paintWidget->resetView();
     ui->paintWidget->update();
 }
@@ -73,6 +75,7 @@ void SendMW::setData(QString cdrVersion, QString language, CutMode cutMode, doub
 void SendMW::dropPreview()
 {
     ui->paintWidget->paths.clear();
+    ui->paintWidget->markPoints.clear();
     // their pages go back before the export's text is read in
     releaseFreeMemory();
 }
@@ -372,6 +375,9 @@ void SendMW::closeEvent(QCloseEvent *event)
         warn(tr("The settings could not be saved to %1: %2.")
                  .arg(QDir::toNativeSeparators(settingsFile()), describeFailure(saved)));
     event->accept();
+    // Only the cut button shows the window again, with a preview of its
+    // own. A send under way keeps its own copy of the job.
+    dropPreview();
 }
 
 namespace {

@@ -37,12 +37,14 @@ public:
 
     // What the main window hands over before it shows the window: the host
     // ProgID, the interface language, the cut mode, the dash and gap in
-    // millimetres and the paths to preview.
+    // millimetres, the paths to preview and the mark centres they are
+    // relative to (empty when they are not), so that the preview draws them
+    // where a send draws them.
     void setData(QString cdrVersion, QString language, CutMode cutMode, double posLen,
-        double negLen, QList<CutPath> preview);
+        double negLen, QList<CutPath> preview, QList<QPoint> marks);
 
-    // Lets go of the preview's paths, so that a hand-over being read does
-    // not sit beside the last one; setData() follows. Nothing is repainted.
+    // Lets go of the preview's paths and marks, so that a hand-over being
+    // read does not sit beside the last one. Nothing is repainted.
     void dropPreview();
 
     // A press of Send is still under way (the window may be hidden meanwhile).

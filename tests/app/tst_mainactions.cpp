@@ -5,6 +5,7 @@
 #include "diskfaults.h"
 #include "hpgltool.h"
 #include "pluginmw.h"
+#include "qpaintwidget.h"
 #include "units.h"
 
 #include <axserver.h>
@@ -413,13 +414,23 @@ private slots:
         QTest::addColumn<Marks>("marks");
         QTest::addColumn<QRectF>("first"); // extents of the first and last preview path
         QTest::addColumn<QRectF>("last");
+        QTest::addColumn<int>("sentBefore"); // a mode cut and sent first, or -1
+        // where the preview draws the paths' top-left corner, after the cut
+        // button, after Send and after the cut button again
+        QTest::addColumn<QPoint>("drawn");
         const QRectF square(2000, 5880, 4000, 4000), art(1600, 7480, 3200, 2000);
-        QTest::newRow("direct: own corner")
-            << 0 << frame << art.translated(-1600, -5880) << square.translated(-1600, -5880);
+        QTest::newRow("direct: own corner") << 0 << frame << art.translated(-1600, -5880)
+                                            << square.translated(-1600, -5880) << -1 << QPoint();
         QTest::newRow("marks: crease first, unscaled")
-            << 1 << frame << QRectF(2000, 7280, 3200, 0) << square.translated(-400, -600);
-        QTest::newRow("marks: none, silent stop") << 1 << Marks() << QRectF() << QRectF();
-        QTest::newRow("blank: page place") << 2 << frame << art << square;
+            << 1 << frame << QRectF(2000, 7280, 3200, 0) << square.translated(-400, -600) << -1
+            << QPoint(2000, 5880);
+        QTest::newRow("marks: none, silent stop")
+            << 1 << Marks() << QRectF() << QRectF() << -1 << QPoint();
+        QTest::newRow("blank: page place")
+            << 2 << frame << art << square << -1 << QPoint(1600, 5880);
+        QTest::newRow("direct after a marks send: no mark added")
+            << 0 << frame << art.translated(-1600, -5880) << square.translated(-1600, -5880) << 1
+            << QPoint();
     }
     void handOff()
     {
@@ -427,16 +438,29 @@ private slots:
         QFETCH(Marks, marks);
         QFETCH(QRectF, first);
         QFETCH(QRectF, last);
+        QFETCH(int, sentBefore);
+        QFETCH(QPoint, drawn);
         Document &doc = sheet(marks, true);
+        PluginMW w;
+        QWidget *send = topLevel("SendMW");
+        if (sentBefore >= 0) {
+            set(&w, { { "cutSelect", sentBefore } });
+            click(w, "setCut");
+            child<QPushButton>(send, "send")->click();
+            send->close();
+            // the cutting layer's export left the others unprintable
+            for (simhost::Layer &l : doc.layers)
+                l.printable = true;
+        }
+        const int exportsBefore = SimHost::instance().exports().size();
         for (const char *l : { "Mark Layer", "Creasing Layer" })
             if (mode != 1 && doc.layer(l))
                 doc.layer(l)->printable = false;
-        PluginMW w;
         set(&w, { { "cutSelect", mode } });
         click(w, "setCut");
-        QWidget *send = topLevel("SendMW");
         QCOMPARE(send->isVisible(), !first.isNull());
-        QCOMPARE(SimHost::instance().exports().size(), first.isNull() ? 0 : 1 + (mode == 1));
+        QCOMPARE(SimHost::instance().exports().size() - exportsBefore,
+            first.isNull() ? 0 : 1 + (mode == 1));
         if (first.isNull())
             return;
         QCOMPARE(child<QWidget>(send, "blankRevX")->isVisibleTo(send), mode == 2);
@@ -454,6 +478,19 @@ private slots:
                     && qAbs(got.width() - want.width()) + qAbs(got.height() - want.height()) < 2,
                 qPrintable(QStringLiteral("%1,%2").arg(got.left()).arg(got.top())));
         }
+
+        // one place whichever press showed the job
+        auto *preview = child<QPaintWidget>(send, "paintWidget");
+        const auto drawnThere = [&] {
+            const QPointF at = tool.minCornerAll(preview->paths) + preview->markPoints.value(0);
+            QVERIFY2((at - drawn).manhattanLength() < 2,
+                qPrintable(QStringLiteral("%1,%2").arg(at.x()).arg(at.y())));
+        };
+        drawnThere();
+        child<QPushButton>(send, "send")->click();
+        drawnThere();
+        click(w, "setCut");
+        drawnThere();
     }
 
     void saveFile_data()

@@ -109,7 +109,7 @@ private:
     void open(int cutMode)
     {
         window.reset(new SendMW);
-        window->setData(v24, "EN", CutMode(cutMode), 5.0, 2.0, {});
+        window->setData(v24, "EN", CutMode(cutMode), 5.0, 2.0, {}, {});
         window->show(); // fills the device list
     }
     QPushButton *button(const char *name) { return window->findChild<QPushButton *>(name); }
@@ -163,6 +163,7 @@ void TstSendMW::init()
     flushDeletes();
     SimHost::instance().reset();
     QDir().mkpath(workFolder());
+    QFile::remove(settingsFile()); // a closed window saved its options
     messages.clear();
     saveAnswer.clear();
     saveRequests = 0;
@@ -187,12 +188,12 @@ void TstSendMW::formFollowsHandOver()
     QVERIFY(blankX->isVisible());
     auto *preview = window->findChild<QPaintWidget *>("paintWidget");
     preview->scale = 1;
-    preview->markPoints = { QPoint(1, 2) };
-    window->setData(v24, "EN", CutMode::ByPathAndMarks, 5.0, 2.0, { CutPath() });
+    preview->markPoints = { QPoint(1, 2) }; // as a send left them
+    window->setData(v24, "EN", CutMode::ByPathAndMarks, 5.0, 2.0, { CutPath() }, {});
     QVERIFY(!blankX->isVisible());
     QCOMPARE(preview->paths.size(), 1);
     QCOMPARE(preview->scale, 0.025);
-    QCOMPARE(preview->markPoints.size(), 1);
+    QVERIFY(preview->markPoints.isEmpty());
 
     // each field is enabled exactly when its box is checked
     auto *knifeChk = window->findChild<QCheckBox *>("knifeOffsetChk");
@@ -229,6 +230,11 @@ void TstSendMW::byPathAndMarks()
     auto *preview = window->findChild<QPaintWidget *>("paintWidget");
     QCOMPARE(preview->markPoints.value(0), QPoint(400, 400));
     QCOMPARE(preview->paths.size(), 2);
+
+    // closed, it keeps no job: the cut button brings a new one
+    QVERIFY(window->close());
+    QVERIFY(preview->paths.isEmpty());
+    QVERIFY(preview->markPoints.isEmpty());
 }
 
 void TstSendMW::blankPaper()
@@ -274,9 +280,11 @@ void TstSendMW::autoNextAndStop_data()
     QTest::addColumn<int>("stopAtSheet"); // 0: never
     QTest::addColumn<int>("sheets");
     QTest::addColumn<int>("left");
-    QTest::newRow("three sheets") << 3 << 0 << 3 << 0;
-    QTest::newRow("stop on the second") << 5 << 2 << 2 << 3;
-    QTest::newRow("none left") << 0 << 0 << 0 << 0;
+    QTest::addColumn<bool>("close"); // the window instead of the button
+    QTest::newRow("three sheets") << 3 << 0 << 3 << 0 << false;
+    QTest::newRow("stop on the second") << 5 << 2 << 2 << 3 << false;
+    QTest::newRow("none left") << 0 << 0 << 0 << 0 << false;
+    QTest::newRow("window closed on the second") << 3 << 2 << 3 << 0 << true;
 }
 
 void TstSendMW::autoNextAndStop()
@@ -285,6 +293,7 @@ void TstSendMW::autoNextAndStop()
     QFETCH(int, stopAtSheet);
     QFETCH(int, sheets);
     QFETCH(int, left);
+    QFETCH(bool, close);
     sheet(true, true);
     open(1);
     setAutoNext(true, count);
@@ -295,21 +304,27 @@ void TstSendMW::autoNextAndStop()
         if (!stopAtSheet || transcript().count(";CMD:14;") < stopAtSheet)
             return;
         watch.stop();
+        if (close) {
+            window->close();
+            return;
+        }
         button("send")->click();
         stopping = !button("send")->isEnabled() && button("send")->text() == "Send";
         // a hand-over meanwhile does not change the running job
-        window->setData(v24, "EN", CutMode::DirectlyCut, 1.0, 1.0, {});
+        window->setData(v24, "EN", CutMode::DirectlyCut, 1.0, 1.0, {}, {});
     });
     watch.start();
     button("send")->click();
     idleAgain();
-    QCOMPARE(stopping, stopAtSheet > 0);
+    QCOMPARE(stopping, stopAtSheet > 0 && !close);
     QCOMPARE(cutter->jobs().size(), sheets);
     QCOMPARE(transcript().count(";CMD:20,11880;"), sheets);
     QCOMPARE(transcript().count("PU-1100,2680;"), sheets);
     for (const CutterJob &j : cutter->jobs())
         QCOMPARE(j.header, (QList<int> { 0, 0, 11080, 7600, 4 }));
     QCOMPARE(sendCount()->value(), left);
+    if (close)
+        QVERIFY(window->findChild<QPaintWidget *>("paintWidget")->paths.isEmpty());
 }
 
 void TstSendMW::noPaper()
