@@ -71,6 +71,13 @@ private slots:
         QTest::newRow("qr status") << "QRCodeMW"
                                    << "<font color=red>Scan QR Code Failed!"
                                    << "<font color=red>扫描二维码失败!";
+        QTest::newRow("qr no job size") << "QRCodeMW"
+                                        << "<font color=red>The File Holds No Job Size!"
+                                        << "<font color=red>文件中没有作业尺寸!";
+        QTest::newRow("qr folder") << "QRCodeMW"
+                                   << "The QR job folder could not be opened. Please open it "
+                                      "yourself:\n%1"
+                                   << "无法打开二维码文件目录,请手动打开:\n%1";
         QTest::newRow("Y: stays") << "PluginMW"
                                   << "Y:"
                                   << "";
