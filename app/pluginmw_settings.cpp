@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QSettings>
 #include <QTranslator>
 
@@ -76,10 +77,30 @@ void PluginMW::loadSettings()
     }
 }
 
+namespace {
+// Qt's own texts (message box buttons, file dialogs) come from Qt's catalogue:
+// where Qt keeps it, else where windeployqt puts it beside the program. Without
+// it they stay English.
+void loadQtChinese()
+{
+    static QTranslator translator;
+    const QString folders[] = { QLibraryInfo::location(QLibraryInfo::TranslationsPath),
+        QCoreApplication::applicationDirPath() + QStringLiteral("/translations") };
+    for (const QString &folder : folders) {
+        if (translator.load(QStringLiteral("qtbase_zh_CN"), folder)) {
+            QCoreApplication::installTranslator(&translator);
+            return;
+        }
+    }
+    qCDebug(lcApp, "Qt's Chinese catalogue did not load");
+}
+} // namespace
+
 void PluginMW::loadLanguage(const QString &language)
 {
     // Anything but "ZH" is English, an empty or unknown code included.
     if (language == QLatin1String("ZH")) {
+        loadQtChinese();
         static QTranslator translator;
         if (translator.load(QStringLiteral(":/Chinese.qm"))) {
             QCoreApplication::installTranslator(&translator);

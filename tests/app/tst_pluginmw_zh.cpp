@@ -7,6 +7,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTranslator>
 #include <QtTest>
@@ -131,6 +133,24 @@ private slots:
         QSettings s(settingsFile(), QSettings::IniFormat);
         QCOMPARE(s.value("PluginMW/language").toString(), QStringLiteral("EN"));
         Recorder::uninstall();
+    }
+
+    // Qt's own buttons follow the language where Qt's catalogue is installed.
+    void qtButtons()
+    {
+        const QString folder = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+        if (!QFile::exists(folder + "/qtbase_zh_CN.qm"))
+            QSKIP("Qt's Chinese catalogue is not installed");
+        freshWorkFolder();
+        Recorder rec;
+        rec.install();
+        writeConfig({ { "PluginMW/language", "ZH" } });
+        PluginMW w;
+        Recorder::uninstall();
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("是(&Y)"));
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
     }
 };
 
