@@ -248,6 +248,7 @@ void TstSendMW::blankPaper()
     QVERIFY(job.startsWith("SP2;"));
 
     saveAnswer = workFolder() + "blank"; // the filter's suffix is added
+    QFile::remove(saveAnswer);
     button("save")->click();
     QVERIFY(!QFile::exists(saveAnswer));
     QFile f(saveAnswer + ".plt");
