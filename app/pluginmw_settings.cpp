@@ -79,17 +79,19 @@ void PluginMW::loadSettings()
 
 namespace {
 // Qt's own texts (message box buttons, file dialogs) come from Qt's catalogue:
-// where Qt keeps it, else where windeployqt puts it beside the program. Without
-// it they stay English.
+// where Qt keeps it, else where windeployqt puts it beside the program (merged
+// into qt_zh_CN there). Without it they stay English.
 void loadQtChinese()
 {
     static QTranslator translator;
     const QString folders[] = { QLibraryInfo::location(QLibraryInfo::TranslationsPath),
         QCoreApplication::applicationDirPath() + QStringLiteral("/translations") };
     for (const QString &folder : folders) {
-        if (translator.load(QStringLiteral("qtbase_zh_CN"), folder)) {
-            QCoreApplication::installTranslator(&translator);
-            return;
+        for (const char *name : { "qtbase_zh_CN", "qt_zh_CN" }) {
+            if (translator.load(QLatin1String(name), folder)) {
+                QCoreApplication::installTranslator(&translator);
+                return;
+            }
         }
     }
     qCDebug(lcApp, "Qt's Chinese catalogue did not load");
