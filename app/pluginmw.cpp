@@ -20,11 +20,35 @@
 #include <QPainter>
 #include <QRegion>
 #include <QScreen>
+#include <QTextDocument>
+#include <QToolTip>
 
 // What the main window drops without telling the user (the local server, a
 // caller cut off, a folder or the catalogue that could not be had). Off by
 // default; QT_LOGGING_RULES="vemo.app=true" shows it.
 Q_LOGGING_CATEGORY(lcApp, "vemo.app", QtWarningMsg)
+
+namespace {
+// Qt lays a rich-text tooltip out as a squarish block, which breaks the bar's
+// short tips after every word; they are shown on one line instead.
+class OneLineTips : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::ToolTip || !watched->isWidgetType())
+            return false;
+        auto *widget = static_cast<QWidget *>(watched);
+        const QString tip = widget->toolTip();
+        if (!Qt::mightBeRichText(tip))
+            return false;
+        QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(),
+            QStringLiteral("<nobr>") + tip + QStringLiteral("</nobr>"), widget);
+        return true;
+    }
+};
+} // namespace
 
 PluginMW::PluginMW(QWidget *parent)
     : QWidget(parent)
@@ -66,6 +90,10 @@ PluginMW::PluginMW(QWidget *parent)
         b->setMask(QRegion(b->x() + 2, b->y() + 2, 36, 36, QRegion::Ellipse));
     for (QPushButton *b : { ui->minBtn, ui->exitBtn })
         b->setMask(QRegion(b->x() + 2, b->y() + 2, 16, 36, QRegion::Ellipse));
+    auto *tips = new OneLineTips(this);
+    for (QPushButton *b : { ui->genMark, ui->genOutline, ui->setPrint, ui->setCut, ui->saveFile,
+             ui->qrCodeCtrl, ui->aboutBtn, ui->configBtn, ui->minBtn, ui->exitBtn })
+        b->installEventFilter(tips);
 
     connect(ui->markSelect, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
         &PluginMW::on_painter_configChanged);

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTranslator>
@@ -144,10 +145,32 @@ void PluginMW::tellUnreadableSettings(const SaveResult &readable, const QString 
         warn(said.join(QStringLiteral("\n\n")));
 }
 
+namespace {
+// Qt's own texts (message box buttons, file dialogs) come from Qt's catalogue:
+// where Qt keeps it, else where windeployqt puts it beside the program (merged
+// into qt_zh_CN there). Without it they stay English.
+void loadQtChinese()
+{
+    static QTranslator translator;
+    const QString folders[] = { QLibraryInfo::location(QLibraryInfo::TranslationsPath),
+        QCoreApplication::applicationDirPath() + QStringLiteral("/translations") };
+    for (const QString &folder : folders) {
+        for (const char *name : { "qtbase_zh_CN", "qt_zh_CN" }) {
+            if (translator.load(QLatin1String(name), folder)) {
+                QCoreApplication::installTranslator(&translator);
+                return;
+            }
+        }
+    }
+    qCDebug(lcApp, "Qt's Chinese catalogue did not load");
+}
+} // namespace
+
 void PluginMW::loadLanguage(const QString &language)
 {
     // Anything but "ZH" is English, an empty or unknown code included.
     if (language == QLatin1String("ZH")) {
+        loadQtChinese();
         static QTranslator translator;
         if (translator.load(QStringLiteral(":/Chinese.qm"))) {
             QCoreApplication::installTranslator(&translator);

@@ -175,7 +175,9 @@ void QRCodeMW::on_selectFile_clicked()
     fileWidth = size.width;
     ui->fileHeight->setText(tr("<font color=blue>File Height: ") + QString::number(fileHeight));
     ui->fileWidth->setText(tr("<font color=blue>File Width: ") + QString::number(fileWidth));
-    setStatus(tr("<font color=blue>Size is Acquired, Press Start."));
+    // Start stays greyed without a usable size; the status must not invite it
+    setStatus(sizesUsable() ? tr("<font color=blue>Size is Acquired, Press Start.")
+                            : tr("<font color=red>The File Holds No Job Size!"));
     updateControls();
 }
 
@@ -183,10 +185,16 @@ void QRCodeMW::on_openQRPath_clicked()
 {
     // the desktop's own file opener, with the folder as one argument
 #ifdef Q_OS_WIN
-    startDetachedProgram(QStringLiteral("explorer"), { QDir::toNativeSeparators(qrDir) });
+    const bool started
+        = startDetachedProgram(QStringLiteral("explorer"), { QDir::toNativeSeparators(qrDir) });
 #else
-    startDetachedProgram(QStringLiteral("xdg-open"), { qrDir });
+    const bool started = startDetachedProgram(QStringLiteral("xdg-open"), { qrDir });
 #endif
+    // without an opener the user still needs to know where the jobs are
+    if (!started)
+        dialogs::warning(this, tr("Warning"),
+            tr("The QR job folder could not be opened. Please open it yourself:\n%1")
+                .arg(QDir::toNativeSeparators(qrDir)));
 }
 
 QRCodeMW::SheetStart QRCodeMW::startSheet(JobLink &link)

@@ -378,6 +378,10 @@
         <translation>&lt;font color=red&gt;切割机未接收数据!</translation>
     </message>
     <message>
+        <source>&lt;font color=red&gt;The File Holds No Job Size!</source>
+        <translation>&lt;font color=red&gt;文件中没有作业尺寸!</translation>
+    </message>
+    <message>
         <source>Auto-Offset Failed!
 Step: %1
 Cause: %2</source>
@@ -420,6 +424,12 @@ Cause: %2</source>
     <message>
         <source>The Cutter Is Busy With A Job From The Other Window!</source>
         <translation>切割机正忙于另一窗口的任务!</translation>
+    </message>
+    <message>
+        <source>The QR job folder could not be opened. Please open it yourself:
+%1</source>
+        <translation>无法打开二维码文件目录,请手动打开:
+%1</translation>
     </message>
     <message>
         <source>The first correction is already stored in the cutter.</source>

@@ -402,8 +402,8 @@ private slots:
         for (const char *other : { "CreateBoundary", "CreateContour", "PrintOut", "PublishToPDF" })
             QCOMPARE(log.contains(other), members.contains(other));
         QCOMPARE(files.size(), int(name == "setPrint" && choice == 1));
-        if (members == QStringList { "PublishToPDF" }) // the name unchanged
-            QCOMPARE(SimHost::instance().pdfs()[0].file, workFolder() + "out");
+        if (members == QStringList { "PublishToPDF" }) // with the filter's suffix
+            QCOMPARE(SimHost::instance().pdfs()[0].file, workFolder() + "out.pdf");
         if (members.isEmpty()) // nothing after opening the link
             QCOMPARE(SimHost::instance().calls().size(), 1);
     }
@@ -498,30 +498,42 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<Marks>("marks");
         QTest::addColumn<QString>("qrLayer");
-        QTest::addColumn<QString>("file"); // the dialog's answer or the QR job
+        QTest::addColumn<QString>("answer"); // the dialog's
+        QTest::addColumn<QString>("file"); // written, or the QR job
         QTest::addColumn<QString>("start");
         QTest::addColumn<int>("cutMoves"); // pen-ups of the cutting body; -1 dashed
         const QString body = "IN;PA;SP1;PU7280,2000;PD7280,5200;PU;SP2;";
         QTest::newRow("direct, no suffix") << 0 << Marks() << ""
-                                           << "job"
+                                           << "job1"
+                                           << "job1.plt"
                                            << "IN;PA;" << 0;
+        QTest::newRow("direct, other suffix") << 0 << Marks() << ""
+                                              << "job1.txt"
+                                              << "job1.txt"
+                                              << "IN;PA;" << 0;
         QTest::newRow("blank A4") << 2 << Marks() << ""
+                                  << "b.plt"
                                   << "b.plt"
                                   << "MD0,0,11880,8400,3;IN;PA;" << 0;
         QTest::newRow("marks") << 1 << frame << ""
+                               << "m"
                                << "m.plt"
                                << "MD0,0,10400,7200,4;" + body << -1;
         // marks beyond the int range: the span saturates, it does not wrap
         QTest::newRow("marks far off the page") << 1 << Marks { { 10, 1e9 }, { 190, -1e9 } } << ""
                                                 << "m.plt"
+                                                << "m.plt"
                                                 << "MD0,0,2147483647,7200,4;IN;PA;SP1;" << 0;
         QTest::newRow("one mark") << 1 << Marks { frame[0] } << ""
                                   << "m.plt"
+                                  << "m.plt"
                                   << "MD0,0,0,0,4;IN;PA;SP1;" << -1;
         QTest::newRow("QR job, solid") << 1 << frame << "QR Code:10000006"
+                                       << "wrong.plt"
                                        << "QR Jobs/10000006.plt"
                                        << "MD0,0,10400,7200,5;" + body << 1;
         QTest::newRow("cancelled") << 0 << Marks() << ""
+                                   << ""
                                    << ""
                                    << "" << 0;
     }
@@ -530,6 +542,7 @@ private slots:
         QFETCH(int, mode);
         QFETCH(Marks, marks);
         QFETCH(QString, qrLayer);
+        QFETCH(QString, answer);
         QFETCH(QString, file);
         QFETCH(QString, start);
         QFETCH(int, cutMoves);
@@ -539,7 +552,7 @@ private slots:
         QFile old(workFolder() + file); // an older job is replaced
         QVERIFY(file.isEmpty() || (old.open(QIODevice::WriteOnly) && old.write("old") == 3));
         old.close();
-        fileAnswer = qrLayer.isEmpty() ? file : QStringLiteral("wrong.plt");
+        fileAnswer = answer;
         click(w, "saveFile");
         QVERIFY(rec.messages.isEmpty());
         QCOMPARE(files.size(), int(qrLayer.isEmpty()));

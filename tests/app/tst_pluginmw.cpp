@@ -10,11 +10,13 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSpinBox>
+#include <QToolTip>
 #include <QtTest>
 
 namespace {
@@ -126,6 +128,8 @@ private slots:
         QTest::newRow("bar, panel open") << true << "bar" << bar;
         QTest::newRow("panel") << true << "panel" << panel;
         QTest::newRow("panel's rounded corner") << true << "panel corner" << none;
+        // no widget of the panel, the last row's label included, paints there
+        QTest::newRow("panel's bottom corners, whole") << true << "bottom corners" << none;
     }
 
     void painting()
@@ -143,6 +147,17 @@ private slots:
         }
         const QImage image = w.grab().toImage().convertToFormat(QImage::Format_ARGB32);
         const QRect p = panel->geometry();
+        if (where == "bottom corners") {
+            QPainterPath inside;
+            inside.addRoundedRect(QRectF(p).adjusted(-1, -1, 2, 2), 25, 25);
+            for (const QPoint corner : { p.bottomLeft(), p.bottomRight() - QPoint(24, 0) })
+                for (int x = corner.x(); x < corner.x() + 25; ++x)
+                    for (int y = corner.y() - 24; y <= corner.y(); ++y)
+                        if (!inside.contains(QPointF(x + 0.5, y + 0.5)))
+                            QVERIFY2(image.pixelColor(x, y).alpha() == 0,
+                                qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+            return;
+        }
         const QPoint at = where == "bar" ? QPoint(w.width() / 2, 2)
             : where == "corner"          ? QPoint(1, 1)
             : where == "panel"           ? p.topLeft() + QPoint(230, 120)
@@ -512,6 +527,20 @@ private slots:
         box->setCurrentIndex(index);
         QCOMPARE(b->toolTip(), tip + toolTip);
         QCOMPARE(iconImage(b->icon()), iconImage(QIcon(":/png/" + icon + ".png")));
+
+        // the tip shows on one line, not a word a line
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QHelpEvent help(QEvent::ToolTip, QPoint(20, 20), b->mapToGlobal(QPoint(20, 20)));
+        QApplication::sendEvent(b, &help);
+        QLabel *shown = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (top->objectName() == "qtooltip_label" && top->isVisible())
+                shown = qobject_cast<QLabel *>(top);
+        QVERIFY(shown);
+        QVERIFY2(shown->height() < 2 * QFontMetrics(shown->font()).height() + 8,
+            qPrintable(QStringLiteral("%1 x %2").arg(shown->width()).arg(shown->height())));
+        QToolTip::hideText();
     }
 
     void printBackToFirstMode()

@@ -7,6 +7,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTranslator>
 #include <QtTest>
@@ -75,6 +77,13 @@ private slots:
         QTest::newRow("qr status") << "QRCodeMW"
                                    << "<font color=red>Scan QR Code Failed!"
                                    << "<font color=red>扫描二维码失败!";
+        QTest::newRow("qr no job size") << "QRCodeMW"
+                                        << "<font color=red>The File Holds No Job Size!"
+                                        << "<font color=red>文件中没有作业尺寸!";
+        QTest::newRow("qr folder") << "QRCodeMW"
+                                   << "The QR job folder could not be opened. Please open it "
+                                      "yourself:\n%1"
+                                   << "无法打开二维码文件目录,请手动打开:\n%1";
         QTest::newRow("Y: stays") << "PluginMW"
                                   << "Y:"
                                   << "";
@@ -128,6 +137,24 @@ private slots:
         QSettings s(settingsFile(), QSettings::IniFormat);
         QCOMPARE(s.value("PluginMW/language").toString(), QStringLiteral("EN"));
         Recorder::uninstall();
+    }
+
+    // Qt's own buttons follow the language where Qt's catalogue is installed.
+    void qtButtons()
+    {
+        const QString folder = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+        if (!QFile::exists(folder + "/qtbase_zh_CN.qm"))
+            QSKIP("Qt's Chinese catalogue is not installed");
+        freshWorkFolder();
+        Recorder rec;
+        rec.install();
+        writeConfig({ { "PluginMW/language", "ZH" } });
+        PluginMW w;
+        Recorder::uninstall();
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("是(&Y)"));
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
     }
 };
 

@@ -2,6 +2,7 @@
 #include "dialogs.h"
 #include "emulatedcutter.h"
 #include "joblink.h"
+#include "process.h"
 #include "qrcodemw.h"
 #include "registry.h"
 #include "workfolder.h"
@@ -47,6 +48,8 @@ private slots:
     void startNeedsUsableSizes_data();
     void startNeedsUsableSizes();
     void busyCutterIsRefused();
+    void openFolder_data();
+    void openFolder();
     void calibration_data();
     void calibration();
     void lightWithSilentCutter();
@@ -238,6 +241,7 @@ void TstQrCodeMW::startNeedsUsableSizes_data()
         << QByteArray("MD0,0,99999999999999999999,6000,5;") << false;
     QTest::newRow("not digits") << QByteArray("MD0,0,8e3,0x10,5;PU;") << false;
     QTest::newRow("empty file") << QByteArray() << false;
+    QTest::newRow("plain text") << QByteArray("Hello, this is no job.\n") << false;
     static const char binary[] = "\0MD\xff,\0,";
     QTest::newRow("binary") << QByteArray(binary, sizeof binary - 1) << false;
     QTest::newRow("20 MB size") << "MD0,0," + QByteArray(20 << 20, '7') << false;
@@ -254,6 +258,9 @@ void TstQrCodeMW::startNeedsUsableSizes()
     writeFile(docs.path() + "/picked.plt", text);
     pick(docs.path() + "/picked.plt");
     QCOMPARE(w("startBtn")->isEnabled(), usable);
+    // the status agrees with the greyed button
+    QCOMPARE(w<QLabel>("currState")->text().contains("Press Start"), usable);
+    QCOMPARE(w<QLabel>("currState")->text().contains("No Job Size"), !usable);
 }
 
 void TstQrCodeMW::busyCutterIsRefused()
@@ -267,6 +274,46 @@ void TstQrCodeMW::busyCutterIsRefused()
     QCOMPARE(messages.size(), 3); // the refused run, the calibration's question, its refusal
     QVERIFY(messages[0].text.contains("Other Window") && messages[2].text.contains("other window"));
     QVERIFY(cutter->writes().isEmpty());
+}
+
+void TstQrCodeMW::openFolder_data()
+{
+    QTest::addColumn<int>("opener"); // 1 starts, 0 fails to start, -1 real start
+    QTest::addColumn<bool>("warned");
+
+    QTest::newRow("opener starts") << 1 << false;
+    QTest::newRow("opener cannot start") << 0 << true;
+#ifndef Q_OS_WIN
+    QTest::newRow("no xdg-open on the path") << -1 << true;
+#endif
+}
+
+void TstQrCodeMW::openFolder()
+{
+    QFETCH(int, opener);
+    QFETCH(bool, warned);
+
+    QStringList started;
+    if (opener >= 0)
+        setStartDetachedHook([&](const QString &program, const QStringList &args) {
+            started << program << args;
+            return opener == 1;
+        });
+    QTemporaryDir emptyBin;
+    const QByteArray path = qgetenv("PATH");
+    if (opener < 0)
+        qputenv("PATH", emptyBin.path().toUtf8());
+    w("openQRPath")->click();
+    qputenv("PATH", path);
+    setStartDetachedHook({});
+
+    if (opener >= 0)
+        QCOMPARE(started.last(), QDir::toNativeSeparators(jobs));
+    QCOMPARE(messages.size(), warned ? 1 : 0);
+    if (warned) {
+        QCOMPARE(messages[0].icon, QMessageBox::Warning);
+        QVERIFY(messages[0].text.contains(QDir::toNativeSeparators(jobs)));
+    }
 }
 
 void TstQrCodeMW::calibration_data()

@@ -253,9 +253,11 @@ void TstSendMW::blankPaper()
             ";CMD:202;", job, ";CMD:10;" }));
     QVERIFY(job.startsWith("SP2;"));
 
-    saveAnswer = workFolder() + "blank"; // no suffix added
+    saveAnswer = workFolder() + "blank"; // the filter's suffix is added
+    QFile::remove(saveAnswer);
     button("save")->click();
-    QFile f(saveAnswer);
+    QVERIFY(!QFile::exists(saveAnswer));
+    QFile f(saveAnswer + ".plt");
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromLatin1(f.readAll()), "MD0,0,11880,8400,3;" + job);
 }
