@@ -145,7 +145,7 @@ shot "$cutter" cutter-after-send.png
 # and the QR window cuts the sheet whose code the cutter reads.
 read -r sx _ _ _ < <(geometry "$send")
 xdotool windowmove "$send" "$sx" 560
-click "$bar" 12 397
+click "$bar" 21 397
 bar_click marks
 bar_click save
 job=$(ls "$VEMO_PUBLIC_DOCUMENTS/VemoCommonPlugin/QR Jobs/" | head -1)
