@@ -278,7 +278,11 @@ SaveResult readableSettings(const QString &iniFile)
             return r;
         }
     }
-    if (QSettings(iniFile, QSettings::IniFormat).status() != QSettings::NoError)
+    // QSettings finds a line it cannot parse ("# note", a byte-order mark)
+    // only when it reads the section, and a save would then fail for good.
+    QSettings s(iniFile, QSettings::IniFormat);
+    s.allKeys();
+    if (s.status() != QSettings::NoError)
         r.cause = SaveResult::NotWhole;
     return r;
 }
