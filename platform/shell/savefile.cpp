@@ -319,7 +319,7 @@ void removeStaleSaves(const QString &iniFile)
     const QRegularExpression folderName(QRegularExpression::anchoredPattern(
         QRegularExpression::escape(program) + QStringLiteral("-[A-Za-z0-9]{6}")));
     const QRegularExpression copies(QRegularExpression::anchoredPattern(
-        QStringLiteral("(staged|check)\\.ini(\\.[A-Za-z0-9]{6})?")));
+        QStringLiteral("(staged|check)\\.ini(\\.[A-Za-z0-9]{6}|\\.lock)?")));
     QDir temp(QDir::tempPath());
     const QStringList folders = temp.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
     for (const QString &name : folders) {
