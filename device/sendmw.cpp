@@ -32,6 +32,9 @@ SendMW::SendMW(QWidget *parent)
     placeJobWindow(this, tr("Send to device"));
     greyWhenDisabled(ui->send);
     loadSettings();
+    // the fields follow their boxes from the start, with or without config.ini
+    on_knifeOffsetChk_clicked(ui->knifeOffsetChk->isChecked());
+    on_closeOffsetChk_clicked(ui->closeOffsetChk->isChecked());
     routeDeviceNotices(this, &SendMW::nativeEvent);
 }
 

@@ -278,7 +278,11 @@ SaveResult readableSettings(const QString &iniFile)
             return r;
         }
     }
-    if (QSettings(iniFile, QSettings::IniFormat).status() != QSettings::NoError)
+    // QSettings finds a line it cannot parse ("# note", a byte-order mark)
+    // only when it reads the section, and a save would then fail for good.
+    QSettings s(iniFile, QSettings::IniFormat);
+    s.allKeys();
+    if (s.status() != QSettings::NoError)
         r.cause = SaveResult::NotWhole;
     return r;
 }
@@ -315,7 +319,7 @@ void removeStaleSaves(const QString &iniFile)
     const QRegularExpression folderName(QRegularExpression::anchoredPattern(
         QRegularExpression::escape(program) + QStringLiteral("-[A-Za-z0-9]{6}")));
     const QRegularExpression copies(QRegularExpression::anchoredPattern(
-        QStringLiteral("(staged|check)\\.ini(\\.[A-Za-z0-9]{6})?")));
+        QStringLiteral("(staged|check)\\.ini(\\.[A-Za-z0-9]{6}|\\.lock)?")));
     QDir temp(QDir::tempPath());
     const QStringList folders = temp.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
     for (const QString &name : folders) {

@@ -738,7 +738,9 @@ private slots:
         const QStringList stale = { workFolder() + "config.ini.saving/aB12cD/staged.ini",
             workFolder() + "config.ini.saving/aB12cD/whole.ini",
             temp + program + "-Ab12Cd/staged.ini", temp + program + "-Ab12Cd/check.ini.x1Y2z3",
-            temp + program + "-000000/" };
+            temp + program + "-000000/",
+            // QSettings' own lock, left by a kill while it wrote
+            temp + program + "-Ab12Cf/staged.ini", temp + program + "-Ab12Cf/staged.ini.lock" };
         const QStringList kept = { workFolder() + "config.ini.bak001",
             workFolder() + "config.ini.Backup", workFolder() + "config.ini.copy01",
             workFolder() + "config.ini.Ab12Cd", workFolder() + "config.ini.000000",

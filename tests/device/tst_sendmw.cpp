@@ -195,11 +195,21 @@ void TstSendMW::formFollowsHandOver()
     QCOMPARE(preview->scale, 0.025);
     QVERIFY(preview->markPoints.isEmpty());
 
-    // each field is enabled exactly when its box is checked
+    // each field is enabled exactly when its box is checked, from the start
+    auto *knife = window->findChild<QDoubleSpinBox *>("knifeOffset");
+    QVERIFY(!knife->isEnabled());
+    QVERIFY(!window->findChild<QDoubleSpinBox *>("closeOffset")->isEnabled());
     auto *knifeChk = window->findChild<QCheckBox *>("knifeOffsetChk");
     knifeChk->click();
     knifeChk->click();
-    QVERIFY(!window->findChild<QDoubleSpinBox *>("knifeOffset")->isEnabled());
+    QVERIFY(!knife->isEnabled());
+    {
+        QSettings s(settingsFile(), QSettings::IniFormat);
+        s.setValue("SendMW/knifeOffsetChk", true);
+    }
+    SendMW again;
+    QVERIFY(again.findChild<QDoubleSpinBox *>("knifeOffset")->isEnabled());
+    QVERIFY(!again.findChild<QDoubleSpinBox *>("closeOffset")->isEnabled());
 }
 
 void TstSendMW::byPathAndMarks()
