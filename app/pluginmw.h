@@ -76,7 +76,7 @@ private:
     void loadSerial(const QSettings &s);
     void applyCheckBoxRules();
     void tellUnreadableSettings(const SaveResult &readable, const QString &setAside,
-        const SaveResult &asideWhy, const QStringList &noNumber);
+        const SaveResult &asideWhy, const SaveResult &rewritten, const QStringList &noNumber);
     // The group "PluginMW/" into config.ini, whole or not at all.
     SaveResult saveSettings();
     // The QR serial alone, as a mark run stores it.

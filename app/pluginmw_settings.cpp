@@ -71,16 +71,19 @@ QList<FormSetting> PluginMW::settingsTable() const
 void PluginMW::loadSettings()
 {
     QString file = settingsFile();
-    const SaveResult readable = readableSettings(file);
-    // Saving over a file that does not read back whole would fail for good.
-    const bool readsWhole = readable.ok() || readable.cause == SaveResult::NotWhole;
+    const FileStamp judged = FileStamp::of(file);
+    SaveResult readable = readableSettings(file);
     QString setAside;
     SaveResult asideWhy;
+    // Saving over a file that does not read back whole would fail for good.
     if (readable.cause == SaveResult::NotWhole || readable.cause == SaveResult::IsFolder) {
-        asideWhy = setAsideSettings(file, settingsLockMs, &setAside);
-        if (asideWhy.ok())
+        asideWhy = setAsideSettings(file, judged, settingsLockMs, &setAside);
+        if (asideWhy.ok() && setAside.isEmpty())
+            readable = readableSettings(file); // another copy put a whole one in its place
+        else if (asideWhy.ok())
             file = setAside;
     }
+    const bool readsWhole = readable.ok() || readable.cause == SaveResult::NotWhole;
     QStringList noNumber;
     if (readsWhole && QFileInfo(file).isFile()) {
         const QSettings s(file, QSettings::IniFormat);
@@ -104,11 +107,12 @@ void PluginMW::loadSettings()
         // The first start shows what every later one shows.
         applyCheckBoxRules();
     }
-    tellUnreadableSettings(readable, setAside, asideWhy, noNumber);
     // A whole new file at once: another copy, or the next start, finds the
     // serial that was read.
+    SaveResult rewritten;
     if (!setAside.isEmpty())
-        saveSettings();
+        rewritten = saveSettings();
+    tellUnreadableSettings(readable, setAside, asideWhy, rewritten, noNumber);
 }
 
 void PluginMW::applyCheckBoxRules()
@@ -118,7 +122,7 @@ void PluginMW::applyCheckBoxRules()
 }
 
 void PluginMW::tellUnreadableSettings(const SaveResult &readable, const QString &setAside,
-    const SaveResult &asideWhy, const QStringList &noNumber)
+    const SaveResult &asideWhy, const SaveResult &rewritten, const QStringList &noNumber)
 {
     const QString file = QDir::toNativeSeparators(settingsFile());
     QStringList said;
@@ -128,10 +132,14 @@ void PluginMW::tellUnreadableSettings(const SaveResult &readable, const QString 
                  "read are used.")
             : tr("The settings file %1 could not be read: %2. The form's own settings are used.");
         text = text.arg(file, describeFailure(readable));
-        if (!setAside.isEmpty())
+        if (!setAside.isEmpty() && rewritten.ok())
             text += QLatin1Char(' ')
                 + tr("It was set aside as %1, and a new one is written in its place.")
                       .arg(QDir::toNativeSeparators(setAside));
+        else if (!setAside.isEmpty())
+            text += QLatin1Char(' ')
+                + tr("It was set aside as %1; a new one could not be written: %2.")
+                      .arg(QDir::toNativeSeparators(setAside), describeFailure(rewritten));
         else if (!asideWhy.ok())
             text += QLatin1Char(' ')
                 + tr("It could not be set aside: %1.").arg(describeFailure(asideWhy));

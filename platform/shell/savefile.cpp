@@ -15,8 +15,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <system_error>
 
 #ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX // keeps std::min and std::max usable
+#endif
 #include <windows.h>
 #endif
 
@@ -166,11 +170,22 @@ SaveResult lockSettings(QLockFile &lock, const QString &iniFile, int lockMs)
 SaveResult renameOver(const QString &from, const QString &to, qint64 bytes)
 {
 #ifdef Q_OS_WIN
-    if (MoveFileExW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(from).utf16()),
-            reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(to).utf16()),
-            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return SaveResult();
-    return failure(to, bytes, 0, qt_error_string(int(GetLastError())));
+    // A reader without the lock (another copy's look at the serial, a virus
+    // scanner) keeps the file open for a moment and the rename is refused.
+    DWORD err = 0;
+    for (int tries = 0; tries < 20; ++tries) {
+        if (MoveFileExW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(from).utf16()),
+                reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(to).utf16()),
+                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return SaveResult();
+        err = GetLastError();
+        if (err != ERROR_ACCESS_DENIED && err != ERROR_SHARING_VIOLATION)
+            break;
+        Sleep(50);
+    }
+    // the system's error codes are not errno's: the cause comes from the
+    // file's state, the words from the system
+    return failure(to, bytes, 0, QString::fromStdString(std::system_category().message(int(err))));
 #else
     errno = 0;
     if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
@@ -287,12 +302,30 @@ SaveResult readableSettings(const QString &iniFile)
     return r;
 }
 
-SaveResult setAsideSettings(const QString &iniFile, int lockMs, QString *movedTo)
+FileStamp FileStamp::of(const QString &file)
+{
+    const QFileInfo info(file);
+    FileStamp stamp;
+    stamp.exists = info.exists();
+    if (stamp.exists) {
+        stamp.folder = info.isDir();
+        stamp.size = info.size();
+        stamp.modified = info.lastModified().toMSecsSinceEpoch();
+    }
+    return stamp;
+}
+
+SaveResult setAsideSettings(
+    const QString &iniFile, const FileStamp &judged, int lockMs, QString *movedTo)
 {
     QLockFile lock(iniFile + QStringLiteral(".lock"));
     const SaveResult why = lockSettings(lock, iniFile, lockMs);
     if (!why.ok())
         return why;
+    // Two copies starting on one damaged file: the one that waited for the
+    // lock finds the other's whole new file, which stays.
+    if (!(FileStamp::of(iniFile) == judged))
+        return SaveResult();
     const QString stamp = iniFile + QStringLiteral(".unreadable-")
         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString name = stamp;

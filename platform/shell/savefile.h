@@ -55,10 +55,28 @@ SaveResult updateSettings(const QString &iniFile, const SettingsChooser &choose,
 // NULs left by a crash), else why it cannot be read.
 SaveResult readableSettings(const QString &iniFile);
 
+// A file as it stood at one moment; another program that replaces it
+// changes the stamp.
+struct FileStamp
+{
+    bool exists = false;
+    bool folder = false;
+    qint64 size = -1;
+    qint64 modified = 0; // ms since the epoch
+    static FileStamp of(const QString &file);
+    bool operator==(const FileStamp &o) const
+    {
+        return exists == o.exists && folder == o.folder && size == o.size && modified == o.modified;
+    }
+};
+
 // Renames the INI file, or a folder in its place, to
 // "<file>.unreadable-<date and time>": a name that says why, and that nothing
-// of the program removes. *movedTo gets it.
-SaveResult setAsideSettings(const QString &iniFile, int lockMs, QString *movedTo);
+// of the program removes. *movedTo gets it. `judged` is the file as it was
+// found unreadable: one that changed before the lock was had (another copy
+// put a new one in its place) is left, and *movedTo stays empty.
+SaveResult setAsideSettings(
+    const QString &iniFile, const FileStamp &judged, int lockMs, QString *movedTo);
 
 // Removes what a save killed midway left: its staging folder beside the INI
 // file, and the staging folders of older builds in the temporary folder

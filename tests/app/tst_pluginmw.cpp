@@ -727,6 +727,28 @@ private slots:
             QCOMPARE(fileBytes(settingsFile()), before);
     }
 
+    // A damaged config.ini set aside on a full disk: the message must not
+    // claim that a new one was written.
+    void setAsideNotRewritten()
+    {
+        writeConfig({ { "PluginMW/topRev", 12.0 } });
+        QFile ini(settingsFile());
+        QVERIFY(ini.open(QIODevice::Append) && ini.write(QByteArray(512, '\0')) == 512);
+        ini.close();
+        {
+            FileSizeLimit limit(256);
+            if (!limit.works())
+                QSKIP("needs a file size limit (Linux)");
+            PluginMW w;
+            limit.lift();
+            QCOMPARE(child<QDoubleSpinBox>(&w, "topRev")->value(), 12.0);
+        }
+        QCOMPARE(rec.messages.size(), 1);
+        QVERIFY2(rec.messages[0].text.contains("; a new one could not be written: "),
+            qPrintable(rec.messages[0].text));
+        QCOMPARE(QDir(workFolder()).entryList({ "config.ini.unreadable-*" }).size(), 1);
+    }
+
     // A save killed midway leaves its staging folder beside config.ini, and
     // older builds left theirs in the temporary folder; both go at the start.
     // Files the user keeps beside config.ini stay, after the close too.
