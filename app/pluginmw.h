@@ -74,13 +74,18 @@ private:
     void loadSettings();
     void loadLanguage(const QString &language);
     void loadSerial(const QSettings &s);
-    void applyCheckBoxRules();
+    // The check boxes whose slots set other widgets' enabled states, and
+    // running one box's slot as a click would.
+    QList<QAbstractButton *> ruleBoxes() const;
+    void applyRule(QAbstractButton *box);
     void tellUnreadableSettings(const SaveResult &readable, const QString &setAside,
         const SaveResult &asideWhy, const SaveResult &rewritten, const QStringList &noNumber);
     // The group "PluginMW/" into config.ini, whole or not at all.
     SaveResult saveSettings();
     // The QR serial alone, as a mark run stores it.
     SaveResult saveSerial();
+    // What a save writes for the serial: never below the one stored.
+    int serialToStore(const QSettings &stored) const;
     // The highest serial filed in "QR Jobs/" as "<8 digits>.plt", or 0.
     int highestFiledSerial() const;
     // One more than the highest of `stored`, this copy's serial and the filed jobs.

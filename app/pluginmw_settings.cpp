@@ -98,14 +98,14 @@ void PluginMW::loadSettings()
                 setting.load(s);
             // The check boxes' own slots set the enabled states of what hangs
             // on them; the keys after them may set those states again.
-            if (setting.widget == ui->isSegment)
-                emit ui->isSegment->clicked(ui->isSegment->isChecked());
-            else if (setting.widget == ui->useQRCode)
-                emit ui->useQRCode->clicked(ui->useQRCode->isChecked());
+            auto *box = qobject_cast<QAbstractButton *>(setting.widget);
+            if (box && ruleBoxes().contains(box))
+                applyRule(box);
         }
     } else {
         // The first start shows what every later one shows.
-        applyCheckBoxRules();
+        for (QAbstractButton *box : ruleBoxes())
+            applyRule(box);
     }
     // A whole new file at once: another copy, or the next start, finds the
     // serial that was read.
@@ -115,10 +115,14 @@ void PluginMW::loadSettings()
     tellUnreadableSettings(readable, setAside, asideWhy, rewritten, noNumber);
 }
 
-void PluginMW::applyCheckBoxRules()
+QList<QAbstractButton *> PluginMW::ruleBoxes() const
 {
-    emit ui->isSegment->clicked(ui->isSegment->isChecked());
-    emit ui->useQRCode->clicked(ui->useQRCode->isChecked());
+    return { ui->isSegment, ui->useQRCode };
+}
+
+void PluginMW::applyRule(QAbstractButton *box)
+{
+    emit box->clicked(box->isChecked());
 }
 
 void PluginMW::tellUnreadableSettings(const SaveResult &readable, const QString &setAside,
@@ -225,7 +229,7 @@ SaveResult PluginMW::saveSettings()
             SettingValues values = formValues(settingsTable());
             for (auto &v : values) {
                 if (v.first == serialKey())
-                    v.second = qMax(v.second.toInt(), storedSerial(stored, ui->qrCodeStr));
+                    v.second = serialToStore(stored);
             }
             return values;
         },
@@ -237,10 +241,14 @@ SaveResult PluginMW::saveSerial()
     return updateSettings(
         settingsFile(),
         [this](const QSettings &stored) {
-            const int serial = qMax(ui->qrCodeStr->value(), storedSerial(stored, ui->qrCodeStr));
-            return SettingValues { { serialKey(), serial } };
+            return SettingValues { { serialKey(), serialToStore(stored) } };
         },
         settingsLockMs);
+}
+
+int PluginMW::serialToStore(const QSettings &stored) const
+{
+    return qMax(ui->qrCodeStr->value(), storedSerial(stored, ui->qrCodeStr));
 }
 
 int PluginMW::highestFiledSerial() const

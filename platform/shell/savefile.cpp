@@ -148,6 +148,13 @@ SaveResult saveWholeFile(const QString &file, const QByteArray &bytes)
 
 namespace {
 
+// The lock every save and every look under the lock takes: QLockFile's file
+// beside the INI file.
+QString lockFileOf(const QString &iniFile)
+{
+    return iniFile + QStringLiteral(".lock");
+}
+
 // A fixed name of the program's own, used only while a save holds the lock:
 // what a save killed midway leaves is known for certain by it.
 QString stagingFolder(const QString &iniFile)
@@ -160,7 +167,7 @@ SaveResult lockSettings(QLockFile &lock, const QString &iniFile, int lockMs)
     if (lock.tryLock(lockMs))
         return SaveResult();
     if (lock.error() != QLockFile::LockFailedError)
-        return failure(iniFile + QStringLiteral(".lock"), 0, 0, QString());
+        return failure(lockFileOf(iniFile), 0, 0, QString());
     SaveResult r;
     r.cause = SaveResult::Locked;
     return r;
@@ -223,11 +230,8 @@ SaveResult stageAndReplace(const QString &iniFile, const QString &root,
                 QCoreApplication::translate(
                     "SaveFile", "what was written did not read back whole"));
     }
-    const QString whole = staging.filePath(QStringLiteral("whole.ini"));
-    why = saveWholeFile(whole, text);
-    if (!why.ok())
-        return why;
-    return renameOver(whole, iniFile, text.size());
+    // staged.ini holds just the text that was checked
+    return renameOver(staged, iniFile, text.size());
 }
 
 } // namespace
@@ -242,7 +246,7 @@ SaveResult updateSettings(const QString &iniFile, const SettingsChooser &choose,
 {
     // Held for the whole save: other copies of the program, and QSettings in
     // them, wait for it.
-    QLockFile lock(iniFile + QStringLiteral(".lock"));
+    QLockFile lock(lockFileOf(iniFile));
     SaveResult why = lockSettings(lock, iniFile, lockMs);
     if (!why.ok())
         return why;
@@ -318,7 +322,7 @@ FileStamp FileStamp::of(const QString &file)
 SaveResult setAsideSettings(
     const QString &iniFile, const FileStamp &judged, int lockMs, QString *movedTo)
 {
-    QLockFile lock(iniFile + QStringLiteral(".lock"));
+    QLockFile lock(lockFileOf(iniFile));
     const SaveResult why = lockSettings(lock, iniFile, lockMs);
     if (!why.ok())
         return why;
@@ -340,7 +344,7 @@ SaveResult setAsideSettings(
 
 void removeStaleSaves(const QString &iniFile)
 {
-    QLockFile lock(iniFile + QStringLiteral(".lock"));
+    QLockFile lock(lockFileOf(iniFile));
     if (!lock.tryLock(0))
         return;
     QDir(stagingFolder(iniFile)).removeRecursively();
