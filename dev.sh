@@ -11,8 +11,9 @@ PACKAGES=(build-essential cmake pkg-config qtbase5-dev qttools5-dev-tools qttool
           libqrencode-dev qttranslations5-l10n)
 # Only for the tests and benchmarks: the fuzz run needs clang.
 TEST_PACKAGES=(libbenchmark-dev clang libclang-rt-14-dev)
-# Only for a person starting the program: a font that shows the Chinese interface.
-RUN_PACKAGES=(fonts-wqy-microhei)
+# Only for a person starting the program: a font that shows the Chinese
+# interface, and xdg-open, which "Open QR Folder." starts.
+RUN_PACKAGES=(fonts-wqy-microhei xdg-utils)
 BUILD=${BUILD_DIR:-build}
 
 deps() {

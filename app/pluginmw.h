@@ -82,19 +82,22 @@ private:
         const SaveResult &asideWhy, const SaveResult &rewritten, const QStringList &noNumber);
     // The group "PluginMW/" into config.ini, whole or not at all.
     SaveResult saveSettings();
+    // The same, with the send window's group too where config.ini is new.
+    SaveResult saveGroups(bool sendWindowToo);
     // The QR serial alone, as a mark run stores it.
     SaveResult saveSerial();
     // What a save writes for the serial: never below the one stored.
     int serialToStore(const QSettings &stored) const;
     // The highest serial filed in "QR Jobs/" as "<8 digits>.plt", or 0.
     int highestFiledSerial() const;
-    // One more than the highest of `stored`, this copy's serial and the filed jobs.
-    int nextSerial(int stored) const;
+    // One more than the highest of `stored`, this copy's serial and `filed`.
+    int nextSerial(int stored, int filed) const;
     // The number the next label would get, as config.ini stands now.
-    int peekSerial() const;
-    // The next label's number, taken and saved under config.ini's lock;
-    // *saved says whether it was stored.
-    int takeSerial(SaveResult *saved);
+    int peekSerial(int filed) const;
+    // The next label's number, taken and stored under config.ini's lock,
+    // `filed` the highest filed job as looked up before; 0, and *saved says
+    // why, when it could not be stored.
+    int takeSerial(int filed, SaveResult *saved);
     void startLocalServer();
     void readMessages(QLocalSocket *socket);
     void bringToView();
@@ -102,6 +105,7 @@ private:
     // cannot be reached (the action's button enabled again before it).
     std::unique_ptr<CdrOperate> openHost(QAbstractButton *button);
     void warn(const QString &text);
+    void warnSerialNotSaved(const SaveResult &why);
     void fitMask();
     void spreadPanel();
     void foldPanel();

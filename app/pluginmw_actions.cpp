@@ -55,8 +55,12 @@ void PluginMW::on_genMark_clicked()
     const bool countsSerial = shape == MarkShape::Circle && useQRCode;
     const int last = ui->qrCodeStr->maximum();
     const QString atTop = tr("The QR serial number has reached %1 and cannot count further.");
+    // Looked up before config.ini's lock is taken, which is then held only
+    // while the file is read and written: a job filed meanwhile carries a
+    // number stored under that lock, so none is missed.
+    const int filed = countsSerial ? highestFiledSerial() : 0;
     // Counting past the top would label this sheet with the last one's number.
-    if (countsSerial && peekSerial() > last) {
+    if (countsSerial && peekSerial(filed) > last) {
         warn(atTop.arg(last));
         return;
     }
@@ -64,12 +68,19 @@ void PluginMW::on_genMark_clicked()
     std::unique_ptr<CdrOperate> op = openHost(ui->genMark);
     if (!op)
         return;
-    // The label gets a number no copy of the program has handed out, nor
-    // any filed job carries.
-    SaveResult serialSaved;
+    // The label gets a number that config.ini holds before the host draws
+    // it: no other copy, and no later start, hands it out again. One that
+    // cannot be stored is not drawn.
     if (countsSerial) {
-        const int next = takeSerial(&serialSaved);
+        SaveResult stored;
+        const int next = takeSerial(filed, &stored);
+        if (!stored.ok()) {
+            op.reset();
+            warnSerialNotSaved(stored);
+            return;
+        }
         if (next > last) {
+            op.reset();
             warn(atTop.arg(last));
             return;
         }
@@ -112,14 +123,18 @@ void PluginMW::on_genMark_clicked()
     if (!labelProblem.isEmpty())
         warn(labelProblem);
 
-    if (useQRCode) {
-        // A lost count hands out the same numbers again after a restart.
-        if (!countsSerial)
-            serialSaved = saveSerial();
-        if (!serialSaved.ok())
-            warn(tr("Could not save the QR serial number to %1: %2.")
-                     .arg(QDir::toNativeSeparators(settingsFile()), describeFailure(serialSaved)));
+    // Marks without a label store the serial as it stands.
+    if (useQRCode && !countsSerial) {
+        const SaveResult saved = saveSerial();
+        if (!saved.ok())
+            warnSerialNotSaved(saved);
     }
+}
+
+void PluginMW::warnSerialNotSaved(const SaveResult &why)
+{
+    warn(tr("Could not save the QR serial number to %1: %2.")
+             .arg(QDir::toNativeSeparators(settingsFile()), describeFailure(why)));
 }
 
 void PluginMW::on_genOutline_clicked()

@@ -7,10 +7,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QLibraryInfo>
-#include <QRegularExpression>
 #include <QSettings>
 #include <QTranslator>
 
@@ -107,11 +107,11 @@ void PluginMW::loadSettings()
         for (QAbstractButton *box : ruleBoxes())
             applyRule(box);
     }
-    // A whole new file at once: another copy, or the next start, finds the
-    // serial that was read.
+    // A whole new file at once, both windows' groups: another copy, or the
+    // next start, finds the serial that was read.
     SaveResult rewritten;
     if (!setAside.isEmpty())
-        rewritten = saveSettings();
+        rewritten = saveGroups(true);
     tellUnreadableSettings(readable, setAside, asideWhy, rewritten, noNumber);
 }
 
@@ -221,16 +221,23 @@ void PluginMW::loadSerial(const QSettings &s)
 
 SaveResult PluginMW::saveSettings()
 {
+    return saveGroups(false);
+}
+
+SaveResult PluginMW::saveGroups(bool sendWindowToo)
+{
     // Another copy may have counted on since this one loaded: the stored
     // serial never goes back.
     return updateSettings(
         settingsFile(),
-        [this](const QSettings &stored) {
+        [this, sendWindowToo](const QSettings &stored) {
             SettingValues values = formValues(settingsTable());
             for (auto &v : values) {
                 if (v.first == serialKey())
                     v.second = serialToStore(stored);
             }
+            if (sendWindowToo)
+                values += sendMW.settingValues();
             return values;
         },
         settingsLockMs);
@@ -253,43 +260,48 @@ int PluginMW::serialToStore(const QSettings &stored) const
 
 int PluginMW::highestFiledSerial() const
 {
-    static const QRegularExpression filed(
-        QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{8}\\.plt")),
-        QRegularExpression::CaseInsensitiveOption);
+    // Unsorted and without patterns: "QR Jobs/" may hold a few hundred
+    // thousand jobs, and each mark looks.
     int highest = 0;
-    const QStringList names = QDir(qrJobsPath).entryList(QDir::Files);
-    for (const QString &name : names) {
-        if (filed.match(name).hasMatch())
-            highest = qMax(highest, name.left(8).toInt());
+    QDirIterator it(qrJobsPath, QDir::Files);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        if (name.size() != 12 || !name.endsWith(QLatin1String(".plt"), Qt::CaseInsensitive))
+            continue;
+        int number = 0;
+        for (int i = 0; i < 8 && number >= 0; ++i) {
+            const ushort c = name.at(i).unicode();
+            number = c >= '0' && c <= '9' ? number * 10 + (c - '0') : -1;
+        }
+        highest = qMax(highest, number);
     }
     return highest;
 }
 
-int PluginMW::nextSerial(int stored) const
+int PluginMW::nextSerial(int stored, int filed) const
 {
-    return qMax(qMax(stored, ui->qrCodeStr->value()), highestFiledSerial()) + 1;
+    return qMax(qMax(stored, ui->qrCodeStr->value()), filed) + 1;
 }
 
-int PluginMW::peekSerial() const
+int PluginMW::peekSerial(int filed) const
 {
     const QSettings s(settingsFile(), QSettings::IniFormat);
-    return nextSerial(storedSerial(s, ui->qrCodeStr));
+    return nextSerial(storedSerial(s, ui->qrCodeStr), filed);
 }
 
-int PluginMW::takeSerial(SaveResult *saved)
+int PluginMW::takeSerial(int filed, SaveResult *saved)
 {
     // Taken and stored in one hold of the lock: two copies marking at once
-    // get two numbers.
+    // get two numbers. The hold is short: the filed jobs were looked at
+    // before it.
     int next = 0;
     *saved = updateSettings(
         settingsFile(),
         [&](const QSettings &stored) {
-            next = nextSerial(storedSerial(stored, ui->qrCodeStr));
+            next = nextSerial(storedSerial(stored, ui->qrCodeStr), filed);
             return SettingValues { { serialKey(), qMin(next, ui->qrCodeStr->maximum()) } };
         },
         settingsLockMs);
-    // The file could not be had: what this copy knows still keeps the filed jobs.
-    if (next == 0)
-        next = nextSerial(0);
-    return next;
+    return saved->ok() ? next : 0;
 }

@@ -101,6 +101,17 @@ CutJobPaths readCutJob(CdrOperate &op, CutMode cutMode, const QList<QPoint> &mar
     CutJobInput input;
     input.cutMode = cutMode;
     input.markCentres = marks;
+    // Other copies of the program export into the same scratch file: one at
+    // a time, from the first export to the last read-back, or one would read
+    // the other's paths.
+    WorkLock scratchLock(scratch);
+    const SaveResult locked = scratchLock.lock(scratchLockMs);
+    if (!locked.ok()) {
+        said = QCoreApplication::translate(
+            "CutJob", "The scratch file %1 could not be used: %2. Nothing was cut or saved.")
+                   .arg(fileName(scratch), describeFailure(locked));
+        return CutJobPaths();
+    }
     if (cutMode == CutMode::ByPathAndMarks) {
         input.creasingHpgl = exportAndRead(op, &CdrOperate::exportCreasingLayerPlt, scratch, &said);
         if (said.isEmpty())
@@ -109,6 +120,7 @@ CutJobPaths readCutJob(CdrOperate &op, CutMode cutMode, const QList<QPoint> &mar
     } else {
         input.cuttingHpgl = exportAndRead(op, &CdrOperate::exportPrintablePlt, scratch, &said);
     }
+    scratchLock.unlock();
     if (!said.isEmpty())
         return CutJobPaths();
     input.pageHeight = op.pageHeight();

@@ -410,6 +410,11 @@ void SendMW::loadSettings()
     loadForm(QSettings(settingsFile(), QSettings::IniFormat), settingsTable(*ui));
 }
 
+SettingValues SendMW::settingValues() const
+{
+    return formValues(settingsTable(*ui));
+}
+
 SaveResult SendMW::saveSettings()
 {
     return saveForm(settingsFile(), settingsTable(*ui));

@@ -8,8 +8,10 @@
 #include "usboperate.h"
 
 #include <QList>
+#include <QPair>
 #include <QPoint>
 #include <QString>
+#include <QVariant>
 
 #include <QWidget>
 
@@ -62,6 +64,10 @@ public:
     // The getters as the cut chain takes them: plotter units, the knife offset
     // and overcut 0 while their boxes are off.
     CutOptions cutOptions() const;
+
+    // The group "SendMW/" as the form holds it now, for a config.ini written
+    // whole.
+    QList<QPair<QString, QVariant>> settingValues() const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -170,6 +170,13 @@ void removeOldLabel(const CdrOperate &op, HostFrame &f, int layerCount)
     }
 }
 
+QString pictureProblem(const SaveResult &why)
+{
+    return QCoreApplication::translate("Marks",
+        "The marks were drawn without the QR label: its picture %1 could not be written: %2.")
+        .arg(QDir::toNativeSeparators(labelPicturePath()), describeFailure(why));
+}
+
 // A job must not be filed under a number that was never printed: no symbol,
 // or no picture of it, means no label layer, and the user is told, since the
 // sheet could not be scanned.
@@ -184,10 +191,7 @@ bool writeLabelPicture(
     }
     SaveResult why;
     if (!saveLabelPicture(symbol, text, step.isInkJet, &why)) {
-        op.labelProblem = QCoreApplication::translate("Marks",
-            "The marks were drawn without the QR label: its picture %1 could not be written: %2.")
-                              .arg(QDir::toNativeSeparators(labelPicturePath()),
-                                  describeFailure(why));
+        op.labelProblem = pictureProblem(why);
         return false;
     }
     return true;
@@ -286,9 +290,19 @@ void qrLabelStep(CdrOperate &op, HostFrame &f, const LabelStep &step, const QrMo
     if (!step.useQRCode)
         return;
     const QString text = labelText(step.jobNumber);
+    // Other copies of the program write their labels into the same picture
+    // file: one at a time, from the write until the host has imported it, or
+    // a sheet would carry another sheet's number.
+    WorkLock pictureLock(labelPicturePath());
+    const SaveResult locked = pictureLock.lock(scratchLockMs);
+    if (!locked.ok()) {
+        op.labelProblem = pictureProblem(locked);
+        return;
+    }
     if (!writeLabelPicture(op, step, symbol, text))
         return;
     LabelImport label = importLabelPicture(op, f, text);
+    pictureLock.unlock();
     const double x0 = step.anchorX + op.clearance;
     // Only this host version gets the label drawn as rectangles and text.
     if (!step.byFigure && op.progId == QLatin1String("CorelDraw.Application.20"))

@@ -12,6 +12,10 @@
         <translation>无法删除临时文件%1,新的导出无法与上一次的区分。未切割也未保存任何内容。</translation>
     </message>
     <message>
+        <source>The scratch file %1 could not be used: %2. Nothing was cut or saved.</source>
+        <translation>无法使用临时文件%1:%2。未切割也未保存任何内容。</translation>
+    </message>
+    <message>
         <source>The host did not write its export to %1. Nothing was cut or saved.</source>
         <translation>宿主程序未将导出写入%1。未切割也未保存任何内容。</translation>
     </message>

@@ -2,15 +2,21 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QLoggingCategory>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStorageInfo>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <algorithm>
 #include <cerrno>
@@ -23,6 +29,10 @@
 #endif
 #include <windows.h>
 #endif
+
+// How long each save holds config.ini's lock: what another copy that marks
+// at the same time waits for.
+Q_LOGGING_CATEGORY(lcSettingsLock, "vemo.settings.lock", QtWarningMsg)
 
 namespace {
 
@@ -98,6 +108,51 @@ bool holdsAll(const QString &copy, const QByteArray &text, const QSettings &expe
     return true;
 }
 
+// Whether QSettings reads every line of an INI text: a group "[name]", a key
+// "name=value", a comment (";" first) or an empty line, as its parser splits
+// them: a line break inside quotes or after a backslash does not end a line,
+// a ";" outside quotes does. No save writes a byte-order mark.
+bool iniLinesRead(const QByteArray &text)
+{
+    if (text.startsWith("\xEF\xBB\xBF"))
+        return false;
+    const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    const int n = text.size();
+    int i = 0;
+    while (i < n) {
+        while (i < n && space(text.at(i)))
+            ++i;
+        if (i == n)
+            break;
+        const int start = i;
+        if (text.at(i) == ';') { // a comment, to the end of the line
+            while (i < n && text.at(i) != '\n' && text.at(i) != '\r')
+                ++i;
+            continue;
+        }
+        bool quoted = false;
+        bool key = false;
+        bool closed = false; // a group's "]"
+        for (; i < n; ++i) {
+            const char c = text.at(i);
+            if (c == '\\') {
+                ++i; // escapes the next byte, a line break too
+            } else if (c == '"') {
+                quoted = !quoted;
+            } else if (!quoted && (c == '\n' || c == '\r' || c == ';')) {
+                break; // the ";" begins a comment of its own
+            } else if (!quoted && c == '=') {
+                key = true;
+            } else if (c == ']') {
+                closed = true;
+            }
+        }
+        if (text.at(start) == '[' ? !closed : !key)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QString describeFailure(const SaveResult &result)
@@ -148,29 +203,11 @@ SaveResult saveWholeFile(const QString &file, const QByteArray &bytes)
 
 namespace {
 
-// The lock every save and every look under the lock takes: QLockFile's file
-// beside the INI file.
-QString lockFileOf(const QString &iniFile)
-{
-    return iniFile + QStringLiteral(".lock");
-}
-
 // A fixed name of the program's own, used only while a save holds the lock:
 // what a save killed midway leaves is known for certain by it.
 QString stagingFolder(const QString &iniFile)
 {
     return iniFile + QStringLiteral(".saving");
-}
-
-SaveResult lockSettings(QLockFile &lock, const QString &iniFile, int lockMs)
-{
-    if (lock.tryLock(lockMs))
-        return SaveResult();
-    if (lock.error() != QLockFile::LockFailedError)
-        return failure(lockFileOf(iniFile), 0, 0, QString());
-    SaveResult r;
-    r.cause = SaveResult::Locked;
-    return r;
 }
 
 // Puts `from` in the place of `to` in one step, on the same volume.
@@ -236,6 +273,68 @@ SaveResult stageAndReplace(const QString &iniFile, const QString &root,
 
 } // namespace
 
+WorkLock::WorkLock(const QString &file)
+    : name(lockFileOf(file))
+    , file(name)
+{
+    // Not by age: a live copy holds the scratch files' lock for as long as
+    // an export takes. A lock naming a process that is gone is Qt's to take
+    // over; one naming none is takeOverAbandoned()'s.
+    this->file.setStaleLockTime(0);
+}
+
+QString WorkLock::lockFileOf(const QString &file)
+{
+    return file + QStringLiteral(".lock");
+}
+
+SaveResult WorkLock::lock(int waitMs)
+{
+    const QDeadlineTimer deadline(qMax(waitMs, 0));
+    for (;;) {
+        errno = 0;
+        if (file.tryLock(0))
+            return SaveResult();
+        // the lock file could not be made or written (a full disk)
+        if (file.error() != QLockFile::LockFailedError)
+            return failure(name, 0, errno, QString());
+        if (takeOverAbandoned())
+            continue;
+        const qint64 left = deadline.remainingTime();
+        if (left <= 0) {
+            SaveResult r;
+            r.cause = SaveResult::Locked;
+            return r;
+        }
+        // Short, uneven naps: holders keep it for milliseconds, and copies
+        // that wait together do not all try at the same moment.
+        QThread::msleep(ulong(qMin<qint64>(left, QRandomGenerator::global()->bounded(5, 25))));
+    }
+}
+
+bool WorkLock::takeOverAbandoned()
+{
+    // A copy killed between making the lock file and writing its process
+    // id into it leaves a lock that names nobody.
+    const auto abandoned = [this](QFileInfo *info) {
+        qint64 pid = 0;
+        QString host, app;
+        info->refresh();
+        return info->isFile() && !file.getLockInfo(&pid, &host, &app)
+            && qAbs(info->lastModified().msecsTo(QDateTime::currentDateTime())) >= abandonedLockMs;
+    };
+    QFileInfo info(name);
+    if (!abandoned(&info))
+        return false;
+    // One copy removes it, and only while it is still the abandoned one: not
+    // the lock another copy has made in its place meanwhile.
+    QLockFile removing(name + QStringLiteral(".rmlock"));
+    if (!removing.tryLock(0))
+        return false;
+    const QDateTime judged = info.lastModified();
+    return abandoned(&info) && info.lastModified() == judged && QFile::remove(name);
+}
+
 SaveResult saveSettings(const QString &iniFile, const SettingValues &values, int lockMs)
 {
     return updateSettings(
@@ -246,10 +345,15 @@ SaveResult updateSettings(const QString &iniFile, const SettingsChooser &choose,
 {
     // Held for the whole save: other copies of the program, and QSettings in
     // them, wait for it.
-    QLockFile lock(lockFileOf(iniFile));
-    SaveResult why = lockSettings(lock, iniFile, lockMs);
+    WorkLock lock(iniFile);
+    SaveResult why = lock.lock(lockMs);
     if (!why.ok())
         return why;
+    QElapsedTimer held;
+    held.start();
+    const auto tellHeld = qScopeGuard([&held] {
+        qCDebug(lcSettingsLock, "held %lld us", static_cast<long long>(held.nsecsElapsed() / 1000));
+    });
 
     const QFileInfo info(iniFile);
     if (info.isDir()) {
@@ -297,8 +401,15 @@ SaveResult readableSettings(const QString &iniFile)
             return r;
         }
     }
-    // QSettings finds a line it cannot parse ("# note", a byte-order mark)
-    // only when it reads the section, and a save would then fail for good.
+    // A line QSettings cannot parse ("# note") makes every later save fail.
+    // Judged from the bytes: QSettings parses a group only when it is read,
+    // and a QSettings on a file that another one in this process has read
+    // already (the send window's) takes over that parse, not its error.
+    if (!iniLinesRead(bytes)) {
+        r.cause = SaveResult::NotWhole;
+        return r;
+    }
+    // and QSettings' own judgement, where it is its own
     QSettings s(iniFile, QSettings::IniFormat);
     s.allKeys();
     if (s.status() != QSettings::NoError)
@@ -322,8 +433,8 @@ FileStamp FileStamp::of(const QString &file)
 SaveResult setAsideSettings(
     const QString &iniFile, const FileStamp &judged, int lockMs, QString *movedTo)
 {
-    QLockFile lock(lockFileOf(iniFile));
-    const SaveResult why = lockSettings(lock, iniFile, lockMs);
+    WorkLock lock(iniFile);
+    const SaveResult why = lock.lock(lockMs);
     if (!why.ok())
         return why;
     // Two copies starting on one damaged file: the one that waited for the
@@ -344,8 +455,8 @@ SaveResult setAsideSettings(
 
 void removeStaleSaves(const QString &iniFile)
 {
-    QLockFile lock(lockFileOf(iniFile));
-    if (!lock.tryLock(0))
+    WorkLock lock(iniFile);
+    if (!lock.lock(0).ok())
         return;
     QDir(stagingFolder(iniFile)).removeRecursively();
 

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QLockFile>
 #include <QPair>
 #include <QString>
 #include <QVariant>
@@ -34,6 +35,37 @@ struct SaveResult
 
 // The cause in the user's words, in the interface language.
 QString describeFailure(const SaveResult &result);
+
+// A lock on a file of the work folder that every copy of the program takes
+// before it uses the file: "<file>.lock" beside it. A live holder keeps it
+// however long it holds it; a holder that no longer runs gives it up: a lock
+// naming a process that is gone is taken over at once, one naming none (a
+// copy killed while it made the lock) once it is abandonedLockMs old.
+class WorkLock
+{
+public:
+    explicit WorkLock(const QString &file);
+    WorkLock(const WorkLock &) = delete;
+    WorkLock &operator=(const WorkLock &) = delete;
+
+    // Waits at most waitMs: Saved; Locked when another holder keeps it that
+    // long; else why the lock file cannot be made.
+    SaveResult lock(int waitMs);
+    void unlock() { file.unlock(); }
+
+    static QString lockFileOf(const QString &file);
+
+private:
+    bool takeOverAbandoned();
+
+    QString name;
+    QLockFile file;
+};
+
+constexpr int abandonedLockMs = 10000;
+// How long an action waits for the scratch files while another copy of the
+// program uses them: a large export takes a while.
+constexpr int scratchLockMs = 30000;
 
 // Replaces `file` with `bytes`, or leaves it as it was.
 SaveResult saveWholeFile(const QString &file, const QByteArray &bytes);

@@ -48,6 +48,9 @@ void SimHost::reset()
     d->visible = false;
     d->printAnswer = true;
     d->exportFilter = nullptr;
+    d->fileDelayMs = 0;
+    d->callObserver = nullptr;
+    d->imports.clear();
     d->exports.clear();
     d->pdfs.clear();
     d->printJobs.clear();
@@ -58,6 +61,16 @@ void SimHost::reset()
 void SimHost::setExportFilter(std::function<QByteArray(const QByteArray &)> filter)
 {
     d->exportFilter = std::move(filter);
+}
+
+void SimHost::setFileDelay(int ms)
+{
+    d->fileDelayMs = ms;
+}
+
+void SimHost::setCallObserver(std::function<void(const Call &)> observer)
+{
+    d->callObserver = std::move(observer);
 }
 
 void SimHost::setRegistered(const QString &progId, bool registered)
@@ -131,6 +144,11 @@ const QList<PdfRecord> &SimHost::pdfs() const
 const QList<PrintJob> &SimHost::printJobs() const
 {
     return d->printJobs;
+}
+
+const QList<QImage> &SimHost::importedPictures() const
+{
+    return d->imports;
 }
 
 Document *SimHost::activeDocument()

@@ -260,6 +260,12 @@ public:
     // The HPGL export filter writes what `filter` makes of the page's text
     // (empty, huge, malformed ...); an empty function writes the page again.
     void setExportFilter(std::function<QByteArray(const QByteArray &page)> filter);
+    // A host slower with files than this one: it answers an export `ms`
+    // after it has written the file, and waits `ms` before it reads a
+    // picture it imports.
+    void setFileDelay(int ms);
+    // Called with each call as it arrives, before the host acts on it.
+    void setCallObserver(std::function<void(const Call &)> observer);
 
     // inspection
     QStringList errors() const;
@@ -272,6 +278,8 @@ public:
     const QList<ExportRecord> &exports() const;
     const QList<PdfRecord> &pdfs() const;
     const QList<PrintJob> &printJobs() const;
+    // Every picture imported, as the host read it.
+    const QList<QImage> &importedPictures() const;
 
     // documents
     Document *activeDocument();

@@ -24,6 +24,8 @@ QVariant Server::invoke(quint64 objectId, const QByteArray &m, const QVariantLis
     }
     Handle h = it.value();
     d->calls << Call { kindName(h.kind), m, a };
+    if (d->callObserver)
+        d->callObserver(d->calls.last());
 
     const Member *member = findMember(h.kind, m);
     if (!member) {
@@ -101,6 +103,8 @@ void Server::writeProperty(quint64 objectId, const QByteArray &name, const QVari
     if (it == d->handles.end())
         return;
     d->calls << Call { kindName(it->kind), "=" + name, { value } };
+    if (d->callObserver)
+        d->callObserver(d->calls.last());
     if (!knowsProperty(it->kind, name)) {
         error(QStringLiteral("unknown property %1.%2")
                   .arg(kindName(it->kind), QString::fromLatin1(name)));

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QThread>
 #include <QTransform>
 
 #include <cerrno>
@@ -130,6 +131,7 @@ void Server::exportHpgl(Handle &h, Document &doc)
     if (opened && f.write(text) == text.size() && f.flush()) {
         f.close();
         rec.shapesWritten = printedShapes(doc);
+        QThread::msleep(ulong(d->fileDelayMs));
     } else {
         rec.failure = errno ? qt_error_string(errno) : f.errorString();
         f.close();
@@ -178,7 +180,9 @@ void Server::printOut(Document &doc)
 void Server::importPicture(Handle &h, Document &doc)
 {
     const Layer *l = doc.layerById(h.target);
+    QThread::msleep(ulong(d->fileDelayMs));
     QImage img(h.file);
+    d->imports << img;
     if (!l || img.isNull())
         return;
     double dpi = img.dotsPerMeterX() > 0 ? img.dotsPerMeterX() * 0.0254 : 96.0;

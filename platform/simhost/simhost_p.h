@@ -118,6 +118,9 @@ struct SimHost::Private
     bool visible = false;
     bool printAnswer = true;
     std::function<QByteArray(const QByteArray &)> exportFilter;
+    int fileDelayMs = 0;
+    std::function<void(const Call &)> callObserver;
+    QList<QImage> imports;
     QList<ExportRecord> exports;
     QList<PdfRecord> pdfs;
     QList<PrintJob> printJobs;

@@ -14,8 +14,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSet>
 #include <QtTest>
 
 using simhost::Document;
@@ -198,8 +200,17 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         const QStringList expected = hostLog();
         makeDoc();
+        delete new CdrOperate(progId);
+        const int linkCalls = SimHost::instance().calls().size(); // made before any drawing
+        makeDoc();
         writeConfig({ { "PluginMW/qrCodeStr", 10000005 }, { "PluginMW/isSegment", true },
             { "PluginMW/bySegPieces", pieces }, { "PluginMW/bySegLength", !pieces } });
+        // what config.ini holds, on disk, at each host call
+        QList<int> storedAtCall;
+        SimHost::instance().setCallObserver([&storedAtCall](const simhost::Call &) {
+            static const QRegularExpression key("qrCodeStr=(\\d+)");
+            storedAtCall << key.match(fileBytes(settingsFile())).captured(1).toInt();
+        });
         PluginMW w;
         set(&w,
             { { "markSelect", shape }, { "byFigure", byFigure }, { "markColor", colour },
@@ -209,65 +220,132 @@ private slots:
                 { "markWeight", 0.8 } });
         click(w, "genMark");
         QCOMPARE(hostLog(), expected);
+        // the label's number is stored before the host draws anything
+        const int stored = qr && shape == 2 ? passed : 10000005;
+        QVERIFY(storedAtCall.size() > linkCalls);
+        for (int i = linkCalls; i < storedAtCall.size(); ++i)
+            QCOMPARE(storedAtCall[i], stored);
         QCOMPARE(serial(w), passed);
         QCOMPARE(
             QSettings(settingsFile(), QSettings::IniFormat).value("PluginMW/qrCodeStr").toInt(),
             qr ? passed : 10000005);
     }
 
+    // A label is drawn only under a number config.ini holds: one that cannot
+    // be stored draws nothing at all.
     void serialFaults_data()
     {
-        QTest::addColumn<int>("fault");
+        QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("said");
+        QTest::addColumn<int>("drawn"); // 0 nothing, 1 marks alone, 2 marks and label
         const QString ini = QDir::toNativeSeparators(settingsFile());
+        const QString notSaved = "Could not save the QR serial number to " + ini + ": ";
+        const QString locked = notSaved + "the file is locked by another program.";
         QTest::newRow("at its maximum: no marks")
-            << 0 << "The QR serial number has reached 99999999 and cannot count further.";
-        QTest::newRow("store fails")
-            << 1 << "Could not save the QR serial number to " + ini + ": a folder has its name.";
-        QTest::newRow("settings lock stuck") << 2
-                                             << "Could not save the QR serial number to " + ini
-                + ": the file is locked by another program.";
-        QTest::newRow("disk full")
-            << 3 << "Could not save the QR serial number to " + ini + ": File too large.";
+            << "maximum"
+            << "The QR serial number has reached 99999999 and cannot count further." << 0;
+        QTest::newRow("store fails") << "folder" << notSaved + "a folder has its name." << 0;
+        QTest::newRow("settings lock stuck") << "stuck" << locked << 0;
+        QTest::newRow("settings lock held by another program") << "held" << locked << 0;
+        // a copy killed while it made the lock, before the lock named it
+        QTest::newRow("lock naming nobody, just made") << "nobody 0" << locked << 0;
+        QTest::newRow("lock naming nobody, 11 s old") << "nobody 11"
+                                                      << "" << 2;
+        QTest::newRow("lock of a process that is gone") << "gone"
+                                                        << "" << 2;
+        QTest::newRow("disk full") << "full" << notSaved + "File too large." << 0;
         // the sheet could not be scanned: marks drawn, no label layer
         QTest::newRow("label picture not written")
-            << 4
+            << "picture"
             << "The marks were drawn without the QR label: its picture "
                 + QDir::toNativeSeparators(workFolder() + "ABDOPQR.png")
-                + " could not be written: a folder has its name.";
+                + " could not be written: a folder has its name."
+            << 1;
     }
     void serialFaults()
     {
-        QFETCH(int, fault);
+        QFETCH(QString, fault);
         QFETCH(QString, said);
-        const bool atMaximum = fault == 0;
+        QFETCH(int, drawn);
+        const bool atMaximum = fault == "maximum";
         // large enough to hold the label picture's size, small enough that
         // QSaveFile holds it in its buffer until the commit
         writeConfig({ { "PluginMW/qrCodeStr", atMaximum ? 99999999 : 10000000 },
             { "PluginMW/useQRCode", true }, { "Notes/pad", QString(12000, 'x') } });
+        { // the host calls of the link alone
+            SimHost::instance().createDocument();
+            CdrOperate(progId).setLayerNames("EN");
+        }
+        const QStringList linkOnly = hostLog();
+        SimHost::instance().reset();
+        SimHost::instance().createDocument();
         PluginMW w;
         const QString before = fileBytes(settingsFile());
-        if (fault == 1) {
+        const QString lock = settingsFile() + ".lock";
+        QProcess holder; // another program that holds the lock, or held it
+        const auto lockedBy = [&](const QString &appName) {
+            holder.start("sleep", { "60" });
+            QVERIFY(holder.waitForStarted());
+            QFile f(lock);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray::number(holder.processId()) + '\n' + appName.toUtf8() + '\n'
+                + QSysInfo::machineHostName().toUtf8() + '\n');
+        };
+        if (fault == "folder") {
             QFile::remove(settingsFile());
             QDir().mkpath(settingsFile()); // a folder in the file's place
         }
-        if (fault == 2)
-            QDir().mkpath(settingsFile() + ".lock/held"); // cannot be removed
-        if (fault == 4)
+        if (fault == "stuck")
+            QDir().mkpath(lock + "/held"); // cannot be removed
+        if (fault == "held")
+            lockedBy("sleep");
+        if (fault.startsWith("nobody")) {
+            QFile f(lock);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            const int age = fault.mid(7).toInt();
+            QVERIFY(f.setFileTime(
+                QDateTime::currentDateTime().addSecs(-age), QFileDevice::FileModificationTime));
+        }
+        if (fault == "gone") {
+            lockedBy("sleep");
+            holder.kill();
+            QVERIFY(holder.waitForFinished());
+        }
+        if (fault == "picture")
             QDir().mkpath(workFolder() + "ABDOPQR.png/held");
         {
-            FileSizeLimit limit(fault == 3 ? 8192 : 1 << 30);
+            FileSizeLimit limit(fault == "full" ? 8192 : 1 << 30);
             click(w, "genMark");
         }
-        QDir(settingsFile() + ".lock").removeRecursively();
-        QCOMPARE(rec.messages.size(), 1);
-        QCOMPARE(rec.messages[0].text, said);
-        QCOMPARE(SimHost::instance().calls().isEmpty(), atMaximum);
-        QCOMPARE(serial(w), atMaximum ? 99999999 : 10000001);
-        if (fault != 1 && fault != 4)
+        QDir(lock).removeRecursively(); // the folder that stuck it
+        QCOMPARE(rec.messages.size(), said.isEmpty() ? 0 : 1);
+        if (!said.isEmpty())
+            QCOMPARE(rec.messages[0].text, said);
+        const int label = atMaximum ? 99999999 : drawn ? 10000001 : 10000000;
+        QCOMPARE(serial(w), label);
+        if (drawn == 0)
+            QCOMPARE(hostLog(), atMaximum ? QStringList() : linkOnly);
+        if (fault != "folder" && fault != "picture" && drawn == 0)
             QCOMPARE(fileBytes(settingsFile()), before);
+        if (drawn)
+            QCOMPARE(
+                QSettings(settingsFile(), QSettings::IniFormat).value("PluginMW/qrCodeStr").toInt(),
+                label);
         simhost::Document *doc = SimHost::instance().activeDocument();
-        QCOMPARE(doc && doc->layer("QR Code:10000001"), fault >= 1 && fault <= 3);
+        QVERIFY(doc);
+        QCOMPARE(bool(doc->layer("QR Code:10000001")), drawn == 2);
+        // a lock taken over is let go as any other
+        QCOMPARE(QFileInfo::exists(lock), fault == "held" || fault == "nobody 0");
+        // once its holder has ended, the next mark draws the next number
+        if (fault == "held") {
+            holder.kill();
+            QVERIFY(holder.waitForFinished());
+            click(w, "genMark");
+            QCOMPARE(rec.messages.size(), 1);
+            QCOMPARE(serial(w), 10000001);
+            QVERIFY(doc->layer("QR Code:10000001"));
+        }
+        QFile::remove(lock);
     }
 
     // No number is handed out twice, whatever config.ini holds and however
@@ -297,6 +375,9 @@ private slots:
         QTest::newRow("trailing NULs") << "nuls" << 1 << false << notWhole;
         // QSettings parses such a line only when it reads the section
         QTest::newRow("a line of no key") << "note" << 1 << false << notWhole;
+        // the send window reads its group first, and QSettings keeps that parse
+        QTest::newRow("a line of no key, last in [SendMW]")
+            << "send note" << 1 << false << notWhole;
         QTest::newRow("byte-order mark") << "bom" << 1 << false << notWhole;
         QTest::newRow("two copies, the second closes last") << "10000002" << 2 << false << "";
         QTest::newRow("two copies, the first closes last") << "10000002" << 2 << true << "";
@@ -321,6 +402,8 @@ private slots:
             : config == "unfiled"                ? QVariant("10000002")
                                                  : QVariant(config);
         writeConfig({ { "PluginMW/qrCodeStr", stored }, { "PluginMW/topRev", 12.0 } });
+        if (config == "send note")
+            writeConfig({ { "SendMW/knifeOffset", 0.7 } });
         QFile ini(settingsFile());
         if (config == "gone" || config == "folder")
             QVERIFY(ini.remove());
@@ -331,8 +414,8 @@ private slots:
                 && ini.write(QByteArray(4096, '\x9c') + QByteArray(9, '\x01')) > 0));
         QVERIFY(config != "nuls"
             || (ini.open(QIODevice::Append) && ini.write(QByteArray(512, '\0')) == 512));
-        QVERIFY(
-            config != "note" || (ini.open(QIODevice::Append) && ini.write("# kept by hand\n") > 0));
+        QVERIFY(!config.endsWith("note")
+            || (ini.open(QIODevice::Append) && ini.write("# kept by hand\n") > 0));
         if (config == "bom") {
             const QByteArray text = fileBytes(settingsFile()).toLatin1();
             QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write("\xEF\xBB\xBF" + text) > 3);
@@ -352,6 +435,15 @@ private slots:
             QCOMPARE(aside.size(), told.endsWith("set aside as ") ? 1 : 0);
             if (config == "nuls") // what could be read is used
                 QCOMPARE(child<QDoubleSpinBox>(w[0], "topRev")->value(), 12.0);
+            // the new one holds both windows' groups at once
+            if (told.endsWith("set aside as ")) {
+                const QSettings renewed(settingsFile(), QSettings::IniFormat);
+                QCOMPARE(renewed.value("PluginMW/topRev").toDouble(),
+                    child<QDoubleSpinBox>(w[0], "topRev")->value());
+                QVERIFY(renewed.contains("SendMW/conSend"));
+                if (config == "send note")
+                    QCOMPARE(renewed.value("SendMW/knifeOffset").toDouble(), 0.7);
+            }
         }
         QList<int> labels;
         for (PluginMW *copy : w) {
@@ -381,6 +473,40 @@ private slots:
         QCOMPARE(
             QSettings(settingsFile(), QSettings::IniFormat).value("PluginMW/qrCodeStr").toInt(),
             labels.last());
+    }
+
+    // Two copies of the program on one work folder, with a host a little
+    // slower with files than the simulated one: each label carries its own
+    // picture and each filed job its own copy's cut lines.
+    void copiesShareScratchFiles()
+    {
+        QList<QProcess *> copies;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("VEMO_USB_NO_DEFAULT", "1");
+        const QString startAt = QString::number(QDateTime::currentMSecsSinceEpoch() + 2000);
+        for (int copy = 1; copy <= 2; ++copy) {
+            copies << new QProcess(this);
+            copies.last()->setProcessEnvironment(env);
+            copies.last()->start(MARKCOPY_PATH,
+                { QString::number(copy), "8", "--save", "--delay", "100", "--start-at", startAt,
+                    "--period", "1000" });
+        }
+        QStringList rounds;
+        for (QProcess *copy : copies) {
+            QVERIFY(copy->waitForFinished(120000));
+            QCOMPARE(copy->exitCode(), 0);
+            rounds
+                += QString::fromUtf8(copy->readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+            delete copy;
+        }
+        QSet<QString> labels;
+        for (const QString &line : rounds) {
+            QVERIFY2(line.startsWith("round ") && line.contains(" picture ok job ok "),
+                qPrintable(line));
+            labels << line.section(' ', 1, 1);
+        }
+        QCOMPARE(rounds.size(), 16);
+        QCOMPARE(labels.size(), 16);
     }
 
     void outlineAndPrint_data()
