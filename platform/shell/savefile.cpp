@@ -4,7 +4,6 @@
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -12,7 +11,6 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSaveFile>
-#include <QScopeGuard>
 #include <QSettings>
 #include <QStorageInfo>
 #include <QTemporaryDir>
@@ -30,9 +28,9 @@
 #include <windows.h>
 #endif
 
-// How long each save holds config.ini's lock: what another copy that marks
-// at the same time waits for.
-Q_LOGGING_CATEGORY(lcSettingsLock, "vemo.settings.lock", QtWarningMsg)
+// How long each hold of a work file's lock lasted: what other copies of the
+// program that want the file wait for.
+Q_LOGGING_CATEGORY(lcLock, "vemo.lock", QtWarningMsg)
 
 namespace {
 
@@ -108,7 +106,15 @@ bool holdsAll(const QString &copy, const QByteArray &text, const QSettings &expe
     return true;
 }
 
-// Whether QSettings reads every line of an INI text: a group "[name]", a key
+// What QTemporaryDir names its folders after by default.
+QString tempPrefix()
+{
+    const QString program = QCoreApplication::applicationName();
+    return program.isEmpty() ? QStringLiteral("qt_temp") : program;
+}
+
+// Whether every line of an INI text is one QSettings reads and writes back:
+// a group "[name]" (an escaped "]" it reads, but not back), a key
 // "name=value", a comment (";" first) or an empty line, as its parser splits
 // them: a line break inside quotes or after a backslash does not end a line,
 // a ";" outside quotes does. No save writes a byte-order mark.
@@ -132,11 +138,16 @@ bool iniLinesRead(const QByteArray &text)
         }
         bool quoted = false;
         bool key = false;
-        bool closed = false; // a group's "]"
+        bool closed = false; // a group's "]", not escaped
         for (; i < n; ++i) {
             const char c = text.at(i);
             if (c == '\\') {
-                ++i; // escapes the next byte, a line break too
+                // escapes the next byte; a line break of two bytes goes whole
+                ++i;
+                if (i + 1 < n
+                    && ((text.at(i) == '\r' && text.at(i + 1) == '\n')
+                        || (text.at(i) == '\n' && text.at(i + 1) == '\r')))
+                    ++i;
             } else if (c == '"') {
                 quoted = !quoted;
             } else if (!quoted && (c == '\n' || c == '\r' || c == ';')) {
@@ -238,6 +249,31 @@ SaveResult renameOver(const QString &from, const QString &to, qint64 bytes)
 #endif
 }
 
+// QSettings writes `old`, with the chosen values set, into staged.ini in
+// `staging`: beside a copy of the old text, where it cannot harm the real
+// file. *text gets what it wrote; *readsBack says whether that reads back
+// whole.
+SaveResult rewriteStaged(const QTemporaryDir &staging, const QByteArray &old,
+    const SettingsChooser &choose, QByteArray *text, bool *readsBack)
+{
+    *readsBack = false;
+    const QString staged = staging.filePath(QStringLiteral("staged.ini"));
+    SaveResult why = saveWholeFile(staged, old);
+    if (!why.ok())
+        return why;
+    QSettings s(staged, QSettings::IniFormat);
+    const SettingValues values = choose(s);
+    for (const auto &v : values)
+        s.setValue(v.first, v.second);
+    s.sync();
+    if (s.status() != QSettings::NoError || !readWhole(staged, text, &why)
+        || !holdsAll(staging.filePath(QStringLiteral("check.ini")), *text, s))
+        return failure(staged, text->size(), 0,
+            QCoreApplication::translate("SaveFile", "what was written did not read back whole"));
+    *readsBack = true;
+    return SaveResult();
+}
+
 // The save itself, inside the staging folder `root`; the lock is held.
 SaveResult stageAndReplace(const QString &iniFile, const QString &root,
     const SettingsChooser &choose, const QByteArray &old)
@@ -248,27 +284,13 @@ SaveResult stageAndReplace(const QString &iniFile, const QString &root,
     QTemporaryDir staging(root + QStringLiteral("/XXXXXX"));
     if (!staging.isValid())
         return failure(root + QStringLiteral("/XXXXXX"), old.size(), 0, staging.errorString());
-    // QSettings writes the new text beside a copy of the old one, where it
-    // cannot harm the real file; it goes in place only once it reads back whole.
-    const QString staged = staging.filePath(QStringLiteral("staged.ini"));
-    SaveResult why = saveWholeFile(staged, old);
+    QByteArray text;
+    bool readsBack = false;
+    const SaveResult why = rewriteStaged(staging, old, choose, &text, &readsBack);
     if (!why.ok())
         return why;
-    QByteArray text;
-    {
-        QSettings s(staged, QSettings::IniFormat);
-        const SettingValues values = choose(s);
-        for (const auto &v : values)
-            s.setValue(v.first, v.second);
-        s.sync();
-        if (s.status() != QSettings::NoError || !readWhole(staged, &text, &why)
-            || !holdsAll(staging.filePath(QStringLiteral("check.ini")), text, s))
-            return failure(staged, text.size(), 0,
-                QCoreApplication::translate(
-                    "SaveFile", "what was written did not read back whole"));
-    }
     // staged.ini holds just the text that was checked
-    return renameOver(staged, iniFile, text.size());
+    return renameOver(staging.filePath(QStringLiteral("staged.ini")), iniFile, text.size());
 }
 
 } // namespace
@@ -277,10 +299,17 @@ WorkLock::WorkLock(const QString &file)
     : name(lockFileOf(file))
     , file(name)
 {
-    // Not by age: a live copy holds the scratch files' lock for as long as
-    // an export takes. A lock naming a process that is gone is Qt's to take
-    // over; one naming none is takeOverAbandoned()'s.
-    this->file.setStaleLockTime(0);
+    // A live copy holds the scratch files' lock for as long as an export
+    // takes, so age alone breaks a lock only as a last resort: for one its
+    // holder could not remove (on Windows a reader had it open), which names
+    // a process that still runs. A lock naming a process that is gone is
+    // Qt's to take over at once; one naming none is takeOverAbandoned()'s.
+    this->file.setStaleLockTime(lastResortLockMs);
+}
+
+WorkLock::~WorkLock()
+{
+    unlock();
 }
 
 QString WorkLock::lockFileOf(const QString &file)
@@ -292,12 +321,21 @@ SaveResult WorkLock::lock(int waitMs)
 {
     const QDeadlineTimer deadline(qMax(waitMs, 0));
     for (;;) {
+        // from the making of the lock file: the others wait for that too
+        held.start();
         errno = 0;
         if (file.tryLock(0))
             return SaveResult();
-        // the lock file could not be made or written (a full disk)
-        if (file.error() != QLockFile::LockFailedError)
-            return failure(name, 0, errno, QString());
+        if (file.error() != QLockFile::LockFailedError) {
+            // the lock file could not be made or written (a full disk)
+#ifdef Q_OS_WIN
+            const QString said
+                = QString::fromStdString(std::system_category().message(int(GetLastError())));
+#else
+            const QString said;
+#endif
+            return failure(name, 0, errno, said);
+        }
         if (takeOverAbandoned())
             continue;
         const qint64 left = deadline.remainingTime();
@@ -312,15 +350,24 @@ SaveResult WorkLock::lock(int waitMs)
     }
 }
 
+void WorkLock::unlock()
+{
+    if (!file.isLocked())
+        return;
+    file.unlock();
+    qCDebug(lcLock, "%s held %lld us", qUtf8Printable(QFileInfo(name).fileName()),
+        static_cast<long long>(held.nsecsElapsed() / 1000));
+}
+
 bool WorkLock::takeOverAbandoned()
 {
-    // A copy killed between making the lock file and writing its process
-    // id into it leaves a lock that names nobody.
-    const auto abandoned = [this](QFileInfo *info) {
-        qint64 pid = 0;
-        QString host, app;
+    // A copy killed between making the lock file and writing its process id
+    // into it leaves an empty one. Judged without opening it: a live
+    // holder's lock is left unread (on Windows a reader keeps its holder
+    // from removing it).
+    const auto abandoned = [](QFileInfo *info) {
         info->refresh();
-        return info->isFile() && !file.getLockInfo(&pid, &host, &app)
+        return info->isFile() && info->size() == 0
             && qAbs(info->lastModified().msecsTo(QDateTime::currentDateTime())) >= abandonedLockMs;
     };
     QFileInfo info(name);
@@ -329,6 +376,7 @@ bool WorkLock::takeOverAbandoned()
     // One copy removes it, and only while it is still the abandoned one: not
     // the lock another copy has made in its place meanwhile.
     QLockFile removing(name + QStringLiteral(".rmlock"));
+    removing.setStaleLockTime(abandonedLockMs);
     if (!removing.tryLock(0))
         return false;
     const QDateTime judged = info.lastModified();
@@ -349,11 +397,6 @@ SaveResult updateSettings(const QString &iniFile, const SettingsChooser &choose,
     SaveResult why = lock.lock(lockMs);
     if (!why.ok())
         return why;
-    QElapsedTimer held;
-    held.start();
-    const auto tellHeld = qScopeGuard([&held] {
-        qCDebug(lcSettingsLock, "held %lld us", static_cast<long long>(held.nsecsElapsed() / 1000));
-    });
 
     const QFileInfo info(iniFile);
     if (info.isDir()) {
@@ -409,10 +452,25 @@ SaveResult readableSettings(const QString &iniFile)
         r.cause = SaveResult::NotWhole;
         return r;
     }
-    // and QSettings' own judgement, where it is its own
-    QSettings s(iniFile, QSettings::IniFormat);
-    s.allKeys();
-    if (s.status() != QSettings::NoError)
+    // Every save rewrites the whole file through QSettings: tried now on a
+    // copy of its own, so that a text QSettings reads but cannot write back
+    // whole ("[Notes\\]") is found at the start, not by every later save.
+    // Named apart from the older builds' staging folders, which another
+    // copy's start removes.
+    QTemporaryDir trial(
+        QDir::tempPath() + QLatin1Char('/') + tempPrefix() + QStringLiteral("-trial-XXXXXX"));
+    QByteArray text;
+    bool readsBack = true;
+    if (trial.isValid())
+        rewriteStaged(
+            trial, bytes,
+            [](const QSettings &s) {
+                // one key set to what it holds: QSettings writes the file anew
+                const QString key = s.allKeys().value(0);
+                return key.isEmpty() ? SettingValues() : SettingValues { { key, s.value(key) } };
+            },
+            &text, &readsBack);
+    if (!readsBack)
         r.cause = SaveResult::NotWhole;
     return r;
 }
@@ -461,11 +519,8 @@ void removeStaleSaves(const QString &iniFile)
     QDir(stagingFolder(iniFile)).removeRecursively();
 
     // Older builds staged in a QTemporaryDir of the default name.
-    QString program = QCoreApplication::applicationName();
-    if (program.isEmpty())
-        program = QStringLiteral("qt_temp");
     const QRegularExpression folderName(QRegularExpression::anchoredPattern(
-        QRegularExpression::escape(program) + QStringLiteral("-[A-Za-z0-9]{6}")));
+        QRegularExpression::escape(tempPrefix()) + QStringLiteral("-[A-Za-z0-9]{6}")));
     const QRegularExpression copies(QRegularExpression::anchoredPattern(
         QStringLiteral("(staged|check)\\.ini(\\.[A-Za-z0-9]{6}|\\.lock)?")));
     QDir temp(QDir::tempPath());

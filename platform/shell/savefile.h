@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QLockFile>
 #include <QPair>
@@ -39,19 +40,20 @@ QString describeFailure(const SaveResult &result);
 // A lock on a file of the work folder that every copy of the program takes
 // before it uses the file: "<file>.lock" beside it. A live holder keeps it
 // however long it holds it; a holder that no longer runs gives it up: a lock
-// naming a process that is gone is taken over at once, one naming none (a
-// copy killed while it made the lock) once it is abandonedLockMs old.
+// naming a process that is gone is taken over at once, an empty one (a copy
+// killed while it made the lock) once it is abandonedLockMs old.
 class WorkLock
 {
 public:
     explicit WorkLock(const QString &file);
+    ~WorkLock();
     WorkLock(const WorkLock &) = delete;
     WorkLock &operator=(const WorkLock &) = delete;
 
     // Waits at most waitMs: Saved; Locked when another holder keeps it that
     // long; else why the lock file cannot be made.
     SaveResult lock(int waitMs);
-    void unlock() { file.unlock(); }
+    void unlock();
 
     static QString lockFileOf(const QString &file);
 
@@ -60,9 +62,12 @@ private:
 
     QString name;
     QLockFile file;
+    QElapsedTimer held;
 };
 
 constexpr int abandonedLockMs = 10000;
+// Any lock this old is broken, whoever it names.
+constexpr int lastResortLockMs = 10 * 60 * 1000;
 // How long an action waits for the scratch files while another copy of the
 // program uses them: a large export takes a while.
 constexpr int scratchLockMs = 30000;

@@ -10,11 +10,12 @@
 // at once), so that copies started together press together.
 //
 // Prints a line a round:
-//   round <label> picture ok|wrong|none job ok|wrong|missing|- mark_us <t> held_us <t>
+//   round <label> picture ok|wrong|none job ok|wrong|missing|- mark_us <t> held_us <t> at <ms>
 // "picture": whether the host imported this label's own picture; "job": whether
 // the job filed under the label holds this copy's cut lines (--save only);
-// "held_us": how long the mark held config.ini's lock. Every message box is
-// printed as "message <text>".
+// "held_us": how long the mark held config.ini's lock; "at": when the round
+// began, in ms since the epoch. Every message box is printed as
+// "message <text>".
 
 #include "apptestkit.h"
 #include "cdroperate.h"
@@ -43,10 +44,11 @@ QList<qint64> heldUs;
 
 void collectHeld(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
-    static const QRegularExpression held(QStringLiteral("held (\\d+) us"));
+    static const QRegularExpression held(QStringLiteral("^config\\.ini\\.lock held (\\d+) us"));
     const QRegularExpressionMatch m = held.match(text);
-    if (context.category && qstrcmp(context.category, "vemo.settings.lock") == 0 && m.hasMatch()) {
-        heldUs << m.captured(1).toLongLong();
+    if (context.category && qstrcmp(context.category, "vemo.lock") == 0) {
+        if (m.hasMatch())
+            heldUs << m.captured(1).toLongLong();
         return;
     }
     if (type != QtDebugMsg)
@@ -100,7 +102,7 @@ int main(int argc, char **argv)
     };
 
     qInstallMessageHandler(collectHeld);
-    QLoggingCategory::setFilterRules(QStringLiteral("vemo.settings.lock.debug=true"));
+    QLoggingCategory::setFilterRules(QStringLiteral("vemo.lock.debug=true"));
 
     SimHost &host = SimHost::instance();
     host.reset();
@@ -131,6 +133,7 @@ int main(int argc, char **argv)
             QThread::msleep(ulong(wait));
         const int imports = host.importedPictures().size();
         heldUs.clear();
+        const qint64 began = QDateTime::currentMSecsSinceEpoch();
         QElapsedTimer mark;
         mark.start();
         press(w, "genMark");
@@ -158,9 +161,9 @@ int main(int argc, char **argv)
         qint64 held = 0;
         for (qint64 us : qAsConst(heldUs))
             held += us;
-        std::printf("round %d picture %s job %s mark_us %lld held_us %lld\n", label,
+        std::printf("round %d picture %s job %s mark_us %lld held_us %lld at %lld\n", label,
             qPrintable(picture), qPrintable(job), static_cast<long long>(markUs),
-            static_cast<long long>(held));
+            static_cast<long long>(held), static_cast<long long>(began));
         for (const QString &m : qAsConst(messages))
             std::printf("message %s\n", qPrintable(QString(m).replace('\n', ' ')));
         messages.clear();

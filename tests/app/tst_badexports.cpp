@@ -121,6 +121,7 @@ private slots:
         QTest::newRow("the last job's export kept") << 0;
         QTest::newRow("cutting layer export not written") << 1;
         QTest::newRow("disk full while the host exports") << 2;
+        QTest::newRow("disk full before the scratch file's lock") << 3;
     }
     void scratchNotRenewed()
     {
@@ -145,15 +146,17 @@ private slots:
             if (fault == 1)
                 SimHost::instance().failMember(
                     "ExportEx(QString,enum,enum,QVariant,QVariant)", 1, 1);
-            // room for the scratch files' lock, not for the export
-            FileSizeLimit full(fault == 2 ? 512 : 1 << 30);
+            // room for the scratch files' lock, not for the export; or not even that
+            FileSizeLimit full(fault == 2 ? 512 : fault == 3 ? 64 : 1 << 30);
             press(p.first, p.second);
         }
         verifyIdle(bar.get());
-        const QString said = fault == 0
-            ? "The scratch file " + scratch
+        const QString said = fault == 0 ? "The scratch file " + scratch
                 + " could not be removed, so a new export could not be told from the last one. "
                   "Nothing was cut or saved."
+            : fault == 3
+            ? "The scratch file " + scratch
+                + " could not be used: File too large. Nothing was cut or saved."
             : "The host did not write its export to " + scratch + ". Nothing was cut or saved.";
         QStringList texts;
         for (const dialogs::Message &m : rec.messages)

@@ -749,6 +749,51 @@ private slots:
         QCOMPARE(QDir(workFolder()).entryList({ "config.ini.unreadable-*" }).size(), 1);
     }
 
+    // Lines written into config.ini by hand, at its end (in the send window's
+    // group, which the send window reads first). What QSettings reads is
+    // kept and saved over; what it cannot is set aside at the start, or every
+    // later save would fail.
+    void handEditedSettings_data()
+    {
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<bool>("setAside");
+        QTest::newRow("a comment") << QByteArray("; kept by hand\n") << false;
+        QTest::newRow("a key with a comment after it") << QByteArray("note=1 ; by hand\n") << false;
+        QTest::newRow("a ';' in quotes") << QByteArray("note=\"a;b\"\n") << false;
+        QTest::newRow("a line break in quotes") << QByteArray("note=\"a\nb\"\n") << false;
+        QTest::newRow("a line break after a backslash") << QByteArray("note=a\\\r\nb\r\n") << false;
+        // read by QSettings, but not written back whole
+        QTest::newRow("a group with an escaped ']'") << QByteArray("[Notes\\]\nx=1\n") << true;
+        QTest::newRow("a key without a name") << QByteArray("=1\n") << true;
+        QTest::newRow("a '#' note") << QByteArray("# kept by hand\n") << true;
+        QTest::newRow("a note after a ';'") << QByteArray("kept ; by hand\n") << true;
+        QTest::newRow("an '=' in quotes only") << QByteArray("\"a=b\"\n") << true;
+        QTest::newRow("a group left open") << QByteArray("[Notes\nx=1\n") << true;
+    }
+    void handEditedSettings()
+    {
+        QFETCH(QByteArray, lines);
+        QFETCH(bool, setAside);
+        writeConfig({ { "PluginMW/topRev", 12.0 }, { "SendMW/knifeOffset", 0.7 } });
+        QFile ini(settingsFile());
+        QVERIFY(ini.open(QIODevice::Append) && ini.write(lines) == lines.size());
+        ini.close();
+        {
+            PluginMW w;
+            QCOMPARE(child<QDoubleSpinBox>(&w, "topRev")->value(), 12.0);
+            child<QDoubleSpinBox>(&w, "topRev")->setValue(20.0);
+            w.show();
+            QVERIFY(w.close());
+        }
+        QVERIFY2(rec.messages.size() == (setAside ? 1 : 0), qPrintable(rec.messages.value(0).text));
+        QCOMPARE(
+            QDir(workFolder()).entryList({ "config.ini.unreadable-*" }).size(), setAside ? 1 : 0);
+        // the close saved
+        const QSettings saved(settingsFile(), QSettings::IniFormat);
+        QCOMPARE(saved.value("PluginMW/topRev").toDouble(), 20.0);
+        QCOMPARE(saved.value("SendMW/knifeOffset").toDouble(), 0.7);
+    }
+
     // A save killed midway leaves its staging folder beside config.ini, and
     // older builds left theirs in the temporary folder; both go at the start.
     // Files the user keeps beside config.ini stay, after the close too.
