@@ -464,10 +464,10 @@ SaveResult readableSettings(const QString &iniFile)
     if (trial.isValid())
         rewriteStaged(
             trial, bytes,
-            [](const QSettings &s) {
-                // one key set to what it holds: QSettings writes the file anew
-                const QString key = s.allKeys().value(0);
-                return key.isEmpty() ? SettingValues() : SettingValues { { key, s.value(key) } };
+            [](const QSettings &) {
+                // a key of its own, as a save sets its keys: QSettings
+                // writes the whole file anew
+                return SettingValues { { QStringLiteral("Trial/written"), 1 } };
             },
             &text, &readsBack);
     if (!readsBack)

@@ -765,6 +765,7 @@ private slots:
         // read by QSettings, but not written back whole
         QTest::newRow("a group with an escaped ']'") << QByteArray("[Notes\\]\nx=1\n") << true;
         QTest::newRow("a key without a name") << QByteArray("=1\n") << true;
+        QTest::newRow("a key without a name, in the first group") << QByteArray("=1\n") << true;
         QTest::newRow("a '#' note") << QByteArray("# kept by hand\n") << true;
         QTest::newRow("a note after a ';'") << QByteArray("kept ; by hand\n") << true;
         QTest::newRow("an '=' in quotes only") << QByteArray("\"a=b\"\n") << true;
@@ -774,7 +775,11 @@ private slots:
     {
         QFETCH(QByteArray, lines);
         QFETCH(bool, setAside);
-        writeConfig({ { "PluginMW/topRev", 12.0 }, { "SendMW/knifeOffset", 0.7 } });
+        // the lines go last in the send window's group, or in the main one's
+        const bool sendGroup = !QString(QTest::currentDataTag()).endsWith("in the first group");
+        writeConfig({ { "PluginMW/topRev", 12.0 } });
+        if (sendGroup)
+            writeConfig({ { "SendMW/knifeOffset", 0.7 } });
         QFile ini(settingsFile());
         QVERIFY(ini.open(QIODevice::Append) && ini.write(lines) == lines.size());
         ini.close();
@@ -791,7 +796,7 @@ private slots:
         // the close saved
         const QSettings saved(settingsFile(), QSettings::IniFormat);
         QCOMPARE(saved.value("PluginMW/topRev").toDouble(), 20.0);
-        QCOMPARE(saved.value("SendMW/knifeOffset").toDouble(), 0.7);
+        QCOMPARE(saved.value("SendMW/knifeOffset").toDouble(), sendGroup ? 0.7 : 0.3);
     }
 
     // A save killed midway leaves its staging folder beside config.ini, and
