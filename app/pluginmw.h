@@ -105,7 +105,7 @@ private:
     // cannot be reached (the action's button enabled again before it).
     std::unique_ptr<CdrOperate> openHost(QAbstractButton *button);
     void warn(const QString &text);
-    void warnSerialNotSaved(const SaveResult &why);
+    QString serialNotSavedText(const SaveResult &why) const;
     void fitMask();
     void spreadPanel();
     void foldPanel();

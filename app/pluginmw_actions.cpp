@@ -74,14 +74,9 @@ void PluginMW::on_genMark_clicked()
     if (countsSerial) {
         SaveResult stored;
         const int next = takeSerial(filed, &stored);
-        if (!stored.ok()) {
+        if (!stored.ok() || next > last) {
             op.reset();
-            warnSerialNotSaved(stored);
-            return;
-        }
-        if (next > last) {
-            op.reset();
-            warn(atTop.arg(last));
+            warn(stored.ok() ? atTop.arg(last) : serialNotSavedText(stored));
             return;
         }
         ui->qrCodeStr->setValue(next);
@@ -127,14 +122,14 @@ void PluginMW::on_genMark_clicked()
     if (useQRCode && !countsSerial) {
         const SaveResult saved = saveSerial();
         if (!saved.ok())
-            warnSerialNotSaved(saved);
+            warn(serialNotSavedText(saved));
     }
 }
 
-void PluginMW::warnSerialNotSaved(const SaveResult &why)
+QString PluginMW::serialNotSavedText(const SaveResult &why) const
 {
-    warn(tr("Could not save the QR serial number to %1: %2.")
-             .arg(QDir::toNativeSeparators(settingsFile()), describeFailure(why)));
+    return tr("Could not save the QR serial number to %1: %2.")
+        .arg(QDir::toNativeSeparators(settingsFile()), describeFailure(why));
 }
 
 void PluginMW::on_genOutline_clicked()

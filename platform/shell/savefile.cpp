@@ -113,57 +113,6 @@ QString tempPrefix()
     return program.isEmpty() ? QStringLiteral("qt_temp") : program;
 }
 
-// Whether every line of an INI text is one QSettings reads and writes back:
-// a group "[name]" (an escaped "]" it reads, but not back), a key
-// "name=value", a comment (";" first) or an empty line, as its parser splits
-// them: a line break inside quotes or after a backslash does not end a line,
-// a ";" outside quotes does. No save writes a byte-order mark.
-bool iniLinesRead(const QByteArray &text)
-{
-    if (text.startsWith("\xEF\xBB\xBF"))
-        return false;
-    const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
-    const int n = text.size();
-    int i = 0;
-    while (i < n) {
-        while (i < n && space(text.at(i)))
-            ++i;
-        if (i == n)
-            break;
-        const int start = i;
-        if (text.at(i) == ';') { // a comment, to the end of the line
-            while (i < n && text.at(i) != '\n' && text.at(i) != '\r')
-                ++i;
-            continue;
-        }
-        bool quoted = false;
-        bool key = false;
-        bool closed = false; // a group's "]", not escaped
-        for (; i < n; ++i) {
-            const char c = text.at(i);
-            if (c == '\\') {
-                // escapes the next byte; a line break of two bytes goes whole
-                ++i;
-                if (i + 1 < n
-                    && ((text.at(i) == '\r' && text.at(i + 1) == '\n')
-                        || (text.at(i) == '\n' && text.at(i + 1) == '\r')))
-                    ++i;
-            } else if (c == '"') {
-                quoted = !quoted;
-            } else if (!quoted && (c == '\n' || c == '\r' || c == ';')) {
-                break; // the ";" begins a comment of its own
-            } else if (!quoted && c == '=') {
-                key = true;
-            } else if (c == ']') {
-                closed = true;
-            }
-        }
-        if (text.at(start) == '[' ? !closed : !key)
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 QString describeFailure(const SaveResult &result)
@@ -296,7 +245,7 @@ SaveResult stageAndReplace(const QString &iniFile, const QString &root,
 } // namespace
 
 WorkLock::WorkLock(const QString &file)
-    : name(lockFileOf(file))
+    : name(file + QStringLiteral(".lock"))
     , file(name)
 {
     // A live copy holds the scratch files' lock for as long as an export
@@ -310,11 +259,6 @@ WorkLock::WorkLock(const QString &file)
 WorkLock::~WorkLock()
 {
     unlock();
-}
-
-QString WorkLock::lockFileOf(const QString &file)
-{
-    return file + QStringLiteral(".lock");
 }
 
 SaveResult WorkLock::lock(int waitMs)
@@ -444,19 +388,13 @@ SaveResult readableSettings(const QString &iniFile)
             return r;
         }
     }
-    // A line QSettings cannot parse ("# note") makes every later save fail.
-    // Judged from the bytes: QSettings parses a group only when it is read,
-    // and a QSettings on a file that another one in this process has read
-    // already (the send window's) takes over that parse, not its error.
-    if (!iniLinesRead(bytes)) {
-        r.cause = SaveResult::NotWhole;
-        return r;
-    }
     // Every save rewrites the whole file through QSettings: tried now on a
-    // copy of its own, so that a text QSettings reads but cannot write back
-    // whole ("[Notes\\]") is found at the start, not by every later save.
-    // Named apart from the older builds' staging folders, which another
-    // copy's start removes.
+    // copy, so that a text it cannot parse ("# note") or cannot write back
+    // whole ("[Notes\]", "=1") is found at the start, not by every later
+    // save. A copy of its own: QSettings parses a group only when it is read,
+    // and one on a file that another in this process has read already (the
+    // send window's) takes over that parse, not its error. Named apart from
+    // the older builds' staging folders, which another copy's start removes.
     QTemporaryDir trial(
         QDir::tempPath() + QLatin1Char('/') + tempPrefix() + QStringLiteral("-trial-XXXXXX"));
     QByteArray text;

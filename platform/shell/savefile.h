@@ -55,8 +55,6 @@ public:
     SaveResult lock(int waitMs);
     void unlock();
 
-    static QString lockFileOf(const QString &file);
-
 private:
     bool takeOverAbandoned();
 
