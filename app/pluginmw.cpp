@@ -21,6 +21,7 @@
 #include <QRegion>
 #include <QScreen>
 #include <QTextDocument>
+#include <QThread>
 #include <QToolTip>
 
 // What the main window drops without telling the user (the local server, a
@@ -48,6 +49,18 @@ public:
         return true;
     }
 };
+
+// A copy of the program waiting for another's turn at a work file (up to 3 s
+// for config.ini, 30 s for the scratch files) would look frozen.
+void showBusyWhileWaiting(bool waiting)
+{
+    if (!qApp || QThread::currentThread() != qApp->thread())
+        return;
+    if (waiting)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
 } // namespace
 
 PluginMW::PluginMW(QWidget *parent)
@@ -68,6 +81,7 @@ PluginMW::PluginMW(QWidget *parent)
     // Images and the catalogue live in a static library; the forms need them
     // before the first icon is loaded.
     initVemoResources();
+    setLockWaitHook(showBusyWhileWaiting);
     ui = new Ui::PluginMW;
     ui->setupUi(this);
 

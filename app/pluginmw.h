@@ -13,6 +13,7 @@
 class CdrOperate;
 struct FormSetting;
 struct SaveResult;
+struct SettingsCheck;
 class QAbstractButton;
 class QLocalServer;
 class QLocalSocket;
@@ -78,8 +79,7 @@ private:
     // running one box's slot as a click would.
     QList<QAbstractButton *> ruleBoxes() const;
     void applyRule(QAbstractButton *box);
-    void tellUnreadableSettings(const SaveResult &readable, const QString &setAside,
-        const SaveResult &asideWhy, const SaveResult &rewritten, const QStringList &noNumber);
+    void tellUnreadableSettings(const SettingsCheck &check, const QStringList &noNumber);
     // The group "PluginMW/" into config.ini, whole or not at all.
     SaveResult saveSettings();
     // The same, with the send window's group too where config.ini is new.

@@ -70,22 +70,15 @@ QList<FormSetting> PluginMW::settingsTable() const
 
 void PluginMW::loadSettings()
 {
-    QString file = settingsFile();
-    const FileStamp judged = FileStamp::of(file);
-    SaveResult readable = readableSettings(file);
-    QString setAside;
-    SaveResult asideWhy;
-    // Saving over a file that does not read back whole would fail for good.
-    if (readable.cause == SaveResult::NotWhole || readable.cause == SaveResult::IsFolder) {
-        asideWhy = setAsideSettings(file, judged, settingsLockMs, &setAside);
-        if (asideWhy.ok() && setAside.isEmpty())
-            readable = readableSettings(file); // another copy put a whole one in its place
-        else if (asideWhy.ok())
-            file = setAside;
-    }
-    const bool readsWhole = readable.ok() || readable.cause == SaveResult::NotWhole;
+    const QString file = settingsFile();
+    // One that does not read back whole is set aside, and a whole new one
+    // with what could be read of it put in its place, in one hold of its
+    // lock: saving over it would fail for good.
+    const SettingsCheck check = checkSettings(file, settingsLockMs);
+    const bool readable = check.found.ok() || check.found.cause == SaveResult::NotWhole
+        || !check.setAside.isEmpty();
     QStringList noNumber;
-    if (readsWhole && QFileInfo(file).isFile()) {
+    if (readable && QFileInfo(file).isFile()) {
         const QSettings s(file, QSettings::IniFormat);
         for (const FormSetting &setting : settingsTable()) {
             if (setting.unreadable(s))
@@ -107,12 +100,11 @@ void PluginMW::loadSettings()
         for (QAbstractButton *box : ruleBoxes())
             applyRule(box);
     }
-    // A whole new file at once, both windows' groups: another copy, or the
-    // next start, finds the serial that was read.
-    SaveResult rewritten;
-    if (!setAside.isEmpty())
-        rewritten = saveGroups(true);
-    tellUnreadableSettings(readable, setAside, asideWhy, rewritten, noNumber);
+    // Then both windows' forms, as any save writes them; one that fails
+    // now is told by the save at the close.
+    if (!check.setAside.isEmpty())
+        saveGroups(true);
+    tellUnreadableSettings(check, noNumber);
 }
 
 QList<QAbstractButton *> PluginMW::ruleBoxes() const
@@ -125,28 +117,23 @@ void PluginMW::applyRule(QAbstractButton *box)
     emit box->clicked(box->isChecked());
 }
 
-void PluginMW::tellUnreadableSettings(const SaveResult &readable, const QString &setAside,
-    const SaveResult &asideWhy, const SaveResult &rewritten, const QStringList &noNumber)
+void PluginMW::tellUnreadableSettings(const SettingsCheck &check, const QStringList &noNumber)
 {
     const QString file = QDir::toNativeSeparators(settingsFile());
     QStringList said;
-    if (!readable.ok()) {
-        QString text = readable.cause == SaveResult::NotWhole
+    if (!check.found.ok()) {
+        QString text = check.found.cause == SaveResult::NotWhole
             ? tr("The settings file %1 does not read back whole: %2. The settings that could be "
                  "read are used.")
             : tr("The settings file %1 could not be read: %2. The form's own settings are used.");
-        text = text.arg(file, describeFailure(readable));
-        if (!setAside.isEmpty() && rewritten.ok())
+        text = text.arg(file, describeFailure(check.found));
+        if (!check.setAside.isEmpty())
             text += QLatin1Char(' ')
                 + tr("It was set aside as %1, and a new one is written in its place.")
-                      .arg(QDir::toNativeSeparators(setAside));
-        else if (!setAside.isEmpty())
+                      .arg(QDir::toNativeSeparators(check.setAside));
+        else if (!check.asideWhy.ok())
             text += QLatin1Char(' ')
-                + tr("It was set aside as %1; a new one could not be written: %2.")
-                      .arg(QDir::toNativeSeparators(setAside), describeFailure(rewritten));
-        else if (!asideWhy.ok())
-            text += QLatin1Char(' ')
-                + tr("It could not be set aside: %1.").arg(describeFailure(asideWhy));
+                + tr("It could not be set aside: %1.").arg(describeFailure(check.asideWhy));
         said << text;
     }
     if (!noNumber.isEmpty())

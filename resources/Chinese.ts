@@ -239,10 +239,6 @@
         <translation>原文件已另存为%1,并在原处写入新文件。</translation>
     </message>
     <message>
-        <source>It was set aside as %1; a new one could not be written: %2.</source>
-        <translation>原文件已另存为%1,但无法写入新文件:%2。</translation>
-    </message>
-    <message>
         <source>It could not be set aside: %1.</source>
         <translation>无法将其另存:%1。</translation>
     </message>
@@ -611,6 +607,14 @@ Cause: %2</source>
     <message>
         <source>it holds bytes that no settings file holds</source>
         <translation>其中含有设置文件不会有的字节</translation>
+    </message>
+    <message>
+        <source>line %1, &quot;%2&quot;, does not read back</source>
+        <translation>第%1行“%2”无法读回</translation>
+    </message>
+    <message>
+        <source>%1 is not a lock file: remove it to go on</source>
+        <translation>%1不是锁文件:请将其删除后继续</translation>
     </message>
 </context>
 </TS>

@@ -14,6 +14,7 @@
 #include <QSettings>
 #include <QStorageInfo>
 #include <QTemporaryDir>
+#include <QTextCodec>
 #include <QThread>
 
 #include <algorithm>
@@ -131,8 +132,15 @@ QString describeFailure(const SaveResult &result)
     case SaveResult::NameTooLong:
         return QCoreApplication::translate("SaveFile", "the path is too long");
     case SaveResult::NotWhole:
+        if (result.line > 0)
+            return QCoreApplication::translate("SaveFile", "line %1, \"%2\", does not read back")
+                .arg(result.line)
+                .arg(result.detail);
         return QCoreApplication::translate(
             "SaveFile", "it holds bytes that no settings file holds");
+    case SaveResult::NotLockFile:
+        return QCoreApplication::translate("SaveFile", "%1 is not a lock file: remove it to go on")
+            .arg(QDir::toNativeSeparators(result.detail));
     case SaveResult::Other:
         break;
     }
@@ -261,9 +269,59 @@ WorkLock::~WorkLock()
     unlock();
 }
 
+namespace {
+LockWaitHook &waitHook()
+{
+    static LockWaitHook hook;
+    return hook;
+}
+
+// Tells the hook of a wait from its first nap to the lock's return.
+class WaitShown
+{
+public:
+    WaitShown() = default;
+    WaitShown(const WaitShown &) = delete;
+    WaitShown &operator=(const WaitShown &) = delete;
+    ~WaitShown()
+    {
+        if (shown && waitHook())
+            waitHook()(false);
+    }
+    void show()
+    {
+        if (!shown && waitHook())
+            waitHook()(true);
+        shown = true;
+    }
+
+private:
+    bool shown = false;
+};
+
+// What stands at a lock's path and is no lock file: a folder, say, which no
+// holder removes. Waiting for it would end as "locked by another program".
+bool notLockFile(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isSymLink() || (info.exists() && !info.isFile());
+}
+} // namespace
+
+void setLockWaitHook(const LockWaitHook &hook)
+{
+    waitHook() = hook;
+}
+
+LockWaitHook lockWaitHook()
+{
+    return waitHook();
+}
+
 SaveResult WorkLock::lock(int waitMs)
 {
     const QDeadlineTimer deadline(qMax(waitMs, 0));
+    WaitShown waiting;
     for (;;) {
         // from the making of the lock file: the others wait for that too
         held.start();
@@ -280,6 +338,14 @@ SaveResult WorkLock::lock(int waitMs)
 #endif
             return failure(name, 0, errno, said);
         }
+        for (const QString &path : { name, name + QStringLiteral(".rmlock") }) {
+            if (notLockFile(path)) {
+                SaveResult r;
+                r.cause = SaveResult::NotLockFile;
+                r.detail = path;
+                return r;
+            }
+        }
         if (takeOverAbandoned())
             continue;
         const qint64 left = deadline.remainingTime();
@@ -288,6 +354,7 @@ SaveResult WorkLock::lock(int waitMs)
             r.cause = SaveResult::Locked;
             return r;
         }
+        waiting.show();
         // Short, uneven naps: holders keep it for milliseconds, and copies
         // that wait together do not all try at the same moment.
         QThread::msleep(ulong(qMin<qint64>(left, QRandomGenerator::global()->bounded(5, 25))));
@@ -314,13 +381,21 @@ bool WorkLock::takeOverAbandoned()
         return info->isFile() && info->size() == 0
             && qAbs(info->lastModified().msecsTo(QDateTime::currentDateTime())) >= abandonedLockMs;
     };
-    QFileInfo info(name);
-    if (!abandoned(&info))
-        return false;
     // One copy removes it, and only while it is still the abandoned one: not
-    // the lock another copy has made in its place meanwhile.
-    QLockFile removing(name + QStringLiteral(".rmlock"));
+    // the lock another copy has made in its place meanwhile. Qt guards its
+    // own take-over of a lock naming a process that is gone by the same
+    // ".rmlock"; an empty one, left by a copy killed while it made it, Qt
+    // would judge by its default of 30 s. Taken here with ours, it goes once
+    // it is abandonedLockMs old.
+    const QString rmlock = name + QStringLiteral(".rmlock");
+    QLockFile removing(rmlock);
     removing.setStaleLockTime(abandonedLockMs);
+    QFileInfo info(name);
+    if (!abandoned(&info)) {
+        if (QFileInfo::exists(rmlock) && removing.tryLock(0))
+            removing.unlock();
+        return false;
+    }
     if (!removing.tryLock(0))
         return false;
     const QDateTime judged = info.lastModified();
@@ -365,88 +440,309 @@ SaveResult updateSettings(const QString &iniFile, const SettingsChooser &choose,
     return why;
 }
 
-SaveResult readableSettings(const QString &iniFile)
+namespace {
+
+int setAsideDelayMs = 0;
+
+// Whether `folder` has room for `bytes` more: written whole, then removed.
+SaveResult roomFor(const QString &folder, qint64 bytes)
 {
-    SaveResult r;
-    const QFileInfo info(iniFile);
-    if (info.isDir()) {
-        r.cause = SaveResult::IsFolder;
-        return r;
+    const QString probe = folder + QStringLiteral("/room");
+    QFile out(probe);
+    errno = 0;
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return failure(probe, bytes, errno, out.errorString());
+    const QByteArray block(64 << 10, ' ');
+    SaveResult why;
+    for (qint64 left = bytes; left > 0 && why.ok(); left -= block.size()) {
+        errno = 0;
+        const qint64 size = qMin<qint64>(left, block.size());
+        if (out.write(block.constData(), size) != size)
+            why = failure(probe, bytes, errno, out.errorString());
     }
-    if (!info.exists())
-        return r;
-    QByteArray bytes;
-    if (!readWhole(iniFile, &bytes, &r)) {
-        r.cause = SaveResult::Other; // its words say why it could not be read
-        return r;
+    out.close();
+    out.remove();
+    return why;
+}
+
+// More than QSettings writes of `bytes`, its escapes included.
+qint64 rewriteRoom(const QByteArray &bytes)
+{
+    return 4 * qint64(bytes.size()) + (qint64(64) << 10);
+}
+
+enum class Trial
+{
+    Whole,
+    NotWhole,
+    NotWritten, // judges nothing
+};
+
+// A save tried on `bytes`, on a copy in a folder of its own under `root`:
+// QSettings parses a group only when it is read, and one on a path that
+// another in this process has read already (the send window's) takes over
+// that parse, not its error.
+Trial trySave(const QString &root, const QByteArray &bytes)
+{
+    QTemporaryDir staging(root + QStringLiteral("/XXXXXX"));
+    if (!staging.isValid())
+        return Trial::NotWritten;
+    QByteArray text;
+    bool readsBack = false;
+    rewriteStaged(
+        staging, bytes,
+        [](const QSettings &) {
+            // a key of its own, as a save sets its keys: QSettings writes
+            // the whole file anew
+            return SettingValues { { QStringLiteral("Trial/written"), 1 } };
+        },
+        &text, &readsBack);
+    if (readsBack)
+        return Trial::Whole;
+    // QSettings commits a file cut short when the disk refuses the rest, and
+    // says nothing: a text is judged only where there was room to spare.
+    return roomFor(staging.path(), rewriteRoom(bytes)).ok() ? Trial::NotWhole : Trial::NotWritten;
+}
+
+QByteArray joinLines(const QList<QByteArray> &lines)
+{
+    QByteArray text;
+    for (const QByteArray &line : lines)
+        text += line + '\n';
+    return text;
+}
+
+bool isGroupLine(const QByteArray &line)
+{
+    return line.trimmed().startsWith('[');
+}
+
+// The first of `lines` that does not read back whole with those before it,
+// counted from 1; 0 when there are none.
+int firstLineNotWhole(const QString &root, const QList<QByteArray> &lines)
+{
+    // the whole text does not read back; an empty one does
+    int whole = 0;
+    int notWhole = lines.size();
+    while (notWhole - whole > 1) {
+        const int mid = (whole + notWhole) / 2;
+        const Trial t = trySave(root, joinLines(lines.mid(0, mid)));
+        if (t == Trial::NotWritten)
+            return notWhole; // the first is no later than this one
+        (t == Trial::Whole ? whole : notWhole) = mid;
     }
-    // A save writes printable text and line ends only.
-    for (const char c : qAsConst(bytes)) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 && u != '\t' && u != '\n' && u != '\r') {
-            r.cause = SaveResult::NotWhole;
-            return r;
+    // A key may fail for its group's name ("[Notes\]"): where it reads back
+    // under a plain name, the group's line is the one.
+    const int at = notWhole - 1;
+    if (at >= 0 && !isGroupLine(lines[at])) {
+        for (int group = at - 1; group >= 0; --group) {
+            if (!isGroupLine(lines[group]))
+                continue;
+            QList<QByteArray> plain = lines.mid(0, at + 1);
+            plain[group] = QByteArrayLiteral("[Trial]");
+            if (trySave(root, joinLines(plain)) == Trial::Whole)
+                return group + 1;
+            break;
         }
     }
-    // Every save rewrites the whole file through QSettings: tried now on a
-    // copy, so that a text it cannot parse ("# note") or cannot write back
-    // whole ("[Notes\]", "=1") is found at the start, not by every later
-    // save. A copy of its own: QSettings parses a group only when it is read,
-    // and one on a file that another in this process has read already (the
-    // send window's) takes over that parse, not its error. Named apart from
-    // the older builds' staging folders, which another copy's start removes.
-    QTemporaryDir trial(
-        QDir::tempPath() + QLatin1Char('/') + tempPrefix() + QStringLiteral("-trial-XXXXXX"));
-    QByteArray text;
-    bool readsBack = true;
-    if (trial.isValid())
-        rewriteStaged(
-            trial, bytes,
-            [](const QSettings &) {
-                // a key of its own, as a save sets its keys: QSettings
-                // writes the whole file anew
-                return SettingValues { { QStringLiteral("Trial/written"), 1 } };
-            },
-            &text, &readsBack);
-    if (!readsBack)
-        r.cause = SaveResult::NotWhole;
+    return notWhole;
+}
+
+// A line as a message shows it: what cannot be seen escaped, a long one cut.
+QString shownLine(const QByteArray &line)
+{
+    // a byte-order mark too, which fromUtf8() would drop
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+    QString text = QTextCodec::codecForMib(106)->toUnicode(line.constData(), line.size(), &state);
+    if (text.endsWith(QLatin1Char('\r')))
+        text.chop(1);
+    QString shown;
+    for (const QChar c : qAsConst(text))
+        shown += c.isPrint() || c == QLatin1Char(' ')
+            ? QString(c)
+            : QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+    return shown.size() > 60 ? shown.left(57) + QStringLiteral("...") : shown;
+}
+
+// Judged by a save tried beside the file, with the lock held.
+SaveResult judgedBySave(const QString &root, const QByteArray &bytes)
+{
+    SaveResult r;
+    if (trySave(root, bytes) != Trial::NotWhole)
+        return r;
+    r.cause = SaveResult::NotWhole;
+    QList<QByteArray> lines = bytes.split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    r.line = firstLineNotWhole(root, lines);
+    if (r.line > 0)
+        r.detail = shownLine(lines[r.line - 1]);
     return r;
 }
 
-FileStamp FileStamp::of(const QString &file)
+// A save writes printable text and line ends only.
+SaveResult judgedInMemory(const QByteArray &bytes)
 {
-    const QFileInfo info(file);
-    FileStamp stamp;
-    stamp.exists = info.exists();
-    if (stamp.exists) {
-        stamp.folder = info.isDir();
-        stamp.size = info.size();
-        stamp.modified = info.lastModified().toMSecsSinceEpoch();
+    SaveResult r;
+    for (const char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 && u != '\t' && u != '\n' && u != '\r') {
+            r.cause = SaveResult::NotWhole;
+            break;
+        }
     }
-    return stamp;
+    return r;
 }
 
-SaveResult setAsideSettings(
-    const QString &iniFile, const FileStamp &judged, int lockMs, QString *movedTo)
+// Writes into `folder` a whole INI file of every key that QSettings reads
+// of `old` and writes back as it read it; *renewed gets its path.
+SaveResult writeRenewed(const QString &folder, const QByteArray &old, QString *renewed)
 {
-    WorkLock lock(iniFile);
-    const SaveResult why = lock.lock(lockMs);
+    const QString oldCopy = folder + QStringLiteral("/old.ini");
+    SaveResult why = saveWholeFile(oldCopy, old);
+    if (why.ok())
+        why = roomFor(folder, rewriteRoom(old));
     if (!why.ok())
         return why;
-    // Two copies starting on one damaged file: the one that waited for the
-    // lock finds the other's whole new file, which stays.
-    if (!(FileStamp::of(iniFile) == judged))
-        return SaveResult();
+    QList<QPair<QString, QVariant>> kept;
+    {
+        const QSettings read(oldCopy, QSettings::IniFormat);
+        const QStringList keys = read.allKeys();
+        for (const QString &key : keys) {
+            if (!key.isEmpty())
+                kept.append({ key, read.value(key) });
+        }
+    }
+    // A key that does not come back as it went is left out, and the rest
+    // written again: a few rounds at most.
+    for (int round = 0; round < 3; ++round) {
+        const QString path = folder + QStringLiteral("/new%1.ini").arg(round);
+        if (kept.isEmpty()) {
+            why = saveWholeFile(path, QByteArray());
+            if (why.ok())
+                *renewed = path;
+            return why;
+        }
+        {
+            QSettings out(path, QSettings::IniFormat);
+            for (const auto &key : qAsConst(kept))
+                out.setValue(key.first, key.second);
+            out.sync();
+            if (out.status() != QSettings::NoError)
+                return failure(path, rewriteRoom(old), 0, QString());
+        }
+        QByteArray text;
+        if (!readWhole(path, &text, &why))
+            return why;
+        const QString checkPath = folder + QStringLiteral("/check%1.ini").arg(round);
+        why = saveWholeFile(checkPath, text);
+        if (!why.ok())
+            return why;
+        const QSettings check(checkPath, QSettings::IniFormat);
+        const int before = kept.size();
+        kept.erase(std::remove_if(kept.begin(), kept.end(),
+                       [&check](const QPair<QString, QVariant> &key) {
+                           return !check.contains(key.first)
+                               || check.value(key.first) != key.second;
+                       }),
+            kept.end());
+        if (kept.size() == before) {
+            *renewed = path;
+            return SaveResult();
+        }
+    }
+    return failure(folder + QStringLiteral("/new.ini"), rewriteRoom(old), 0,
+        QCoreApplication::translate("SaveFile", "what was written did not read back whole"));
+}
+
+// Sets the INI file, or a folder in its place, aside and puts a whole new
+// one in its place; the lock is held. A file is copied aside, so that it
+// stands until the new one replaces it.
+SaveResult replaceSetAside(const QString &iniFile, const QString &root, const QByteArray &old,
+    bool folder, QString *movedTo)
+{
+    QTemporaryDir staging(root + QStringLiteral("/XXXXXX"));
+    if (!staging.isValid())
+        return failure(root + QStringLiteral("/XXXXXX"), old.size(), 0, staging.errorString());
+    QString renewed;
+    SaveResult why = writeRenewed(staging.path(), old, &renewed);
+    if (!why.ok())
+        return why;
     const QString stamp = iniFile + QStringLiteral(".unreadable-")
         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString name = stamp;
-    for (int n = 2; QFileInfo::exists(name); ++n)
+    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
         name = stamp + QLatin1Char('-') + QString::number(n);
-    errno = 0;
-    if (!QDir().rename(iniFile, name)) // a file, or a folder in its place
-        return failure(name, 0, errno, QString());
+    if (folder) {
+        errno = 0;
+        if (!QDir().rename(iniFile, name))
+            return failure(name, 0, errno, QString());
+    } else {
+        why = saveWholeFile(name, old);
+        if (!why.ok())
+            return why;
+    }
+    if (setAsideDelayMs > 0)
+        QThread::msleep(ulong(setAsideDelayMs));
+    why = renameOver(renewed, iniFile, QFileInfo(renewed).size());
+    if (!why.ok()) {
+        if (folder)
+            QDir().rename(name, iniFile);
+        else
+            QFile::remove(name);
+        return why;
+    }
     *movedTo = name;
     return SaveResult();
+}
+
+} // namespace
+
+void setSetAsideDelay(int ms)
+{
+    setAsideDelayMs = ms;
+}
+
+SettingsCheck checkSettings(const QString &iniFile, int lockMs)
+{
+    SettingsCheck check;
+    WorkLock lock(iniFile);
+    const SaveResult locked = lock.lock(lockMs);
+    const QFileInfo info(iniFile);
+    const bool folder = info.isDir();
+    QByteArray old;
+    if (folder) {
+        check.found.cause = SaveResult::IsFolder;
+    } else if (!info.exists()) {
+        return check;
+    } else if (!readWhole(iniFile, &old, &check.found)) {
+        check.found.cause = SaveResult::Other; // its words say why it could not be read
+        return check;
+    } else {
+        check.found = judgedInMemory(old);
+    }
+    // Without the lock it is judged in memory alone, and nothing is set aside.
+    if (!locked.ok()) {
+        if (!check.found.ok())
+            check.asideWhy = locked;
+        return check;
+    }
+    // The saves' staging folder: the lock is ours. A trial that cannot be
+    // written there judges nothing; the save that later fails tells why.
+    const QString root = stagingFolder(iniFile);
+    QDir(root).removeRecursively();
+    errno = 0;
+    if (!QDir().mkdir(root)) {
+        if (!check.found.ok())
+            check.asideWhy = failure(root, old.size(), errno, QString());
+        return check;
+    }
+    if (check.found.ok())
+        check.found = judgedBySave(root, old);
+    if (!check.found.ok())
+        check.asideWhy = replaceSetAside(iniFile, root, old, folder, &check.setAside);
+    QDir(root).removeRecursively();
+    return check;
 }
 
 void removeStaleSaves(const QString &iniFile)
@@ -456,9 +752,10 @@ void removeStaleSaves(const QString &iniFile)
         return;
     QDir(stagingFolder(iniFile)).removeRecursively();
 
-    // Older builds staged in a QTemporaryDir of the default name.
+    // Older builds staged their saves and tried config.ini at the start in
+    // QTemporaryDirs named after the program.
     const QRegularExpression folderName(QRegularExpression::anchoredPattern(
-        QRegularExpression::escape(tempPrefix()) + QStringLiteral("-[A-Za-z0-9]{6}")));
+        QRegularExpression::escape(tempPrefix()) + QStringLiteral("(-trial)?-[A-Za-z0-9]{6}")));
     const QRegularExpression copies(QRegularExpression::anchoredPattern(
         QStringLiteral("(staged|check)\\.ini(\\.[A-Za-z0-9]{6}|\\.lock)?")));
     QDir temp(QDir::tempPath());

@@ -26,11 +26,15 @@ struct SaveResult
         ReadOnly,
         DiskFull,
         NameTooLong,
-        NotWhole, // holds bytes that no save writes: saving over it would fail for good
+        NotWhole, // holds what no save writes: saving over it would fail for good
+        NotLockFile, // something else stands where a lock file goes
         Other
     };
     Cause cause = Saved;
-    QString detail; // the system's words, for Other
+    // the system's words, for Other; the path, for NotLockFile; the line's
+    // text, for NotWhole with a line
+    QString detail;
+    int line = 0; // NotWhole: the first line that does not read back (from 1)
     bool ok() const { return cause == Saved; }
 };
 
@@ -41,7 +45,8 @@ QString describeFailure(const SaveResult &result);
 // before it uses the file: "<file>.lock" beside it. A live holder keeps it
 // however long it holds it; a holder that no longer runs gives it up: a lock
 // naming a process that is gone is taken over at once, an empty one (a copy
-// killed while it made the lock) once it is abandonedLockMs old.
+// killed while it made the lock), or an empty "<file>.lock.rmlock" beside it
+// (a copy killed while it removed a lock), once it is abandonedLockMs old.
 class WorkLock
 {
 public:
@@ -51,7 +56,8 @@ public:
     WorkLock &operator=(const WorkLock &) = delete;
 
     // Waits at most waitMs: Saved; Locked when another holder keeps it that
-    // long; else why the lock file cannot be made.
+    // long; NotLockFile at once when a folder stands in its place; else why
+    // the lock file cannot be made.
     SaveResult lock(int waitMs);
     void unlock();
 
@@ -70,6 +76,13 @@ constexpr int lastResortLockMs = 10 * 60 * 1000;
 // program uses them: a large export takes a while.
 constexpr int scratchLockMs = 30000;
 
+// Told with true when a lock starts to wait for another holder and with
+// false when that wait ends, however it ends: the program shows a busy
+// pointer meanwhile.
+using LockWaitHook = std::function<void(bool waiting)>;
+void setLockWaitHook(const LockWaitHook &hook);
+LockWaitHook lockWaitHook();
+
 // Replaces `file` with `bytes`, or leaves it as it was.
 SaveResult saveWholeFile(const QString &file, const QByteArray &bytes);
 
@@ -85,37 +98,35 @@ SaveResult saveSettings(const QString &iniFile, const SettingValues &values, int
 using SettingsChooser = std::function<SettingValues(const QSettings &stored)>;
 SaveResult updateSettings(const QString &iniFile, const SettingsChooser &choose, int lockMs);
 
-// Whether the INI file can be read as it stands: Saved when it can or does not
-// exist, NotWhole when it holds what no save writes (binary bytes, a tail of
-// NULs left by a crash), else why it cannot be read.
-SaveResult readableSettings(const QString &iniFile);
-
-// A file as it stood at one moment; another program that replaces it
-// changes the stamp.
-struct FileStamp
+// What the start found of the INI file, and what it did about it.
+struct SettingsCheck
 {
-    bool exists = false;
-    bool folder = false;
-    qint64 size = -1;
-    qint64 modified = 0; // ms since the epoch
-    static FileStamp of(const QString &file);
-    bool operator==(const FileStamp &o) const
-    {
-        return exists == o.exists && folder == o.folder && size == o.size && modified == o.modified;
-    }
+    // Saved when it reads back whole, does not exist or could not be
+    // judged (no room for a trial beside it); NotWhole when it holds what no
+    // save writes: binary bytes, a tail of NULs, a line QSettings cannot
+    // parse or write back (`line` tells it); IsFolder; else why it cannot be
+    // read.
+    SaveResult found;
+    // Where one found NotWhole or IsFolder went: "<file>.unreadable-<date
+    // and time>", a name that nothing of the program removes. A whole new
+    // file holding every key that could be read of it stands in its place.
+    QString setAside;
+    SaveResult asideWhy; // why it could not be set aside
 };
 
-// Renames the INI file, or a folder in its place, to
-// "<file>.unreadable-<date and time>": a name that says why, and that nothing
-// of the program removes. *movedTo gets it. `judged` is the file as it was
-// found unreadable: one that changed before the lock was had (another copy
-// put a new one in its place) is left, and *movedTo stays empty.
-SaveResult setAsideSettings(
-    const QString &iniFile, const FileStamp &judged, int lockMs, QString *movedTo);
+// Judges the INI file where it lives, by a save tried beside it, and sets
+// one that does not read back whole aside: the old bytes copied aside and a
+// whole new file put in its place in one hold of its lock, so that another
+// copy of the program never finds it missing nor a lower serial in it.
+SettingsCheck checkSettings(const QString &iniFile, int lockMs);
 
-// Removes what a save killed midway left: its staging folder beside the INI
-// file, and the staging folders of older builds in the temporary folder
-// ("<program>-XXXXXX" holding only their two INI copies). Not while another
+// Tests: a slow disk, in the hold that sets the INI file aside.
+void setSetAsideDelay(int ms);
+
+// Removes what a save or a start's check killed midway left: its staging
+// folder beside the INI file, and the staging and trial folders of older
+// builds in the temporary folder ("<program>-XXXXXX", "<program>-trial-XXXXXX"
+// holding only their two INI copies). Not while another
 // save holds the lock. Nothing else beside the INI file is touched: it may be
 // the user's own copy.
 void removeStaleSaves(const QString &iniFile);

@@ -4,7 +4,10 @@
 // and benchmarks that run several at once.
 //
 //   markcopy COPY ROUNDS [--save] [--delay MS] [--start-at MS_SINCE_EPOCH]
-//            [--period MS]
+//            [--period MS] [--aside-delay MS]
+//
+// --aside-delay slows the hold in which the start sets a damaged config.ini
+// aside, as a slow disk would; with 0 rounds the copy only starts.
 //
 // The first round starts at --start-at, each next one --period later (or
 // at once), so that copies started together press together.
@@ -22,6 +25,7 @@
 #include "cutjob.h"
 #include "pluginmw.h"
 #include "qrlabel.h"
+#include "savefile.h"
 #include "sendmw.h"
 #include "units.h"
 
@@ -90,7 +94,7 @@ int main(int argc, char **argv)
     if (args.size() < 3) {
         std::fprintf(stderr,
             "usage: markcopy COPY ROUNDS [--save] [--delay MS] [--start-at MS] "
-            "[--period MS]\n");
+            "[--period MS] [--aside-delay MS]\n");
         return 2;
     }
     const int copy = args[1].toInt();
@@ -101,6 +105,7 @@ int main(int argc, char **argv)
         return i > 0 && i + 1 < args.size() ? args[i + 1].toLongLong() : 0;
     };
 
+    setSetAsideDelay(int(option("--aside-delay")));
     qInstallMessageHandler(collectHeld);
     QLoggingCategory::setFilterRules(QStringLiteral("vemo.lock.debug=true"));
 

@@ -663,30 +663,49 @@ private slots:
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("cause");
-        // a lock file that cannot be removed makes saving give up, not hang
-        QTest::newRow("locked") << "locked"
-                                << "the file is locked by another program";
+        QTest::addColumn<QByteArray>("lines"); // written by hand at the end
+        // a folder no holder removes makes saving give up at once, named
+        QTest::newRow("a folder in the lock's place")
+            << "locked"
+            << QDir::toNativeSeparators(settingsFile() + ".lock")
+                + " is not a lock file: remove it to go on"
+            << QByteArray();
         QTest::newRow("a folder") << "folder"
-                                  << "a folder has its name";
+                                  << "a folder has its name" << QByteArray();
         QTest::newRow("read-only") << "read-only"
-                                   << "the file or its folder is read-only";
+                                   << "the file or its folder is read-only" << QByteArray();
         QTest::newRow("path too long") << "long"
-                                       << "the path is too long";
+                                       << "the path is too long" << QByteArray();
         QTest::newRow("disk full") << "full"
-                                   << "the disk is full";
+                                   << "the disk is full" << QByteArray();
         QTest::newRow("write refused past a size") << "limit"
-                                                   << "File too large";
+                                                   << "File too large" << QByteArray();
+        // no room to try a save at the start judges nothing: the file stays,
+        // and the close tells what keeps it from being saved
+        QTest::newRow("read-only, a hand-written line")
+            << "read-only"
+            << "the file or its folder is read-only" << QByteArray("# kept by hand\n");
+        QTest::newRow("disk full, a hand-written line")
+            << "full"
+            << "the disk is full" << QByteArray("# kept by hand\n");
     }
     void closeUnsaved()
     {
         QFETCH(QString, fault);
         QFETCH(QString, cause);
+        QFETCH(QByteArray, lines);
         const QByteArray documents = qgetenv("VEMO_PUBLIC_DOCUMENTS");
         if (fault == "long")
             qputenv("VEMO_PUBLIC_DOCUMENTS", documents + "/" + QByteArray(300, 'd'));
         const QString ini = settingsFile();
         // small enough that QSaveFile holds it in its buffer until the commit
-        writeConfig({ { "PluginMW/topRev", 12.0 }, { "Notes/pad", QString(12000, 'x') } });
+        const auto write = [&] {
+            writeConfig({ { "PluginMW/topRev", 12.0 }, { "Notes/pad", QString(12000, 'x') } });
+            QFile f(ini);
+            QVERIFY(
+                lines.isEmpty() || (f.open(QIODevice::Append) && f.write(lines) == lines.size()));
+        };
+        write();
         TestMount mount;
         if (fault == "locked")
             QVERIFY(QDir().mkpath(settingsFile() + ".lock/held"));
@@ -695,7 +714,7 @@ private slots:
         if (fault == "full") {
             // a tmpfs with room for the lock file, not for the new settings
             mount = TestMount::tmpfs(workFolder(), 64);
-            writeConfig({ { "PluginMW/topRev", 12.0 }, { "Notes/pad", QString(12000, 'x') } });
+            write();
             QVERIFY(!mount.mounted() || fillVolume(workFolder(), 4096));
         }
         if (fault != "limit" && fault != "locked" && fault != "folder" && fault != "long"
@@ -704,6 +723,7 @@ private slots:
         const QString before = fileBytes(ini);
         {
             PluginMW w;
+            QCOMPARE(rec.messages.size(), 0);
             // made while it runs: one at the start would be set aside
             if (fault == "folder") {
                 QFile::remove(settingsFile());
@@ -727,14 +747,15 @@ private slots:
             QCOMPARE(fileBytes(settingsFile()), before);
     }
 
-    // A damaged config.ini set aside on a full disk: the message must not
-    // claim that a new one was written.
-    void setAsideNotRewritten()
+    // A damaged config.ini on a full disk: the new one cannot be made, so the
+    // old one stays where it is, and the message says so.
+    void setAsideOnFullDisk()
     {
         writeConfig({ { "PluginMW/topRev", 12.0 } });
         QFile ini(settingsFile());
         QVERIFY(ini.open(QIODevice::Append) && ini.write(QByteArray(512, '\0')) == 512);
         ini.close();
+        const QString before = fileBytes(settingsFile());
         {
             FileSizeLimit limit(256);
             if (!limit.works())
@@ -744,37 +765,67 @@ private slots:
             QCOMPARE(child<QDoubleSpinBox>(&w, "topRev")->value(), 12.0);
         }
         QCOMPARE(rec.messages.size(), 1);
-        QVERIFY2(rec.messages[0].text.contains("; a new one could not be written: "),
+        QVERIFY2(rec.messages[0].text.endsWith(" It could not be set aside: File too large."),
             qPrintable(rec.messages[0].text));
-        QCOMPARE(QDir(workFolder()).entryList({ "config.ini.unreadable-*" }).size(), 1);
+        QCOMPARE(fileBytes(settingsFile()), before);
+        QCOMPARE(QDir(workFolder()).entryList({ "config.ini.unreadable-*" }).size(), 0);
     }
 
     // Lines written into config.ini by hand, at its end (in the send window's
     // group, which the send window reads first). What QSettings reads is
-    // kept and saved over; what it cannot is set aside at the start, or every
-    // later save would fail.
+    // kept and saved over; what it cannot is set aside at the start, named
+    // by its line, or every later save would fail. The temporary folder has
+    // no part in it.
     void handEditedSettings_data()
     {
         QTest::addColumn<QByteArray>("lines");
-        QTest::addColumn<bool>("setAside");
-        QTest::newRow("a comment") << QByteArray("; kept by hand\n") << false;
-        QTest::newRow("a key with a comment after it") << QByteArray("note=1 ; by hand\n") << false;
-        QTest::newRow("a ';' in quotes") << QByteArray("note=\"a;b\"\n") << false;
-        QTest::newRow("a line break in quotes") << QByteArray("note=\"a\nb\"\n") << false;
-        QTest::newRow("a line break after a backslash") << QByteArray("note=a\\\r\nb\r\n") << false;
+        QTest::addColumn<QString>("named"); // the line told, when set aside
+        QTest::addColumn<QString>("temp"); // the temporary folder's fault
+        QTest::newRow("a comment") << QByteArray("; kept by hand\n") << ""
+                                   << "";
+        QTest::newRow("a key with a comment after it") << QByteArray("note=1 ; by hand\n") << ""
+                                                       << "";
+        QTest::newRow("a ';' in quotes") << QByteArray("note=\"a;b\"\n") << ""
+                                         << "";
+        QTest::newRow("a line break in quotes") << QByteArray("note=\"a\nb\"\n") << ""
+                                                << "";
+        QTest::newRow("a line break after a backslash") << QByteArray("note=a\\\r\nb\r\n") << ""
+                                                        << "";
         // read by QSettings, but not written back whole
-        QTest::newRow("a group with an escaped ']'") << QByteArray("[Notes\\]\nx=1\n") << true;
-        QTest::newRow("a key without a name") << QByteArray("=1\n") << true;
-        QTest::newRow("a key without a name, in the first group") << QByteArray("=1\n") << true;
-        QTest::newRow("a '#' note") << QByteArray("# kept by hand\n") << true;
-        QTest::newRow("a note after a ';'") << QByteArray("kept ; by hand\n") << true;
-        QTest::newRow("an '=' in quotes only") << QByteArray("\"a=b\"\n") << true;
-        QTest::newRow("a group left open") << QByteArray("[Notes\nx=1\n") << true;
+        QTest::newRow("a group with an escaped ']'")
+            << QByteArray("[Notes\\]\nx=1\n") << "6, \"[Notes\\]\""
+            << "";
+        QTest::newRow("a key without a name") << QByteArray("=1\n") << "6, \"=1\""
+                                              << "";
+        QTest::newRow("a key without a name, in the first group")
+            << QByteArray("=1\n") << "3, \"=1\""
+            << "";
+        QTest::newRow("a '#' note") << QByteArray("# kept by hand\n") << "6, \"# kept by hand\""
+                                    << "";
+        QTest::newRow("a note after a ';'")
+            << QByteArray("kept ; by hand\n") << "6, \"kept ; by hand\""
+            << "";
+        QTest::newRow("an '=' in quotes only") << QByteArray("\"a=b\"\n") << "6, \"\"a=b\"\""
+                                               << "";
+        QTest::newRow("a group left open") << QByteArray("[Notes\nx=1\n") << "6, \"[Notes\""
+                                           << "";
+        QTest::newRow("a comment, temporary folder full") << QByteArray("; kept\n") << ""
+                                                          << "full";
+        QTest::newRow("a comment, temporary folder missing") << QByteArray("; kept\n") << ""
+                                                             << "missing";
+        QTest::newRow("a '#' note, temporary folder read-only")
+            << QByteArray("# kept by hand\n") << "6, \"# kept by hand\""
+            << "read-only";
+        QTest::newRow("a '#' note, temporary folder full")
+            << QByteArray("# kept by hand\n") << "6, \"# kept by hand\""
+            << "full";
     }
     void handEditedSettings()
     {
         QFETCH(QByteArray, lines);
-        QFETCH(bool, setAside);
+        QFETCH(QString, named);
+        QFETCH(QString, temp);
+        const bool setAside = !named.isEmpty();
         // the lines go last in the send window's group, or in the main one's
         const bool sendGroup = !QString(QTest::currentDataTag()).endsWith("in the first group");
         writeConfig({ { "PluginMW/topRev", 12.0 } });
@@ -783,24 +834,50 @@ private slots:
         QFile ini(settingsFile());
         QVERIFY(ini.open(QIODevice::Append) && ini.write(lines) == lines.size());
         ini.close();
+        const QString before = fileBytes(settingsFile());
+        const QByteArray tmpdir = qgetenv("TMPDIR");
+        const QString tempFolder = workFolder() + "temp";
+        TestMount mount;
+        if (temp == "full") {
+            mount = TestMount::tmpfs(tempFolder, 64);
+            QVERIFY(!mount.mounted() || fillVolume(tempFolder, 0));
+        } else if (temp == "read-only") {
+            QVERIFY(QDir().mkpath(tempFolder));
+            mount = TestMount::readOnly(tempFolder);
+        }
+        if (!temp.isEmpty() && temp != "missing" && !mount.mounted())
+            QSKIP("needs a mount (Linux, as root)");
+        qputenv("TMPDIR", QFile::encodeName(temp.isEmpty() ? QDir::tempPath() : tempFolder));
         {
             PluginMW w;
+            qputenv("TMPDIR", tmpdir);
             QCOMPARE(child<QDoubleSpinBox>(&w, "topRev")->value(), 12.0);
+            if (!setAside) // left as it stands
+                QCOMPARE(fileBytes(settingsFile()), before);
             child<QDoubleSpinBox>(&w, "topRev")->setValue(20.0);
             w.show();
             QVERIFY(w.close());
         }
+        if (tmpdir.isNull())
+            qunsetenv("TMPDIR");
         QVERIFY2(rec.messages.size() == (setAside ? 1 : 0), qPrintable(rec.messages.value(0).text));
-        QCOMPARE(
-            QDir(workFolder()).entryList({ "config.ini.unreadable-*" }).size(), setAside ? 1 : 0);
+        if (setAside)
+            QVERIFY2(rec.messages[0].text.contains(
+                         "does not read back whole: line " + named + ", does not read back."),
+                qPrintable(rec.messages[0].text));
+        const QStringList aside = QDir(workFolder()).entryList({ "config.ini.unreadable-*" });
+        QCOMPARE(aside.size(), setAside ? 1 : 0);
+        if (setAside) // the old bytes as they were
+            QCOMPARE(fileBytes(workFolder() + aside[0]), before);
         // the close saved
         const QSettings saved(settingsFile(), QSettings::IniFormat);
         QCOMPARE(saved.value("PluginMW/topRev").toDouble(), 20.0);
         QCOMPARE(saved.value("SendMW/knifeOffset").toDouble(), sendGroup ? 0.7 : 0.3);
     }
 
-    // A save killed midway leaves its staging folder beside config.ini, and
-    // older builds left theirs in the temporary folder; both go at the start.
+    // A save or a start's check killed midway leaves its staging folder beside
+    // config.ini, and older builds left theirs, and their trial folders, in
+    // the temporary folder; all go at the start.
     // Files the user keeps beside config.ini stay, after the close too.
     void staleTemporariesRemoved()
     {
@@ -812,7 +889,10 @@ private slots:
             temp + program + "-Ab12Cd/staged.ini", temp + program + "-Ab12Cd/check.ini.x1Y2z3",
             temp + program + "-000000/",
             // QSettings' own lock, left by a kill while it wrote
-            temp + program + "-Ab12Cf/staged.ini", temp + program + "-Ab12Cf/staged.ini.lock" };
+            temp + program + "-Ab12Cf/staged.ini", temp + program + "-Ab12Cf/staged.ini.lock",
+            // an older build's start killed while it tried config.ini
+            temp + program + "-trial-Xy12Zw/staged.ini",
+            temp + program + "-trial-Xy12Zw/check.ini" };
         const QStringList kept = { workFolder() + "config.ini.bak001",
             workFolder() + "config.ini.Backup", workFolder() + "config.ini.copy01",
             workFolder() + "config.ini.Ab12Cd", workFolder() + "config.ini.000000",

@@ -57,6 +57,9 @@ private slots:
         QTest::newRow("cause") << "SaveFile"
                                << "the disk is full"
                                << "磁盘已满";
+        QTest::newRow("not a lock file") << "SaveFile"
+                                         << "%1 is not a lock file: remove it to go on"
+                                         << "%1不是锁文件:请将其删除后继续";
         QTest::newRow("settings set aside")
             << "PluginMW"
             << "It was set aside as %1, and a new one is written in its place."

@@ -505,7 +505,8 @@ void TstSendMW::storedNonNumbers()
     QCOMPARE(w.knifeOffset(), form);
 }
 
-// A lock file that cannot be removed: the window closes unsaved, with a warning.
+// A folder in the lock file's place: the window closes unsaved at once, with
+// a warning that names it.
 void TstSendMW::closeWithStuckSettingsLock()
 {
     const QString lock = settingsFile() + ".lock";
@@ -514,6 +515,9 @@ void TstSendMW::closeWithStuckSettingsLock()
     QVERIFY(window->close());
     QDir(lock).removeRecursively();
     QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].endsWith(
+                 QDir::toNativeSeparators(lock) + " is not a lock file: remove it to go on."),
+        qPrintable(messages[0]));
     QVERIFY(!QFile::exists(settingsFile()));
 }
 
