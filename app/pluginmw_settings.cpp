@@ -76,7 +76,7 @@ void PluginMW::loadSettings()
     // lock: saving over it would fail for good.
     const SettingsCheck check = checkSettings(file, settingsLockMs);
     const bool readable = check.found.ok() || check.found.cause == SaveResult::NotWhole
-        || !check.setAside.isEmpty();
+        || (!check.setAside.isEmpty() && check.asideWhy.ok());
     QStringList noNumber;
     if (readable && QFileInfo(file).isFile()) {
         const QSettings s(file, QSettings::IniFormat);
@@ -102,7 +102,7 @@ void PluginMW::loadSettings()
     }
     // Then both windows' forms, as any save writes them; one that fails
     // now is told by the save at the close.
-    if (!check.setAside.isEmpty())
+    if (!check.setAside.isEmpty() && check.asideWhy.ok())
         saveGroups(true);
     tellUnreadableSettings(check, noNumber);
 }
@@ -127,10 +127,15 @@ void PluginMW::tellUnreadableSettings(const SettingsCheck &check, const QStringL
                  "read are used.")
             : tr("The settings file %1 could not be read: %2. The form's own settings are used.");
         text = text.arg(file, describeFailure(check.found));
-        if (!check.setAside.isEmpty())
+        if (!check.setAside.isEmpty() && check.asideWhy.ok())
             text += QLatin1Char(' ')
                 + tr("It was set aside as %1, and a new one is written in its place.")
                       .arg(QDir::toNativeSeparators(check.setAside));
+        else if (!check.setAside.isEmpty())
+            text += QLatin1Char(' ')
+                + tr("It was set aside as %1; a new one could not be written: %2.")
+                      .arg(QDir::toNativeSeparators(check.setAside),
+                          describeFailure(check.asideWhy));
         else if (!check.asideWhy.ok())
             text += QLatin1Char(' ')
                 + tr("It could not be set aside: %1.").arg(describeFailure(check.asideWhy));

@@ -239,6 +239,10 @@
         <translation>原文件已另存为%1,并在原处写入新文件。</translation>
     </message>
     <message>
+        <source>It was set aside as %1; a new one could not be written: %2.</source>
+        <translation>原文件已另存为%1,但无法写入新文件:%2。</translation>
+    </message>
+    <message>
         <source>It could not be set aside: %1.</source>
         <translation>无法将其另存:%1。</translation>
     </message>

@@ -89,13 +89,11 @@ bool readWhole(const QString &file, QByteArray *bytes, SaveResult *why)
     return true;
 }
 
-// Whether the INI text holds every key of `expected` with its value: a write
-// that the disk cut short loses the keys at its end. Parsed from a file of
-// its own, as QSettings keeps what it wrote to a path in memory.
-bool holdsAll(const QString &copy, const QByteArray &text, const QSettings &expected)
+// Whether the INI file `copy` holds every key of `expected` with its value: a
+// write that the disk cut short loses the keys at its end. A file of its
+// own, as QSettings keeps what it wrote to a path in memory.
+bool holdsAll(const QString &copy, const QSettings &expected)
 {
-    if (!saveWholeFile(copy, text).ok())
-        return false;
     const QSettings check(copy, QSettings::IniFormat);
     if (check.status() != QSettings::NoError)
         return false;
@@ -105,6 +103,19 @@ bool holdsAll(const QString &copy, const QByteArray &text, const QSettings &expe
             return false;
     }
     return true;
+}
+
+// A copy that only a check reads: written whole, without waiting for the disk.
+SaveResult writeCopy(const QString &file, const QByteArray &bytes)
+{
+    QFile out(file);
+    errno = 0;
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return failure(file, bytes.size(), errno, out.errorString());
+    errno = 0;
+    if (out.write(bytes) != bytes.size())
+        return failure(file, bytes.size(), errno, out.errorString());
+    return SaveResult();
 }
 
 // What QTemporaryDir names its folders after by default.
@@ -206,29 +217,45 @@ SaveResult renameOver(const QString &from, const QString &to, qint64 bytes)
 #endif
 }
 
+enum class Rewrite
+{
+    Whole,
+    NotWhole, // written, and it does not read back whole
+    NotWritten, // the disk took less than was written: nothing is judged
+};
+
 // QSettings writes `old`, with the chosen values set, into staged.ini in
 // `staging`: beside a copy of the old text, where it cannot harm the real
-// file. *text gets what it wrote; *readsBack says whether that reads back
-// whole.
-SaveResult rewriteStaged(const QTemporaryDir &staging, const QByteArray &old,
-    const SettingsChooser &choose, QByteArray *text, bool *readsBack)
+// file. *text gets what it wrote; *why says why it is not whole.
+Rewrite rewriteStaged(const QTemporaryDir &staging, const QByteArray &old,
+    const SettingsChooser &choose, QByteArray *text, SaveResult *why)
 {
-    *readsBack = false;
+    // QSettings puts its own whole file in place of this copy
     const QString staged = staging.filePath(QStringLiteral("staged.ini"));
-    SaveResult why = saveWholeFile(staged, old);
-    if (!why.ok())
-        return why;
+    *why = writeCopy(staged, old);
+    if (!why->ok())
+        return Rewrite::NotWritten;
     QSettings s(staged, QSettings::IniFormat);
     const SettingValues values = choose(s);
     for (const auto &v : values)
         s.setValue(v.first, v.second);
     s.sync();
-    if (s.status() != QSettings::NoError || !readWhole(staged, text, &why)
-        || !holdsAll(staging.filePath(QStringLiteral("check.ini")), *text, s))
-        return failure(staged, text->size(), 0,
+    const auto failed = [&](Rewrite r) {
+        *why = failure(staged, text->size(), 0,
             QCoreApplication::translate("SaveFile", "what was written did not read back whole"));
-    *readsBack = true;
-    return SaveResult();
+        return r;
+    };
+    // the first error sticks: a text it could not parse, else a write refused
+    if (s.status() == QSettings::FormatError)
+        return failed(Rewrite::NotWhole);
+    SaveResult read;
+    const QString check = staging.filePath(QStringLiteral("check.ini"));
+    if (s.status() != QSettings::NoError || !readWhole(staged, text, &read)
+        || !writeCopy(check, *text).ok())
+        return failed(Rewrite::NotWritten);
+    if (!holdsAll(check, s))
+        return failed(Rewrite::NotWhole);
+    return Rewrite::Whole;
 }
 
 // The save itself, inside the staging folder `root`; the lock is held.
@@ -242,9 +269,8 @@ SaveResult stageAndReplace(const QString &iniFile, const QString &root,
     if (!staging.isValid())
         return failure(root + QStringLiteral("/XXXXXX"), old.size(), 0, staging.errorString());
     QByteArray text;
-    bool readsBack = false;
-    const SaveResult why = rewriteStaged(staging, old, choose, &text, &readsBack);
-    if (!why.ok())
+    SaveResult why;
+    if (rewriteStaged(staging, old, choose, &text, &why) != Rewrite::Whole)
         return why;
     // staged.ini holds just the text that was checked
     return renameOver(staging.filePath(QStringLiteral("staged.ini")), iniFile, text.size());
@@ -323,6 +349,15 @@ SaveResult WorkLock::lock(int waitMs)
     const QDeadlineTimer deadline(qMax(waitMs, 0));
     WaitShown waiting;
     for (;;) {
+        // Before Qt's own take-over, which would remove a link it judged old.
+        for (const QString &path : { name, name + QStringLiteral(".rmlock") }) {
+            if (notLockFile(path)) {
+                SaveResult r;
+                r.cause = SaveResult::NotLockFile;
+                r.detail = path;
+                return r;
+            }
+        }
         // from the making of the lock file: the others wait for that too
         held.start();
         errno = 0;
@@ -337,14 +372,6 @@ SaveResult WorkLock::lock(int waitMs)
             const QString said;
 #endif
             return failure(name, 0, errno, said);
-        }
-        for (const QString &path : { name, name + QStringLiteral(".rmlock") }) {
-            if (notLockFile(path)) {
-                SaveResult r;
-                r.cause = SaveResult::NotLockFile;
-                r.detail = path;
-                return r;
-            }
         }
         if (takeOverAbandoned())
             continue;
@@ -471,37 +498,31 @@ qint64 rewriteRoom(const QByteArray &bytes)
     return 4 * qint64(bytes.size()) + (qint64(64) << 10);
 }
 
-enum class Trial
-{
-    Whole,
-    NotWhole,
-    NotWritten, // judges nothing
-};
-
 // A save tried on `bytes`, on a copy in a folder of its own under `root`:
 // QSettings parses a group only when it is read, and one on a path that
 // another in this process has read already (the send window's) takes over
 // that parse, not its error.
-Trial trySave(const QString &root, const QByteArray &bytes)
+Rewrite trySave(const QString &root, const QByteArray &bytes)
 {
     QTemporaryDir staging(root + QStringLiteral("/XXXXXX"));
     if (!staging.isValid())
-        return Trial::NotWritten;
+        return Rewrite::NotWritten;
     QByteArray text;
-    bool readsBack = false;
-    rewriteStaged(
+    SaveResult why;
+    const Rewrite r = rewriteStaged(
         staging, bytes,
         [](const QSettings &) {
             // a key of its own, as a save sets its keys: QSettings writes
             // the whole file anew
             return SettingValues { { QStringLiteral("Trial/written"), 1 } };
         },
-        &text, &readsBack);
-    if (readsBack)
-        return Trial::Whole;
+        &text, &why);
+    if (r != Rewrite::NotWhole)
+        return r;
     // QSettings commits a file cut short when the disk refuses the rest, and
     // says nothing: a text is judged only where there was room to spare.
-    return roomFor(staging.path(), rewriteRoom(bytes)).ok() ? Trial::NotWhole : Trial::NotWritten;
+    return roomFor(staging.path(), rewriteRoom(bytes)).ok() ? Rewrite::NotWhole
+                                                            : Rewrite::NotWritten;
 }
 
 QByteArray joinLines(const QList<QByteArray> &lines)
@@ -526,10 +547,10 @@ int firstLineNotWhole(const QString &root, const QList<QByteArray> &lines)
     int notWhole = lines.size();
     while (notWhole - whole > 1) {
         const int mid = (whole + notWhole) / 2;
-        const Trial t = trySave(root, joinLines(lines.mid(0, mid)));
-        if (t == Trial::NotWritten)
+        const Rewrite t = trySave(root, joinLines(lines.mid(0, mid)));
+        if (t == Rewrite::NotWritten)
             return notWhole; // the first is no later than this one
-        (t == Trial::Whole ? whole : notWhole) = mid;
+        (t == Rewrite::Whole ? whole : notWhole) = mid;
     }
     // A key may fail for its group's name ("[Notes\]"): where it reads back
     // under a plain name, the group's line is the one.
@@ -540,7 +561,7 @@ int firstLineNotWhole(const QString &root, const QList<QByteArray> &lines)
                 continue;
             QList<QByteArray> plain = lines.mid(0, at + 1);
             plain[group] = QByteArrayLiteral("[Trial]");
-            if (trySave(root, joinLines(plain)) == Trial::Whole)
+            if (trySave(root, joinLines(plain)) == Rewrite::Whole)
                 return group + 1;
             break;
         }
@@ -549,26 +570,45 @@ int firstLineNotWhole(const QString &root, const QList<QByteArray> &lines)
 }
 
 // A line as a message shows it: what cannot be seen escaped, a long one cut.
-QString shownLine(const QByteArray &line)
+QString shownLine(QByteArray line)
 {
+    if (line.endsWith('\r'))
+        line.chop(1);
     // a byte-order mark too, which fromUtf8() would drop
     QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
-    QString text = QTextCodec::codecForMib(106)->toUnicode(line.constData(), line.size(), &state);
-    if (text.endsWith(QLatin1Char('\r')))
-        text.chop(1);
+    const QString text
+        = QTextCodec::codecForMib(106)->toUnicode(line.constData(), line.size(), &state);
+    QStringList pieces;
+    if (state.invalidChars > 0) { // not text: its bytes
+        for (const char c : qAsConst(line)) {
+            const auto u = static_cast<unsigned char>(c);
+            pieces << (u >= 0x20 && u < 0x7f
+                    ? QString(QLatin1Char(c))
+                    : QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0')));
+        }
+    } else {
+        for (const QChar c : text)
+            pieces << (c.isPrint() || c == QLatin1Char(' ')
+                    ? QString(c)
+                    : QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0')));
+    }
+    const QString whole = pieces.join(QString());
+    if (whole.size() <= 60)
+        return whole;
     QString shown;
-    for (const QChar c : qAsConst(text))
-        shown += c.isPrint() || c == QLatin1Char(' ')
-            ? QString(c)
-            : QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-    return shown.size() > 60 ? shown.left(57) + QStringLiteral("...") : shown;
+    for (const QString &piece : qAsConst(pieces)) {
+        if (shown.size() + piece.size() > 57)
+            break;
+        shown += piece;
+    }
+    return shown + QStringLiteral("...");
 }
 
 // Judged by a save tried beside the file, with the lock held.
 SaveResult judgedBySave(const QString &root, const QByteArray &bytes)
 {
     SaveResult r;
-    if (trySave(root, bytes) != Trial::NotWhole)
+    if (trySave(root, bytes) != Rewrite::NotWhole)
         return r;
     r.cause = SaveResult::NotWhole;
     QList<QByteArray> lines = bytes.split('\n');
@@ -584,14 +624,31 @@ SaveResult judgedBySave(const QString &root, const QByteArray &bytes)
 SaveResult judgedInMemory(const QByteArray &bytes)
 {
     SaveResult r;
-    for (const char c : bytes) {
-        const auto u = static_cast<unsigned char>(c);
+    for (int i = 0; i < bytes.size(); ++i) {
+        const auto u = static_cast<unsigned char>(bytes[i]);
         if (u < 0x20 && u != '\t' && u != '\n' && u != '\r') {
             r.cause = SaveResult::NotWhole;
+            const int from = bytes.lastIndexOf('\n', i) + 1;
+            const int to = bytes.indexOf('\n', i);
+            r.line = int(bytes.left(i).count('\n')) + 1;
+            r.detail = shownLine(bytes.mid(from, to < 0 ? -1 : to - from));
             break;
         }
     }
     return r;
+}
+
+// Whether one key, alone in a file, reads back as it went.
+Rewrite keyAlone(const QString &folder, const QPair<QString, QVariant> &key)
+{
+    QTemporaryDir alone(folder + QStringLiteral("/XXXXXX"));
+    if (!alone.isValid())
+        return Rewrite::NotWritten;
+    QByteArray text;
+    SaveResult why;
+    return rewriteStaged(
+        alone, QByteArray(), [&key](const QSettings &) { return SettingValues { key }; }, &text,
+        &why);
 }
 
 // Writes into `folder` a whole INI file of every key that QSettings reads
@@ -599,7 +656,7 @@ SaveResult judgedInMemory(const QByteArray &bytes)
 SaveResult writeRenewed(const QString &folder, const QByteArray &old, QString *renewed)
 {
     const QString oldCopy = folder + QStringLiteral("/old.ini");
-    SaveResult why = saveWholeFile(oldCopy, old);
+    SaveResult why = writeCopy(oldCopy, old);
     if (why.ok())
         why = roomFor(folder, rewriteRoom(old));
     if (!why.ok())
@@ -609,13 +666,17 @@ SaveResult writeRenewed(const QString &folder, const QByteArray &old, QString *r
         const QSettings read(oldCopy, QSettings::IniFormat);
         const QStringList keys = read.allKeys();
         for (const QString &key : keys) {
-            if (!key.isEmpty())
-                kept.append({ key, read.value(key) });
+            // "=1" reads as a key named after its group, of no value
+            const QVariant value = read.value(key);
+            if (!key.isEmpty() && value.isValid())
+                kept.append({ key, value });
         }
     }
-    // A key that does not come back as it went is left out, and the rest
-    // written again: a few rounds at most.
-    for (int round = 0; round < 3; ++round) {
+    const auto cut = [&](const QString &path) {
+        return failure(path, rewriteRoom(old), 0,
+            QCoreApplication::translate("SaveFile", "what was written did not read back whole"));
+    };
+    for (int round = 0; round < 2; ++round) {
         const QString path = folder + QStringLiteral("/new%1.ini").arg(round);
         if (kept.isEmpty()) {
             why = saveWholeFile(path, QByteArray());
@@ -629,38 +690,46 @@ SaveResult writeRenewed(const QString &folder, const QByteArray &old, QString *r
                 out.setValue(key.first, key.second);
             out.sync();
             if (out.status() != QSettings::NoError)
-                return failure(path, rewriteRoom(old), 0, QString());
+                return cut(path);
         }
         QByteArray text;
-        if (!readWhole(path, &text, &why))
-            return why;
         const QString checkPath = folder + QStringLiteral("/check%1.ini").arg(round);
-        why = saveWholeFile(checkPath, text);
-        if (!why.ok())
+        if (!readWhole(path, &text, &why) || !(why = writeCopy(checkPath, text)).ok())
             return why;
         const QSettings check(checkPath, QSettings::IniFormat);
-        const int before = kept.size();
-        kept.erase(std::remove_if(kept.begin(), kept.end(),
-                       [&check](const QPair<QString, QVariant> &key) {
-                           return !check.contains(key.first)
-                               || check.value(key.first) != key.second;
-                       }),
-            kept.end());
-        if (kept.size() == before) {
+        QList<QPair<QString, QVariant>> lost;
+        for (const auto &key : qAsConst(kept)) {
+            if (!check.contains(key.first) || check.value(key.first) != key.second)
+                lost << key;
+        }
+        if (lost.isEmpty()) {
             *renewed = path;
             return SaveResult();
         }
+        // QSettings commits a file cut short and says nothing: a key that
+        // reads back on its own was lost to the disk, not to its text, and
+        // the new file would lack it (the serial, say).
+        if (round > 0)
+            return cut(path);
+        for (const auto &key : qAsConst(lost)) {
+            if (keyAlone(folder, key) != Rewrite::NotWhole)
+                return cut(path);
+            kept.removeOne(key);
+        }
     }
-    return failure(folder + QStringLiteral("/new.ini"), rewriteRoom(old), 0,
-        QCoreApplication::translate("SaveFile", "what was written did not read back whole"));
+    return cut(folder);
 }
 
 // Sets the INI file, or a folder in its place, aside and puts a whole new
 // one in its place; the lock is held. A file is copied aside, so that it
-// stands until the new one replaces it.
+// stands until the new one replaces it. *movedTo gets where it went, also
+// when no new one could be put in its place.
 SaveResult replaceSetAside(const QString &iniFile, const QString &root, const QByteArray &old,
     bool folder, QString *movedTo)
 {
+    // as a save would not replace it
+    if (!folder && !QFileInfo(iniFile).isWritable())
+        return failure(iniFile, 0, EACCES, QString());
     QTemporaryDir staging(root + QStringLiteral("/XXXXXX"));
     if (!staging.isValid())
         return failure(root + QStringLiteral("/XXXXXX"), old.size(), 0, staging.errorString());
@@ -686,10 +755,9 @@ SaveResult replaceSetAside(const QString &iniFile, const QString &root, const QB
         QThread::msleep(ulong(setAsideDelayMs));
     why = renameOver(renewed, iniFile, QFileInfo(renewed).size());
     if (!why.ok()) {
-        if (folder)
-            QDir().rename(name, iniFile);
-        else
-            QFile::remove(name);
+        // a folder that cannot go back is told where it went
+        if (folder ? !QDir().rename(name, iniFile) : !QFile::remove(name))
+            *movedTo = name;
         return why;
     }
     *movedTo = name;

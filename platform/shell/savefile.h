@@ -104,14 +104,15 @@ struct SettingsCheck
     // Saved when it reads back whole, does not exist or could not be
     // judged (no room for a trial beside it); NotWhole when it holds what no
     // save writes: binary bytes, a tail of NULs, a line QSettings cannot
-    // parse or write back (`line` tells it); IsFolder; else why it cannot be
-    // read.
+    // parse or write back (`line` tells the first); IsFolder; else why it
+    // cannot be read.
     SaveResult found;
     // Where one found NotWhole or IsFolder went: "<file>.unreadable-<date
     // and time>", a name that nothing of the program removes. A whole new
-    // file holding every key that could be read of it stands in its place.
+    // file holding every key that could be read of it stands in its place,
+    // unless asideWhy says why none could be put there.
     QString setAside;
-    SaveResult asideWhy; // why it could not be set aside
+    SaveResult asideWhy; // why it could not be set aside or replaced
 };
 
 // Judges the INI file where it lives, by a save tried beside it, and sets

@@ -257,6 +257,12 @@ private slots:
             << notSaved + QDir::toNativeSeparators(settingsFile() + ".lock")
                 + " is not a lock file: remove it to go on."
             << 0;
+        // left as it is: a link Qt judged old would have been removed
+        QTest::newRow("a link in the lock's place")
+            << "link"
+            << notSaved + QDir::toNativeSeparators(settingsFile() + ".lock")
+                + " is not a lock file: remove it to go on."
+            << 0;
         QTest::newRow("settings lock held by another program") << "held" << locked << 0;
         // the last resort: its holder runs, but could not remove it
         QTest::newRow("lock of a live program, 11 minutes old") << "held 660"
@@ -330,6 +336,13 @@ private slots:
         }
         if (fault == "stuck")
             QDir().mkpath(lock + "/held"); // cannot be removed
+        if (fault == "link") { // to a file an hour old
+            QFile target(workFolder() + "old.txt");
+            QVERIFY(target.open(QIODevice::WriteOnly));
+            QVERIFY(target.setFileTime(
+                QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+            QVERIFY(QFile::link(target.fileName(), lock));
+        }
         if (fault.startsWith("held"))
             lockedBy(fault == "held" ? 11 : fault.mid(5).toInt());
         std::thread filer; // files a job while the mark waits, then lets go
@@ -389,6 +402,9 @@ private slots:
             QCOMPARE(pointer, (QList<int> { Qt::WaitCursor, -1 }));
         else
             QVERIFY(pointer.isEmpty() || pointer == (QList<int> { Qt::WaitCursor, -1 }));
+        QCOMPARE(QFileInfo(lock).isSymLink(), fault == "link");
+        if (fault == "link")
+            QFile::remove(lock);
         QDir(lock).removeRecursively(); // the folder that stuck it
         QVERIFY(!QFileInfo::exists(lock + ".rmlock"));
         QCOMPARE(rec.messages.size(), said.isEmpty() ? 0 : 1);
@@ -430,9 +446,6 @@ private slots:
         QTest::addColumn<bool>("firstClosesLast");
         QTest::addColumn<QString>("told"); // at the start
         const QString read = "The settings file " + QDir::toNativeSeparators(settingsFile());
-        const QString notWhole = read
-            + " does not read back whole: it holds bytes that no settings file holds. The "
-              "settings that could be read are used. It was set aside as ";
         const auto lineNotWhole = [&read](const QString &line) {
             return read + " does not read back whole: line " + line
                 + ", does not read back. The settings that could be read are used. It was set "
@@ -449,12 +462,16 @@ private slots:
                                              << read
                 + " could not be read: a folder has its name. The form's own settings are used. "
                   "It was set aside as ";
-        QTest::newRow("binary bytes") << "junk" << 1 << false << notWhole;
-        QTest::newRow("trailing NULs") << "nuls" << 1 << false << notWhole;
+        QTest::newRow("binary bytes")
+            << "junk" << 1 << false
+            << lineNotWhole("1, \"" + QString("\\x9c").repeated(14) + "...\"");
+        QTest::newRow("trailing NULs")
+            << "nuls" << 1 << false
+            << lineNotWhole("5, \"" + QString("\\u0000").repeated(9) + "...\"");
         // QSettings parses such a line only when it reads the section
         QTest::newRow("a line of no key")
             << "note" << 1 << false << lineNotWhole("5, \"# kept by hand\"");
-        // judged beside it: the temporary folder has no part in it
+        // judged beside it: the temporary folder is not used
         QTest::newRow("a line of no key, the temporary folder read-only")
             << "temp note" << 1 << false << lineNotWhole("5, \"# kept by hand\"");
         // the send window reads its group first, and QSettings keeps that parse

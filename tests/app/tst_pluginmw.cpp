@@ -747,25 +747,43 @@ private slots:
             QCOMPARE(fileBytes(settingsFile()), before);
     }
 
-    // A damaged config.ini on a full disk: the new one cannot be made, so the
-    // old one stays where it is, and the message says so.
-    void setAsideOnFullDisk()
+    // A damaged config.ini that cannot be replaced stays where it is, and
+    // the message says why.
+    void setAsideRefused_data()
     {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("disk full") << "full"
+                                   << "File too large";
+        QTest::newRow("config.ini read-only") << "read-only"
+                                              << "the file or its folder is read-only";
+    }
+    void setAsideRefused()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, cause);
         writeConfig({ { "PluginMW/topRev", 12.0 } });
         QFile ini(settingsFile());
         QVERIFY(ini.open(QIODevice::Append) && ini.write(QByteArray(512, '\0')) == 512);
         ini.close();
         const QString before = fileBytes(settingsFile());
+        TestMount readOnly;
+        if (fault == "read-only") {
+            readOnly = TestMount::readOnly(settingsFile());
+            if (!readOnly.mounted())
+                QSKIP("needs a read-only bind mount (Linux, as root)");
+        }
         {
-            FileSizeLimit limit(256);
+            FileSizeLimit limit(fault == "full" ? 256 : 1 << 30);
             if (!limit.works())
                 QSKIP("needs a file size limit (Linux)");
             PluginMW w;
             limit.lift();
             QCOMPARE(child<QDoubleSpinBox>(&w, "topRev")->value(), 12.0);
         }
+        readOnly.release();
         QCOMPARE(rec.messages.size(), 1);
-        QVERIFY2(rec.messages[0].text.endsWith(" It could not be set aside: File too large."),
+        QVERIFY2(rec.messages[0].text.endsWith(" It could not be set aside: " + cause + "."),
             qPrintable(rec.messages[0].text));
         QCOMPARE(fileBytes(settingsFile()), before);
         QCOMPARE(QDir(workFolder()).entryList({ "config.ini.unreadable-*" }).size(), 0);
@@ -774,8 +792,8 @@ private slots:
     // Lines written into config.ini by hand, at its end (in the send window's
     // group, which the send window reads first). What QSettings reads is
     // kept and saved over; what it cannot is set aside at the start, named
-    // by its line, or every later save would fail. The temporary folder has
-    // no part in it.
+    // by its line, or every later save would fail; the new one holds what
+    // could be read of it. The temporary folder is not used.
     void handEditedSettings_data()
     {
         QTest::addColumn<QByteArray>("lines");
@@ -793,31 +811,31 @@ private slots:
                                                         << "";
         // read by QSettings, but not written back whole
         QTest::newRow("a group with an escaped ']'")
-            << QByteArray("[Notes\\]\nx=1\n") << "6, \"[Notes\\]\""
+            << QByteArray("[Notes\\]\nx=1\n") << "7, \"[Notes\\]\""
             << "";
-        QTest::newRow("a key without a name") << QByteArray("=1\n") << "6, \"=1\""
+        QTest::newRow("a key without a name") << QByteArray("=1\n") << "7, \"=1\""
                                               << "";
         QTest::newRow("a key without a name, in the first group")
-            << QByteArray("=1\n") << "3, \"=1\""
+            << QByteArray("=1\n") << "4, \"=1\""
             << "";
-        QTest::newRow("a '#' note") << QByteArray("# kept by hand\n") << "6, \"# kept by hand\""
+        QTest::newRow("a '#' note") << QByteArray("# kept by hand\n") << "7, \"# kept by hand\""
                                     << "";
         QTest::newRow("a note after a ';'")
-            << QByteArray("kept ; by hand\n") << "6, \"kept ; by hand\""
+            << QByteArray("kept ; by hand\n") << "7, \"kept ; by hand\""
             << "";
-        QTest::newRow("an '=' in quotes only") << QByteArray("\"a=b\"\n") << "6, \"\"a=b\"\""
+        QTest::newRow("an '=' in quotes only") << QByteArray("\"a=b\"\n") << "7, \"\"a=b\"\""
                                                << "";
-        QTest::newRow("a group left open") << QByteArray("[Notes\nx=1\n") << "6, \"[Notes\""
+        QTest::newRow("a group left open") << QByteArray("[Notes\nx=1\n") << "7, \"[Notes\""
                                            << "";
         QTest::newRow("a comment, temporary folder full") << QByteArray("; kept\n") << ""
                                                           << "full";
         QTest::newRow("a comment, temporary folder missing") << QByteArray("; kept\n") << ""
                                                              << "missing";
         QTest::newRow("a '#' note, temporary folder read-only")
-            << QByteArray("# kept by hand\n") << "6, \"# kept by hand\""
+            << QByteArray("# kept by hand\n") << "7, \"# kept by hand\""
             << "read-only";
         QTest::newRow("a '#' note, temporary folder full")
-            << QByteArray("# kept by hand\n") << "6, \"# kept by hand\""
+            << QByteArray("# kept by hand\n") << "7, \"# kept by hand\""
             << "full";
     }
     void handEditedSettings()
@@ -828,7 +846,7 @@ private slots:
         const bool setAside = !named.isEmpty();
         // the lines go last in the send window's group, or in the main one's
         const bool sendGroup = !QString(QTest::currentDataTag()).endsWith("in the first group");
-        writeConfig({ { "PluginMW/topRev", 12.0 } });
+        writeConfig({ { "PluginMW/topRev", 12.0 }, { "PluginMW/qrCodeStr", 10000033 } });
         if (sendGroup)
             writeConfig({ { "SendMW/knifeOffset", 0.7 } });
         QFile ini(settingsFile());
@@ -854,6 +872,10 @@ private slots:
             QCOMPARE(child<QDoubleSpinBox>(&w, "topRev")->value(), 12.0);
             if (!setAside) // left as it stands
                 QCOMPARE(fileBytes(settingsFile()), before);
+            // the serial kept, and nothing QSettings read as no value
+            const QSettings renewed(settingsFile(), QSettings::IniFormat);
+            QCOMPARE(renewed.value("PluginMW/qrCodeStr").toInt(), 10000033);
+            QVERIFY(!fileBytes(settingsFile()).contains("@Invalid"));
             child<QDoubleSpinBox>(&w, "topRev")->setValue(20.0);
             w.show();
             QVERIFY(w.close());
