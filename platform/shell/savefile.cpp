@@ -115,6 +115,11 @@ SaveResult writeCopy(const QString &file, const QByteArray &bytes)
     errno = 0;
     if (out.write(bytes) != bytes.size())
         return failure(file, bytes.size(), errno, out.errorString());
+    // a network folder may say so only now
+    errno = 0;
+    out.close();
+    if (out.error() != QFileDevice::NoError)
+        return failure(file, bytes.size(), errno, out.errorString());
     return SaveResult();
 }
 
@@ -226,13 +231,13 @@ enum class Rewrite
 
 // QSettings writes `old`, with the chosen values set, into staged.ini in
 // `staging`: beside a copy of the old text, where it cannot harm the real
-// file. *text gets what it wrote; *why says why it is not whole.
+// file. *text gets what it wrote; *why says why it is not whole. A trial's
+// copy, which nothing puts in config.ini's place, is not synced to disk.
 Rewrite rewriteStaged(const QTemporaryDir &staging, const QByteArray &old,
-    const SettingsChooser &choose, QByteArray *text, SaveResult *why)
+    const SettingsChooser &choose, QByteArray *text, SaveResult *why, bool trial = false)
 {
-    // QSettings puts its own whole file in place of this copy
     const QString staged = staging.filePath(QStringLiteral("staged.ini"));
-    *why = writeCopy(staged, old);
+    *why = trial ? writeCopy(staged, old) : saveWholeFile(staged, old);
     if (!why->ok())
         return Rewrite::NotWritten;
     QSettings s(staged, QSettings::IniFormat);
@@ -498,6 +503,16 @@ qint64 rewriteRoom(const QByteArray &bytes)
     return 4 * qint64(bytes.size()) + (qint64(64) << 10);
 }
 
+// QSettings commits a file cut short when the disk refuses the rest, and
+// says nothing: a text is judged not whole only where there was room to
+// spare.
+Rewrite judged(Rewrite r, const QTemporaryDir &staging, const QByteArray &bytes)
+{
+    if (r != Rewrite::NotWhole)
+        return r;
+    return roomFor(staging.path(), rewriteRoom(bytes)).ok() ? r : Rewrite::NotWritten;
+}
+
 // A save tried on `bytes`, on a copy in a folder of its own under `root`:
 // QSettings parses a group only when it is read, and one on a path that
 // another in this process has read already (the send window's) takes over
@@ -509,20 +524,12 @@ Rewrite trySave(const QString &root, const QByteArray &bytes)
         return Rewrite::NotWritten;
     QByteArray text;
     SaveResult why;
-    const Rewrite r = rewriteStaged(
-        staging, bytes,
-        [](const QSettings &) {
-            // a key of its own, as a save sets its keys: QSettings writes
-            // the whole file anew
-            return SettingValues { { QStringLiteral("Trial/written"), 1 } };
-        },
-        &text, &why);
-    if (r != Rewrite::NotWhole)
-        return r;
-    // QSettings commits a file cut short when the disk refuses the rest, and
-    // says nothing: a text is judged only where there was room to spare.
-    return roomFor(staging.path(), rewriteRoom(bytes)).ok() ? Rewrite::NotWhole
-                                                            : Rewrite::NotWritten;
+    const auto trialKey = [](const QSettings &) {
+        // a key of its own, as a save sets its keys: QSettings writes the
+        // whole file anew
+        return SettingValues { { QStringLiteral("Trial/written"), 1 } };
+    };
+    return judged(rewriteStaged(staging, bytes, trialKey, &text, &why, true), staging, bytes);
 }
 
 QByteArray joinLines(const QList<QByteArray> &lines)
@@ -574,6 +581,9 @@ QString shownLine(QByteArray line)
 {
     if (line.endsWith('\r'))
         line.chop(1);
+    // enough for what is shown: a tail of NULs after a crash may be long
+    const bool cut = line.size() > 240;
+    line.truncate(240);
     // a byte-order mark too, which fromUtf8() would drop
     QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
     const QString text
@@ -593,7 +603,7 @@ QString shownLine(QByteArray line)
                     : QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0')));
     }
     const QString whole = pieces.join(QString());
-    if (whole.size() <= 60)
+    if (whole.size() <= 60 && !cut)
         return whole;
     QString shown;
     for (const QString &piece : qAsConst(pieces)) {
@@ -646,9 +656,9 @@ Rewrite keyAlone(const QString &folder, const QPair<QString, QVariant> &key)
         return Rewrite::NotWritten;
     QByteArray text;
     SaveResult why;
-    return rewriteStaged(
-        alone, QByteArray(), [&key](const QSettings &) { return SettingValues { key }; }, &text,
-        &why);
+    const auto oneKey = [&key](const QSettings &) { return SettingValues { key }; };
+    return judged(
+        rewriteStaged(alone, QByteArray(), oneKey, &text, &why, true), alone, key.first.toUtf8());
 }
 
 // Writes into `folder` a whole INI file of every key that QSettings reads
@@ -756,8 +766,10 @@ SaveResult replaceSetAside(const QString &iniFile, const QString &root, const QB
     why = renameOver(renewed, iniFile, QFileInfo(renewed).size());
     if (!why.ok()) {
         // a folder that cannot go back is told where it went
-        if (folder ? !QDir().rename(name, iniFile) : !QFile::remove(name))
+        if (folder && !QDir().rename(name, iniFile))
             *movedTo = name;
+        else if (!folder)
+            QFile::remove(name);
         return why;
     }
     *movedTo = name;
