@@ -91,18 +91,21 @@ bool readWhole(const QString &file, QByteArray *bytes, SaveResult *why)
 
 // Whether the INI file `copy` holds every key of `expected` with its value: a
 // write that the disk cut short loses the keys at its end. A file of its
-// own, as QSettings keeps what it wrote to a path in memory.
-bool holdsAll(const QString &copy, const QSettings &expected)
+// own, as QSettings keeps what it wrote to a path in memory. *lost gets the
+// keys it lacks (all of them where it cannot be parsed).
+bool holdsAll(const QString &copy, const QSettings &expected, QStringList *lost)
 {
     const QSettings check(copy, QSettings::IniFormat);
-    if (check.status() != QSettings::NoError)
-        return false;
     const QStringList keys = expected.allKeys();
+    if (check.status() != QSettings::NoError) {
+        *lost = keys;
+        return false;
+    }
     for (const QString &key : keys) {
         if (!check.contains(key) || check.value(key).toString() != expected.value(key).toString())
-            return false;
+            *lost << key;
     }
-    return true;
+    return lost->isEmpty();
 }
 
 // A copy that only a check reads: written whole, without waiting for the disk.
@@ -194,6 +197,34 @@ QString stagingFolder(const QString &iniFile)
     return iniFile + QStringLiteral(".saving");
 }
 
+// The staging folder, made afresh for one hold of the lock (what a killed
+// save left goes first) and removed with it.
+class StagingRoot
+{
+public:
+    explicit StagingRoot(const QString &iniFile)
+        : path(stagingFolder(iniFile))
+    {
+        QDir(path).removeRecursively();
+        errno = 0;
+        made = QDir().mkdir(path);
+        err = errno;
+    }
+    ~StagingRoot() { QDir(path).removeRecursively(); }
+    StagingRoot(const StagingRoot &) = delete;
+    StagingRoot &operator=(const StagingRoot &) = delete;
+    SaveResult why(qint64 bytes) const
+    {
+        return made ? SaveResult() : failure(path, bytes, err, QString());
+    }
+
+    const QString path;
+
+private:
+    bool made = false;
+    int err = 0;
+};
+
 // Puts `from` in the place of `to` in one step, on the same volume.
 SaveResult renameOver(const QString &from, const QString &to, qint64 bytes)
 {
@@ -231,10 +262,12 @@ enum class Rewrite
 
 // QSettings writes `old`, with the chosen values set, into staged.ini in
 // `staging`: beside a copy of the old text, where it cannot harm the real
-// file. *text gets what it wrote; *why says why it is not whole. A trial's
-// copy, which nothing puts in config.ini's place, is not synced to disk.
+// file. *text gets what it wrote; *why says why it is not whole, *lost the
+// keys it lost. A trial's copy, which nothing puts in config.ini's place, is
+// not synced to disk.
 Rewrite rewriteStaged(const QTemporaryDir &staging, const QByteArray &old,
-    const SettingsChooser &choose, QByteArray *text, SaveResult *why, bool trial = false)
+    const SettingsChooser &choose, QByteArray *text, SaveResult *why, bool trial = false,
+    QStringList *lost = nullptr)
 {
     const QString staged = staging.filePath(QStringLiteral("staged.ini"));
     *why = trial ? writeCopy(staged, old) : saveWholeFile(staged, old);
@@ -258,8 +291,12 @@ Rewrite rewriteStaged(const QTemporaryDir &staging, const QByteArray &old,
     if (s.status() != QSettings::NoError || !readWhole(staged, text, &read)
         || !writeCopy(check, *text).ok())
         return failed(Rewrite::NotWritten);
-    if (!holdsAll(check, s))
+    QStringList missing;
+    if (!holdsAll(check, s, &missing)) {
+        if (lost)
+            *lost = missing;
         return failed(Rewrite::NotWhole);
+    }
     return Rewrite::Whole;
 }
 
@@ -462,14 +499,9 @@ SaveResult updateSettings(const QString &iniFile, const SettingsChooser &choose,
     if (info.exists() && !readWhole(iniFile, &old, &why))
         return why;
 
-    const QString root = stagingFolder(iniFile);
-    QDir(root).removeRecursively(); // a killed save's; the lock is ours
-    errno = 0;
-    if (!QDir().mkdir(root))
-        return failure(root, old.size(), errno, QString());
-    why = stageAndReplace(iniFile, root, choose, old);
-    QDir(root).removeRecursively();
-    return why;
+    const StagingRoot root(iniFile);
+    why = root.why(old.size());
+    return why.ok() ? stageAndReplace(iniFile, root.path, choose, old) : why;
 }
 
 namespace {
@@ -667,11 +699,9 @@ SaveResult writeRenewed(const QString &folder, const QByteArray &old, QString *r
 {
     const QString oldCopy = folder + QStringLiteral("/old.ini");
     SaveResult why = writeCopy(oldCopy, old);
-    if (why.ok())
-        why = roomFor(folder, rewriteRoom(old));
     if (!why.ok())
         return why;
-    QList<QPair<QString, QVariant>> kept;
+    SettingValues kept;
     {
         const QSettings read(oldCopy, QSettings::IniFormat);
         const QStringList keys = read.allKeys();
@@ -682,52 +712,35 @@ SaveResult writeRenewed(const QString &folder, const QByteArray &old, QString *r
                 kept.append({ key, value });
         }
     }
-    const auto cut = [&](const QString &path) {
-        return failure(path, rewriteRoom(old), 0,
-            QCoreApplication::translate("SaveFile", "what was written did not read back whole"));
-    };
+    // A key that does not come back as it went is left out, and the rest
+    // written again. QSettings commits a file cut short and says nothing: a
+    // key that reads back on its own was lost to the disk, not to its text,
+    // and the new file would lack it (the serial, say).
     for (int round = 0; round < 2; ++round) {
-        const QString path = folder + QStringLiteral("/new%1.ini").arg(round);
-        if (kept.isEmpty()) {
-            why = saveWholeFile(path, QByteArray());
-            if (why.ok())
-                *renewed = path;
-            return why;
-        }
-        {
-            QSettings out(path, QSettings::IniFormat);
-            for (const auto &key : qAsConst(kept))
-                out.setValue(key.first, key.second);
-            out.sync();
-            if (out.status() != QSettings::NoError)
-                return cut(path);
-        }
+        QTemporaryDir staging(folder + QStringLiteral("/XXXXXX"));
+        staging.setAutoRemove(false); // renamed from; goes with the staging folder
+        if (!staging.isValid())
+            return failure(folder, old.size(), 0, staging.errorString());
         QByteArray text;
-        const QString checkPath = folder + QStringLiteral("/check%1.ini").arg(round);
-        if (!readWhole(path, &text, &why) || !(why = writeCopy(checkPath, text)).ok())
-            return why;
-        const QSettings check(checkPath, QSettings::IniFormat);
-        QList<QPair<QString, QVariant>> lost;
-        for (const auto &key : qAsConst(kept)) {
-            if (!check.contains(key.first) || check.value(key.first) != key.second)
-                lost << key;
-        }
-        if (lost.isEmpty()) {
-            *renewed = path;
+        QStringList lost;
+        const Rewrite r = rewriteStaged(
+            staging, QByteArray(), [&kept](const QSettings &) { return kept; }, &text, &why, false,
+            &lost);
+        if (r == Rewrite::Whole) {
+            *renewed = staging.filePath(QStringLiteral("staged.ini"));
             return SaveResult();
         }
-        // QSettings commits a file cut short and says nothing: a key that
-        // reads back on its own was lost to the disk, not to its text, and
-        // the new file would lack it (the serial, say).
-        if (round > 0)
-            return cut(path);
-        for (const auto &key : qAsConst(lost)) {
-            if (keyAlone(folder, key) != Rewrite::NotWhole)
-                return cut(path);
-            kept.removeOne(key);
+        if (r == Rewrite::NotWritten || round > 0)
+            return why;
+        for (const QString &key : qAsConst(lost)) {
+            const auto it = std::find_if(kept.begin(), kept.end(),
+                [&key](const QPair<QString, QVariant> &k) { return k.first == key; });
+            if (it == kept.end() || keyAlone(folder, *it) != Rewrite::NotWhole)
+                return why;
+            kept.erase(it);
         }
     }
-    return cut(folder);
+    return why;
 }
 
 // Sets the INI file, or a folder in its place, aside and puts a whole new
@@ -809,19 +822,16 @@ SettingsCheck checkSettings(const QString &iniFile, int lockMs)
     }
     // The saves' staging folder: the lock is ours. A trial that cannot be
     // written there judges nothing; the save that later fails tells why.
-    const QString root = stagingFolder(iniFile);
-    QDir(root).removeRecursively();
-    errno = 0;
-    if (!QDir().mkdir(root)) {
+    const StagingRoot root(iniFile);
+    if (!root.why(old.size()).ok()) {
         if (!check.found.ok())
-            check.asideWhy = failure(root, old.size(), errno, QString());
+            check.asideWhy = root.why(old.size());
         return check;
     }
     if (check.found.ok())
-        check.found = judgedBySave(root, old);
+        check.found = judgedBySave(root.path, old);
     if (!check.found.ok())
-        check.asideWhy = replaceSetAside(iniFile, root, old, folder, &check.setAside);
-    QDir(root).removeRecursively();
+        check.asideWhy = replaceSetAside(iniFile, root.path, old, folder, &check.setAside);
     return check;
 }
 
