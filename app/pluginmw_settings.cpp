@@ -14,19 +14,51 @@
 #include <QSettings>
 #include <QTranslator>
 
+#include <climits>
+
 namespace {
 QString serialKey()
 {
     return QStringLiteral("PluginMW/qrCodeStr");
 }
 
-// The stored serial held to the box's range; 0 when there is none.
+// The highest number that a "qrCodeStr=" line of the file starts with,
+// whatever follows its digits: a line QSettings cannot read whole (a tail of
+// NULs, a stray letter, a line joined to the one before it by a "\") still
+// tells numbers that were drawn; 0 when none does.
+int serialOnDisk(const QString &file)
+{
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return 0;
+    qint64 highest = 0;
+    const QByteArray key("qrCodeStr");
+    for (const QByteArray &line : in.readAll().split('\n')) {
+        const QByteArray text = line.trimmed();
+        if (!text.startsWith(key))
+            continue;
+        const QByteArray value = text.mid(key.size()).trimmed();
+        if (!value.startsWith('='))
+            continue;
+        const QByteArray digits = value.mid(1).trimmed();
+        qint64 number = 0;
+        for (int i = 0; i < digits.size() && digits[i] >= '0' && digits[i] <= '9'; ++i)
+            number = qMin<qint64>(number * 10 + (digits[i] - '0'), INT_MAX);
+        highest = qMax(highest, number);
+    }
+    return int(highest);
+}
+
+// The stored serial held to the box's range; 0 when there is none. What
+// the file's bytes tell is a floor to what QSettings reads of it.
 int storedSerial(const QSettings &s, const QSpinBox *box)
 {
     int serial = 0;
-    if (!readSettingInt(s, serialKey(), &serial))
+    const bool read = readSettingInt(s, serialKey(), &serial);
+    const int onDisk = serialOnDisk(s.fileName());
+    if (!read && onDisk == 0)
         return 0;
-    return qBound(box->minimum(), serial, box->maximum());
+    return qBound(box->minimum(), read ? qMax(serial, onDisk) : onDisk, box->maximum());
 }
 } // namespace
 
@@ -74,7 +106,11 @@ void PluginMW::loadSettings()
     // One that does not read back whole is set aside, and a whole new one
     // with what could be read of it put in its place, in one hold of its
     // lock: saving over it would fail for good.
-    const SettingsCheck check = checkSettings(file, settingsLockMs);
+    // The set-aside keeps the serial, also where its own line was damaged.
+    const SettingsCheck check = checkSettings(file, settingsLockMs, [this](const QSettings &old) {
+        const int serial = storedSerial(old, ui->qrCodeStr);
+        return serial > 0 ? SettingValues { { serialKey(), serial } } : SettingValues();
+    });
     const bool readable = check.found.ok() || check.found.cause == SaveResult::NotWhole
         || (!check.setAside.isEmpty() && check.asideWhy.ok());
     QStringList noNumber;

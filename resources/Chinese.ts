@@ -620,5 +620,9 @@ Cause: %2</source>
         <source>%1 is not a lock file: remove it to go on</source>
         <translation>%1不是锁文件:请将其删除后继续</translation>
     </message>
+    <message>
+        <source>%1 is not a folder of this program: remove it to go on</source>
+        <translation>%1不是本程序的文件夹:请将其删除后继续</translation>
+    </message>
 </context>
 </TS>

@@ -10,10 +10,13 @@
 #include <QFile>
 #include <QString>
 
+#include <cstdlib>
+
 #ifdef Q_OS_LINUX
 #include <csignal>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <unistd.h>
 #endif
 
 // Every file write of this process past `bytes` fails while it lives,
@@ -58,6 +61,52 @@ private:
     rlimit saved {};
 #endif
 };
+
+// This process's real user is `uid` while the object lives (Linux, as
+// root). The permissions Qt asks the system for are then that user's, while
+// files are still written as root: a file of that user's with no write
+// permission reads as read-only, though its folder lets it be replaced, as
+// a user's own read-only file in the user's own folder.
+class RealUser
+{
+public:
+    explicit RealUser(unsigned uid)
+    {
+#ifdef Q_OS_LINUX
+        active = geteuid() == 0 && setresuid(uid, uid_t(-1), uid_t(-1)) == 0;
+#else
+        Q_UNUSED(uid);
+#endif
+    }
+    ~RealUser()
+    {
+#ifdef Q_OS_LINUX
+        if (active && setresuid(0, uid_t(-1), uid_t(-1)) != 0)
+            std::abort();
+#endif
+    }
+    bool works() const
+    {
+        return active;
+    }
+    RealUser(const RealUser &) = delete;
+    RealUser &operator=(const RealUser &) = delete;
+
+private:
+    bool active = false;
+};
+
+// Gives `file` to the user `uid` (Linux, as root).
+inline bool giveFile(const QString &file, unsigned uid)
+{
+#ifdef Q_OS_LINUX
+    return chown(QFile::encodeName(file).constData(), uid, uid) == 0;
+#else
+    Q_UNUSED(file);
+    Q_UNUSED(uid);
+    return false;
+#endif
+}
 
 // A mount on `path` for as long as the object lives.
 class TestMount

@@ -27,6 +27,11 @@
 #define NOMINMAX // keeps std::min and std::max usable
 #endif
 #include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 // How long each hold of a work file's lock lasted: what other copies of the
@@ -160,6 +165,10 @@ QString describeFailure(const SaveResult &result)
     case SaveResult::NotLockFile:
         return QCoreApplication::translate("SaveFile", "%1 is not a lock file: remove it to go on")
             .arg(QDir::toNativeSeparators(result.detail));
+    case SaveResult::NotOurFolder:
+        return QCoreApplication::translate(
+            "SaveFile", "%1 is not a folder of this program: remove it to go on")
+            .arg(QDir::toNativeSeparators(result.detail));
     case SaveResult::Other:
         break;
     }
@@ -197,6 +206,35 @@ QString stagingFolder(const QString &iniFile)
     return iniFile + QStringLiteral(".saving");
 }
 
+// Removes `path`, a folder of the program's own, with what it holds. A
+// link there (to a folder of the user's, whose files the removal would
+// reach), a junction on Windows, or a file, is left as it is and told.
+SaveResult clearOwnFolder(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink() && !info.exists())
+        return SaveResult();
+#ifdef Q_OS_WIN
+    const Qt::CaseSensitivity names = Qt::CaseInsensitive;
+#else
+    const Qt::CaseSensitivity names = Qt::CaseSensitive;
+#endif
+    // a junction reads as a plain folder: its real path lies elsewhere
+    const bool plain = !info.isSymLink() && info.isDir()
+        && info.canonicalFilePath().compare(
+               QDir(info.absolutePath()).canonicalPath() + QLatin1Char('/') + info.fileName(),
+               names)
+            == 0;
+    if (!plain) {
+        SaveResult r;
+        r.cause = SaveResult::NotOurFolder;
+        r.detail = path;
+        return r;
+    }
+    QDir(path).removeRecursively();
+    return SaveResult();
+}
+
 // The staging folder, made afresh for one hold of the lock (what a killed
 // save left goes first) and removed with it.
 class StagingRoot
@@ -205,22 +243,31 @@ public:
     explicit StagingRoot(const QString &iniFile)
         : path(stagingFolder(iniFile))
     {
-        QDir(path).removeRecursively();
+        notOurs = clearOwnFolder(path);
+        if (!notOurs.ok())
+            return;
         errno = 0;
         made = QDir().mkdir(path);
         err = errno;
     }
-    ~StagingRoot() { QDir(path).removeRecursively(); }
+    ~StagingRoot()
+    {
+        if (made)
+            QDir(path).removeRecursively();
+    }
     StagingRoot(const StagingRoot &) = delete;
     StagingRoot &operator=(const StagingRoot &) = delete;
     SaveResult why(qint64 bytes) const
     {
+        if (!notOurs.ok())
+            return notOurs;
         return made ? SaveResult() : failure(path, bytes, err, QString());
     }
 
     const QString path;
 
 private:
+    SaveResult notOurs;
     bool made = false;
     int err = 0;
 };
@@ -439,6 +486,34 @@ void WorkLock::unlock()
         static_cast<long long>(held.nsecsElapsed() / 1000));
 }
 
+namespace {
+// Removes a lock file that no holder holds, tested just before the removal
+// as Qt's own take-over tests it: Qt's holder keeps an flock on its lock
+// file (on Windows, its open handle keeps the file from being removed). A
+// copy stopped before it wrote its process id holds an empty file so.
+bool removeUnheld(const QString &lockFile)
+{
+#ifdef Q_OS_WIN
+    return QFile::remove(lockFile);
+#else
+    const QByteArray path = QFile::encodeName(lockFile);
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    // and still the file at that name: not one its holder removed meanwhile
+    // and another copy made in its place
+    struct stat opened = {};
+    struct stat named = {};
+    const bool unheld = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0
+        && ::lstat(path.constData(), &named) == 0 && opened.st_dev == named.st_dev
+        && opened.st_ino == named.st_ino;
+    const bool removed = unheld && ::unlink(path.constData()) == 0;
+    ::close(fd);
+    return removed;
+#endif
+}
+} // namespace
+
 bool WorkLock::takeOverAbandoned()
 {
     // A copy killed between making the lock file and writing its process id
@@ -450,8 +525,10 @@ bool WorkLock::takeOverAbandoned()
         return info->isFile() && info->size() == 0
             && qAbs(info->lastModified().msecsTo(QDateTime::currentDateTime())) >= abandonedLockMs;
     };
-    // One copy removes it, and only while it is still the abandoned one: not
-    // the lock another copy has made in its place meanwhile. Qt guards its
+    // One copy removes it, and only while it is still the abandoned one and
+    // nobody holds it: not the lock another copy has made in its place
+    // meanwhile. Age still counts where nobody holds it: a copy making its
+    // lock file takes its native lock a moment after. Qt guards its
     // own take-over of a lock naming a process that is gone by the same
     // ".rmlock"; an empty one, left by a copy killed while it made it, Qt
     // would judge by its default of 30 s. Taken here with ours, it goes once
@@ -468,7 +545,7 @@ bool WorkLock::takeOverAbandoned()
     if (!removing.tryLock(0))
         return false;
     const QDateTime judged = info.lastModified();
-    return abandoned(&info) && info.lastModified() == judged && QFile::remove(name);
+    return abandoned(&info) && info.lastModified() == judged && removeUnheld(name);
 }
 
 SaveResult saveSettings(const QString &iniFile, const SettingValues &values, int lockMs)
@@ -694,8 +771,10 @@ Rewrite keyAlone(const QString &folder, const QPair<QString, QVariant> &key)
 }
 
 // Writes into `folder` a whole INI file of every key that QSettings reads
-// of `old` and writes back as it read it; *renewed gets its path.
-SaveResult writeRenewed(const QString &folder, const QByteArray &old, QString *renewed)
+// of `old` and writes back as it read it, with what `renew` picks from it;
+// *renewed gets its path.
+SaveResult writeRenewed(
+    const QString &folder, const QByteArray &old, const SettingsChooser &renew, QString *renewed)
 {
     const QString oldCopy = folder + QStringLiteral("/old.ini");
     SaveResult why = writeCopy(oldCopy, old);
@@ -710,6 +789,15 @@ SaveResult writeRenewed(const QString &folder, const QByteArray &old, QString *r
             const QVariant value = read.value(key);
             if (!key.isEmpty() && value.isValid())
                 kept.append({ key, value });
+        }
+        const SettingValues picked = renew ? renew(read) : SettingValues();
+        for (const auto &v : picked) {
+            const auto it = std::find_if(kept.begin(), kept.end(),
+                [&v](const QPair<QString, QVariant> &k) { return k.first == v.first; });
+            if (it == kept.end())
+                kept.append(v);
+            else
+                it->second = v.second;
         }
     }
     // A key that does not come back as it went is left out, and the rest
@@ -748,7 +836,7 @@ SaveResult writeRenewed(const QString &folder, const QByteArray &old, QString *r
 // stands until the new one replaces it. *movedTo gets where it went, also
 // when no new one could be put in its place.
 SaveResult replaceSetAside(const QString &iniFile, const QString &root, const QByteArray &old,
-    bool folder, QString *movedTo)
+    bool folder, const SettingsChooser &renew, QString *movedTo)
 {
     // as a save would not replace it
     if (!folder && !QFileInfo(iniFile).isWritable())
@@ -757,7 +845,7 @@ SaveResult replaceSetAside(const QString &iniFile, const QString &root, const QB
     if (!staging.isValid())
         return failure(root + QStringLiteral("/XXXXXX"), old.size(), 0, staging.errorString());
     QString renewed;
-    SaveResult why = writeRenewed(staging.path(), old, &renewed);
+    SaveResult why = writeRenewed(staging.path(), old, renew, &renewed);
     if (!why.ok())
         return why;
     const QString stamp = iniFile + QStringLiteral(".unreadable-")
@@ -796,7 +884,7 @@ void setSetAsideDelay(int ms)
     setAsideDelayMs = ms;
 }
 
-SettingsCheck checkSettings(const QString &iniFile, int lockMs)
+SettingsCheck checkSettings(const QString &iniFile, int lockMs, const SettingsChooser &renew)
 {
     SettingsCheck check;
     WorkLock lock(iniFile);
@@ -831,7 +919,7 @@ SettingsCheck checkSettings(const QString &iniFile, int lockMs)
     if (check.found.ok())
         check.found = judgedBySave(root.path, old);
     if (!check.found.ok())
-        check.asideWhy = replaceSetAside(iniFile, root.path, old, folder, &check.setAside);
+        check.asideWhy = replaceSetAside(iniFile, root.path, old, folder, renew, &check.setAside);
     return check;
 }
 
@@ -840,7 +928,8 @@ void removeStaleSaves(const QString &iniFile)
     WorkLock lock(iniFile);
     if (!lock.lock(0).ok())
         return;
-    QDir(stagingFolder(iniFile)).removeRecursively();
+    // one that is not ours is told by the check and the saves that follow
+    clearOwnFolder(stagingFolder(iniFile));
 
     // Older builds staged their saves and tried config.ini at the start in
     // QTemporaryDirs named after the program.
@@ -849,7 +938,8 @@ void removeStaleSaves(const QString &iniFile)
     const QRegularExpression copies(QRegularExpression::anchoredPattern(
         QStringLiteral("(staged|check)\\.ini(\\.[A-Za-z0-9]{6}|\\.lock)?")));
     QDir temp(QDir::tempPath());
-    const QStringList folders = temp.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    const QStringList folders
+        = temp.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks);
     for (const QString &name : folders) {
         if (!folderName.match(name).hasMatch())
             continue;

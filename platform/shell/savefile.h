@@ -28,11 +28,12 @@ struct SaveResult
         NameTooLong,
         NotWhole, // holds what no save writes: saving over it would fail for good
         NotLockFile, // something else stands where a lock file goes
+        NotOurFolder, // a link or a file stands where a folder of the program's own goes
         Other
     };
     Cause cause = Saved;
-    // the system's words, for Other; the path, for NotLockFile; the line's
-    // text, for NotWhole with a line
+    // the system's words, for Other; the path, for NotLockFile and
+    // NotOurFolder; the line's text, for NotWhole with a line
     QString detail;
     int line = 0; // NotWhole: the first line that does not read back (from 1)
     bool ok() const { return cause == Saved; }
@@ -43,10 +44,12 @@ QString describeFailure(const SaveResult &result);
 
 // A lock on a file of the work folder that every copy of the program takes
 // before it uses the file: "<file>.lock" beside it. A live holder keeps it
-// however long it holds it; a holder that no longer runs gives it up: a lock
-// naming a process that is gone is taken over at once, an empty one (a copy
-// killed while it made the lock), or an empty "<file>.lock.rmlock" beside it
-// (a copy killed while it removed a lock), once it is abandonedLockMs old.
+// however long it holds it, whatever its lock file holds: Qt keeps a native
+// lock on it, tested before any take-over removes it. A holder that no
+// longer runs gives it up: a lock naming a process that is gone is taken
+// over at once, an empty one (a copy killed while it made the lock), or an
+// empty "<file>.lock.rmlock" beside it (a copy killed while it removed a
+// lock), once it is abandonedLockMs old.
 class WorkLock
 {
 public:
@@ -95,6 +98,8 @@ SaveResult saveSettings(const QString &iniFile, const SettingValues &values, int
 // As saveSettings, with the values chosen from the file as it stands while the
 // lock is held, so that what another copy of the program saved is seen. The
 // chooser is not called when the file cannot be had (locked, a folder, unreadable).
+// Its QSettings stands on a copy of the file as it was found: its fileName()
+// reads those bytes.
 using SettingsChooser = std::function<SettingValues(const QSettings &stored)>;
 SaveResult updateSettings(const QString &iniFile, const SettingsChooser &choose, int lockMs);
 
@@ -109,8 +114,9 @@ struct SettingsCheck
     SaveResult found;
     // Where one found NotWhole or IsFolder went: "<file>.unreadable-<date
     // and time>", a name that nothing of the program removes. A whole new
-    // file holding every key that could be read of it stands in its place,
-    // unless asideWhy says why none could be put there.
+    // file holding every key that could be read of it, and what the renew
+    // chooser picked from it, stands in its place, unless asideWhy says why
+    // none could be put there.
     QString setAside;
     SaveResult asideWhy; // why it could not be set aside or replaced
 };
@@ -119,7 +125,10 @@ struct SettingsCheck
 // one that does not read back whole aside: the old bytes copied aside and a
 // whole new file put in its place in one hold of its lock, so that another
 // copy of the program never finds it missing nor a lower serial in it.
-SettingsCheck checkSettings(const QString &iniFile, int lockMs);
+// `renew` picks, from the old file, values that the new one holds over what
+// QSettings could read of it.
+SettingsCheck checkSettings(
+    const QString &iniFile, int lockMs, const SettingsChooser &renew = SettingsChooser());
 
 // Tests: a slow disk, in the hold that sets the INI file aside.
 void setSetAsideDelay(int ms);
@@ -129,5 +138,5 @@ void setSetAsideDelay(int ms);
 // builds in the temporary folder ("<program>-XXXXXX", "<program>-trial-XXXXXX"
 // holding only their two INI copies). Not while another
 // save holds the lock. Nothing else beside the INI file is touched: it may be
-// the user's own copy.
+// the user's own copy; nor is anything reached through a link.
 void removeStaleSaves(const QString &iniFile);

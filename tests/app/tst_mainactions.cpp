@@ -263,7 +263,24 @@ private slots:
             << notSaved + QDir::toNativeSeparators(settingsFile() + ".lock")
                 + " is not a lock file: remove it to go on."
             << 0;
+        QTest::newRow("a folder in the .rmlock's place")
+            << "stuck rmlock"
+            << notSaved + QDir::toNativeSeparators(settingsFile() + ".lock.rmlock")
+                + " is not a lock file: remove it to go on."
+            << 0;
+        QTest::newRow("a link in the .rmlock's place")
+            << "link rmlock"
+            << notSaved + QDir::toNativeSeparators(settingsFile() + ".lock.rmlock")
+                + " is not a lock file: remove it to go on."
+            << 0;
+        // the files of the folder it points to stay
+        const QString notOurs = notSaved + QDir::toNativeSeparators(settingsFile() + ".saving")
+            + " is not a folder of this program: remove it to go on.";
+        QTest::newRow("a link to a folder at config.ini.saving") << "saving link" << notOurs << 0;
+        QTest::newRow("a file at config.ini.saving") << "saving file" << notOurs << 0;
         QTest::newRow("settings lock held by another program") << "held" << locked << 0;
+        // stopped before it wrote its process id: the native lock tells it
+        QTest::newRow("lock of a live program, empty and 11 s old") << "held empty" << locked << 0;
         // the last resort: its holder runs, but could not remove it
         QTest::newRow("lock of a live program, 11 minutes old") << "held 660"
                                                                 << "" << 2;
@@ -312,6 +329,7 @@ private slots:
         const QString before = fileBytes(settingsFile());
         const QString lock = settingsFile() + ".lock";
         QProcess holder; // another program that holds the lock, or held it
+        const bool stillHeld = fault == "held" || fault == "held empty";
         const auto lockedBy = [&](int age) {
             holder.start("sleep", { "60" });
             QVERIFY(holder.waitForStarted());
@@ -343,8 +361,29 @@ private slots:
                 QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
             QVERIFY(QFile::link(target.fileName(), lock));
         }
-        if (fault.startsWith("held"))
+        if (fault == "held empty") { // a copy of the program, through Qt
+            holder.start(LOCKHOLDER_PATH, { lock, "11" });
+            QVERIFY(holder.waitForReadyRead(10000));
+            QCOMPARE(holder.readAllStandardOutput(), QByteArray("held\n"));
+            QCOMPARE(QFileInfo(lock).size(), 0);
+        } else if (fault.startsWith("held")) {
             lockedBy(fault == "held" ? 11 : fault.mid(5).toInt());
+        }
+        if (fault == "stuck rmlock")
+            QDir().mkpath(lock + ".rmlock/held");
+        if (fault == "link rmlock")
+            QVERIFY(QFile::link(workFolder() + "old.txt", lock + ".rmlock"));
+        const QString elsewhere = QDir::tempPath() + "/kept-elsewhere";
+        if (fault == "saving link") {
+            QVERIFY(QDir().mkpath(elsewhere + "/inside"));
+            QFile f(elsewhere + "/inside/notes.txt");
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("mine") == 4);
+            QVERIFY(QFile::link(elsewhere, settingsFile() + ".saving"));
+        }
+        if (fault == "saving file") {
+            QFile f(settingsFile() + ".saving");
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("mine") == 4);
+        }
         std::thread filer; // files a job while the mark waits, then lets go
         if (fault == "filed") {
             lockedBy(11);
@@ -398,14 +437,25 @@ private slots:
         if (filer.joinable())
             filer.join();
         QVERIFY(!QGuiApplication::overrideCursor());
-        if (fault == "held" || fault == "nobody 0" || fault == "filed")
+        if (stillHeld || fault == "nobody 0" || fault == "filed")
             QCOMPARE(pointer, (QList<int> { Qt::WaitCursor, -1 }));
         else
             QVERIFY(pointer.isEmpty() || pointer == (QList<int> { Qt::WaitCursor, -1 }));
         QCOMPARE(QFileInfo(lock).isSymLink(), fault == "link");
+        QCOMPARE(QFileInfo(lock + ".rmlock").isSymLink(), fault == "link rmlock");
         if (fault == "link")
             QFile::remove(lock);
+        QFile::remove(lock + ".rmlock");
         QDir(lock).removeRecursively(); // the folder that stuck it
+        QDir(lock + ".rmlock").removeRecursively();
+        if (fault == "saving link") {
+            QCOMPARE(fileBytes(elsewhere + "/inside/notes.txt"), QString("mine"));
+            QVERIFY(QFileInfo(settingsFile() + ".saving").isSymLink());
+            QFile::remove(settingsFile() + ".saving");
+            QDir(elsewhere).removeRecursively();
+        }
+        if (fault == "saving file")
+            QCOMPARE(fileBytes(settingsFile() + ".saving"), QString("mine"));
         QVERIFY(!QFileInfo::exists(lock + ".rmlock"));
         QCOMPARE(rec.messages.size(), said.isEmpty() ? 0 : 1);
         if (!said.isEmpty())
@@ -424,9 +474,9 @@ private slots:
         QVERIFY(doc);
         QCOMPARE(bool(doc->layer("QR Code:10000001")), drawn == 2);
         // a lock taken over is let go as any other
-        QCOMPARE(QFileInfo::exists(lock), fault == "held" || fault == "nobody 0");
+        QCOMPARE(QFileInfo::exists(lock), stillHeld || fault == "nobody 0");
         // once its holder has ended, the next mark draws the next number
-        if (fault == "held") {
+        if (stillHeld) {
             holder.kill();
             QVERIFY(holder.waitForFinished());
             click(w, "genMark");
@@ -445,44 +495,61 @@ private slots:
         QTest::addColumn<int>("copies");
         QTest::addColumn<bool>("firstClosesLast");
         QTest::addColumn<QString>("told"); // at the start
+        QTest::addColumn<int>("first"); // the first label drawn
         const QString read = "The settings file " + QDir::toNativeSeparators(settingsFile());
         const auto lineNotWhole = [&read](const QString &line) {
             return read + " does not read back whole: line " + line
                 + ", does not read back. The settings that could be read are used. It was set "
                   "aside as ";
         };
-        QTest::newRow("stored below the filed jobs") << "10000002" << 1 << false << "";
-        QTest::newRow("config.ini gone") << "gone" << 1 << false << "";
+        QTest::newRow("stored below the filed jobs") << "10000002" << 1 << false << "" << 10000004;
+        QTest::newRow("config.ini gone") << "gone" << 1 << false << "" << 10000004;
         QTest::newRow("serial text") << "abc" << 1 << false
                                      << read
                 + " holds no number for PluginMW/qrCodeStr; those settings keep the form's own "
-                  "values.";
-        QTest::newRow("serial negative") << "-5" << 1 << false << "";
+                  "values." << 10000004;
+        QTest::newRow("serial negative") << "-5" << 1 << false << "" << 10000004;
         QTest::newRow("config.ini a folder") << "folder" << 1 << false
                                              << read
                 + " could not be read: a folder has its name. The form's own settings are used. "
-                  "It was set aside as ";
+                  "It was set aside as " << 10000004;
         QTest::newRow("binary bytes")
             << "junk" << 1 << false
-            << lineNotWhole("1, \"" + QString("\\x9c").repeated(14) + "...\"");
+            << lineNotWhole("1, \"" + QString("\\x9c").repeated(14) + "...\"") << 10000004;
         QTest::newRow("trailing NULs")
             << "nuls" << 1 << false
-            << lineNotWhole("5, \"" + QString("\\u0000").repeated(9) + "...\"");
+            << lineNotWhole("5, \"" + QString("\\u0000").repeated(9) + "...\"") << 10000004;
         // QSettings parses such a line only when it reads the section
         QTest::newRow("a line of no key")
-            << "note" << 1 << false << lineNotWhole("5, \"# kept by hand\"");
+            << "note" << 1 << false << lineNotWhole("5, \"# kept by hand\"") << 10000004;
         // judged beside it: the temporary folder is not used
         QTest::newRow("a line of no key, the temporary folder read-only")
-            << "temp note" << 1 << false << lineNotWhole("5, \"# kept by hand\"");
+            << "temp note" << 1 << false << lineNotWhole("5, \"# kept by hand\"") << 10000004;
         // the send window reads its group first, and QSettings keeps that parse
         QTest::newRow("a line of no key, last in [SendMW]")
-            << "send note" << 1 << false << lineNotWhole("8, \"# kept by hand\"");
+            << "send note" << 1 << false << lineNotWhole("8, \"# kept by hand\"") << 10000004;
         QTest::newRow("byte-order mark")
-            << "bom" << 1 << false << lineNotWhole("1, \"\\ufeff[PluginMW]\"");
-        QTest::newRow("two copies, the second closes last") << "10000002" << 2 << false << "";
-        QTest::newRow("two copies, the first closes last") << "10000002" << 2 << true << "";
+            << "bom" << 1 << false << lineNotWhole("1, \"\\ufeff[PluginMW]\"") << 10000004;
+        // the digits of a damaged serial line still count: 10000009 is stored
+        QTest::newRow("serial with a letter after its digits") << "10000009x" << 1 << false
+                                                               << read
+                + " holds no number for PluginMW/qrCodeStr; those settings keep the form's own "
+                  "values." << 10000010;
+        QTest::newRow("serial line joined to the one before it") << "joined" << 1 << false
+                                                                 << read
+                + " holds no number for PluginMW/qrCodeSize; those settings keep the form's own "
+                  "values." << 10000010;
+        QTest::newRow("NULs right after the serial's digits")
+            << "serial nuls" << 1 << false
+            << lineNotWhole("2, \"qrCodeStr=10000009" + QString("\\u0000").repeated(6) + "...\"")
+            << 10000010;
+        QTest::newRow("two copies, the second closes last")
+            << "10000002" << 2 << false << "" << 10000004;
+        QTest::newRow("two copies, the first closes last")
+            << "10000002" << 2 << true << "" << 10000004;
         // only config.ini tells the second copy of the first one's number
-        QTest::newRow("two copies, both mark before filing") << "unfiled" << 2 << false << "";
+        QTest::newRow("two copies, both mark before filing")
+            << "unfiled" << 2 << false << "" << 10000004;
     }
     void serialFromDisk()
     {
@@ -490,6 +557,7 @@ private slots:
         QFETCH(int, copies);
         QFETCH(bool, firstClosesLast);
         QFETCH(QString, told);
+        QFETCH(int, first);
         QMap<QString, QString> filed;
         for (int n = 10000001; n <= 10000003; ++n) {
             const QString job = qrJobsFolder() + QString::number(n) + ".plt";
@@ -498,13 +566,28 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly) && f.write("MD0,0,1,1,5;PU;") == 15);
             filed[job] = "MD0,0,1,1,5;PU;";
         }
-        const QVariant stored = config == "gone" ? QVariant()
-            : config == "unfiled"                ? QVariant("10000002")
-                                                 : QVariant(config);
+        const QVariant stored = config == "gone"            ? QVariant()
+            : config == "unfiled"                           ? QVariant("10000002")
+            : config == "serial nuls" || config == "joined" ? QVariant(10000009)
+                                                            : QVariant(config);
         writeConfig({ { "PluginMW/qrCodeStr", stored }, { "PluginMW/topRev", 12.0 } });
+        QFile ini(settingsFile());
+        if (config == "joined") { // a "\" ends the line before the serial's
+            writeConfig({ { "PluginMW/qrCodeSize", 20 } });
+            QByteArray text = fileBytes(settingsFile()).toLatin1();
+            QVERIFY(text.contains("qrCodeSize=20\nqrCodeStr=10000009\n"));
+            text.replace("qrCodeSize=20\n", "qrCodeSize=20\\\n");
+            QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write(text) == text.size());
+        }
+        if (config == "serial nuls") { // the file cut after the digits, as a crash leaves it
+            QByteArray text = fileBytes(settingsFile()).toLatin1();
+            text.truncate(text.indexOf("qrCodeStr=10000009") + 18);
+            QVERIFY(ini.open(QIODevice::WriteOnly)
+                && ini.write(text + QByteArray(512, '\0')) == text.size() + 512);
+        }
+        ini.close();
         if (config == "send note")
             writeConfig({ { "SendMW/knifeOffset", 0.7 } });
-        QFile ini(settingsFile());
         if (config == "gone" || config == "folder")
             QVERIFY(ini.remove());
         if (config == "folder")
@@ -556,6 +639,11 @@ private slots:
                 QVERIFY(renewed.contains("SendMW/conSend"));
                 if (config == "send note")
                     QCOMPARE(renewed.value("SendMW/knifeOffset").toDouble(), 0.7);
+                // the set-aside kept the number its line still told
+                if (first > 10000004) {
+                    QCOMPARE(renewed.value("PluginMW/qrCodeStr").toInt(), first - 1);
+                    QVERIFY(!rec.messages[0].text.contains("holds no number"));
+                }
             }
         }
         QList<int> labels;
@@ -574,8 +662,8 @@ private slots:
             delete copy;
         }
         QCOMPARE(rec.messages.size(), told.isEmpty() ? 0 : 1);
-        QCOMPARE(labels.first(), 10000004);
-        QCOMPARE(labels.last(), 10000003 + copies);
+        QCOMPARE(labels.first(), first);
+        QCOMPARE(labels.last(), first + copies - 1);
         for (auto it = filed.begin(); it != filed.end(); ++it)
             QCOMPARE(fileBytes(it.key()), it.value());
         for (int label : labels)

@@ -688,6 +688,10 @@ private slots:
         QTest::newRow("disk full, a hand-written line")
             << "full"
             << "the disk is full" << QByteArray("# kept by hand\n");
+        // a good file of 100 KB with room for its copy, not for the trial's
+        // whole rewrite: a trial cut short by the disk judges nothing
+        QTest::newRow("disk nearly full, a good file") << "room"
+                                                       << "the disk is full" << QByteArray();
     }
     void closeUnsaved()
     {
@@ -700,7 +704,8 @@ private slots:
         const QString ini = settingsFile();
         // small enough that QSaveFile holds it in its buffer until the commit
         const auto write = [&] {
-            writeConfig({ { "PluginMW/topRev", 12.0 }, { "Notes/pad", QString(12000, 'x') } });
+            writeConfig({ { "PluginMW/topRev", 12.0 },
+                { "Notes/pad", QString(fault == "room" ? 100000 : 12000, 'x') } });
             QFile f(ini);
             QVERIFY(
                 lines.isEmpty() || (f.open(QIODevice::Append) && f.write(lines) == lines.size()));
@@ -716,6 +721,11 @@ private slots:
             mount = TestMount::tmpfs(workFolder(), 64);
             write();
             QVERIFY(!mount.mounted() || fillVolume(workFolder(), 4096));
+        }
+        if (fault == "room") {
+            mount = TestMount::tmpfs(workFolder(), 1024);
+            write();
+            QVERIFY(!mount.mounted() || fillVolume(workFolder(), 160 << 10));
         }
         if (fault != "limit" && fault != "locked" && fault != "folder" && fault != "long"
             && !mount.mounted())
@@ -757,6 +767,15 @@ private slots:
                                    << "File too large";
         QTest::newRow("config.ini read-only") << "read-only"
                                               << "the file or its folder is read-only";
+        // a rename would replace it: the folder is writable
+        QTest::newRow("config.ini read-only, its folder writable")
+            << "mode"
+            << "the file or its folder is read-only";
+        // a key lost to the disk reads back alone, with room: it is not
+        // dropped from the new file, which is not written at all
+        QTest::newRow("disk full midway through the new file")
+            << "cut"
+            << "what was written did not read back whole";
     }
     void setAsideRefused()
     {
@@ -764,6 +783,11 @@ private slots:
         QFETCH(QString, cause);
         writeConfig({ { "PluginMW/topRev", 12.0 } });
         QFile ini(settingsFile());
+        // QSettings writes each of these bytes back as four
+        const QByteArray grows = QByteArray("\xc3\xa9").repeated(1000);
+        QVERIFY(fault != "cut"
+            || (ini.open(QIODevice::Append) && ini.write("[Notes]\npad=" + grows + "\n") > 0));
+        ini.close();
         QVERIFY(ini.open(QIODevice::Append) && ini.write(QByteArray(512, '\0')) == 512);
         ini.close();
         const QString before = fileBytes(settingsFile());
@@ -773,10 +797,17 @@ private slots:
             if (!readOnly.mounted())
                 QSKIP("needs a read-only bind mount (Linux, as root)");
         }
+        const unsigned nobody = 65534;
+        if (fault == "mode")
+            QVERIFY(giveFile(settingsFile(), nobody)
+                && ini.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         {
-            FileSizeLimit limit(fault == "full" ? 256 : 1 << 30);
+            FileSizeLimit limit(fault == "full" ? 256 : fault == "cut" ? 4096 : 1 << 30);
             if (!limit.works())
                 QSKIP("needs a file size limit (Linux)");
+            RealUser user(fault == "mode" ? nobody : 0);
+            if (fault == "mode" && !user.works())
+                QSKIP("needs root (Linux)");
             PluginMW w;
             limit.lift();
             QCOMPARE(child<QDoubleSpinBox>(&w, "topRev")->value(), 12.0);
