@@ -5,11 +5,12 @@
 #include "panellists.h"
 #include "pluginmw_p.h"
 #include "process.h"
-#include "savefile.h"
+#include "settingscheck.h"
 #include "ui_pluginmw.h"
 #include "units.h"
 #include "vemoresources.h"
 #include "workfolder.h"
+#include "worklock.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -50,8 +51,9 @@ public:
     }
 };
 
-// A copy of the program waiting for another's turn at a work file (up to 3 s
-// for config.ini, 30 s for the scratch files) would look frozen.
+// A copy of the program waiting for another's turn at a work file
+// (settingsLockMs for config.ini, scratchLockMs for the scratch files) would
+// look frozen.
 void showBusyWhileWaiting(bool waiting)
 {
     if (!qApp || QThread::currentThread() != qApp->thread())

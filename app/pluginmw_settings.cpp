@@ -2,6 +2,7 @@
 
 #include "formsettings.h"
 #include "pluginmw_p.h"
+#include "settingscheck.h"
 #include "ui_pluginmw.h"
 #include "workfolder.h"
 
@@ -111,8 +112,8 @@ void PluginMW::loadSettings()
         const int serial = storedSerial(old, ui->qrCodeStr);
         return serial > 0 ? SettingValues { { serialKey(), serial } } : SettingValues();
     });
-    const bool readable = check.found.ok() || check.found.cause == SaveResult::NotWhole
-        || (!check.setAside.isEmpty() && check.asideWhy.ok());
+    const bool readable
+        = check.found.ok() || check.found.cause == SaveResult::NotWhole || check.replaced();
     QStringList noNumber;
     if (readable && QFileInfo(file).isFile()) {
         const QSettings s(file, QSettings::IniFormat);
@@ -138,7 +139,7 @@ void PluginMW::loadSettings()
     }
     // Then both windows' forms, as any save writes them; one that fails
     // now is told by the save at the close.
-    if (!check.setAside.isEmpty() && check.asideWhy.ok())
+    if (check.replaced())
         saveGroups(true);
     tellUnreadableSettings(check, noNumber);
 }
@@ -163,7 +164,7 @@ void PluginMW::tellUnreadableSettings(const SettingsCheck &check, const QStringL
                  "read are used.")
             : tr("The settings file %1 could not be read: %2. The form's own settings are used.");
         text = text.arg(file, describeFailure(check.found));
-        if (!check.setAside.isEmpty() && check.asideWhy.ok())
+        if (check.replaced())
             text += QLatin1Char(' ')
                 + tr("It was set aside as %1, and a new one is written in its place.")
                       .arg(QDir::toNativeSeparators(check.setAside));

@@ -6,6 +6,7 @@
 #include "jobformat.h"
 #include "savefile.h"
 #include "textfile.h"
+#include "worklock.h"
 
 #include <QCoreApplication>
 #include <QDir>

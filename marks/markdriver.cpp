@@ -3,7 +3,7 @@
 #include "cdroperate.h"
 #include "hostframe.h"
 #include "hostprotocol.h"
-#include "savefile.h"
+#include "worklock.h"
 
 #include <QCoreApplication>
 #include <QDir>

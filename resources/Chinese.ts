@@ -613,8 +613,8 @@ Cause: %2</source>
         <translation>其中含有设置文件不会有的字节</translation>
     </message>
     <message>
-        <source>line %1, &quot;%2&quot;, does not read back</source>
-        <translation>第%1行“%2”无法读回</translation>
+        <source>line %1, &quot;%2&quot;</source>
+        <translation>第%1行“%2”</translation>
     </message>
     <message>
         <source>%1 is not a lock file: remove it to go on</source>

@@ -25,8 +25,8 @@
 #include "cutjob.h"
 #include "pluginmw.h"
 #include "qrlabel.h"
-#include "savefile.h"
 #include "sendmw.h"
+#include "settingscheck.h"
 #include "units.h"
 
 #include <simhost.h>

@@ -6,8 +6,8 @@
 #include "hpgltool.h"
 #include "pluginmw.h"
 #include "qpaintwidget.h"
-#include "savefile.h"
 #include "units.h"
+#include "worklock.h"
 
 #include <axserver.h>
 #include <simhost.h>
@@ -499,7 +499,7 @@ private slots:
         const QString read = "The settings file " + QDir::toNativeSeparators(settingsFile());
         const auto lineNotWhole = [&read](const QString &line) {
             return read + " does not read back whole: line " + line
-                + ", does not read back. The settings that could be read are used. It was set "
+                + ". The settings that could be read are used. It was set "
                   "aside as ";
         };
         QTest::newRow("stored below the filed jobs") << "10000002" << 1 << false << "" << 10000004;

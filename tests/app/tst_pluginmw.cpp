@@ -916,7 +916,7 @@ private slots:
         QVERIFY2(rec.messages.size() == (setAside ? 1 : 0), qPrintable(rec.messages.value(0).text));
         if (setAside)
             QVERIFY2(rec.messages[0].text.contains(
-                         "does not read back whole: line " + named + ", does not read back."),
+                         "does not read back whole: line " + named + ". The settings"),
                 qPrintable(rec.messages[0].text));
         const QStringList aside = QDir(workFolder()).entryList({ "config.ini.unreadable-*" });
         QCOMPARE(aside.size(), setAside ? 1 : 0);

@@ -65,8 +65,8 @@ private slots:
             << "%1 is not a folder of this program: remove it to go on"
             << "%1不是本程序的文件夹:请将其删除后继续";
         QTest::newRow("the line named") << "SaveFile"
-                                        << "line %1, \"%2\", does not read back"
-                                        << "第%1行“%2”无法读回";
+                                        << "line %1, \"%2\""
+                                        << "第%1行“%2”";
         QTest::newRow("settings set aside")
             << "PluginMW"
             << "It was set aside as %1, and a new one is written in its place."
