@@ -87,7 +87,7 @@ private:
     // The QR serial alone, as a mark run stores it.
     SaveResult saveSerial();
     // What a save writes for the serial: never below the one stored.
-    int serialToStore(const QSettings &stored) const;
+    int serialToStore(const QSettings &stored, const QByteArray &bytes) const;
     // The highest serial filed in "QR Jobs/" as "<8 digits>.plt", or 0.
     int highestFiledSerial() const;
     // One more than the highest of `stored`, this copy's serial and `filed`.

@@ -23,18 +23,15 @@ QString serialKey()
     return QStringLiteral("PluginMW/qrCodeStr");
 }
 
-// The highest number that a "qrCodeStr=" line of the file starts with,
-// whatever follows its digits: a line QSettings cannot read whole (a tail of
-// NULs, a stray letter, a line joined to the one before it by a "\") still
-// tells numbers that were drawn; 0 when none does.
-int serialOnDisk(const QString &file)
+// The highest number that a "qrCodeStr=" line of the file's bytes starts
+// with, whatever follows its digits: a line QSettings cannot read whole (a
+// tail of NULs, a stray letter, a line joined to the one before it by a
+// "\") still tells numbers that were drawn; 0 when none does.
+int serialInBytes(const QByteArray &bytes)
 {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly))
-        return 0;
     qint64 highest = 0;
     const QByteArray key("qrCodeStr");
-    for (const QByteArray &line : in.readAll().split('\n')) {
+    for (const QByteArray &line : bytes.split('\n')) {
         const QByteArray text = line.trimmed();
         if (!text.startsWith(key))
             continue;
@@ -51,12 +48,12 @@ int serialOnDisk(const QString &file)
 }
 
 // The stored serial held to the box's range; 0 when there is none. What
-// the file's bytes tell is a floor to what QSettings reads of it.
-int storedSerial(const QSettings &s, const QSpinBox *box)
+// the file's bytes tell is a floor to what QSettings reads of them.
+int storedSerial(const QSettings &s, const QByteArray &bytes, const QSpinBox *box)
 {
     int serial = 0;
     const bool read = readSettingInt(s, serialKey(), &serial);
-    const int onDisk = serialOnDisk(s.fileName());
+    const int onDisk = serialInBytes(bytes);
     if (!read && onDisk == 0)
         return 0;
     return qBound(box->minimum(), read ? qMax(serial, onDisk) : onDisk, box->maximum());
@@ -108,10 +105,11 @@ void PluginMW::loadSettings()
     // with what could be read of it put in its place, in one hold of its
     // lock: saving over it would fail for good.
     // The set-aside keeps the serial, also where its own line was damaged.
-    const SettingsCheck check = checkSettings(file, settingsLockMs, [this](const QSettings &old) {
-        const int serial = storedSerial(old, ui->qrCodeStr);
+    const auto keepSerial = [this](const QSettings &old, const QByteArray &bytes) {
+        const int serial = storedSerial(old, bytes, ui->qrCodeStr);
         return serial > 0 ? SettingValues { { serialKey(), serial } } : SettingValues();
-    });
+    };
+    const SettingsCheck check = checkSettings(file, settingsLockMs, keepSerial);
     const bool readable
         = check.found.ok() || check.found.cause == SaveResult::NotWhole || check.replaced();
     QStringList noNumber;
@@ -259,11 +257,11 @@ SaveResult PluginMW::saveGroups(bool sendWindowToo)
     // serial never goes back.
     return updateSettings(
         settingsFile(),
-        [this, sendWindowToo](const QSettings &stored) {
+        [this, sendWindowToo](const QSettings &stored, const QByteArray &bytes) {
             SettingValues values = formValues(settingsTable());
             for (auto &v : values) {
                 if (v.first == serialKey())
-                    v.second = serialToStore(stored);
+                    v.second = serialToStore(stored, bytes);
             }
             if (sendWindowToo)
                 values += sendMW.settingValues();
@@ -276,15 +274,15 @@ SaveResult PluginMW::saveSerial()
 {
     return updateSettings(
         settingsFile(),
-        [this](const QSettings &stored) {
-            return SettingValues { { serialKey(), serialToStore(stored) } };
+        [this](const QSettings &stored, const QByteArray &bytes) {
+            return SettingValues { { serialKey(), serialToStore(stored, bytes) } };
         },
         settingsLockMs);
 }
 
-int PluginMW::serialToStore(const QSettings &stored) const
+int PluginMW::serialToStore(const QSettings &stored, const QByteArray &bytes) const
 {
-    return qMax(ui->qrCodeStr->value(), storedSerial(stored, ui->qrCodeStr));
+    return qMax(ui->qrCodeStr->value(), storedSerial(stored, bytes, ui->qrCodeStr));
 }
 
 int PluginMW::highestFiledSerial() const
@@ -315,8 +313,10 @@ int PluginMW::nextSerial(int stored, int filed) const
 
 int PluginMW::peekSerial(int filed) const
 {
+    QFile file(settingsFile());
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     const QSettings s(settingsFile(), QSettings::IniFormat);
-    return nextSerial(storedSerial(s, ui->qrCodeStr), filed);
+    return nextSerial(storedSerial(s, bytes, ui->qrCodeStr), filed);
 }
 
 int PluginMW::takeSerial(int filed, SaveResult *saved)
@@ -327,8 +327,8 @@ int PluginMW::takeSerial(int filed, SaveResult *saved)
     int next = 0;
     *saved = updateSettings(
         settingsFile(),
-        [&](const QSettings &stored) {
-            next = nextSerial(storedSerial(stored, ui->qrCodeStr), filed);
+        [&](const QSettings &stored, const QByteArray &bytes) {
+            next = nextSerial(storedSerial(stored, bytes, ui->qrCodeStr), filed);
             return SettingValues { { serialKey(), qMin(next, ui->qrCodeStr->maximum()) } };
         },
         settingsLockMs);

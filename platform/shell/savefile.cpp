@@ -165,8 +165,9 @@ SaveResult clearOwnFolder(const QString &path)
 #else
     const Qt::CaseSensitivity names = Qt::CaseSensitive;
 #endif
-    // a junction reads as a plain folder: its real path lies elsewhere
-    const bool plain = !info.isSymLink() && info.isDir()
+    // a link, or a junction that reads as a plain folder: its real path lies
+    // elsewhere (a dangling link has none)
+    const bool plain = info.isDir()
         && info.canonicalFilePath().compare(
                QDir(info.absolutePath()).canonicalPath() + QLatin1Char('/') + info.fileName(),
                names)
@@ -227,7 +228,7 @@ Rewritten rewriteStaged(
     if (!r.why.ok())
         return r;
     QSettings s(r.file, QSettings::IniFormat);
-    const SettingValues values = choose(s);
+    const SettingValues values = choose(s, old);
     for (const auto &v : values)
         s.setValue(v.first, v.second);
     s.sync();
@@ -335,7 +336,7 @@ SaveResult stageAndReplace(const QString &iniFile, const QString &root,
 SaveResult saveSettings(const QString &iniFile, const SettingValues &values, int lockMs)
 {
     return updateSettings(
-        iniFile, [&values](const QSettings &) { return values; }, lockMs);
+        iniFile, [&values](const QSettings &, const QByteArray &) { return values; }, lockMs);
 }
 
 SaveResult updateSettings(const QString &iniFile, const SettingsChooser &choose, int lockMs)

@@ -52,7 +52,7 @@ SaveResult saveSettings(const QString &iniFile, const SettingValues &values, int
 // As saveSettings, with the values chosen from the file as it stands while the
 // lock is held, so that what another copy of the program saved is seen. The
 // chooser is not called when the file cannot be had (locked, a folder, unreadable).
-// Its QSettings stands on a copy of the file as it was found: its fileName()
-// reads those bytes.
-using SettingsChooser = std::function<SettingValues(const QSettings &stored)>;
+// It gets the file as QSettings reads it and its bytes as they were found.
+using SettingsChooser
+    = std::function<SettingValues(const QSettings &stored, const QByteArray &bytes)>;
 SaveResult updateSettings(const QString &iniFile, const SettingsChooser &choose, int lockMs);

@@ -76,7 +76,7 @@ Rewrite trySave(const QString &root, const QByteArray &bytes)
 {
     // a key of its own, as a save sets its keys: QSettings writes the whole
     // file anew
-    const auto trialKey = [](const QSettings &) {
+    const auto trialKey = [](const QSettings &, const QByteArray &) {
         return SettingValues { { QStringLiteral("Trial/written"), 1 } };
     };
     return tried(root, bytes, trialKey, bytes);
@@ -198,6 +198,12 @@ SaveResult judgedInMemory(const QByteArray &bytes)
     return r;
 }
 
+SettingValues::iterator findKey(SettingValues *values, const QString &key)
+{
+    return std::find_if(values->begin(), values->end(),
+        [&key](const QPair<QString, QVariant> &v) { return v.first == key; });
+}
+
 // Writes under `root` a whole INI file of every key that QSettings reads
 // of `old` and writes back as it read it, with what `renew` picks from it.
 Rewritten writeRenewed(const QString &root, const QByteArray &old, const SettingsChooser &renew)
@@ -220,10 +226,9 @@ Rewritten writeRenewed(const QString &root, const QByteArray &old, const Setting
             if (!key.isEmpty() && value.isValid())
                 kept.append({ key, value });
         }
-        const SettingValues picked = renew ? renew(read) : SettingValues();
+        const SettingValues picked = renew ? renew(read, old) : SettingValues();
         for (const auto &v : picked) {
-            const auto it = std::find_if(kept.begin(), kept.end(),
-                [&v](const QPair<QString, QVariant> &k) { return k.first == v.first; });
+            const auto it = findKey(&kept, v.first);
             if (it == kept.end())
                 kept.append(v);
             else
@@ -236,15 +241,16 @@ Rewritten writeRenewed(const QString &root, const QByteArray &old, const Setting
     // and the new file would lack it (the serial, say).
     const auto write = [&root, &kept] {
         return rewriteStaged(
-            root, QByteArray(), [&kept](const QSettings &) { return kept; }, Staged::Kept);
+            root, QByteArray(), [&kept](const QSettings &, const QByteArray &) { return kept; },
+            Staged::Kept);
     };
     Rewritten first = write();
     if (first.result != Rewrite::NotWhole)
         return first;
     for (const QString &key : first.lost) {
-        const auto it = std::find_if(kept.begin(), kept.end(),
-            [&key](const QPair<QString, QVariant> &k) { return k.first == key; });
-        const auto alone = [&it](const QSettings &) { return SettingValues { *it }; };
+        const auto it = findKey(&kept, key);
+        const auto alone
+            = [&it](const QSettings &, const QByteArray &) { return SettingValues { *it }; };
         if (it == kept.end() || tried(root, QByteArray(), alone, key.toUtf8()) != Rewrite::NotWhole)
             return first;
         kept.erase(it);
